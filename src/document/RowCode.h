@@ -1,0 +1,35 @@
+// The compressed row code of GAF frames.
+//
+// A row is a sequence of elements, each led by a control byte c:
+//   bit 0 set        transparent run of c >> 1 pixels (nothing follows)
+//   bit 1 set        repeat run of (c >> 2) + 1 pixels of the one value that follows
+//   neither          literal run of (c >> 2) + 1 pixels whose values follow
+// The encoder limits runs to 120 transparent, 55 repeated and 55 literal pixels
+// and never looks ahead, so its output is fixed by the pixels alone.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace quilmark {
+
+inline constexpr int kMaxTransparentRun = 120;
+inline constexpr int kMaxRepeatRun = 55;
+inline constexpr int kMaxLiteralRun = 55;
+// A row's byte count is stored as a 2-byte signed number.
+inline constexpr int kMaxRowCodeBytes = 32767;
+
+// Steps up from start until every bit of mask is set; empty past 255.
+std::optional<uint8_t> SetFlagBits(int start, uint8_t mask);
+
+// Encodes width pixels into code (replacing its content). False when the code
+// would be longer than kMaxRowCodeBytes.
+bool EncodeRowPixels(const uint8_t* row, int32_t width, std::vector<uint8_t>& code);
+
+// Decodes count bytes of code into pixels[start …], with no clipping at the row's
+// end: the code may run on into the following rows. False when an element is cut
+// short or a written pixel falls outside pixels[0 … size − 1].
+bool DecodeRowPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t start);
+
+}  // namespace quilmark

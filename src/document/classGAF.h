@@ -1,0 +1,55 @@
+// The GAF document: its animations, keyed by name, in document order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "document/Collection.h"
+#include "document/Progress.h"
+#include "document/classGAFAnimation.h"
+
+namespace quilmark {
+
+// The editor's compressed check box, as the document sees it.
+class CompressedIndicator {
+ public:
+  virtual ~CompressedIndicator() = default;
+  virtual void SetCompressedChecked() = 0;
+};
+
+// What a load found. Loading never fails as a whole; this tells whether the
+// file was read whole, so that a caller can warn before a partial document is
+// saved over the original.
+struct LoadReport {
+  bool complete = true;
+  // First problem met, in words; empty when complete.
+  std::string problem;
+};
+
+struct SaveResult {
+  bool ok = false;
+  std::string error;  // why it failed; the old file is untouched then
+  explicit operator bool() const { return ok; }
+};
+
+class classGAF {
+ public:
+  KeyedCollection<classGAFAnimation> Animations;
+
+  // Reads the file into this (empty) document and yields true, whatever the
+  // file holds: what cannot be read is left out. report, when given, says
+  // whether the file was read whole.
+  bool Load(const std::string& filename, ProgressSink* progress = nullptr, LoadReport* report = nullptr);
+  // The same, from bytes in memory.
+  bool LoadBytes(const uint8_t* data, size_t size, LoadReport* report = nullptr);
+
+  // Writes the document to the file. The file is replaced only once everything
+  // was written; on failure the old file stays and the result says why.
+  SaveResult Save(const std::string& filename, ProgressSink* progress = nullptr) const;
+
+  // Marks every frame and subframe compressed, then checks the indicator.
+  void CompressAll(CompressedIndicator* indicator = nullptr);
+};
+
+}  // namespace quilmark

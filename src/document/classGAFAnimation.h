@@ -1,0 +1,35 @@
+// One animation of a document (a "sequence" to the user): a name, its frames in
+// playing order and the Animate flag.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "document/Collection.h"
+#include "document/classGAFFrame.h"
+
+namespace quilmark {
+
+class classGAFAnimation {
+ public:
+  // 8-bit text. Setting it does not re-key the animation in its document.
+  std::string Name;
+  Collection<classGAFFrame> Frames;
+  bool Animated = false;
+
+  // Reads one animation entry, its frame table and its frames at the input's
+  // position. Whatever was read before a failure stays in the animation; false
+  // only when not even the entry could be read.
+  bool Load(GafInput& in);
+  bool Save(GafOutput& out) const;
+
+  // The largest Width (Height) of the frames and their first-level subframes;
+  // 0 for an animation without frames, never below 0.
+  int32_t GetMaxWidth() const;
+  int32_t GetMaxHeight() const;
+};
+
+using AnimationPtr = std::shared_ptr<classGAFAnimation>;
+
+}  // namespace quilmark

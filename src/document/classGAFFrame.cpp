@@ -1,0 +1,45 @@
+#include "document/classGAFFrame.h"
+
+#include <limits>
+
+namespace quilmark {
+
+namespace {
+bool Fits16(int32_t value) {
+  return value >= std::numeric_limits<int16_t>::min() && value <= std::numeric_limits<int16_t>::max();
+}
+}  // namespace
+
+void classGAFFrame::ResizePixels() {
+  const int64_t count = static_cast<int64_t>(width_) * height_;
+  Pixels.resize(count > 0 ? static_cast<size_t>(count) : 0, 0);
+}
+
+void classGAFFrame::SetWidth(int32_t value) {
+  if (Fits16(value)) width_ = static_cast<int16_t>(value);
+  ResizePixels();
+}
+
+void classGAFFrame::SetHeight(int32_t value) {
+  if (Fits16(value)) height_ = static_cast<int16_t>(value);
+  ResizePixels();
+}
+
+bool classGAFFrame::SetPositionX(int32_t value) {
+  if (!Fits16(value)) return false;
+  position_x_ = static_cast<int16_t>(value);
+  return true;
+}
+
+bool classGAFFrame::SetPositionY(int32_t value) {
+  if (!Fits16(value)) return false;
+  position_y_ = static_cast<int16_t>(value);
+  return true;
+}
+
+void classGAFFrame::Initialize() {
+  Pixels.assign(1, 0);
+  Subframes = Collection<classGAFFrame>();
+}
+
+}  // namespace quilmark

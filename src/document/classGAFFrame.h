@@ -1,0 +1,85 @@
+// One frame or subframe of an animation: an 8-bit palettised image with an
+// origin, or a group of subframes drawn over one another.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "document/Collection.h"
+
+namespace quilmark {
+
+class GafInput;
+class GafOutput;
+
+// Palette index that means "no pixel here".
+inline constexpr uint8_t TransparentIndex = 9;
+
+class classGAFFrame {
+ public:
+  Collection<classGAFFrame> Subframes;
+
+  // Width × Height palette indices, row-major, top row first.
+  std::vector<uint8_t> Pixels;
+
+  // The frame's rate value: stored and written unchanged.
+  int32_t FPS = 0;
+
+  // Sizes are held in 16 bits. A value outside the 16-bit range is not stored,
+  // but the pixel buffer is still resized to the sizes then held (a flat resize:
+  // existing bytes keep their index, new ones are 0).
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  void SetWidth(int32_t value);
+  void SetHeight(int32_t value);
+
+  // Positions are held in 16 bits; a value outside that range is refused
+  // (false) and the old value stays.
+  int32_t PositionX() const { return position_x_; }
+  int32_t PositionY() const { return position_y_; }
+  [[nodiscard]] bool SetPositionX(int32_t value);
+  [[nodiscard]] bool SetPositionY(int32_t value);
+
+  // True when the stored byte is not 0. A loaded file may leave any byte here;
+  // setting through the flag stores 0 or 1.
+  bool Compressed() const { return compressed_ != 0; }
+  void SetCompressed(bool value) { compressed_ = value ? 1 : 0; }
+  uint8_t CompressedByte() const { return compressed_; }
+
+  // Pixels become one byte of 0 and Subframes a new empty collection.
+  void Initialize();
+
+  // Reads one frame record (and its subframes and pixels) at the input's
+  // position. False when the frame is to be dropped.
+  bool Load(GafInput& in);
+  // Writes the frame at the output's position. False on the first failure.
+  bool Save(GafOutput& out) const;
+
+  // Decodes count bytes of row code into row yrow of Pixels (filled with 9 by
+  // the caller). False when the code is cut short or writes past Pixels.
+  bool DecodeRow(const uint8_t* buffer, int32_t count, int32_t yrow);
+  // The code of row y; false when it would exceed a row's 32767-byte limit.
+  bool EncodeRow(int32_t y, std::vector<uint8_t>& code) const;
+
+ private:
+  void ResizePixels();
+
+  int16_t width_ = 0;
+  int16_t height_ = 0;
+  int16_t position_x_ = 0;
+  int16_t position_y_ = 0;
+  uint8_t compressed_ = 0;
+
+  // Fields of the file record that only the format uses; the writer rewrites
+  // all of them.
+  uint8_t transparent_index_ = 0;
+  uint8_t subframe_count_ = 0;
+  uint8_t reserved1_ = 0;
+  int32_t reserved2_ = 0;
+  int32_t data_offset_ = 0;
+};
+
+using FramePtr = std::shared_ptr<classGAFFrame>;
+
+}  // namespace quilmark
