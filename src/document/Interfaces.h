@@ -1,0 +1,25 @@
+// What the core asks of the windows above it. The editor implements these; the
+// batch tool and the tests implement them too.
+#pragma once
+
+#include <string>
+
+namespace quilmark {
+
+class classGAFAnimation;
+
+// Message boxes with an OK button.
+class MessageSink {
+ public:
+  virtual ~MessageSink() = default;
+  virtual void ShowMessage(const std::string& text, const std::string& title = "Quilmark") = 0;
+};
+
+// Shows an animation in the main window with its first frame selected.
+class AnimationDisplay {
+ public:
+  virtual ~AnimationDisplay() = default;
+  virtual void DisplayAnimation(classGAFAnimation& animation) = 0;
+};
+
+}  // namespace quilmark
