@@ -1,0 +1,119 @@
+#include <zlib.h>
+
+#include <ostream>
+
+#include "cli/Commands.h"
+#include "document/classGAF.h"
+
+namespace quilmark {
+
+std::string JsonString(const std::string& latin1) {
+  std::string out = "\"";
+  for (const char ch : latin1) {
+    const auto c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20 || c == 0x7F) {
+          static const char* hex = "0123456789abcdef";
+          out += "\\u00";
+          out += hex[c >> 4];
+          out += hex[c & 15];
+        } else if (c < 0x80) {
+          out += static_cast<char>(c);
+        } else {
+          out += static_cast<char>(0xC0 | (c >> 6));
+          out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+  }
+  out += '"';
+  return out;
+}
+
+namespace {
+void WriteFrame(std::ostream& out, const classGAFFrame& frame) {
+  const uLong crc = crc32_z(crc32_z(0L, Z_NULL, 0), frame.Pixels.data(), frame.Pixels.size());
+  out << "{\"width\": " << frame.Width() << ", \"height\": " << frame.Height() << ", \"x\": " << frame.PositionX()
+      << ", \"y\": " << frame.PositionY() << ", \"compressed\": " << static_cast<int>(frame.CompressedByte())
+      << ", \"fps\": " << frame.FPS << ", \"crc32\": " << static_cast<unsigned long>(crc) << ", \"subframes\": [";
+  bool first = true;
+  for (const FramePtr& sub : frame.Subframes) {
+    if (!first) out << ", ";
+    first = false;
+    WriteFrame(out, *sub);
+  }
+  out << "]}";
+}
+}  // namespace
+
+int RunInfoCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.size() != 1) {
+    err << "usage: quilmark-cli info FILE.gaf\n";
+    return 2;
+  }
+  classGAF doc;
+  LoadReport report;
+  doc.Load(args[0], nullptr, &report);
+  out << "{\"complete\": " << (report.complete ? "true" : "false") << ", \"animations\": [";
+  bool first_animation = true;
+  for (const AnimationPtr& animation : doc.Animations) {
+    if (!first_animation) out << ", ";
+    first_animation = false;
+    out << "{\"name\": " << JsonString(animation->Name) << ", \"animated\": " << (animation->Animated ? "true" : "false")
+        << ", \"frames\": [";
+    bool first_frame = true;
+    for (const FramePtr& frame : animation->Frames) {
+      if (!first_frame) out << ", ";
+      first_frame = false;
+      WriteFrame(out, *frame);
+    }
+    out << "]}";
+  }
+  out << "]}\n";
+  if (!report.complete) {
+    err << args[0] << ": read only in part: " << report.problem << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+int RunConvertCommand(const std::vector<std::string>& args, std::ostream& err) {
+  std::vector<std::string> files;
+  bool compress_all = false;
+  for (const std::string& arg : args) {
+    if (arg == "--compress-all") {
+      compress_all = true;
+    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+      files.clear();
+      break;
+    } else {
+      files.push_back(arg);
+    }
+  }
+  if (files.size() != 2) {
+    err << "usage: quilmark-cli convert IN.gaf OUT.gaf [--compress-all]\n";
+    return 2;
+  }
+  classGAF doc;
+  LoadReport report;
+  doc.Load(files[0], nullptr, &report);
+  int status = 0;
+  if (!report.complete) {
+    err << files[0] << ": read only in part: " << report.problem << "\n";
+    status = 1;
+  }
+  if (compress_all) doc.CompressAll();
+  const SaveResult saved = doc.Save(files[1]);
+  if (!saved) {
+    err << files[1] << ": not saved: " << saved.error << "\n";
+    status = 1;
+  }
+  return status;
+}
+
+}  // namespace quilmark

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "document/RowCode.h"
+#include "document/classGAFFrame.h"
+
+namespace quilmark {
+namespace {
+
+using Row = std::vector<uint8_t>;
+
+Row Encode(const Row& pixels) {
+  Row code;
+  EXPECT_TRUE(EncodeRowPixels(pixels.data(), static_cast<int32_t>(pixels.size()), code));
+  return code;
+}
+
+// Decodes into a fresh row of width pixels, filled with 9 as loading does.
+std::optional<Row> Decode(const Row& code, size_t width) {
+  Row pixels(width, TransparentIndex);
+  if (!DecodeRowPixels(code.data(), static_cast<int32_t>(code.size()), pixels.data(),
+                       static_cast<int64_t>(pixels.size()), 0))
+    return std::nullopt;
+  return pixels;
+}
+
+Row Sequence(int from, int to) {
+  Row r;
+  for (int v = from; v <= to; ++v) r.push_back(static_cast<uint8_t>(v));
+  return r;
+}
+
+TEST(RowEncoder, HandWrittenCodes) {
+  EXPECT_EQ(Encode({9, 9, 9, 5, 5, 5, 7, 8, 9}), (Row{0x07, 0x0A, 0x05, 0x04, 0x07, 0x08, 0x03}));
+  EXPECT_EQ(Encode({1, 2, 3}), (Row{0x08, 1, 2, 3}));
+  EXPECT_EQ(Encode(Row(130, 9)), (Row{0xF1, 0x15}));
+  EXPECT_EQ(Encode(Row(120, 9)), (Row{0xF1}));
+  EXPECT_EQ(Encode(Row(56, 4)), (Row{0xDA, 0x04, 0x02, 0x04}));
+  EXPECT_EQ(Encode({9}), (Row{0x03}));
+  EXPECT_EQ(Encode({200}), (Row{0x00, 0xC8}));
+  EXPECT_EQ(Encode({}), Row{});
+
+  // 55 different values fill a literal run; the repeat then holds only the two after it.
+  Row pixels = Sequence(10, 64);
+  pixels.push_back(64);
+  pixels.push_back(64);
+  Row expected{0xD8};
+  const Row values = Sequence(10, 64);
+  expected.insert(expected.end(), values.begin(), values.end());
+  expected.push_back(0x06);
+  expected.push_back(0x40);
+  EXPECT_EQ(Encode(pixels), expected);
+}
+
+TEST(RowEncoder, RepeatsTakeTheFirstEqualPixelFromTheLiteralRun) {
+  // 1 2 2: the literal run keeps only 1, the repeat takes both 2s.
+  EXPECT_EQ(Encode({1, 2, 2}), (Row{0x00, 1, 0x06, 2}));
+  // A repeat of 55 is emitted and the run goes on as a new repeat without a literal.
+  Row long_run(57, 3);
+  EXPECT_EQ(Encode(long_run), (Row{0xDA, 3, 0x06, 3}));
+  // Equal pixels separated by transparency start new literal runs.
+  EXPECT_EQ(Encode({4, 9, 4}), (Row{0x00, 4, 0x03, 0x00, 4}));
+  // Trailing transparency is coded, not dropped.
+  EXPECT_EQ(Encode({6, 6, 9, 9}), (Row{0x06, 6, 0x05}));
+}
+
+TEST(RowEncoder, FlagBitsGiveTheControlBytes) {
+  for (int n = 1; n <= kMaxTransparentRun; ++n) EXPECT_EQ(SetFlagBits(2 * n, 1), 2 * n + 1);
+  for (int n = 1; n <= kMaxRepeatRun; ++n) EXPECT_EQ(SetFlagBits(4 * (n - 1), 2), 4 * (n - 1) + 2);
+  for (int n = 1; n <= kMaxLiteralRun; ++n) EXPECT_EQ(SetFlagBits(4 * (n - 1), 0), 4 * (n - 1));
+  EXPECT_EQ(SetFlagBits(5, 2), 6);   // steps up until the mask's bits are set
+  EXPECT_EQ(SetFlagBits(252, 3), 255);
+  EXPECT_FALSE(SetFlagBits(256, 0).has_value());
+}
+
+TEST(RowEncoder, RowsOfLimitWidthFailOnlyWhenTheCodeIsTooLong) {
+  Row wide_literal(32767);
+  for (size_t i = 0; i < wide_literal.size(); ++i) wide_literal[i] = static_cast<uint8_t>(i % 2 ? 1 : 2);
+  Row code;
+  EXPECT_FALSE(EncodeRowPixels(wide_literal.data(), 32767, code));  // 56 bytes per 55 pixels
+  Row wide_clear(32767, 9);
+  EXPECT_TRUE(EncodeRowPixels(wide_clear.data(), 32767, code));
+  EXPECT_EQ(code.size(), 274u);
+}
+
+TEST(RowDecoder, HandWrittenCodes) {
+  EXPECT_EQ(Decode({0x07, 0x0A, 0x05, 0x04, 0x07, 0x08, 0x03}, 9), (Row{9, 9, 9, 5, 5, 5, 7, 8, 9}));
+  EXPECT_EQ(Decode({0x05, 0x0A, 0x07}, 5), (Row{9, 9, 7, 7, 7}));
+  EXPECT_EQ(Decode({0x01}, 3), (Row{9, 9, 9}));           // a transparent run of 0
+  EXPECT_EQ(Decode({0x00, 0x20}, 3), (Row{0x20, 9, 9}));  // fewer pixels than the width
+  // Control bytes past the encoder's limits are accepted: 127 transparent, 64 repeated.
+  Row far = Row(127 + 64, 9);
+  std::fill(far.begin() + 127, far.end(), 0x33);
+  EXPECT_EQ(Decode({0xFF, 0xFE, 0x33}, far.size()), far);
+}
+
+TEST(RowDecoder, CodeCutShortOrRunningPastThePixelsFails) {
+  EXPECT_FALSE(Decode({0x0A}, 5));              // repeat without its value
+  EXPECT_FALSE(Decode({0x08, 1, 2}, 5));        // literal of 3 with 2 values
+  EXPECT_FALSE(Decode({0x0A, 1}, 2));           // 3 pixels into 2
+  EXPECT_TRUE(Decode({0x0B}, 2));               // skipping past the end writes nothing
+  EXPECT_FALSE(Decode({0x0B, 0x00, 1}, 5));     // ... but a write past it fails
+}
+
+TEST(RowDecoder, CodeSpillsIntoTheNextRow) {
+  classGAFFrame f;
+  f.SetWidth(3);
+  f.SetHeight(2);
+  std::fill(f.Pixels.begin(), f.Pixels.end(), TransparentIndex);
+  const Row row0{0x0E, 0x05};  // four 5s: one spills into row 1
+  ASSERT_TRUE(f.DecodeRow(row0.data(), 2, 0));
+  EXPECT_EQ(f.Pixels, (Row{5, 5, 5, 5, 9, 9}));
+  const Row row1{0x03, 0x00, 0x07};  // row 1's own code overwrites from column 1
+  ASSERT_TRUE(f.DecodeRow(row1.data(), 3, 1));
+  EXPECT_EQ(f.Pixels, (Row{5, 5, 5, 5, 7, 9}));
+  const Row past{0x0E, 0x01};
+  EXPECT_FALSE(f.DecodeRow(past.data(), 2, 1));  // the last row cannot spill
+}
+
+// Encoded rows decode back to themselves, and the code keeps the encoder's limits.
+TEST(RowCode, RandomSpriteRowsRoundTrip) {
+  std::mt19937 rng(42);
+  for (int trial = 0; trial < 2000; ++trial) {
+    const size_t width = rng() % 400;
+    Row pixels(width);
+    uint8_t value = 0;
+    for (size_t x = 0; x < width; ++x) {
+      const unsigned roll = rng() % 10;
+      if (roll < 3) value = TransparentIndex;
+      else if (roll < 6) value = static_cast<uint8_t>(rng() % 4);
+      else if (roll < 8) value = static_cast<uint8_t>(rng());
+      pixels[x] = value;
+    }
+    const Row code = Encode(pixels);
+    ASSERT_EQ(Decode(code, width), pixels) << "trial " << trial;
+    for (size_t r = 0; r < code.size();) {
+      const uint8_t c = code[r];
+      if (c & 1) {
+        ASSERT_GE(c >> 1, 1);
+        ASSERT_LE(c >> 1, kMaxTransparentRun);
+        r += 1;
+      } else if (c & 2) {
+        ASSERT_LE((c >> 2) + 1, kMaxRepeatRun);
+        ASSERT_NE(code[r + 1], TransparentIndex);
+        r += 2;
+      } else {
+        ASSERT_LE((c >> 2) + 1, kMaxLiteralRun);
+        r += 1 + (c >> 2) + 1;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quilmark
