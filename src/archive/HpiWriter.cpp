@@ -1,0 +1,401 @@
+#include "archive/HpiWriter.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "document/AtomicFile.h"
+
+namespace quilmark {
+
+namespace {
+
+constexpr uint32_t kMarker = 0x49504148;   // "HAPI"
+constexpr uint32_t kVersion = 0x00010000;  // an ordinary archive
+constexpr uint32_t kStart = 20;            // the directory block follows the header
+constexpr uint32_t kChunkMarker = 0x48535153;  // "SQSH"
+constexpr size_t kChunkHeaderSize = 19;
+// Offsets and sizes are 32-bit numbers that readers take as signed.
+constexpr uint64_t kMaxArchiveSize = 0x7FFFFFFF;
+
+constexpr uint8_t kStorageWhole = 0;
+constexpr uint8_t kStorageZlib = 2;
+
+void Put32(uint8_t* at, uint32_t v) {
+  at[0] = static_cast<uint8_t>(v);
+  at[1] = static_cast<uint8_t>(v >> 8);
+  at[2] = static_cast<uint8_t>(v >> 16);
+  at[3] = static_cast<uint8_t>(v >> 24);
+}
+
+// A name in quotes, for messages.
+std::string Quoted(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 2);
+  out += '"';
+  out.append(text.data(), text.size());
+  out += '"';
+  return out;
+}
+
+unsigned char FoldAscii(unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; }
+
+bool SameParts(const std::vector<std::string>& a, const std::vector<std::string>& b, size_t count) {
+  for (size_t i = 0; i < count; ++i)
+    if (CompareArchiveNames(a[i], b[i]) != 0) return false;
+  return true;
+}
+
+// Closes a file descriptor on every ending.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// Reads up to size bytes; fewer only at the end of the file. -1 on a read error.
+ssize_t ReadFull(int fd, uint8_t* data, size_t size) {
+  size_t got = 0;
+  while (got < size) {
+    const ssize_t n = ::read(fd, data + got, size - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  return static_cast<ssize_t>(got);
+}
+
+// One directory level of the archive while its block is laid out.
+struct Node {
+  std::string name;
+  bool is_dir = true;
+  size_t file = 0;  // index into the writer's files when !is_dir
+  std::vector<Node> children;
+};
+
+Node* ChildNamed(Node& dir, const std::string& name) {
+  for (Node& child : dir.children)
+    if (CompareArchiveNames(child.name, name) == 0) return &child;
+  return nullptr;
+}
+
+void SortTree(Node& dir) {
+  std::sort(dir.children.begin(), dir.children.end(), [](const Node& a, const Node& b) {
+    const int c = CompareArchiveNames(a.name, b.name);
+    return c != 0 ? c < 0 : a.name < b.name;
+  });
+  for (Node& child : dir.children)
+    if (child.is_dir) SortTree(child);
+}
+
+// Lays out the directory block: a directory record, its entry list, then for
+// each entry its name and its data (a directory laid out the same way, or a
+// file record). Offsets are absolute, the block starting at kStart.
+class BlockBuilder {
+ public:
+  std::vector<uint8_t> block;
+  // For each file (by writer index): position of its file record in block.
+  std::vector<size_t> file_record;
+  // Files in the order they appear in the tree.
+  std::vector<size_t> order;
+
+  explicit BlockBuilder(size_t files) : file_record(files, 0) {}
+
+  uint32_t Abs(size_t pos) const { return static_cast<uint32_t>(kStart + pos); }
+
+  size_t AddDirectory(const Node& dir) {
+    const size_t record = Reserve(8);
+    const size_t entries = Reserve(9 * dir.children.size());
+    Put32(&block[record], static_cast<uint32_t>(dir.children.size()));
+    Put32(&block[record + 4], Abs(entries));
+    for (size_t i = 0; i < dir.children.size(); ++i) {
+      const Node& child = dir.children[i];
+      const size_t name = block.size();
+      block.insert(block.end(), child.name.begin(), child.name.end());
+      block.push_back(0);
+      size_t data;
+      if (child.is_dir) {
+        data = AddDirectory(child);
+      } else {
+        data = Reserve(9);
+        file_record[child.file] = data;
+        order.push_back(child.file);
+      }
+      uint8_t* entry = &block[entries + 9 * i];
+      Put32(entry, Abs(name));
+      Put32(entry + 4, Abs(data));
+      entry[8] = child.is_dir ? 1 : 0;
+    }
+    return record;
+  }
+
+ private:
+  size_t Reserve(size_t size) {
+    const size_t at = block.size();
+    block.resize(at + size, 0);
+    return at;
+  }
+};
+
+// Compresses chunks into complete zlib streams, reusing one deflate state.
+class ChunkCompressor {
+ public:
+  explicit ChunkCompressor(int level) {
+    ok_ = deflateInit(&stream_, level) == Z_OK;
+    if (ok_) out_.resize(kChunkHeaderSize + deflateBound(&stream_, HpiWriter::kChunkSize));
+  }
+  ~ChunkCompressor() {
+    if (ok_) deflateEnd(&stream_);
+  }
+  ChunkCompressor(const ChunkCompressor&) = delete;
+  ChunkCompressor& operator=(const ChunkCompressor&) = delete;
+  bool ok() const { return ok_; }
+
+  // The whole chunk, header included, for size bytes of data; empty on a zlib failure.
+  bool Make(const uint8_t* data, uint32_t size, const uint8_t*& chunk, size_t& chunk_size) {
+    if (deflateReset(&stream_) != Z_OK) return false;
+    uint8_t* payload = out_.data() + kChunkHeaderSize;
+    stream_.next_in = const_cast<Bytef*>(data);
+    stream_.avail_in = size;
+    stream_.next_out = payload;
+    stream_.avail_out = static_cast<uInt>(out_.size() - kChunkHeaderSize);
+    if (deflate(&stream_, Z_FINISH) != Z_STREAM_END) return false;
+    uint32_t payload_size = static_cast<uint32_t>(stream_.total_out);
+    uint8_t compression = 2;
+    if (payload_size > size) {
+      // Data that zlib cannot shrink is kept as it is.
+      std::memcpy(payload, data, size);
+      payload_size = size;
+      compression = 0;
+    }
+    uint32_t sum = 0;
+    for (uint32_t i = 0; i < payload_size; ++i) sum += payload[i];
+    uint8_t* header = out_.data();
+    Put32(header, kChunkMarker);
+    header[4] = 2;  // chunk version
+    header[5] = compression;
+    header[6] = 0;  // not obfuscated
+    Put32(header + 7, payload_size);
+    Put32(header + 11, size);
+    Put32(header + 15, sum);
+    chunk = out_.data();
+    chunk_size = kChunkHeaderSize + payload_size;
+    return true;
+  }
+
+ private:
+  z_stream stream_{};
+  bool ok_ = false;
+  std::vector<uint8_t> out_;
+};
+
+}  // namespace
+
+std::vector<std::string> SplitArchivePath(std::string_view path) {
+  std::vector<std::string> parts;
+  size_t begin = 0;
+  for (size_t i = 0; i <= path.size(); ++i) {
+    if (i == path.size() || path[i] == '\\' || path[i] == '/') {
+      if (i > begin) parts.emplace_back(path.substr(begin, i - begin));
+      begin = i + 1;
+    }
+  }
+  return parts;
+}
+
+int CompareArchiveNames(std::string_view a, std::string_view b) {
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    const unsigned char x = FoldAscii(static_cast<unsigned char>(a[i]));
+    const unsigned char y = FoldAscii(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+HpiWriter::HpiWriter(std::string archive_path) : archive_path_(std::move(archive_path)) {}
+
+bool HpiWriter::AddFile(std::string_view path_in_archive, const std::string& path_on_disk) {
+  std::vector<std::string> parts = SplitArchivePath(path_in_archive);
+  if (parts.empty()) {
+    error_ = "no file name in the archive path " + Quoted(path_in_archive);
+    return false;
+  }
+  for (const std::string& part : parts) {
+    if (part.find('\0') != std::string::npos) {
+      error_ = "a name inside the archive holds a 0 byte";
+      return false;
+    }
+  }
+  for (const File& file : files_) {
+    // The same path, or a file standing where the other needs a folder.
+    if (SameParts(file.parts, parts, std::min(file.parts.size(), parts.size()))) {
+      error_ = Quoted(path_in_archive) + " is already taken in the archive";
+      return false;
+    }
+  }
+  struct stat st {};
+  if (::stat(path_on_disk.c_str(), &st) != 0) {
+    error_ = path_on_disk + ": " + std::strerror(errno);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    error_ = path_on_disk + ": not a regular file";
+    return false;
+  }
+  const int fd = ::open(path_on_disk.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    error_ = path_on_disk + ": " + std::strerror(errno);
+    return false;
+  }
+  ::close(fd);
+  files_.push_back(File{std::move(parts), path_on_disk});
+  return true;
+}
+
+HpiWriteResult HpiWriter::Write(const HpiProgressFn& progress, bool compress, int level) {
+  HpiWriteResult result;
+  auto fail = [&](const std::string& why) {
+    result.ok = false;
+    result.error = why;
+    error_ = why;
+    return result;
+  };
+
+  // Sizes first, for the progress total and to refuse what cannot fit.
+  HpiProgress state;
+  state.files_total = static_cast<uint32_t>(files_.size());
+  for (const File& file : files_) {
+    struct stat st {};
+    if (::stat(file.disk_path.c_str(), &st) != 0) return fail(file.disk_path + ": " + std::strerror(errno));
+    state.bytes_total += static_cast<uint64_t>(st.st_size);
+  }
+  auto report = [&]() { return !progress || progress(state); };
+  if (!report()) {
+    result.cancelled = true;
+    return fail("packing was cancelled");
+  }
+
+  Node root;
+  for (size_t i = 0; i < files_.size(); ++i) {
+    Node* dir = &root;
+    const std::vector<std::string>& parts = files_[i].parts;
+    for (size_t p = 0; p + 1 < parts.size(); ++p) {
+      Node* next = ChildNamed(*dir, parts[p]);
+      if (!next) {
+        dir->children.push_back(Node{parts[p], true, 0, {}});
+        next = &dir->children.back();
+      }
+      dir = next;
+    }
+    dir->children.push_back(Node{parts.back(), false, i, {}});
+  }
+  SortTree(root);
+  BlockBuilder layout(files_.size());
+  layout.AddDirectory(root);
+  std::vector<uint8_t>& block = layout.block;
+  if (kStart + block.size() > kMaxArchiveSize) return fail("the archive's directory is too large");
+
+  AtomicFile out(archive_path_);
+  if (!out.Open()) return fail(out.Error());
+
+  uint8_t header[kStart];
+  Put32(header, kMarker);
+  Put32(header + 4, kVersion);
+  Put32(header + 8, static_cast<uint32_t>(kStart + block.size()));  // DirectorySize
+  Put32(header + 12, 0);                                            // HeaderKey: not encrypted
+  Put32(header + 16, kStart);
+  // The block goes out now to hold its place; its file records are filled in
+  // once the data offsets are known.
+  if (!out.Write(header, sizeof header) || !out.Write(block.data(), block.size())) return fail(out.Error());
+
+  std::unique_ptr<ChunkCompressor> compressor;
+  if (compress) {
+    compressor = std::make_unique<ChunkCompressor>(level);
+    if (!compressor->ok()) return fail("zlib could not be started");
+  }
+  std::vector<uint8_t> data(kChunkSize);
+  std::vector<uint8_t> table;
+
+  for (const size_t index : layout.order) {
+    const File& file = files_[index];
+    Fd fd(::open(file.disk_path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) return fail(file.disk_path + ": " + std::strerror(errno));
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return fail(file.disk_path + ": " + std::strerror(errno));
+    const uint64_t size = static_cast<uint64_t>(st.st_size);
+    const uint64_t offset = out.Position();
+    if (size > kMaxArchiveSize || offset + size > kMaxArchiveSize) return fail("the archive would exceed 2 GiB");
+    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    const bool chunked = compress && size > 0;
+    const uint64_t chunks = chunked ? (size + kChunkSize - 1) / kChunkSize : 0;
+    const uint64_t table_pos = offset;
+    if (chunked) {
+      table.assign(4 * chunks, 0);
+      if (!out.Write(table.data(), table.size())) return fail(out.Error());
+    }
+    uint64_t left = size;
+    for (uint64_t c = 0; left > 0; ++c) {
+      const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(left, kChunkSize));
+      const ssize_t got = ReadFull(fd.get(), data.data(), want);
+      if (got < 0) return fail(file.disk_path + ": " + std::strerror(errno));
+      if (static_cast<uint32_t>(got) != want) return fail(file.disk_path + ": the file shrank while it was packed");
+      if (chunked) {
+        const uint8_t* chunk = nullptr;
+        size_t chunk_size = 0;
+        if (!compressor->Make(data.data(), want, chunk, chunk_size)) return fail("zlib failed on " + file.disk_path);
+        Put32(&table[4 * c], static_cast<uint32_t>(chunk_size));
+        if (!out.Write(chunk, chunk_size)) return fail(out.Error());
+      } else if (!out.Write(data.data(), want)) {
+        return fail(out.Error());
+      }
+      if (out.Position() > kMaxArchiveSize) return fail("the archive would exceed 2 GiB");
+      left -= want;
+      state.bytes_done += want;
+      if (!report()) {
+        result.cancelled = true;
+        return fail("packing was cancelled");
+      }
+    }
+    uint8_t extra;
+    if (ReadFull(fd.get(), &extra, 1) != 0) return fail(file.disk_path + ": the file changed while it was packed");
+    if (chunked && !out.WriteAt(table_pos, table.data(), table.size())) return fail(out.Error());
+
+    uint8_t* record = &block[layout.file_record[index]];
+    Put32(record, static_cast<uint32_t>(offset));
+    Put32(record + 4, static_cast<uint32_t>(size));
+    record[8] = chunked ? kStorageZlib : kStorageWhole;
+    ++state.files_done;
+    if (!report()) {
+      result.cancelled = true;
+      return fail("packing was cancelled");
+    }
+  }
+
+  if (!out.WriteAt(kStart, block.data(), block.size())) return fail(out.Error());
+  if (!out.Commit()) return fail(out.Error());
+  result.ok = true;
+  error_.clear();
+  return result;
+}
+
+}  // namespace quilmark
