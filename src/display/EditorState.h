@@ -1,0 +1,46 @@
+// The editor's program-wide state: the open document, the selection, the
+// remembered folders and the view switch, with the small procedures every
+// window of the editor uses on it. Qt-free, so the display code and the tests
+// work on it without a window.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "document/classGAF.h"
+
+namespace quilmark {
+
+struct EditorState {
+  std::shared_ptr<classGAF> CurrentGAF = std::make_shared<classGAF>();
+  AnimationPtr CurrentAnimation = std::make_shared<classGAFAnimation>();
+  int32_t CurrentFrame = 0;
+  int32_t CurrentSubframe = 0;
+  std::string CurrentFileName;
+  std::string GAFLoadDir;
+  std::string GAFSaveDir;
+  std::string BMPLoadDir;
+  std::string SelectedDirectory;
+  bool CenterInView = false;
+
+  // The frame (CurrentSubframe 0) or subframe the controls edit; a fresh frame
+  // that belongs to no document when the selection names nothing.
+  FramePtr GetSelectedFrame() const;
+};
+
+// The one instance of the running program.
+EditorState& Editor();
+
+// Path helpers; "/" separates folders.
+// The text after the last "/", the whole text when there is none.
+std::string StripPath(const std::string& path);
+// The text before the last "/", the whole text when there is none.
+std::string GetFolder(const std::string& path);
+// The root of the path: "/" for an absolute path, else its first three characters.
+std::string GetDrive(const std::string& path);
+
+// The window caption for a file name: "<name> - Quilmark", or "Quilmark".
+std::string TitleFor(const std::string& currentFileName);
+
+}  // namespace quilmark

@@ -1,0 +1,119 @@
+#include "display/FrameDisplay.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace quilmark {
+
+void DisplayAnimation(classGAFAnimation& animation, FrameControls& controls, EditorState& state,
+                      int32_t SelectFrame) {
+  const int count = animation.Frames.Count();
+  if (count > 1) {
+    controls.SetScrollFramesEnabled(true);
+    controls.SetScrollFramesMax(count);
+  } else {
+    controls.SetScrollFramesEnabled(false);
+    controls.SetScrollFramesMax(2);
+  }
+  state.CurrentFrame = SelectFrame;
+  controls.SetScrollFramesValue(SelectFrame);
+  if (FramePtr frame = animation.Frames.Item(state.CurrentFrame)) DisplayFrame(*frame, controls, state);
+
+  if (count == 0) {
+    state.CurrentSubframe = 0;
+    controls.SetScrollSubframesValue(1);
+    controls.SetScrollSubframesMax(2);
+    controls.SetScrollSubframesEnabled(false);
+    controls.ClearPicture();
+    controls.SetTxtWidth("0");
+    controls.SetTxtHeight("0");
+    controls.SetScrollFPSValue(0);
+    controls.SetScrollXPosValue(0);
+    controls.SetScrollYPosValue(0);
+    controls.SetCompressedValue(false);
+    controls.SetCompressedEnabled(false);
+    controls.SetCmdFrameEnabled(!animation.Name.empty());
+    controls.SetCmdSubframeEnabled(false);
+    controls.SetEditorsEnabled(false);
+  } else {
+    controls.SetCmdFrameEnabled(true);
+    controls.SetCmdSubframeEnabled(true);
+    controls.SetEditorsEnabled(true);
+    controls.SetCompressedEnabled(true);
+  }
+}
+
+void DisplayFrame(classGAFFrame& frame, FrameControls& controls, EditorState& state, bool Subframe,
+                  int32_t SelectSubframe) {
+  controls.SetTxtWidth(std::to_string(frame.Width()));
+  controls.SetTxtHeight(std::to_string(frame.Height()));
+  controls.SetTxtFPS(std::to_string(frame.FPS));
+  controls.SetScrollXPosValue(frame.PositionX());
+  controls.SetScrollYPosValue(frame.PositionY());
+  controls.SetCompressedValue(frame.Compressed());
+  DisplayPicture(frame, controls, state);
+  if (Subframe) return;
+
+  const int count = frame.Subframes.Count();
+  if (count > 1) {
+    controls.SetScrollSubframesMax(count);
+    controls.SetScrollSubframesEnabled(true);
+  } else {
+    controls.SetScrollSubframesMax(2);
+    controls.SetScrollSubframesEnabled(false);
+  }
+  state.CurrentSubframe = SelectSubframe;
+  controls.SetScrollSubframesValue(SelectSubframe);
+  if (FramePtr sub = frame.Subframes.Item(state.CurrentSubframe)) DisplayFrame(*sub, controls, state, true);
+  if (count == 0) state.CurrentSubframe = 0;
+}
+
+namespace {
+
+// value rounded half to even into 16 bits; empty when it does not fit.
+std::optional<int32_t> Round16(double value) {
+  const double r = std::nearbyint(value);
+  if (!(r >= std::numeric_limits<int16_t>::min() && r <= std::numeric_limits<int16_t>::max())) return std::nullopt;
+  return static_cast<int32_t>(r);
+}
+
+}  // namespace
+
+PicturePlace PicturePlacement(const classGAFFrame& frame, int32_t viewWidth, int32_t viewHeight, bool centerInView) {
+  PicturePlace place;
+  const double halfW = viewWidth / 2.0;
+  const double halfH = viewHeight / 2.0;
+  const double left = centerInView ? halfW - frame.Width() / 2.0 : halfW - frame.PositionX();
+  const double top = centerInView ? halfH - frame.Height() / 2.0 : halfH - frame.PositionY();
+  // A corner that does not fit leaves that coordinate at 0.
+  if (auto l = Round16(left)) place.left = *l;
+  if (auto t = Round16(top)) place.top = *t;
+  return place;
+}
+
+void DisplayPicture(const classGAFFrame& frame, FrameControls& controls, const EditorState& state) {
+  const PicturePlace place =
+      PicturePlacement(frame, controls.PictureWidth(), controls.PictureHeight(), state.CenterInView);
+  controls.ClearPicture();
+  classFastWin& surface = controls.Surface();
+  surface.ClearTileDraw(0, 0, frame.Width(), frame.Height(), frame.Pixels, TransparentIndex, 255, 0);
+  // Only the part of the image that the surface holds is shown.
+  const int32_t w = std::min(frame.Width(), surface.BmpWidth);
+  const int32_t h = std::min(frame.Height(), std::abs(surface.BmpHeight));
+  if (w > 0 && h > 0) surface.Show(controls.PictureScreen(), place.left, place.top, w, h, 0, 0, 1, 1, false);
+  controls.KeepPicture();
+}
+
+void DrawImage(const classGAFFrame& frame, classFastWin& surface, int32_t x, int32_t y) {
+  if (!frame.Subframes.IsEmpty()) {
+    for (const auto& sub : frame.Subframes)
+      if (sub) DrawImage(*sub, surface, x, y);
+    return;
+  }
+  surface.ClearTileDraw(x - frame.PositionX(), y - frame.PositionY(), frame.Width(), frame.Height(), frame.Pixels,
+                        TransparentIndex, 255, 1);
+}
+
+}  // namespace quilmark

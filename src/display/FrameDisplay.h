@@ -1,0 +1,76 @@
+// Putting the selected animation, frame or subframe on the main window, and
+// composing a frame from its subframes on any surface.
+//
+// The display code reaches the window only through FrameControls, which the
+// main window implements (and the tests implement without a window). Filling
+// the controls is display only: an implementation must not let the values it
+// is given flow back into the document.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "display/EditorState.h"
+#include "display/classFastWin.h"
+
+namespace quilmark {
+
+class FrameControls {
+ public:
+  virtual ~FrameControls() = default;
+
+  // Sliders. A value outside the slider's range is refused (the old one stays).
+  virtual void SetScrollFramesEnabled(bool enabled) = 0;
+  virtual void SetScrollFramesMax(int32_t max) = 0;
+  virtual void SetScrollFramesValue(int32_t value) = 0;
+  virtual void SetScrollSubframesEnabled(bool enabled) = 0;
+  virtual void SetScrollSubframesMax(int32_t max) = 0;
+  virtual void SetScrollSubframesValue(int32_t value) = 0;
+
+  // "Frame Information". The up-down values also rewrite their text boxes.
+  virtual void SetTxtWidth(const std::string& text) = 0;
+  virtual void SetTxtHeight(const std::string& text) = 0;
+  virtual void SetTxtFPS(const std::string& text) = 0;
+  virtual void SetScrollXPosValue(int32_t value) = 0;
+  virtual void SetScrollYPosValue(int32_t value) = 0;
+  virtual void SetScrollFPSValue(int32_t value) = 0;
+  virtual void SetCompressedValue(bool checked) = 0;
+  virtual void SetCompressedEnabled(bool enabled) = 0;
+  // The three up-downs and the five text boxes together.
+  virtual void SetEditorsEnabled(bool enabled) = 0;
+  virtual void SetCmdFrameEnabled(bool enabled) = 0;
+  virtual void SetCmdSubframeEnabled(bool enabled) = 0;
+
+  // The frame view PicFrame.
+  virtual int32_t PictureWidth() const = 0;
+  virtual int32_t PictureHeight() const = 0;
+  // Its picture becomes empty: only the background shows.
+  virtual void ClearPicture() = 0;
+  // The device the main surface is shown on.
+  virtual SurfaceScreen& PictureScreen() = 0;
+  // What was shown becomes the view's lasting picture.
+  virtual void KeepPicture() = 0;
+  // The main surface.
+  virtual classFastWin& Surface() = 0;
+};
+
+// Selects frame SelectFrame of the animation and shows it, or the empty state.
+void DisplayAnimation(classGAFAnimation& animation, FrameControls& controls, EditorState& state,
+                      int32_t SelectFrame = 1);
+// Shows a frame's values and picture; for a frame (Subframe false) also selects
+// subframe SelectSubframe and shows it instead when there is one.
+void DisplayFrame(classGAFFrame& frame, FrameControls& controls, EditorState& state, bool Subframe = false,
+                  int32_t SelectSubframe = 1);
+// Draws the image alone in the frame view, index 9 painted in colour 255.
+void DisplayPicture(const classGAFFrame& frame, FrameControls& controls, const EditorState& state);
+// Where DisplayPicture puts the image's top-left corner in a view of
+// viewWidth x viewHeight pixels; empty when it does not fit in 16 bits.
+struct PicturePlace {
+  int32_t left = 0;
+  int32_t top = 0;
+};
+PicturePlace PicturePlacement(const classGAFFrame& frame, int32_t viewWidth, int32_t viewHeight, bool centerInView);
+// Composes the frame, or all its subframes in order, with its origin at (x, y).
+void DrawImage(const classGAFFrame& frame, classFastWin& surface, int32_t x, int32_t y);
+
+}  // namespace quilmark

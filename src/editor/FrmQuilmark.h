@@ -1,0 +1,226 @@
+// The main window: the animation list, the image pane with its frame controls,
+// the menus and toolbar, the splitter, and the editor's start-up and shutdown.
+#pragma once
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <functional>
+#include <string>
+
+#include "display/EditorState.h"
+#include "display/FrameDisplay.h"
+#include "display/Layout.h"
+#include "display/classFastWin.h"
+#include "display/qt/FrameView.h"
+#include "document/Interfaces.h"
+#include "editor/UpDown.h"
+
+namespace quilmark {
+
+// The bar between the list and the view; reports its pointer events.
+class SplitterBar : public QWidget {
+  Q_OBJECT
+ public:
+  explicit SplitterBar(QWidget* parent = nullptr);
+  void SetColour(QColor colour);
+ signals:
+  void Pressed(Qt::MouseButton button, double x);
+  void Moved(double x);
+  void Released(double x);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// What a file command asks of the file dialog.
+struct FileDialogRequest {
+  bool save = false;
+  QString filter;         // "GAF files (*.gaf)|*.gaf"
+  QString defaultSuffix;  // "gaf"
+  QString folder;         // empty: the dialog's last folder
+  QString fileName;       // initial file name
+};
+
+class FrmQuilmark : public QMainWindow,
+                    public FrameControls,
+                    public MessageSink,
+                    public CompressedIndicator,
+                    public AnimationDisplay {
+  Q_OBJECT
+ public:
+  struct Options {
+    QString palettePath;  // empty: palette.dat beside the program
+    QString commandLine;  // the arguments joined by single spaces
+  };
+  explicit FrmQuilmark(Options options, QWidget* parent = nullptr);
+  ~FrmQuilmark() override;
+
+  // The start-up sequence; false when the drawing surface could not be made
+  // (the window is then closed).
+  bool InitializeWindow();
+
+  // The main drawing surface.
+  classFastWin Frame;
+
+  EditorState& State() { return Editor(); }
+  MainLayout& Geometry() { return layout_; }
+  SplitterDrag& Splitter() { return splitter_; }
+  QString StatusText(int panel) const;
+  double TwipsPerPixel() const;
+
+  // Replace the dialogs and message boxes (tests, scripted use). A file hook
+  // returns the chosen path, empty for cancel.
+  std::function<QString(const FileDialogRequest&)> FileDialogHook;
+  std::function<void(const QString& text, const QString& title)> MessageHook;
+
+  // Procedures of the editor.
+  void NewDocument();
+  void ResetView();
+  void RefreshView();
+  void RefreshTitle();
+  void RefreshStatus();
+  void EnableControls(bool enabled);
+  void CreateList();
+  void RefreshList();
+  void InitializeCommands(const QString& arguments);
+  void SettingsLoad();
+  void SettingsSave();
+  void Form_Resize();
+
+  // Command and event handlers.
+  void mnuFileNew_Click();
+  void mnuFileOpen_Click();
+  void mnuFileSaveGAF_Click();
+  void mnuFileSaveUFO_Click();
+  void mnuFileExit_Click();
+  void mnuViewCenter_Click();
+  void mnuImagesCreateSequence_Click();
+  void mnuImageRemoveSequence_Click();
+  void mnuImagesImportSequence_Click();
+  void mnuImagesExportSequence_Click();
+  void mnuImagesCompress_Click();
+  void mnuImagesExportAll_Click();
+  void mnuImagesPreview_Click();
+  void mnuFrameImport_Click();
+  void mnuFrameExport_Click();
+  void mnuFrameRemove_Click();
+  void mnuSubframeImport_Click();
+  void mnuSubframeExport_Click();
+  void mnuSubframeRemove_Click();
+  void mnuHelpAbout_Click();
+  void Toolbar_ButtonClick(const QString& key);
+  void ListGAF_Click();
+  void ListGAF_DblClick();
+  void ListGAF_AfterLabelEdit(QTreeWidgetItem* item, const QString& newText);
+  void ScrollFrames_Change(int value);
+  void ScrollSubframes_Change(int value);
+  void ScrollXPos_Change(int value);
+  void ScrollYPos_Change(int value);
+  void ScrollFPS_Change(int value);
+  void TxtXPos_LostFocus();
+  void TxtYPos_LostFocus();
+  void TxtFPS_LostFocus();
+  void chkCompressed_Click();
+  void CmdFrame_Click();
+  void CmdSubframe_Click();
+  void PicSplitter_MouseDown(Qt::MouseButton button, double x);
+  void PicSplitter_MouseMove(double x);
+  void PicSplitter_MouseUp(double x);
+
+  // FrameControls
+  void SetScrollFramesEnabled(bool enabled) override;
+  void SetScrollFramesMax(int32_t max) override;
+  void SetScrollFramesValue(int32_t value) override;
+  void SetScrollSubframesEnabled(bool enabled) override;
+  void SetScrollSubframesMax(int32_t max) override;
+  void SetScrollSubframesValue(int32_t value) override;
+  void SetTxtWidth(const std::string& text) override;
+  void SetTxtHeight(const std::string& text) override;
+  void SetTxtFPS(const std::string& text) override;
+  void SetScrollXPosValue(int32_t value) override;
+  void SetScrollYPosValue(int32_t value) override;
+  void SetScrollFPSValue(int32_t value) override;
+  void SetCompressedValue(bool checked) override;
+  void SetCompressedEnabled(bool enabled) override;
+  void SetEditorsEnabled(bool enabled) override;
+  void SetCmdFrameEnabled(bool enabled) override;
+  void SetCmdSubframeEnabled(bool enabled) override;
+  int32_t PictureWidth() const override;
+  int32_t PictureHeight() const override;
+  void ClearPicture() override;
+  SurfaceScreen& PictureScreen() override;
+  void KeepPicture() override;
+  classFastWin& Surface() override { return Frame; }
+
+  // MessageSink, CompressedIndicator, AnimationDisplay
+  void ShowMessage(const std::string& text, const std::string& title = "Quilmark") override;
+  void SetCompressedChecked() override;
+  void DisplayAnimation(classGAFAnimation& animation) override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void BuildToolbar();
+  void BuildPane();
+  QAction* AddItem(QMenu* menu, const char* name, const QString& caption, void (FrmQuilmark::*handler)(),
+                   const QKeySequence& shortcut = {});
+  void AddBreak(QMenu* menu, const char* name);
+  bool InitializeGraphics();
+  void FreeGraphics();
+  void StyleToolbar();
+  void Place(QWidget* widget, const TwipsRect& rect);
+  void ApplyLayout();
+  void ApplyTyped(UpDown* upDown, QLineEdit* box);
+  void SetUpDownShown(UpDown* upDown, QLineEdit* box, int32_t value);
+  void DisplaySelectedPicture();
+  QString ShowFileDialog(const FileDialogRequest& request);
+  void Message(const QString& text, const QString& title = "Quilmark");
+  void LoadInto(const std::shared_ptr<classGAF>& doc, const QString& path);
+
+  Options options_;
+  MainLayout layout_;
+  SplitterDrag splitter_;
+  bool graphicsReady_ = false;
+  bool settingsSaved_ = false;
+  int filling_ = 0;
+  QString lastDialogFolder_;
+
+ public:
+  // Controls, each named as its objectName.
+  QWidget* Client;
+  QToolBar* Toolbar;
+  QStatusBar* Status;
+  QLabel* StatusPanel1;
+  QLabel* StatusPanel2;
+  QTreeWidget* ListGAF;
+  SplitterBar* PicSplitter;
+  QWidget* PicView;
+  QGroupBox* FrameInfo;
+  QLabel *Label1, *Label2, *Label3, *Label4, *Label5;
+  QLineEdit *TxtWidth, *TxtHeight, *TxtXPos, *TxtYPos, *TxtFPS;
+  UpDown *ScrollXPos, *ScrollYPos, *ScrollFPS;
+  QCheckBox* chkCompressed;
+  QPushButton* CmdFrame;
+  QPushButton* CmdSubframe;
+  QSlider* ScrollFrames;
+  QSlider* ScrollSubframes;
+  FrameView* PicFrame;
+  QMenu *mnuFile, *mnuImages, *mnuFrame, *mnuSubframe, *mnuHelp;
+  QAction* mnuViewCenter;
+};
+
+}  // namespace quilmark

@@ -1,0 +1,53 @@
+#include "editor/UpDown.h"
+
+#include <algorithm>
+
+#include "display/NumberReading.h"
+
+namespace quilmark {
+
+UpDown::UpDown(QWidget* parent) : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this)) {
+  up_->setObjectName("Up");
+  down_->setObjectName("Down");
+  up_->setArrowType(Qt::UpArrow);
+  down_->setArrowType(Qt::DownArrow);
+  up_->setAutoRepeat(true);
+  down_->setAutoRepeat(true);
+  up_->setFocusPolicy(Qt::NoFocus);
+  down_->setFocusPolicy(Qt::NoFocus);
+  connect(up_, &QToolButton::clicked, this, [this] { Step(1); });
+  connect(down_, &QToolButton::clicked, this, [this] { Step(-1); });
+}
+
+void UpDown::SetRange(int min, int max) {
+  min_ = min;
+  max_ = max;
+  value_ = std::clamp(value_, min_, max_);
+}
+
+bool UpDown::SetValue(int value) {
+  if (value < min_ || value > max_) return false;
+  if (value == value_) return true;
+  value_ = value;
+  emit ValueChanged(value_);
+  return true;
+}
+
+void UpDown::Step(int direction) {
+  long long base = value_;
+  if (buddy_) {
+    const auto n = ReadNumber(buddy_->text().toStdString());
+    const auto r = n ? RoundToInt32(*n) : std::nullopt;
+    base = r ? *r : 0;
+  }
+  const long long next = std::clamp<long long>(base + static_cast<long long>(direction) * increment_, min_, max_);
+  SetValue(static_cast<int>(next));
+}
+
+void UpDown::resizeEvent(QResizeEvent*) {
+  const int h = height() / 2;
+  up_->setGeometry(0, 0, width(), h);
+  down_->setGeometry(0, h, width(), height() - h);
+}
+
+}  // namespace quilmark

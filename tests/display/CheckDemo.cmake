@@ -1,0 +1,15 @@
+# Runs the sample generator into a fresh folder and compares its files with the
+# committed samples byte for byte.
+file(REMOVE_RECURSE ${OUT})
+file(MAKE_DIRECTORY ${OUT})
+execute_process(COMMAND ${GENERATOR} ${OUT} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "generator failed: ${rc}")
+endif()
+foreach(f demo.gaf palette.dat)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT}/${f} ${SAMPLES}/${f} RESULT_VARIABLE diff)
+  if(NOT diff EQUAL 0)
+    message(FATAL_ERROR "samples/${f} differs from what the generator makes")
+  endif()
+endforeach()
+message(STATUS "1 passed, 0 failed")

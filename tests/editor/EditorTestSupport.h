@@ -1,0 +1,127 @@
+// Helpers of the GUI tests: a main window over a test palette and a small
+// document built in the test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QSettings>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "editor/FrmQuilmark.h"
+
+namespace quilmark::test {
+
+inline QString TempFolder(const char* name) {
+  const QString dir = QString(QUILMARK_TEST_TMP) + "/editor-" + name;
+  QDir(dir).removeRecursively();
+  QDir().mkpath(dir);
+  return dir;
+}
+
+// A palette where index i is (i, 255 - i, i / 2), so that every index has its
+// own colour.
+inline QString WriteTestPalette() {
+  const QString path = TempFolder("palette") + "/palette.dat";
+  std::ofstream out(path.toStdString(), std::ios::binary);
+  for (int i = 0; i < 256; ++i) out.put(char(i)).put(char(255 - i)).put(char(i / 2));
+  return path;
+}
+
+inline QRgb TestColour(int index) { return qRgb(index, 255 - index, index / 2); }
+
+inline void ClearSettings() {
+  QSettings s(QSettings::IniFormat, QSettings::UserScope, "Quilmark", "Quilmark");
+  s.clear();
+  s.sync();
+}
+
+inline FramePtr MakeFrame(int w, int h, int px, int py, uint8_t fill, int fps = 0, bool compressed = false) {
+  auto f = std::make_shared<classGAFFrame>();
+  f->SetWidth(w);
+  f->SetHeight(h);
+  EXPECT_TRUE(f->SetPositionX(px));
+  EXPECT_TRUE(f->SetPositionY(py));
+  std::fill(f->Pixels.begin(), f->Pixels.end(), fill);
+  f->FPS = fps;
+  f->SetCompressed(compressed);
+  return f;
+}
+
+// Three animations: "alpha" (3 frames: plain 10x10 at (5,5); one with two
+// subframes; one with one subframe), "beta" (1 frame), "gamma" (no frames).
+inline std::shared_ptr<classGAF> MakeDocument() {
+  auto doc = std::make_shared<classGAF>();
+  auto alpha = std::make_shared<classGAFAnimation>();
+  alpha->Name = "alpha";
+  alpha->Animated = false;
+  auto f1 = MakeFrame(10, 10, 5, 5, 20, 3);
+  f1->Pixels[0] = 9;
+  alpha->Frames.Add(f1);
+  auto f2 = MakeFrame(4, 4, 1, 1, 30, 4, true);
+  f2->Subframes.Add(MakeFrame(6, 6, 2, 2, 40, 5));
+  f2->Subframes.Add(MakeFrame(8, 4, 7, 3, 50, 6, true));
+  alpha->Frames.Add(f2);
+  auto f3 = MakeFrame(2, 2, 0, 0, 60);
+  f3->Subframes.Add(MakeFrame(3, 3, 1, 1, 70, 7));
+  alpha->Frames.Add(f3);
+  doc->Animations.Add(alpha, "alpha");
+  auto beta = std::make_shared<classGAFAnimation>();
+  beta->Name = "beta";
+  beta->Animated = true;
+  beta->Frames.Add(MakeFrame(12, 6, 0, 0, 80));
+  doc->Animations.Add(beta, "beta");
+  auto gamma = std::make_shared<classGAFAnimation>();
+  gamma->Name = "gamma";
+  doc->Animations.Add(gamma, "gamma");
+  return doc;
+}
+
+class EditorTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ClearSettings(); }
+  void TearDown() override {
+    if (window) window->close();
+    window.reset();
+  }
+
+  // Makes, starts and shows the main window.
+  FrmQuilmark& Start(const QString& commandLine = {}) {
+    FrmQuilmark::Options o;
+    o.palettePath = WriteTestPalette();
+    o.commandLine = commandLine;
+    window = std::make_unique<FrmQuilmark>(o);
+    window->MessageHook = [this](const QString& text, const QString& title) {
+      messages << text;
+      titles << title;
+    };
+    EXPECT_TRUE(window->InitializeWindow());
+    window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    return *window;
+  }
+
+  // Puts the test document in and resets the view.
+  void UseDocument(std::shared_ptr<classGAF> doc) {
+    window->State().CurrentGAF = std::move(doc);
+    window->ResetView();
+  }
+
+  template <class T>
+  T* Find(const char* name) {
+    T* w = window->findChild<T*>(name);
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+
+  // The frame view's pixel at (x, y), as painted.
+  QRgb ViewPixel(int x, int y) { return window->PicFrame->grab().toImage().pixel(x, y); }
+
+  std::unique_ptr<FrmQuilmark> window;
+  QStringList messages, titles;
+};
+
+}  // namespace quilmark::test
