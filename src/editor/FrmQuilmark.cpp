@@ -71,6 +71,11 @@ FrmQuilmark::FrmQuilmark(Options options, QWidget* parent) : QMainWindow(parent)
   Editor() = EditorState{};
   setObjectName("FrmQuilmark");
   setWindowTitle("Quilmark");
+  // The pane's places are fixed in twips; a small font keeps the captions
+  // inside the controls laid out for it.
+  QFont small = font();
+  small.setPointSizeF(8);
+  setFont(small);
   Client = new QWidget(this);
   Client->setObjectName("Client");
   setCentralWidget(Client);
@@ -214,6 +219,9 @@ void FrmQuilmark::BuildPane() {
   PicView->setObjectName("PicView");
   FrameInfo = new QGroupBox("Frame Information", PicView);
   FrameInfo->setObjectName("FrameInfo");
+  QFont narrow = font();
+  narrow.setPointSizeF(7);
+  FrameInfo->setFont(narrow);
 
   auto label = [this](const char* name, const char* text, int l, int t) {
     auto* w = new QLabel(text, FrameInfo);

@@ -1,0 +1,116 @@
+// The editor's interactive speed, offscreen: moving the frame slider to a
+// 512 x 512 frame made of two subframes until it is painted, and starting the
+// main window with the demo document up to its first paint.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QStandardPaths>
+#include <QTest>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "editor/FrmQuilmark.h"
+
+using namespace quilmark;
+
+namespace {
+
+// samples/ beside this file's folder.
+QString SamplesDir() {
+  QString here = QStringLiteral(__FILE__);
+  here.truncate(here.lastIndexOf('/'));
+  return here + "/../samples";
+}
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "bench_editor";
+  static char* argv[] = {name, nullptr};
+  static QApplication* app = [] {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QStandardPaths::setTestModeEnabled(true);
+    return new QApplication(argc, argv);
+  }();
+  return *app;
+}
+
+FramePtr Image(int w, int h, int px, int py, uint8_t fill) {
+  auto f = std::make_shared<classGAFFrame>();
+  f->SetWidth(w);
+  f->SetHeight(h);
+  (void)f->SetPositionX(px);
+  (void)f->SetPositionY(py);
+  for (size_t i = 0; i < f->Pixels.size(); ++i) f->Pixels[i] = (i % 7 == 0) ? TransparentIndex : fill;
+  return f;
+}
+
+void frame_switch_ms(benchmark::State& state) {
+  App();
+  FrmQuilmark window({});
+  window.MessageHook = [](const QString&, const QString&) {};
+  window.InitializeWindow();
+  window.resize(1400, 1000);
+  window.show();
+  (void)QTest::qWaitForWindowExposed(&window);
+  auto doc = std::make_shared<classGAF>();
+  auto a = std::make_shared<classGAFAnimation>();
+  a->Name = "big";
+  for (int i = 0; i < 2; ++i) {
+    auto frame = Image(1, 1, 0, 0, 1);
+    frame->Subframes.Add(Image(512, 512, 256, 256, static_cast<uint8_t>(40 + i)));
+    frame->Subframes.Add(Image(512, 512, 200, 200, static_cast<uint8_t>(80 + i)));
+    a->Frames.Add(frame);
+  }
+  doc->Animations.Add(a, a->Name);
+  window.State().CurrentGAF = doc;
+  window.ResetView();
+  int next = 2;
+  double total = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    window.ScrollFrames->setValue(next);
+    window.PicFrame->repaint();
+    const auto end = std::chrono::steady_clock::now();
+    const double seconds = std::chrono::duration<double>(end - start).count();
+    total += seconds;
+    state.SetIterationTime(seconds);
+    next = next == 2 ? 1 : 2;
+  }
+  // Ratio to copying the same 512 x 512 bytes.
+  std::vector<uint8_t> src(512 * 512, 1), dst(512 * 512);
+  const auto m0 = std::chrono::steady_clock::now();
+  for (int i = 0; i < 100; ++i) {
+    std::memcpy(dst.data(), src.data(), src.size());
+    benchmark::DoNotOptimize(dst.data());
+  }
+  const double memcpySeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - m0).count() / 100;
+  state.counters["memcpy_us"] = memcpySeconds * 1e6;
+  if (state.iterations() > 0 && memcpySeconds > 0)
+    state.counters["ratio_to_memcpy"] = total / static_cast<double>(state.iterations()) / memcpySeconds;
+  window.close();
+}
+BENCHMARK(frame_switch_ms)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void startup_ms(benchmark::State& state) {
+  App();
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    FrmQuilmark::Options o;
+    o.commandLine = SamplesDir() + "/demo.gaf";
+    o.palettePath = SamplesDir() + "/palette.dat";
+    auto window = std::make_unique<FrmQuilmark>(o);
+    window->MessageHook = [](const QString&, const QString&) {};
+    window->InitializeWindow();
+    window->show();
+    (void)QTest::qWaitForWindowExposed(window.get());
+    window->repaint();
+    const auto end = std::chrono::steady_clock::now();
+    state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    window->close();
+  }
+}
+BENCHMARK(startup_ms)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
