@@ -332,7 +332,7 @@ HpiWriteResult HpiWriter::Write(const HpiProgressFn& progress, bool compress, in
     compressor = std::make_unique<ChunkCompressor>(level);
     if (!compressor->ok()) return fail("zlib could not be started");
   }
-  std::vector<uint8_t> data(kChunkSize);
+  std::vector<uint8_t> data(16 * kChunkSize);
   std::vector<uint8_t> table;
 
   for (const size_t index : layout.order) {
@@ -354,26 +354,32 @@ HpiWriteResult HpiWriter::Write(const HpiProgressFn& progress, bool compress, in
       if (!out.Write(table.data(), table.size())) return fail(out.Error());
     }
     uint64_t left = size;
-    for (uint64_t c = 0; left > 0; ++c) {
-      const uint32_t want = static_cast<uint32_t>(std::min<uint64_t>(left, kChunkSize));
-      const ssize_t got = ReadFull(fd.get(), data.data(), want);
+    uint64_t c = 0;
+    while (left > 0) {
+      // Reads go in blocks of several chunks: fewer calls into the system.
+      const size_t block_size = static_cast<size_t>(std::min<uint64_t>(left, data.size()));
+      const ssize_t got = ReadFull(fd.get(), data.data(), block_size);
       if (got < 0) return fail(file.disk_path + ": " + std::strerror(errno));
-      if (static_cast<uint32_t>(got) != want) return fail(file.disk_path + ": the file shrank while it was packed");
-      if (chunked) {
-        const uint8_t* chunk = nullptr;
-        size_t chunk_size = 0;
-        if (!compressor->Make(data.data(), want, chunk, chunk_size)) return fail("zlib failed on " + file.disk_path);
-        Put32(&table[4 * c], static_cast<uint32_t>(chunk_size));
-        if (!out.Write(chunk, chunk_size)) return fail(out.Error());
-      } else if (!out.Write(data.data(), want)) {
-        return fail(out.Error());
-      }
-      if (out.Position() > kMaxArchiveSize) return fail("the archive would exceed 2 GiB");
-      left -= want;
-      state.bytes_done += want;
-      if (!report()) {
-        result.cancelled = true;
-        return fail("packing was cancelled");
+      if (static_cast<size_t>(got) != block_size) return fail(file.disk_path + ": the file shrank while it was packed");
+      for (size_t at = 0; at < block_size; at += kChunkSize, ++c) {
+        const uint32_t want = static_cast<uint32_t>(std::min<size_t>(block_size - at, kChunkSize));
+        if (chunked) {
+          const uint8_t* chunk = nullptr;
+          size_t chunk_size = 0;
+          if (!compressor->Make(data.data() + at, want, chunk, chunk_size))
+            return fail("zlib failed on " + file.disk_path);
+          Put32(&table[4 * c], static_cast<uint32_t>(chunk_size));
+          if (!out.Write(chunk, chunk_size)) return fail(out.Error());
+        } else if (!out.Write(data.data() + at, want)) {
+          return fail(out.Error());
+        }
+        if (out.Position() > kMaxArchiveSize) return fail("the archive would exceed 2 GiB");
+        left -= want;
+        state.bytes_done += want;
+        if (!report()) {
+          result.cancelled = true;
+          return fail("packing was cancelled");
+        }
       }
     }
     uint8_t extra;

@@ -154,11 +154,12 @@ TEST(UfoExportFailure, FailedPackRemovesTheTemporaryFileAndKeepsTheOldArchive) {
   TempDir dir;
   const std::string archive = dir.File("tank.ufo");
   WriteFile(archive, {'o', 'l', 'd'});
-  // A document of several chunks; the temporary file is cut short after the first.
+  // A document larger than the writer's 1 MiB read block; the temporary file is
+  // cut short once the first block was read.
   classGAF doc = MakeDocument();
   auto frame = std::make_shared<classGAFFrame>();
-  frame->SetWidth(400);
-  frame->SetHeight(400);
+  frame->SetWidth(1200);
+  frame->SetHeight(1000);
   doc.Animations.Item(1)->Frames.Add(frame);
   ScriptedUi ui(std::string("textures"), archive);
   ui.on_progress = [&](int call) {
