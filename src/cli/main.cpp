@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/PackCommand.h"
 #include "cli/Commands.h"
 #include "images/GamePalette.h"
 
@@ -13,7 +14,8 @@ const char* kUsage =
     "commands:\n"
     "  info FILE.gaf                       print the document as JSON\n"
     "  convert IN.gaf OUT.gaf [--compress-all]\n"
-    "                                      load and save again\n";
+    "                                      load and save again\n"
+    "  pack FILE.gaf OUT.ufo [--folder F]  pack the document into a UFO archive\n";
 
 }  // namespace
 
@@ -40,6 +42,7 @@ int main(int argc, char** argv) {
   args.erase(args.begin());
   if (command == "info") return quilmark::RunInfoCommand(args, std::cout, std::cerr);
   if (command == "convert") return quilmark::RunConvertCommand(args, std::cerr);
+  if (command == "pack") return quilmark::RunPackCommand(args, std::cerr);
   // Commands below draw with the game palette.
   if (!quilmark::LoadPalette(palette)) std::cerr << palette << ": palette not read whole; missing colours are black\n";
   std::cerr << kUsage;

@@ -14,93 +14,124 @@ std::optional<uint8_t> SetFlagBits(int start, uint8_t mask) {
 
 namespace {
 
-// The encoder's state for one row. At most one of the three counts is above 0
-// at any moment, so runs leave in pixel order.
-class RowEncoder {
- public:
-  explicit RowEncoder(std::vector<uint8_t>& out) : out_(out) { out_.clear(); }
-
-  void Pixel(uint8_t p) {
-    if (p == TransparentIndex) {
-      if (++transparent_ == kMaxTransparentRun) EmitTransparent();
-      if (repeat_ > 0) {
-        EmitRepeat();
-      } else if (literal_ > 0) {
-        EmitLiteral();
-      }
-      repeating_ = false;
-    } else if (p == previous_) {
-      repeat_value_ = p;
-      ++repeat_;
-      if (!repeating_) {
-        repeating_ = true;
-        // The previous pixel leaves the literal run and joins the repeat.
-        if (literal_ > 0) {
-          --literal_;
-          ++repeat_;
-        }
-      }
-      if (repeat_ == kMaxRepeatRun) EmitRepeat();
-      if (transparent_ > 0) {
-        EmitTransparent();
-      } else if (literal_ > 0) {
-        EmitLiteral();
-      }
-    } else {
-      literals_[literal_++] = p;
-      if (literal_ == kMaxLiteralRun) EmitLiteral();
-      if (transparent_ > 0) {
-        EmitTransparent();
-      } else if (repeat_ > 0) {
-        EmitRepeat();
-      }
-      repeating_ = false;
-    }
-    previous_ = p;
+// Length of the run of value v that starts at row[x].
+inline int32_t RunEnd(const uint8_t* row, int32_t x, int32_t width, uint8_t v) {
+  const uint64_t pattern = 0x0101010101010101ull * v;
+  while (x + 8 <= width) {
+    uint64_t word;
+    std::memcpy(&word, row + x, 8);
+    const uint64_t diff = word ^ pattern;
+    if (diff) return x + (__builtin_ctzll(diff) >> 3);
+    x += 8;
   }
-
-  void Finish() {
-    if (transparent_ > 0) {
-      EmitTransparent();
-    } else if (repeat_ > 0) {
-      EmitRepeat();
-    } else if (literal_ > 0) {
-      EmitLiteral();
-    }
-  }
-
- private:
-  void EmitTransparent() {
-    out_.push_back(static_cast<uint8_t>(2 * transparent_ + 1));
-    transparent_ = 0;
-  }
-  void EmitRepeat() {
-    out_.push_back(static_cast<uint8_t>(4 * (repeat_ - 1) + 2));
-    out_.push_back(repeat_value_);
-    repeat_ = 0;
-  }
-  void EmitLiteral() {
-    out_.push_back(static_cast<uint8_t>(4 * (literal_ - 1)));
-    out_.insert(out_.end(), literals_, literals_ + literal_);
-    literal_ = 0;
-  }
-
-  std::vector<uint8_t>& out_;
-  int transparent_ = 0;
-  int repeat_ = 0;
-  uint8_t repeat_value_ = 0;
-  int literal_ = 0;
-  uint8_t literals_[kMaxLiteralRun] = {};
-  int previous_ = -1;  // no pixel yet
-  bool repeating_ = false;
-};
+  while (x < width && row[x] == v) ++x;
+  return x;
+}
 
 }  // namespace
 
+// The encoder works pixel by pixel in principle: it keeps a transparent count,
+// a repeat count and a literal count (never two above 0 at once), the previous
+// pixel and whether a repeat is under way, and emits a run when it reaches its
+// limit or when a pixel of another kind ends it. A repeat starts at the second
+// of two equal pixels and takes the first one along from the literal run,
+// unless that pixel was the 55th of a literal run and left with it.
+//
+// Nothing depends on more than the current run of equal pixels, so the loop
+// below takes whole runs at a time and produces the same bytes.
 bool EncodeRowPixels(const uint8_t* row, int32_t width, std::vector<uint8_t>& code) {
-  RowEncoder encoder(code);
-  for (int32_t x = 0; x < width; ++x) encoder.Pixel(row[x]);
-  encoder.Finish();
+  if (width <= 0) {
+    code.clear();
+    return true;
+  }
+  // Worst case is 1.5 bytes per pixel (isolated pixels between transparent ones).
+  code.resize(static_cast<size_t>(width) * 2 + 16);
+  uint8_t* out = code.data();
+  int32_t transparent = 0;
+  int32_t repeat = 0;
+  uint8_t repeat_value = 0;
+  int32_t literal = 0;
+  int32_t literal_start = 0;
+
+  auto emit_transparent = [&] {
+    *out++ = static_cast<uint8_t>(2 * transparent + 1);
+    transparent = 0;
+  };
+  auto emit_repeat = [&] {
+    *out++ = static_cast<uint8_t>(4 * (repeat - 1) + 2);
+    *out++ = repeat_value;
+    repeat = 0;
+  };
+  auto emit_literal = [&] {
+    *out++ = static_cast<uint8_t>(4 * (literal - 1));
+    std::memcpy(out, row + literal_start, static_cast<size_t>(literal));
+    out += literal;
+    literal = 0;
+  };
+
+  int32_t x = 0;
+  while (x < width) {
+    const uint8_t v = row[x];
+    const int32_t end = RunEnd(row, x + 1, width, v);
+    const int32_t length = end - x;
+    if (v == TransparentIndex) {
+      if (repeat > 0) {
+        emit_repeat();
+      } else if (literal > 0) {
+        emit_literal();
+      }
+      transparent = length;
+      while (transparent >= kMaxTransparentRun) {
+        *out++ = static_cast<uint8_t>(2 * kMaxTransparentRun + 1);
+        transparent -= kMaxTransparentRun;
+      }
+    } else {
+      if (transparent > 0) {
+        emit_transparent();
+      } else if (repeat > 0) {
+        emit_repeat();
+      }
+      if (literal == 0) literal_start = x;
+      int32_t repeated;
+      if (length == 1) {
+        if (++literal == kMaxLiteralRun) emit_literal();
+        // Pixels each unlike the next all go to the literal run; nothing else
+        // can be pending while they do.
+        for (x = end; x < width; ++x) {
+          const uint8_t w = row[x];
+          if (w == TransparentIndex || (x + 1 < width && row[x + 1] == w)) break;
+          if (literal == 0) literal_start = x;
+          if (++literal == kMaxLiteralRun) emit_literal();
+        }
+        repeat = 0;
+        continue;
+      } else if (literal == kMaxLiteralRun - 1) {
+        // The run's first pixel completes a literal run and leaves with it.
+        literal = kMaxLiteralRun;
+        emit_literal();
+        repeated = length - 1;
+      } else {
+        if (literal > 0) emit_literal();
+        repeated = length;
+      }
+      repeat_value = v;
+      while (repeated >= kMaxRepeatRun) {
+        *out++ = static_cast<uint8_t>(4 * (kMaxRepeatRun - 1) + 2);
+        *out++ = v;
+        repeated -= kMaxRepeatRun;
+      }
+      repeat = repeated;
+    }
+    x = end;
+  }
+  if (transparent > 0) {
+    emit_transparent();
+  } else if (repeat > 0) {
+    emit_repeat();
+  } else if (literal > 0) {
+    emit_literal();
+  }
+  code.resize(static_cast<size_t>(out - code.data()));
   return code.size() <= static_cast<size_t>(kMaxRowCodeBytes);
 }
 

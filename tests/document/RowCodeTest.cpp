@@ -154,3 +154,63 @@ TEST(RowCode, RandomSpriteRowsRoundTrip) {
 
 }  // namespace
 }  // namespace quilmark
+
+namespace quilmark {
+namespace {
+
+// The encoder's rule taken literally, one pixel at a time; the library's
+// encoder takes whole runs and must give the same bytes for every row.
+Row EncodePixelByPixel(const Row& pixels) {
+  Row out;
+  int t = 0, rc = 0, lc = 0, prev = -1;
+  uint8_t rv = 0;
+  uint8_t lit[55];
+  bool repeating = false;
+  auto emit_t = [&] { out.push_back(static_cast<uint8_t>(*SetFlagBits(2 * t, 1))); t = 0; };
+  auto emit_r = [&] { out.push_back(*SetFlagBits(4 * (rc - 1), 2)); out.push_back(rv); rc = 0; };
+  auto emit_l = [&] { out.push_back(*SetFlagBits(4 * (lc - 1), 0)); out.insert(out.end(), lit, lit + lc); lc = 0; };
+  for (const uint8_t p : pixels) {
+    if (p == 9) {
+      if (++t == 120) emit_t();
+      if (rc > 0) emit_r(); else if (lc > 0) emit_l();
+      repeating = false;
+    } else if (p == prev) {
+      rv = p;
+      ++rc;
+      if (!repeating) {
+        repeating = true;
+        if (lc > 0) { --lc; ++rc; }
+      }
+      if (rc == 55) emit_r();
+      if (t > 0) emit_t(); else if (lc > 0) emit_l();
+    } else {
+      lit[lc++] = p;
+      if (lc == 55) emit_l();
+      if (t > 0) emit_t(); else if (rc > 0) emit_r();
+      repeating = false;
+    }
+    prev = p;
+  }
+  if (t > 0) emit_t(); else if (rc > 0) emit_r(); else if (lc > 0) emit_l();
+  return out;
+}
+
+TEST(RowEncoder, RunWiseEncoderMatchesThePixelRule) {
+  std::mt19937 rng(7);
+  // Run lengths around the limits (54…56, 119…121, 109…111) are the likely slips.
+  const int lengths[] = {1, 1, 1, 2, 2, 3, 53, 54, 55, 56, 57, 109, 110, 111, 119, 120, 121, 240, 241};
+  for (int trial = 0; trial < 20000; ++trial) {
+    Row pixels;
+    const size_t width = 1 + rng() % 600;
+    const int palette = 1 + static_cast<int>(rng() % 4);
+    while (pixels.size() < width) {
+      const int len = rng() % 3 == 0 ? lengths[rng() % std::size(lengths)] : 1 + static_cast<int>(rng() % 5);
+      const uint8_t v = rng() % 3 == 0 ? 9 : static_cast<uint8_t>(rng() % palette);
+      pixels.insert(pixels.end(), std::min<size_t>(len, width - pixels.size()), v);
+    }
+    ASSERT_EQ(Encode(pixels), EncodePixelByPixel(pixels)) << "trial " << trial;
+  }
+}
+
+}  // namespace
+}  // namespace quilmark

@@ -1,0 +1,174 @@
+// Row code and whole-document throughput, each beside memcpy of the same bytes.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <memory>
+
+#include "BenchSupport.h"
+#include "document/RowCode.h"
+#include "document/classGAF.h"
+
+namespace quilmark::bench {
+namespace {
+
+constexpr int kSide = 512;
+// 256 frames of 512 × 512: 64 MiB of pixels.
+constexpr int kFrames = 256;
+constexpr double kGB = 1e9;
+
+void SetRate(benchmark::State& state, const char* name, double bytes_per_iteration) {
+  state.SetBytesProcessed(static_cast<int64_t>(bytes_per_iteration * static_cast<double>(state.iterations())));
+  state.counters[name] =
+      benchmark::Counter(bytes_per_iteration * static_cast<double>(state.iterations()) / kGB, benchmark::Counter::kIsRate);
+}
+
+// The document's pixels, frame after frame: every frame different, as in a
+// real file, so that neither the caches nor branch prediction learn one image.
+const std::vector<uint8_t>& Image() {
+  static const std::vector<uint8_t> pixels = [] {
+    std::vector<uint8_t> all;
+    all.reserve(static_cast<size_t>(kSide) * kSide * kFrames);
+    for (int f = 0; f < kFrames; ++f) {
+      const auto frame = SpritePixels(kSide, kSide, static_cast<unsigned>(f));
+      all.insert(all.end(), frame.begin(), frame.end());
+    }
+    return all;
+  }();
+  return pixels;
+}
+constexpr int kRows = kSide * kFrames;
+
+struct EncodedImage {
+  std::vector<std::vector<uint8_t>> rows;
+};
+const EncodedImage& Encoded() {
+  static const EncodedImage encoded = [] {
+    EncodedImage e;
+    for (int y = 0; y < kRows; ++y) {
+      std::vector<uint8_t> code;
+      EncodeRowPixels(Image().data() + static_cast<size_t>(y) * kSide, kSide, code);
+      e.rows.push_back(std::move(code));
+    }
+    return e;
+  }();
+  return encoded;
+}
+
+void BM_Memcpy(benchmark::State& state) {
+  const size_t size = static_cast<size_t>(kSide) * kSide * kFrames;  // the document's 64 MiB
+  std::vector<uint8_t> from(size, 1), to(size);
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), size);
+    benchmark::DoNotOptimize(to.data());
+    benchmark::ClobberMemory();
+  }
+  SetRate(state, "memcpy_GBps", static_cast<double>(size));
+}
+BENCHMARK(BM_Memcpy)->MinTime(0.3);
+
+void BM_RowDecode(benchmark::State& state) {
+  std::vector<uint8_t> pixels(Image().size());
+  const EncodedImage& e = Encoded();
+  for (auto _ : state) {
+    std::memset(pixels.data(), TransparentIndex, pixels.size());
+    for (int y = 0; y < kRows; ++y)
+      DecodeRowPixels(e.rows[y].data(), static_cast<int32_t>(e.rows[y].size()), pixels.data(),
+                      static_cast<int64_t>(pixels.size()), static_cast<int64_t>(y) * kSide);
+    benchmark::DoNotOptimize(pixels.data());
+  }
+  SetRate(state, "row_decode_GBps", static_cast<double>(pixels.size()));
+}
+BENCHMARK(BM_RowDecode)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+void BM_RowEncode(benchmark::State& state) {
+  std::vector<uint8_t> code;
+  const std::vector<uint8_t>& pixels = Image();
+  for (auto _ : state) {
+    for (int y = 0; y < kRows; ++y) EncodeRowPixels(pixels.data() + static_cast<size_t>(y) * kSide, kSide, code);
+    benchmark::DoNotOptimize(code.data());
+  }
+  SetRate(state, "row_encode_GBps", static_cast<double>(pixels.size()));
+}
+BENCHMARK(BM_RowEncode)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+// The document: 8 animations of 32 compressed 512 × 512 frames.
+std::unique_ptr<classGAF> MakeDocument() {
+  auto doc = std::make_unique<classGAF>();
+  for (int a = 0; a < 8; ++a) {
+    auto animation = std::make_shared<classGAFAnimation>();
+    animation->Name = "anim" + std::to_string(a);
+    for (int f = 0; f < kFrames / 8; ++f) {
+      auto frame = std::make_shared<classGAFFrame>();
+      frame->SetWidth(kSide);
+      frame->SetHeight(kSide);
+      const auto* first = Image().data() + static_cast<size_t>(kSide) * kSide * (a * (kFrames / 8) + f);
+      frame->Pixels.assign(first, first + static_cast<size_t>(kSide) * kSide);
+      frame->SetCompressed(true);
+      animation->Frames.Add(frame);
+    }
+    doc->Animations.Add(animation, animation->Name);
+  }
+  return doc;
+}
+
+constexpr double kDocumentPixels = static_cast<double>(kSide) * kSide * kFrames;
+
+// The saved document, written once for the load benchmarks.
+const std::string& SavedDocument() {
+  static const std::string path = [] {
+    const std::string p = TempPath("load.gaf");
+    MakeDocument()->Save(p);
+    return p;
+  }();
+  return path;
+}
+
+void BM_GafSave(benchmark::State& state) {
+  const auto doc = MakeDocument();
+  const std::string path = TempPath("save.gaf");
+  for (auto _ : state) {
+    if (!doc->Save(path).ok) state.SkipWithError("save failed");
+  }
+  ::unlink(path.c_str());
+  SetRate(state, "gaf_save_GBps", kDocumentPixels);
+}
+BENCHMARK(BM_GafSave)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+void BM_GafLoad(benchmark::State& state) {
+  const std::string& path = SavedDocument();
+  for (auto _ : state) {
+    classGAF doc;
+    LoadReport report;
+    doc.Load(path, nullptr, &report);
+    if (!report.complete) state.SkipWithError("load incomplete");
+    benchmark::DoNotOptimize(doc.Animations.Count());
+  }
+  SetRate(state, "gaf_load_GBps", kDocumentPixels);
+}
+BENCHMARK(BM_GafLoad)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+// Growth of peak resident memory while a document loads, per pixel byte.
+void BM_GafLoadPeak(benchmark::State& state) {
+  const std::string& path = SavedDocument();
+  double ratio = 0;
+  for (auto _ : state) {
+    // Memory freed by earlier benchmarks goes back to the system first, so
+    // that the load cannot hide in it.
+    malloc_trim(0);
+    ResetPeakResident();
+    const uint64_t before = ResidentBytes();
+    {
+      classGAF doc;
+      doc.Load(path);
+      ratio = static_cast<double>(PeakResidentBytes() - before) / kDocumentPixels;
+    }
+  }
+  state.counters["gaf_load_peak_bytes_per_pixel"] = ratio;
+  ::unlink(path.c_str());
+}
+BENCHMARK(BM_GafLoadPeak)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace quilmark::bench
