@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <sstream>
+
+#include "TestSupport.h"
+#include "cli/Commands.h"
+
+namespace quilmark {
+namespace {
+
+using test::Bytes;
+
+TEST(CliInfo, PrintsTheDocumentAsJson) {
+  test::TempDir dir;
+  classGAF doc;
+  auto a = std::make_shared<classGAFAnimation>();
+  a->Name = "T\xE9st \"q\"\\\x01";  // Latin-1 é, quotes, backslash, a control byte
+  a->Animated = true;
+  auto f = test::MakeFrame(2, 1, {9, 4});
+  ASSERT_TRUE(f->SetPositionX(-3));
+  f->FPS = 6;
+  f->SetCompressed(true);
+  auto parent = test::MakeFrame(1, 1, {9});
+  parent->Subframes.Add(test::MakeFrame(1, 1, {200}));
+  a->Frames.Add(f);
+  a->Frames.Add(parent);
+  ASSERT_TRUE(doc.Animations.Add(a, a->Name));
+  ASSERT_TRUE(doc.Save(dir.File("d.gaf")).ok);
+
+  std::ostringstream out, err;
+  EXPECT_EQ(RunInfoCommand({dir.File("d.gaf")}, out, err), 0);
+  const uint8_t p1[] = {9, 4}, p2[] = {9}, p3[] = {200};
+  auto crc = [](const uint8_t* p, size_t n) { return std::to_string(crc32(0, p, static_cast<uInt>(n))); };
+  const std::string expected =
+      "{\"complete\": true, \"animations\": [{\"name\": \"T\xC3\xA9st \\\"q\\\"\\\\\\u0001\", \"animated\": true, "
+      "\"frames\": [{\"width\": 2, \"height\": 1, \"x\": -3, \"y\": 0, \"compressed\": 1, \"fps\": 6, \"crc32\": " +
+      crc(p1, 2) +
+      ", \"subframes\": []}, {\"width\": 1, \"height\": 1, \"x\": 0, \"y\": 0, \"compressed\": 0, \"fps\": 0, "
+      "\"crc32\": " + crc(p2, 1) +
+      ", \"subframes\": [{\"width\": 1, \"height\": 1, \"x\": 0, \"y\": 0, \"compressed\": 0, \"fps\": 0, \"crc32\": " +
+      crc(p3, 1) + ", \"subframes\": []}]}]}]}\n";
+  EXPECT_EQ(out.str(), expected);
+  EXPECT_TRUE(err.str().empty());
+}
+
+TEST(CliInfo, PartlyReadFilesExitOneWithTheJsonStillPrinted) {
+  test::TempDir dir;
+  test::WriteFile(dir.File("cut.gaf"), Bytes().i32(0x00010100).i32(2).i32(0).i32(20).data);
+  std::ostringstream out, err;
+  EXPECT_EQ(RunInfoCommand({dir.File("cut.gaf")}, out, err), 1);
+  EXPECT_EQ(out.str(), "{\"complete\": false, \"animations\": []}\n");
+  EXPECT_NE(err.str().find("cut.gaf"), std::string::npos);
+  EXPECT_EQ(RunInfoCommand({dir.File("missing.gaf")}, out, err), 1);
+  EXPECT_EQ(RunInfoCommand({}, out, err), 2);
+  EXPECT_EQ(RunInfoCommand({"a", "b"}, out, err), 2);
+}
+
+TEST(CliConvert, CompressesAllAndReportsFailures) {
+  test::TempDir dir;
+  classGAF doc;
+  auto a = std::make_shared<classGAFAnimation>();
+  a->Frames.Add(test::MakeFrame(3, 1, {9, 9, 9}));
+  ASSERT_TRUE(doc.Animations.Add(a, ""));
+  ASSERT_TRUE(doc.Save(dir.File("in.gaf")).ok);
+  std::ostringstream err;
+  EXPECT_EQ(RunConvertCommand({dir.File("in.gaf"), dir.File("out.gaf"), "--compress-all"}, err), 0);
+  const auto bytes = test::ReadFile(dir.File("out.gaf"));
+  ASSERT_EQ(bytes.size(), 88u + 3);
+  EXPECT_EQ(bytes[64 + 9], 1);                                   // compressed byte
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 88, bytes.end()), (std::vector<uint8_t>{1, 0, 0x07}));
+
+  // A save that cannot happen exits 1 and says why; a partial input is still written.
+  EXPECT_EQ(RunConvertCommand({dir.File("in.gaf"), dir.File("no/such/out.gaf")}, err), 1);
+  EXPECT_NE(err.str().find("not saved"), std::string::npos);
+  test::WriteFile(dir.File("cut.gaf"), Bytes().i32(0).i32(1).data);
+  EXPECT_EQ(RunConvertCommand({dir.File("cut.gaf"), dir.File("fromcut.gaf")}, err), 1);
+  EXPECT_EQ(test::ReadFile(dir.File("fromcut.gaf")).size(), 12u);
+  EXPECT_EQ(RunConvertCommand({dir.File("in.gaf")}, err), 2);
+  EXPECT_EQ(RunConvertCommand({"a", "b", "--bogus"}, err), 2);
+}
+
+}  // namespace
+}  // namespace quilmark
