@@ -93,6 +93,9 @@ bool AtomicFile::Flush() {
   if (failed_ || fd_ < 0) return false;
   if (buffer_.empty()) return true;
   if (!WriteAll(fd_, buffer_.data(), buffer_.size(), 0, false)) return SetError("cannot write " + target_);
+  // Start writing back now, so that the final flush before the rename has
+  // little left to wait for.
+  ::sync_file_range(fd_, static_cast<off_t>(flushed_), static_cast<off_t>(buffer_.size()), SYNC_FILE_RANGE_WRITE);
   flushed_ += buffer_.size();
   buffer_.clear();
   return true;
