@@ -15,6 +15,9 @@ bool classFastWin::Initialize(int32_t Width, int32_t Height, WindowHandle Active
   BmpHeight = Height;
   hWindow = ActiveWindow;
   if (Width <= 0 || rows == 0) return false;
+  // No screen shows more than this; a larger request is a mistake, not a surface.
+  constexpr uint64_t kMostBytes = uint64_t{1} << 31;
+  if (static_cast<uint64_t>(Width) * static_cast<uint64_t>(rows) > kMostBytes) return false;
   try {
     memory_.assign(static_cast<size_t>(Width) * static_cast<size_t>(rows), 0);
   } catch (const std::bad_alloc&) {
