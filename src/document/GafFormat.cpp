@@ -128,6 +128,7 @@ bool classGAFFrame::Load(GafInput& in) {
       return false;
     }
   } else if (compressed_ == 1) {
+    int64_t written_end = 0;
     for (int32_t y = 0; y < height_; ++y) {
       int16_t n = 0;
       if (!in.ReadLE(n)) {
@@ -140,7 +141,8 @@ bool classGAFFrame::Load(GafInput& in) {
         in.Fail("a frame's rows are cut short");
         return false;
       }
-      if (!DecodeRow(code, n, y)) {
+      if (!DecodeRowsPixels(code, n, Pixels.data(), static_cast<int64_t>(Pixels.size()),
+                            static_cast<int64_t>(y) * width_, in.SpansPadded(), written_end)) {
         in.Fail("a frame's row code runs past its image");
         return false;
       }
@@ -219,10 +221,10 @@ bool classGAF::Load(const std::string& filename, ProgressSink* progress, LoadRep
   return true;
 }
 
-bool classGAF::LoadBytes(const uint8_t* data, size_t size, LoadReport* report) {
+bool classGAF::LoadBytes(const uint8_t* data, size_t size, LoadReport* report, bool padded) {
   ProgressSession session(nullptr, "");
   GafInput in;
-  in.OpenMemory(data, size);
+  in.OpenMemory(data, size, padded);
   LoadDocument(*this, in, session);
   if (report) *report = in.Report();
   return true;

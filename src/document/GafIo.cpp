@@ -1,5 +1,7 @@
 #include "document/GafIo.h"
 
+#include "document/RowCode.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,13 +59,15 @@ bool GafInput::OpenFile(const std::string& path) {
     return false;
   }
   size_ = st.st_size;
-  window_.resize(kWindow);
+  // Row code is decoded straight from the window, which may be read a little past its data.
+  window_.resize(kWindow + kRowCodePadding);
   SetBudgets();
   return true;
 }
 
-void GafInput::OpenMemory(const uint8_t* data, size_t size) {
+void GafInput::OpenMemory(const uint8_t* data, size_t size, bool padded) {
   memory_ = data;
+  memory_padded_ = padded;
   size_ = static_cast<int64_t>(size);
   SetBudgets();
 }

@@ -26,7 +26,7 @@ class GafInput {
   GafInput& operator=(const GafInput&) = delete;
 
   bool OpenFile(const std::string& path);
-  void OpenMemory(const uint8_t* data, size_t size);
+  void OpenMemory(const uint8_t* data, size_t size, bool padded = false);
 
   int64_t Size() const { return size_; }
   int64_t Position() const { return pos_; }
@@ -37,6 +37,8 @@ class GafInput {
   bool Read(void* dst, size_t size);
   // The next size bytes (size ≤ 64 KiB) without copying them out, or nullptr.
   const uint8_t* ReadSpan(size_t size);
+  // Whether spans may be read kRowCodePadding bytes past their end.
+  bool SpansPadded() const { return memory_ == nullptr || memory_padded_; }
 
   template <class T>
   bool ReadLE(T& value) {
@@ -68,6 +70,7 @@ class GafInput {
 
   int fd_ = -1;
   const uint8_t* memory_ = nullptr;
+  bool memory_padded_ = false;
   int64_t size_ = 0;
   int64_t pos_ = 0;
   std::vector<uint8_t> window_;

@@ -1,6 +1,10 @@
 #include "document/RowCode.h"
 
+#include <algorithm>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "document/classGAFFrame.h"
 
@@ -135,9 +139,12 @@ bool EncodeRowPixels(const uint8_t* row, int32_t width, std::vector<uint8_t>& co
   return code.size() <= static_cast<size_t>(kMaxRowCodeBytes);
 }
 
-bool DecodeRowPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t start) {
-  int64_t x = start;
-  int32_t r = 0;
+namespace {
+
+// The decoder as the code reads, element by element, from column x and read
+// position r. last_write becomes the end of the last pixel written.
+bool DecodeExact(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t x, int32_t r,
+                 int64_t& last_write) {
   while (r < count) {
     const uint8_t c = code[r++];
     if (c & 1) {
@@ -157,8 +164,80 @@ bool DecodeRowPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_
       r += m;
     }
     x += m;
+    last_write = x;
   }
   return true;
+}
+
+#if defined(__SSE2__)
+// The same decoding without a branch per element, for the usual case where
+// every pixel from column x on is still 9 and the code may be read 64 bytes
+// past its end. Every element stores 128 bytes: its own pixels (transparent
+// ones as 9, which they are already), then whatever; the next element stores
+// over the excess, and the excess of the last one is set back to 9. Near the
+// end of the pixels the exact decoder takes over.
+bool DecodeUnbranched(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t x,
+                      int64_t& last_write) {
+  const __m128i nines = _mm_set1_epi8(static_cast<char>(TransparentIndex));
+  int32_t r = 0;
+  while (r < count && x + 128 <= size) {
+    // Kinds and lengths by arithmetic rather than by branches, which random
+    // sprite rows would mispredict at almost every element.
+    const uint32_t c = code[r];
+    const uint32_t transparent = c & 1;
+    const uint32_t literal = (c & 3) == 0;
+    const uint32_t repeat = 1 - transparent - literal;
+    const uint32_t all_t = 0u - transparent, all_l = 0u - literal, all_r = 0u - repeat;
+    const int32_t run = static_cast<int32_t>(((c >> 1) & all_t) | (((c >> 2) + 1) & ~all_t));
+    const int32_t advance = static_cast<int32_t>(1 + repeat + (static_cast<uint32_t>(run) & all_l));
+    if (advance > count - r) return false;  // the element is cut short
+    const __m128i keep_literal = _mm_set1_epi8(static_cast<char>(all_l));
+    const __m128i keep_repeat = _mm_set1_epi8(static_cast<char>(all_r));
+    const __m128i keep_nines = _mm_set1_epi8(static_cast<char>(all_t));
+    const __m128i value = _mm_set1_epi8(static_cast<char>(code[r + 1]));
+    const __m128i filler = _mm_or_si128(_mm_and_si128(keep_repeat, value), _mm_and_si128(keep_nines, nines));
+    const uint8_t* from = code + r + 1;
+    uint8_t* to = pixels + x;
+    for (int i = 0; i < 4; ++i) {
+      const __m128i literal = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16 * i));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16 * i),
+                       _mm_or_si128(_mm_and_si128(keep_literal, literal), filler));
+    }
+    for (int i = 4; i < 8; ++i) _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16 * i), nines);
+    x += run;
+    const int64_t keep_last = -static_cast<int64_t>(transparent);
+    last_write = (last_write & keep_last) | (x & ~keep_last);
+    r += advance;
+  }
+  // Pixels past the decoded ones go back to 9 (the last element's excess).
+  const int64_t tail = std::min<int64_t>(128, size - x);
+  if (tail > 0) std::memset(pixels + x, TransparentIndex, static_cast<size_t>(tail));
+  return DecodeExact(code, count, pixels, size, x, r, last_write);
+}
+#endif
+
+}  // namespace
+
+bool DecodeRowPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t start) {
+  int64_t last_write = 0;
+  return DecodeExact(code, count, pixels, size, start, 0, last_write);
+}
+
+bool DecodeRowsPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t start,
+                      bool code_padded, int64_t& written_end) {
+  int64_t last_write = written_end;
+#if defined(__SSE2__)
+  if (code_padded && start >= written_end && start >= 0) {
+    const bool ok = DecodeUnbranched(code, count, pixels, size, start, last_write);
+    written_end = std::max(written_end, last_write);
+    return ok;
+  }
+#else
+  (void)code_padded;
+#endif
+  const bool ok = DecodeExact(code, count, pixels, size, start, 0, last_write);
+  written_end = std::max(written_end, last_write);
+  return ok;
 }
 
 bool classGAFFrame::DecodeRow(const uint8_t* buffer, int32_t count, int32_t yrow) {

@@ -32,4 +32,13 @@ bool EncodeRowPixels(const uint8_t* row, int32_t width, std::vector<uint8_t>& co
 // short or a written pixel falls outside pixels[0 … size − 1].
 bool DecodeRowPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t start);
 
+// The same, for the rows of one image decoded in order into pixels that were
+// all 9. written_end (0 for the first row) carries the end of the last pixel
+// written so far from row to row; while no row has written past the start of
+// the next, a faster decoder is used. code_padded tells that 64 bytes after
+// the code may be read.
+inline constexpr size_t kRowCodePadding = 64;
+bool DecodeRowsPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t start,
+                      bool code_padded, int64_t& written_end);
+
 }  // namespace quilmark
