@@ -20,7 +20,7 @@ constexpr size_t kMaxDepth = 32;
 // transparent rows), so 128 pixels per byte admits every honest file; the
 // fixed allowance covers small files with sparse rows.
 constexpr uint64_t kPixelsPerFileByte = 128;
-constexpr uint64_t kPixelAllowance = 256ull << 20;
+constexpr uint64_t kPixelAllowance = 64ull << 20;
 // Every frame record takes 24 bytes; a frame table entry 8.
 constexpr uint64_t kObjectAllowance = 1u << 18;
 
