@@ -92,12 +92,12 @@ bool GafInput::Fill(int64_t pos) {
 
 bool GafInput::Read(void* dst, size_t size) {
   if (pos_ < 0 || pos_ > size_ || static_cast<uint64_t>(size_ - pos_) < size) return false;
+  if (size == 0) return true;
   if (memory_) {
     std::memcpy(dst, memory_ + pos_, size);
     pos_ += static_cast<int64_t>(size);
     return true;
   }
-  if (size == 0) return true;
   const bool in_window =
       pos_ >= window_start_ && pos_ + static_cast<int64_t>(size) <= window_start_ + static_cast<int64_t>(window_size_);
   if (!in_window) {
