@@ -42,7 +42,8 @@ class classGAF {
   // whether the file was read whole.
   bool Load(const std::string& filename, ProgressSink* progress = nullptr, LoadReport* report = nullptr);
   // The same, from bytes in memory.
-  bool LoadBytes(const uint8_t* data, size_t size, LoadReport* report = nullptr);
+  // padded: 64 readable bytes follow the data (lets rows decode faster).
+  bool LoadBytes(const uint8_t* data, size_t size, LoadReport* report = nullptr, bool padded = false);
 
   // Writes the document to the file. The file is replaced only once everything
   // was written; on failure the old file stays and the result says why.
