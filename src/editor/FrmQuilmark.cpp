@@ -15,7 +15,16 @@
 #include <charconv>
 #include <cmath>
 
+#include "archive/UfoExport.h"
+#include "dialogs/FrmAbout.h"
+#include "dialogs/FrmDirectory.h"
+#include "dialogs/FrmImportFrame.h"
+#include "dialogs/FrmImportSequence.h"
+#include "dialogs/InputBox.h"
 #include "display/NumberReading.h"
+#include "display/qt/FrmPreview.h"
+#include "editor/Pictures.h"
+#include "images/FrameImages.h"
 #include "editor/FrmProgress.h"
 #include "editor/modRegistry.h"
 #include "images/GamePalette.h"
@@ -71,6 +80,7 @@ FrmQuilmark::FrmQuilmark(Options options, QWidget* parent) : QMainWindow(parent)
   Editor() = EditorState{};
   setObjectName("FrmQuilmark");
   setWindowTitle("Quilmark");
+  setWindowIcon(ProgramIcon());
   // The pane's places are fixed in twips; a small font keeps the captions
   // inside the controls laid out for it.
   QFont small = font();
@@ -154,12 +164,9 @@ void FrmQuilmark::BuildToolbar() {
   Toolbar->setObjectName("Toolbar");
   Toolbar->setMovable(false);
   Toolbar->setIconSize(QSize(16, 16));
-  QStyle* s = style();
   // The pictures of ImgToolbar, by picture number.
-  const QIcon pictures[] = {s->standardIcon(QStyle::SP_FileIcon),          s->standardIcon(QStyle::SP_DialogOpenButton),
-                            s->standardIcon(QStyle::SP_DialogSaveButton),  s->standardIcon(QStyle::SP_FileDialogNewFolder),
-                            s->standardIcon(QStyle::SP_ArrowDown),         s->standardIcon(QStyle::SP_ArrowUp),
-                            s->standardIcon(QStyle::SP_MediaPlay)};
+  QIcon pictures[7];
+  for (int i = 0; i < 7; ++i) pictures[i] = ToolbarPicture(i + 1);
   struct Button {
     const char* key;
     const char* tip;
@@ -841,23 +848,196 @@ void FrmQuilmark::Toolbar_ButtonClick(const QString& key) {
   if (key == "preview") mnuImagesPreview_Click();
 }
 
-// Commands still to be built (with the dialogs, the image import and export,
-// the preview window and the archive export). Until then they do nothing.
-void FrmQuilmark::mnuFileSaveUFO_Click() {}                // TODO: UFO export
-void FrmQuilmark::mnuImagesCreateSequence_Click() {}       // TODO: Create Sequence
-void FrmQuilmark::mnuImageRemoveSequence_Click() {}        // TODO: Remove Sequence
-void FrmQuilmark::mnuImagesImportSequence_Click() {}       // TODO: Import Sequence dialog
-void FrmQuilmark::mnuImagesExportSequence_Click() {}       // TODO: Export Sequence
-void FrmQuilmark::mnuImagesCompress_Click() {}             // TODO: Compress All Images
-void FrmQuilmark::mnuImagesExportAll_Click() {}            // TODO: Export All Images
-void FrmQuilmark::mnuImagesPreview_Click() {}              // TODO: preview window
-void FrmQuilmark::mnuFrameImport_Click() {}                // TODO: Import Frames dialog
-void FrmQuilmark::mnuFrameExport_Click() {}                // TODO: Export Frame
-void FrmQuilmark::mnuFrameRemove_Click() {}                // TODO: Remove Frame
-void FrmQuilmark::mnuSubframeImport_Click() {}             // TODO: Import Subframes dialog
-void FrmQuilmark::mnuSubframeExport_Click() {}             // TODO: Export Subframe
-void FrmQuilmark::mnuSubframeRemove_Click() {}             // TODO: Remove Subframe
-void FrmQuilmark::mnuHelpAbout_Click() {}                  // TODO: about box
+namespace {
+
+// The window side of the UFO export: the input box for the folder inside the
+// archive, the busy pointer, the save's progress window, and messages let
+// through while the archive is packed.
+class UfoExportWindow : public UfoExportUi {
+ public:
+  explicit UfoExportWindow(QWidget* owner) : owner_(owner), progress_(owner) {}
+  ~UfoExportWindow() override { progress_.Close(); }
+  std::optional<std::string> AskArchiveFolder(const std::string& prompt, const std::string& title,
+                                              const std::string& default_answer) override {
+    // The box is answered with the normal pointer.
+    if (busy_) QApplication::restoreOverrideCursor();
+    const auto answer = InputBox(owner_, QString::fromStdString(prompt), QString::fromStdString(title),
+                                 QString::fromStdString(default_answer));
+    if (busy_) QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (!answer) return std::nullopt;
+    return QFile::encodeName(*answer).toStdString();
+  }
+  void ShowBusyPointer() override {
+    if (busy_) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    busy_ = true;
+  }
+  ProgressSink* SaveProgress() override { return &progress_; }
+  bool PackProgress(uint64_t, uint64_t, uint32_t, uint32_t) override {
+    QCoreApplication::processEvents();
+    return true;
+  }
+  bool Busy() const { return busy_; }
+
+ private:
+  QWidget* owner_;
+  ProgressWindowSink progress_;
+  bool busy_ = false;
+};
+
+// "N images could not be written", with the first file and why.
+QString ExportFailure(const ExportReport& report) {
+  QString text = report.failed == 1 ? QString("1 image could not be written")
+                                    : QString("%1 images could not be written").arg(report.failed);
+  if (report.written > 0) text += QString(" (%1 written)").arg(report.written);
+  if (!report.failedFiles.empty()) {
+    text += ":\n" + PathText(report.failedFiles.front());
+    if (!report.reasons.empty() && !report.reasons.front().empty())
+      text += ": " + QString::fromStdString(report.reasons.front());
+    if (report.failed > 1) text += QString("\nand %1 more.").arg(report.failed - 1);
+  }
+  return text;
+}
+
+}  // namespace
+
+void FrmQuilmark::ReportExport(const ExportReport& report) {
+  if (!report.ok()) Message(ExportFailure(report));
+}
+
+void FrmQuilmark::mnuFileSaveUFO_Click() {
+  UfoExportWindow ui(this);
+  Ending ending([this, &ui] {
+    QCoreApplication::processEvents();
+    EnableControls(true);
+    if (ui.Busy()) QApplication::restoreOverrideCursor();
+  });
+  const QString name = ShowFileDialog({true, "UFO files (*.ufo)|*.ufo", "ufo", PathText(Editor().GAFSaveDir), ""});
+  if (name.isEmpty()) return;
+  Editor().GAFSaveDir = GetFolder(PathBytes(name));
+  EnableControls(false);
+  const auto doc = Editor().CurrentGAF;
+  const UfoExportResult result = ExportUfo(*doc, PathBytes(name), ui);
+  if (!result) {
+    Message(name + " could not be exported: " + QString::fromStdString(result.error));
+  } else if (!result.warning.empty()) {
+    Message(QString::fromStdString(result.warning));
+  }
+}
+
+void FrmQuilmark::mnuImagesCreateSequence_Click() {
+  const std::optional<QString> answer = InputBox(this, "Enter a name for the sequence.", "Create Sequence");
+  if (!answer || answer->isEmpty()) return;
+  auto animation = std::make_shared<classGAFAnimation>();
+  // Names are 8-bit text; characters outside Latin-1 become '?'.
+  animation->Name = answer->toLatin1().toStdString();
+  animation->Animated = true;
+  // A name already in use (letter case ignored) is refused by the collection.
+  (void)Editor().CurrentGAF->Animations.Add(animation, animation->Name);
+  ResetView();
+}
+
+void FrmQuilmark::mnuImageRemoveSequence_Click() {
+  EditorState& st = Editor();
+  // The current animation itself goes; with no animations there is none to remove.
+  (void)st.CurrentGAF->Animations.Remove(st.CurrentGAF->Animations.IndexOf(st.CurrentAnimation.get()));
+  ResetView();
+}
+
+void FrmQuilmark::mnuImagesImportSequence_Click() {
+  FrmImportSequence dialog(this, [this] { ResetView(); }, this);
+  dialog.exec();
+}
+
+void FrmQuilmark::mnuImagesExportSequence_Click() {
+  Ending ending([this] { EnableControls(true); });
+  {
+    FrmDirectory chooser(this, this);
+    chooser.exec();
+  }
+  const std::string folder = Editor().SelectedDirectory;
+  if (folder.empty()) return;
+  EnableControls(false);
+  const AnimationPtr animation = Editor().CurrentAnimation;
+  ReportExport(animation->ExportAllImages(folder));
+}
+
+void FrmQuilmark::mnuImagesCompress_Click() { Editor().CurrentGAF->CompressAll(this); }
+
+void FrmQuilmark::mnuImagesExportAll_Click() {
+  Ending ending([this] { EnableControls(true); });
+  {
+    FrmDirectory chooser(this, this);
+    chooser.exec();
+  }
+  const std::string folder = Editor().SelectedDirectory;
+  if (folder.empty()) return;
+  EnableControls(false);
+  const auto doc = Editor().CurrentGAF;
+  ReportExport(doc->ExportAllImages(folder));
+}
+
+void FrmQuilmark::mnuImagesPreview_Click() { FrmPreview::Open(Editor().CurrentAnimation, this, this); }
+
+void FrmQuilmark::ShowImportFrames(bool subframes) {
+  FrmImportFrame dialog(this, this, this);
+  if (subframes) dialog.setWindowTitle(FrmImportFrame::SubframesCaption);
+  dialog.exec();
+  // The import redrew the animation; the list's counts follow it.
+  RefreshList();
+}
+
+void FrmQuilmark::mnuFrameImport_Click() { ShowImportFrames(false); }
+
+void FrmQuilmark::mnuSubframeImport_Click() { ShowImportFrames(true); }
+
+QString FrmQuilmark::AskBitmapName() {
+  return ShowFileDialog({true, "BMP files (*.bmp)|*.bmp", "bmp", QString(), QString()});
+}
+
+void FrmQuilmark::mnuFrameExport_Click() {
+  Ending ending([] {
+    if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+  });
+  const QString name = AskBitmapName();
+  if (name.isEmpty()) return;
+  const EditorState& st = Editor();
+  if (FramePtr frame = st.CurrentAnimation->Frames.Item(st.CurrentFrame)) ReportExport(frame->ExportFrame(PathBytes(name)));
+}
+
+void FrmQuilmark::mnuSubframeExport_Click() {
+  Ending ending([] {
+    if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+  });
+  const QString name = AskBitmapName();
+  if (name.isEmpty()) return;
+  const EditorState& st = Editor();
+  const FramePtr frame = st.CurrentAnimation->Frames.Item(st.CurrentFrame);
+  if (!frame) return;
+  if (FramePtr sub = frame->Subframes.Item(st.CurrentSubframe)) ReportExport(sub->ExportFrame(PathBytes(name)));
+}
+
+void FrmQuilmark::mnuFrameRemove_Click() {
+  EditorState& st = Editor();
+  const AnimationPtr animation = st.CurrentAnimation;
+  (void)animation->Frames.Remove(st.CurrentFrame);
+  DisplayAnimation(*animation);
+  RefreshList();
+}
+
+void FrmQuilmark::mnuSubframeRemove_Click() {
+  EditorState& st = Editor();
+  if (FramePtr frame = st.CurrentAnimation->Frames.Item(st.CurrentFrame)) {
+    (void)frame->Subframes.Remove(st.CurrentSubframe);
+    if (graphicsReady_) DisplayFrame(*frame, *this, st);
+  }
+  RefreshList();
+}
+
+void FrmQuilmark::mnuHelpAbout_Click() {
+  FrmAbout about(this);
+  about.exec();
+}
 
 void FrmQuilmark::closeEvent(QCloseEvent* event) {
   if (!settingsSaved_ && graphicsReady_) {

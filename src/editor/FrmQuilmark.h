@@ -26,6 +26,8 @@
 
 namespace quilmark {
 
+struct ExportReport;
+
 // The bar between the list and the view; reports its pointer events.
 class SplitterBar : public QWidget {
   Q_OBJECT
@@ -190,6 +192,10 @@ class FrmQuilmark : public QMainWindow,
   QString ShowFileDialog(const FileDialogRequest& request);
   void Message(const QString& text, const QString& title = "Quilmark");
   void LoadInto(const std::shared_ptr<classGAF>& doc, const QString& path);
+  void ShowImportFrames(bool subframes);
+  QString AskBitmapName();
+  // One message for the images an export could not write.
+  void ReportExport(const ExportReport& report);
 
   Options options_;
   MainLayout layout_;

@@ -1,0 +1,75 @@
+// The browsing controls the dialogs share: a places list (the file system
+// root, the home folder and mounted volumes), a folder list that opens a
+// folder on double-click or Enter, and a file list of one folder's files
+// matching a pattern.
+#pragma once
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QString>
+
+namespace quilmark {
+
+// The places list. Choosing a place emits PlaceChosen with its root folder.
+class PlacesList : public QComboBox {
+  Q_OBJECT
+ public:
+  explicit PlacesList(QWidget* parent = nullptr);
+  // Shows the place that holds path (the longest root that starts it);
+  // false when none does (the list is unchanged).
+  bool SetPlaceOf(const QString& path);
+  QString Place() const;
+ signals:
+  void PlaceChosen(const QString& root);
+};
+
+// The folder list: ".." and the folders inside the current folder.
+class FolderList : public QListWidget {
+  Q_OBJECT
+ public:
+  explicit FolderList(QWidget* parent = nullptr);
+  // The current folder, absolute, without a trailing "/" (except the root).
+  QString Path() const { return path_; }
+  // Moves to folder; false (and no change) when it is not a readable folder.
+  bool SetPath(const QString& folder);
+  // Reads the current folder's contents again.
+  void Refresh();
+  // Opens the folder of the given line (".." goes up).
+  bool OpenLine(int row);
+ signals:
+  void Changed(const QString& path);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  QString path_;
+};
+
+// The file list: the files of one folder matching the pattern, with extended
+// selection.
+class FileList : public QListWidget {
+  Q_OBJECT
+ public:
+  explicit FileList(QWidget* parent = nullptr);
+  void SetPattern(const QString& pattern);
+  QString Pattern() const { return pattern_; }
+  void SetPath(const QString& folder);
+  QString Path() const { return path_; }
+  // The selected file names, in list order.
+  QStringList SelectedNames() const;
+  // The full path of a file name of the current folder.
+  QString FullPath(const QString& name) const;
+
+ private:
+  void Fill();
+  QString path_;
+  QString pattern_ = "*.*";
+};
+
+// Folder and file name joined with one "/".
+QString JoinPath(const QString& folder, const QString& name);
+// The text after the last "/", the whole text when there is none.
+QString FileNameOf(const QString& path);
+
+}  // namespace quilmark

@@ -1,0 +1,91 @@
+#include "dialogs/FrmDirectory.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "dialogs/InputBox.h"
+#include "display/EditorState.h"
+
+namespace quilmark {
+namespace {
+// Twips of the dialog's design, shown as pixels at 15 twips each.
+QRect Twips(int l, int t, int w, int h) { return QRect(l / 15, t / 15, w / 15, h / 15); }
+}  // namespace
+
+FrmDirectory::FrmDirectory(QWidget* owner, MessageSink* messages) : QDialog(owner), messages_(messages) {
+  setObjectName("FrmDirectory");
+  setWindowTitle("Select a Location");
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  setFixedSize(4455 / 15, 2895 / 15);
+  LblPath = new QLabel("/", this);
+  LblPath->setObjectName("LblPath");
+  LblPath->setGeometry(Twips(120, 120, 3135, 255));
+  Dir = new FolderList(this);
+  Dir->setObjectName("Dir");
+  Dir->setGeometry(Twips(120, 480, 3135, 1890));
+  Drive = new PlacesList(this);
+  Drive->setObjectName("Drive");
+  Drive->setGeometry(Twips(120, 2460, 3135, 315));
+  CmdOk = new QPushButton("OK", this);
+  CmdOk->setObjectName("CmdOk");
+  CmdOk->setGeometry(Twips(3360, 480, 975, 375));
+  CmdOk->setDefault(true);
+  CmdCancel = new QPushButton("Cancel", this);
+  CmdCancel->setObjectName("CmdCancel");
+  CmdCancel->setGeometry(Twips(3360, 960, 975, 375));
+  CmdMakeDir = new QPushButton("&Create...", this);
+  CmdMakeDir->setObjectName("CmdMakeDir");
+  CmdMakeDir->setGeometry(Twips(3360, 1440, 975, 375));
+  CmdMakeDir->setAutoDefault(false);
+  CmdCancel->setAutoDefault(false);
+
+  connect(Drive, &PlacesList::PlaceChosen, this, &FrmDirectory::Drive_Change);
+  connect(Dir, &FolderList::Changed, this, &FrmDirectory::Dir_Change);
+  connect(CmdOk, &QPushButton::clicked, this, &FrmDirectory::CmdOK_Click);
+  connect(CmdCancel, &QPushButton::clicked, this, &FrmDirectory::CmdCancel_Click);
+  connect(CmdMakeDir, &QPushButton::clicked, this, &FrmDirectory::CmdMakeDir_Click);
+
+  // Form_Load: no answer yet; the folder list starts at the program's current folder.
+  Editor().SelectedDirectory.clear();
+  const QString start = QDir::currentPath();
+  Drive->SetPlaceOf(start);
+  Dir->SetPath(start);
+}
+
+void FrmDirectory::Drive_Change(const QString& root) { Dir->SetPath(root); }
+
+void FrmDirectory::Dir_Change(const QString& path) { LblPath->setText(path); }
+
+void FrmDirectory::CmdOK_Click() {
+  const QString text = LblPath->text();
+  if (text.isEmpty()) return;
+  QString chosen = text;
+  if (!chosen.endsWith('/')) chosen += '/';
+  Editor().SelectedDirectory = QFile::encodeName(chosen).toStdString();
+  accept();
+}
+
+void FrmDirectory::CmdCancel_Click() { reject(); }
+
+// Cancel, Escape and the close box all end here.
+void FrmDirectory::reject() {
+  Editor().SelectedDirectory.clear();
+  QDialog::reject();
+}
+
+void FrmDirectory::CmdMakeDir_Click() {
+  const std::optional<QString> name = InputBox(this, "Enter the name of a new directory", "New Dir");
+  if (!name || name->isEmpty()) return;
+  const QString target = JoinPath(Dir->Path(), *name);
+  if (QFileInfo(target).isDir()) {
+    ShowMessageBox(this, messages_, "Directory already exists.", "Dir Error", QMessageBox::NoIcon);
+    return;
+  }
+  // A folder that cannot be made leaves the list where it is.
+  QDir().mkdir(target);
+  Dir->SetPath(target);
+  Dir->Refresh();
+}
+
+}  // namespace quilmark

@@ -1,0 +1,42 @@
+// The directory chooser: asks for a folder (creating one on the way if the
+// user wishes) and leaves the answer in the editor state's SelectedDirectory,
+// "" when cancelled, else the folder's path ending in "/".
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+
+#include "dialogs/FileBrowser.h"
+
+namespace quilmark {
+
+class MessageSink;
+
+class FrmDirectory : public QDialog {
+  Q_OBJECT
+ public:
+  // messages: where "Directory already exists." goes; a message box when null.
+  explicit FrmDirectory(QWidget* owner, MessageSink* messages = nullptr);
+
+  void Drive_Change(const QString& root);
+  void Dir_Change(const QString& path);
+  void CmdOK_Click();
+  void CmdCancel_Click();
+  void CmdMakeDir_Click();
+
+  QLabel* LblPath;
+  FolderList* Dir;
+  PlacesList* Drive;
+  QPushButton* CmdOk;
+  QPushButton* CmdCancel;
+  QPushButton* CmdMakeDir;
+
+ protected:
+  void reject() override;
+
+ private:
+  MessageSink* messages_;
+};
+
+}  // namespace quilmark

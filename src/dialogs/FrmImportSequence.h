@@ -1,0 +1,78 @@
+// The Import Sequence dialog: builds a new animation of the open document
+// from BMP files, one classFrameList per frame.
+#pragma once
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <functional>
+#include <vector>
+
+#include "dialogs/FileBrowser.h"
+#include "dialogs/classFrameList.h"
+
+namespace quilmark {
+
+class MessageSink;
+
+class FrmImportSequence : public QDialog {
+  Q_OBJECT
+ public:
+  // resetView runs after the import; messages receives the import's and the
+  // dialog's messages (a message box when null).
+  FrmImportSequence(QWidget* owner, std::function<void()> resetView, MessageSink* messages = nullptr);
+
+  void Drives_Change(const QString& root);
+  void Dirs_Change(const QString& path);
+  void CmdAdd_Click();
+  void CmdDelete_Click();
+  void LstFrames_Click();
+  void CmdAddFrame_Click();
+  void CmdRemoveFrame_Click();
+  void CmdOK_Click();
+  void CmdCancel_Click();
+  void CreateList();
+  void CreateFrameList();
+
+  // Index 0 is an empty list that never becomes a frame; deleted frames keep
+  // their (emptied) slots.
+  std::vector<classFrameList> FrameLists;
+
+  PlacesList* Drives;
+  FolderList* Dirs;
+  FileList* Files;
+  QLabel* Label1;
+  QListWidget* LstFrames;
+  QPushButton* CmdDelete;
+  QPushButton* CmdAdd;
+  QLabel* Label2;
+  QListWidget* LstSubframes;
+  QPushButton* CmdRemoveFrame;
+  QPushButton* CmdAddFrame;
+  QGroupBox* Frame1;
+  QCheckBox* chkCenter;
+  QCheckBox* chkWhite;
+  QCheckBox* chkCompress;
+  QPushButton* CmdOK;
+  QPushButton* CmdCancel;
+
+ protected:
+  // Form_Unload: every way of closing remembers the folder.
+  void done(int result) override;
+
+ private:
+  void Message(const QString& text);
+  std::function<void()> resetView_;
+  MessageSink* messages_;
+};
+
+// Form_Load's browsing steps shared by both import dialogs: the places list
+// and the folder list move to BMPLoadDir when it names a folder.
+void ShowBmpLoadDir(PlacesList* drives, FolderList* dirs, FileList* files);
+// Form_Unload's: BMPLoadDir becomes the folder list's folder.
+void StoreBmpLoadDir(const FolderList* dirs);
+
+}  // namespace quilmark

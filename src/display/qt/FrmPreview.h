@@ -1,0 +1,59 @@
+// The preview window: plays one animation, ten frames a second, on a surface
+// of its own. Every use opens a new, independent window owned by the main
+// window; it keeps the very animation object, so edits show at the next tick.
+#pragma once
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "display/classFastWin.h"
+#include "display/qt/FrameView.h"
+#include "document/classGAFAnimation.h"
+
+namespace quilmark {
+
+class MessageSink;
+
+class FrmPreview : public QWidget {
+  Q_OBJECT
+ public:
+  // The window deletes itself when closed.
+  FrmPreview(AnimationPtr animation, QWidget* owner, MessageSink* messages = nullptr);
+  ~FrmPreview() override;
+
+  // A new window shown without modality and set up; null once it has closed
+  // (set-up failed, or its first ticks did).
+  static QPointer<FrmPreview> Open(AnimationPtr animation, QWidget* owner, MessageSink* messages = nullptr);
+
+  // Set-up; false when the surface could not be made (the window then closes).
+  bool Form_Load();
+  // One frame shown and the counter advanced; a tick that cannot show its
+  // frame closes the window and yields false.
+  bool TmrAnimate_Timer();
+
+  // The surface size for an animation: the largest image plus 96, rounded down
+  // to a multiple of 4.
+  static int32_t SurfaceSide(int32_t largest);
+
+  AnimationPtr PreviewAnimation;
+  int32_t PreviewWidth = 0;
+  int32_t PreviewHeight = 0;
+  classFastWin PreviewSurface;
+  std::vector<uint8_t> PreviewBackground;
+  int32_t PreviewFrame = 1;
+
+  FrameView* Canvas;
+  QTimer* TmrAnimate;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  MessageSink* messages_;
+};
+
+}  // namespace quilmark
