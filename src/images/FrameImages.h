@@ -1,0 +1,45 @@
+// Building frames, subframes and animations from BMP files and writing frame
+// images out as BMP files. The operations are members of classGAFFrame,
+// classGAFAnimation and classGAF (declared with them); this header gives the
+// result types they use. Include it to call them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "dialogs/classFrameList.h"
+#include "document/Interfaces.h"
+#include "document/classGAF.h"
+
+namespace quilmark {
+
+// The one message an import shows, once for each file that cannot be read.
+inline constexpr const char* kBmpLoadError = "There was an error loading the BMP file.  Make sure it is 256 colors.";
+
+// What an export wrote. Failures do not stop it: every file that can be
+// written is, and the failing ones are listed for one report at the end.
+struct ExportReport {
+  int written = 0;
+  int failed = 0;
+  std::vector<std::string> failedFiles;
+  std::vector<std::string> reasons;  // one per failed file, same order
+
+  bool ok() const { return failed == 0; }
+  void Add(const ExportReport& other);
+};
+
+// What an import read: the files that could not be read (each once), in the
+// order they were met. Their frames were still added, 0 × 0.
+struct ImportReport {
+  int read = 0;
+  std::vector<std::string> failedFiles;
+};
+
+// The position that centres an image of the given size: half of it, halves
+// going to the even neighbour (5 gives 2, 7 gives 4).
+int32_t CenterOf(int32_t size);
+
+// The largest width or height a frame can hold.
+inline constexpr int32_t kMaxFrameSide = 32767;
+
+}  // namespace quilmark

@@ -1,0 +1,180 @@
+// Frames, subframes and animations built from BMP files.
+#include <memory>
+#include <set>
+
+#include "display/EditorState.h"
+#include "images/FrameImages.h"
+#include "images/modBmp.h"
+
+namespace quilmark {
+
+namespace {
+
+struct Options {
+  bool Center;
+  bool WhiteBG;
+  bool Compress;
+};
+
+// One import call from start to end: the message goes out once per file that
+// cannot be read, however often the batch names that file.
+class ImportRun {
+ public:
+  ImportRun(MessageSink* messages, ImportReport* report) : messages_(messages), report_(report) {}
+
+  void Read() {
+    if (report_) ++report_->read;
+  }
+  void Failed(const std::string& file) {
+    if (!failed_.insert(file).second) return;
+    if (messages_) messages_->ShowMessage(kBmpLoadError);
+    if (report_) report_->failedFiles.push_back(file);
+  }
+
+ private:
+  MessageSink* messages_;
+  ImportReport* report_;
+  std::set<std::string> failed_;
+};
+
+bool ImportFrameInto(classGAFFrame& frame, const std::string& file, Options o, ImportRun& run) {
+  frame.Initialize();
+  LoadedBitmap bitmap;
+  // Frame sizes are 16-bit: a larger bitmap cannot become a frame.
+  if (!ReadBMP(file, bitmap) || bitmap.BMPInfoHeader.Width > kMaxFrameSide ||
+      bitmap.BMPInfoHeader.Height > kMaxFrameSide) {
+    run.Failed(file);
+    return false;
+  }
+  const int32_t w = bitmap.BMPInfoHeader.Width;
+  const int32_t h = bitmap.BMPInfoHeader.Height;
+  frame.SetWidth(w);
+  frame.SetHeight(h);
+  if (o.Center) {
+    // Both fit 16 bits, being at most half of a 16-bit size.
+    (void)frame.SetPositionX(CenterOf(w));
+    (void)frame.SetPositionY(CenterOf(h));
+  }
+  frame.Pixels = std::move(bitmap.BMPPixels);
+  if (o.WhiteBG)
+    for (uint8_t& p : frame.Pixels)
+      if (p == 255) p = TransparentIndex;
+  frame.SetCompressed(o.Compress);
+  run.Read();
+  return true;
+}
+
+bool ImportListInto(classGAFFrame& frame, const classFrameList& list, Options o, ImportRun& run) {
+  frame.Initialize();
+  if (list.FrameCount() < 2) return ImportFrameInto(frame, list.Name, o, run);
+  // The frame's own image is never stored compressed.
+  bool ok = ImportFrameInto(frame, list.Name, Options{o.Center, o.WhiteBG, false}, run);
+  for (const std::string& path : list.GetFrames()) {
+    auto sub = std::make_shared<classGAFFrame>();
+    ok = ImportFrameInto(*sub, path, o, run) && ok;
+    frame.Subframes.Add(sub);
+  }
+  return ok;
+}
+
+bool ImportSubframeInto(classGAFFrame& frame, const std::string& file, Options o, ImportRun& run) {
+  if (frame.Subframes.IsEmpty()) {
+    auto first = std::make_shared<classGAFFrame>();
+    first->SetWidth(frame.Width());
+    first->SetHeight(frame.Height());
+    (void)first->SetPositionX(frame.PositionX());
+    (void)first->SetPositionY(frame.PositionY());
+    first->FPS = frame.FPS;
+    first->CopyImage(frame.Pixels);
+    frame.Subframes.Add(first);
+  }
+  auto sub = std::make_shared<classGAFFrame>();
+  const bool ok = ImportFrameInto(*sub, file, o, run);
+  frame.Subframes.Add(sub);
+  return ok;
+}
+
+bool ImportListsInto(classGAFAnimation& animation, const std::vector<classFrameList>& lists, Options o,
+                     ImportRun& run) {
+  animation.Animated = true;
+  for (const classFrameList& list : lists) {
+    if (list.Name.empty()) continue;
+    if (animation.Name.empty()) {
+      // The animation is named after its first file, without the extension.
+      const std::string file = StripPath(list.Name);
+      if (file.size() < 4) return false;
+      animation.Name = file.substr(0, file.size() - 4);
+    }
+    auto frame = std::make_shared<classGAFFrame>();
+    ImportListInto(*frame, list, o, run);
+    animation.Frames.Add(frame);
+  }
+  return true;
+}
+
+}  // namespace
+
+int32_t CenterOf(int32_t size) {
+  const int32_t half = size / 2;
+  if (size % 2 == 0) return half;
+  // An odd size lies halfway between half and half + 1 (or half - 1 below 0).
+  const int32_t other = size > 0 ? half + 1 : half - 1;
+  return half % 2 == 0 ? half : other;
+}
+
+bool classGAFFrame::ImportFrame(const std::string& Filename, bool Center, bool WhiteBG, bool Compress,
+                                MessageSink* messages, ImportReport* report) {
+  ImportRun run(messages, report);
+  return ImportFrameInto(*this, Filename, Options{Center, WhiteBG, Compress}, run);
+}
+
+bool classGAFFrame::ImportSequence(const classFrameList& FileList, bool Center, bool WhiteBG, bool Compress,
+                                   MessageSink* messages, ImportReport* report) {
+  ImportRun run(messages, report);
+  return ImportListInto(*this, FileList, Options{Center, WhiteBG, Compress}, run);
+}
+
+bool classGAFFrame::ImportSubframe(const std::string& Filename, bool Center, bool WhiteBG, bool Compress,
+                                   MessageSink* messages, ImportReport* report) {
+  ImportRun run(messages, report);
+  return ImportSubframeInto(*this, Filename, Options{Center, WhiteBG, Compress}, run);
+}
+
+void classGAFFrame::CopyImage(const std::vector<uint8_t>& Buffer) { Pixels = Buffer; }
+
+bool classGAFAnimation::ImportSequence(const std::vector<classFrameList>& FileList, bool Center, bool WhiteBG,
+                                       bool Compress, MessageSink* messages, ImportReport* report) {
+  ImportRun run(messages, report);
+  return ImportListsInto(*this, FileList, Options{Center, WhiteBG, Compress}, run);
+}
+
+bool classGAFAnimation::ImportFrames(const std::vector<std::string>& Files, bool Center, bool WhiteBG,
+                                     bool Subframes, bool Compress, int32_t currentFrame, AnimationDisplay* display,
+                                     MessageSink* messages, ImportReport* report) {
+  ImportRun run(messages, report);
+  const Options o{Center, WhiteBG, Compress};
+  for (const std::string& file : Files) {
+    if (Subframes) {
+      const FramePtr frame = Frames.Item(currentFrame);
+      if (!frame) return false;
+      ImportSubframeInto(*frame, file, o, run);
+    } else {
+      auto frame = std::make_shared<classGAFFrame>();
+      ImportFrameInto(*frame, file, o, run);
+      Frames.Add(frame);
+    }
+  }
+  if (display) display->DisplayAnimation(*this);
+  return true;
+}
+
+bool classGAF::ImportSequence(const std::vector<classFrameList>& Images, bool Center, bool WhiteBG, bool Compress,
+                              MessageSink* messages, ImportReport* report) {
+  auto animation = std::make_shared<classGAFAnimation>();
+  animation->ImportSequence(Images, Center, WhiteBG, Compress, messages, report);
+  if (animation->Name.empty()) return false;
+  // A name that is taken is refused by the collection; the new animation is dropped.
+  return Animations.Add(animation, animation->Name);
+}
+
+}  // namespace quilmark

@@ -1,0 +1,75 @@
+// 256-colour BMP files: reading them into game-palette indices and writing
+// frame images out as 8-bit bitmaps with the game palette.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "images/GamePalette.h"
+
+namespace quilmark {
+
+// The information header of the last bitmap read, as the file gave it, except
+// that Height is always positive: the rows handed over run top to bottom.
+struct BitmapInfo {
+  uint32_t Size = 0;  // 40, or more for the V4/V5 forms
+  int32_t Width = 0;
+  int32_t Height = 0;
+  uint16_t Planes = 0;
+  uint16_t BitCount = 0;
+  uint32_t Compression = 0;  // 0 none, 1 RLE8
+  uint32_t SizeImage = 0;
+  int32_t XPelsPerMeter = 0;
+  int32_t YPelsPerMeter = 0;
+  uint32_t ClrUsed = 0;
+  uint32_t ClrImportant = 0;
+  bool TopDown = false;  // the file stored its rows top row first
+};
+
+// One bitmap as read: Width × Height indices, top row first, rows unpadded,
+// and the file's colour table filled up to 256 entries with zeros.
+struct LoadedBitmap {
+  BitmapInfo BMPInfoHeader;
+  std::vector<uint8_t> BMPPixels;
+  Palette BMPPalette{};
+};
+
+// Decodes the bytes of an 8-bit BMP file (40-byte or larger information
+// header, bottom-up or top-down rows, uncompressed or RLE8, a colour table of
+// up to 256 entries). Any other depth and every damaged file yield false and
+// leave out untouched. The indices stay those of the file's own table.
+bool DecodeBMP(const uint8_t* data, size_t size, LoadedBitmap& out);
+
+// The translation from the bitmap's colours to the nearest game colours: the
+// smallest sum of absolute channel differences, ties to the lowest game index,
+// 255 for a colour that no game colour approaches closer than 765.
+std::array<uint8_t, 256> RemapTable(const Palette& bitmapColours, const Palette& gameColours);
+
+// Converts out.BMPPixels in place to indices of the game palette.
+void RemapToGamePalette(LoadedBitmap& bitmap, const Palette& gameColours = GamePalette);
+
+// Reads the file and maps its pixels to GamePalette. False (and out
+// untouched) when the file is missing, unreadable or not an 8-bit bitmap.
+bool ReadBMP(const std::string& filename, LoadedBitmap& out);
+// The same on bytes in memory.
+bool ReadBMPFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out);
+
+// The bytes of an uncompressed 8-bit BMP file: a 14-byte file header, a 40-byte
+// information header, 256 colour entries as stored in palette, then the pixel
+// rows. With flipRows the top-first buffer of width × height bytes is written
+// bottom row first, each row padded with zeros to a multiple of 4; without it
+// the buffer is written unchanged. False when the buffer is shorter than
+// width × height (when flipping) or the sizes do not fit the format.
+bool EncodeBMP(const std::vector<uint8_t>& buffer, const Palette& palette, int32_t width, int32_t height,
+               bool flipRows, std::vector<uint8_t>& file);
+
+// Writes EncodeBMP's bytes to filename. The file is replaced only once it was
+// written whole; on failure nothing is left behind, an older file of that name
+// stays, and error (when given) says why.
+bool WriteBMP(const std::string& filename, const std::vector<uint8_t>& buffer, const Palette& palette,
+              int32_t width, int32_t height, bool flipRows, std::string* error = nullptr);
+
+}  // namespace quilmark
