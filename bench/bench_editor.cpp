@@ -1,6 +1,7 @@
 // The editor's interactive speed, offscreen: moving the frame slider to a
-// 512 x 512 frame made of two subframes until it is painted, and starting the
-// main window with the demo document up to its first paint.
+// 512 x 512 frame made of two subframes until it is painted, one tick of the
+// preview window on such an animation, and starting the main window with the
+// demo document up to its first paint.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "display/qt/FrmPreview.h"
 #include "editor/FrmQuilmark.h"
 
 using namespace quilmark;
@@ -112,5 +114,54 @@ void startup_ms(benchmark::State& state) {
   }
 }
 BENCHMARK(startup_ms)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// One preview tick: clearing the 608 x 608 surface, composing a frame of two
+// 512 x 512 subframes and showing it on the canvas.
+void preview_tick_ms(benchmark::State& state) {
+  App();
+  auto a = std::make_shared<classGAFAnimation>();
+  a->Name = "big";
+  for (int i = 0; i < 3; ++i) {
+    auto frame = Image(1, 1, 0, 0, 1);
+    frame->Subframes.Add(Image(512, 512, 256, 256, static_cast<uint8_t>(40 + i)));
+    frame->Subframes.Add(Image(512, 512, 200, 200, static_cast<uint8_t>(80 + i)));
+    a->Frames.Add(frame);
+  }
+  QWidget owner;
+  QPointer<FrmPreview> preview = FrmPreview::Open(a, &owner);
+  if (!preview) {
+    state.SkipWithError("the preview could not be set up");
+    return;
+  }
+  preview->TmrAnimate->stop();
+  double total = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    const bool shown = preview->TmrAnimate_Timer();
+    const auto end = std::chrono::steady_clock::now();
+    if (!shown) {
+      state.SkipWithError("the preview closed");
+      break;
+    }
+    const double seconds = std::chrono::duration<double>(end - start).count();
+    total += seconds;
+    state.SetIterationTime(seconds);
+  }
+  const size_t bytes = static_cast<size_t>(preview->PreviewWidth) * static_cast<size_t>(preview->PreviewHeight);
+  std::vector<uint8_t> src(bytes, 1), dst(bytes);
+  const auto m0 = std::chrono::steady_clock::now();
+  for (int i = 0; i < 100; ++i) {
+    std::memcpy(dst.data(), src.data(), src.size());
+    benchmark::DoNotOptimize(dst.data());
+  }
+  const double memcpySeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - m0).count() / 100;
+  if (state.iterations() > 0) {
+    const double perTick = total / static_cast<double>(state.iterations());
+    state.counters["preview_tick_ms"] = perTick * 1e3;
+    if (memcpySeconds > 0) state.counters["ratio_to_memcpy"] = perTick / memcpySeconds;
+  }
+  preview->close();
+}
+BENCHMARK(preview_tick_ms)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

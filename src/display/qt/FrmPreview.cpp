@@ -3,12 +3,49 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QResizeEvent>
+#include <algorithm>
+#include <cstdlib>
 
 #include "display/FrameDisplay.h"
 #include "document/Interfaces.h"
 
 namespace quilmark {
+
+PreviewCanvas::PreviewCanvas(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
+
+void PreviewCanvas::Prepare(int width, int height, const Palette& palette, QRgb colour) {
+  for (int i = 0; i < 256; ++i) colours_[i] = PaletteColour(palette, i);
+  picture_ = QImage(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
+  picture_.fill(colour);
+  update();
+}
+
+void PreviewCanvas::PutSurface(const classFastWin& surface, int32_t destLeft, int32_t destTop, int32_t destWidth,
+                               int32_t destHeight, int32_t srcLeft, int32_t srcTop, int32_t, int32_t, bool) {
+  if (!surface.addrBits || picture_.isNull()) return;
+  // The part that lies inside both the surface and the picture.
+  const int32_t rows = std::abs(surface.BmpHeight);
+  int32_t w = destWidth, h = destHeight;
+  if (destLeft < 0 || destTop < 0 || srcLeft < 0 || srcTop < 0) return;
+  w = std::min({w, picture_.width() - destLeft, surface.BmpWidth - srcLeft});
+  h = std::min({h, picture_.height() - destTop, rows - srcTop});
+  if (w <= 0 || h <= 0) return;
+  for (int32_t y = 0; y < h; ++y) {
+    const uint8_t* from = surface.addrBits + static_cast<size_t>(srcTop + y) * surface.BmpWidth + srcLeft;
+    auto* to = reinterpret_cast<QRgb*>(picture_.scanLine(destTop + y)) + destLeft;
+    for (int32_t x = 0; x < w; ++x) to[x] = colours_[from[x]];
+  }
+  update(QRect(destLeft, destTop, w, h));
+}
+
+void PreviewCanvas::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  painter.fillRect(rect(), Qt::black);
+  if (!picture_.isNull()) painter.drawImage(event->rect(), picture_, event->rect());
+}
 
 int32_t FrmPreview::SurfaceSide(int32_t largest) { return (largest + 96) / 4 * 4; }
 
@@ -16,7 +53,7 @@ FrmPreview::FrmPreview(AnimationPtr animation, QWidget* owner, MessageSink* mess
     : QWidget(owner, Qt::Window), PreviewAnimation(std::move(animation)), messages_(messages) {
   setObjectName("FrmPreview");
   setAttribute(Qt::WA_DeleteOnClose);
-  Canvas = new FrameView(this);
+  Canvas = new PreviewCanvas(this);
   Canvas->setObjectName("Canvas");
   TmrAnimate = new QTimer(this);
   TmrAnimate->setObjectName("TmrAnimate");
@@ -56,7 +93,8 @@ bool FrmPreview::Form_Load() {
   // The whole surface shows in the client area.
   setFixedSize(PreviewWidth, PreviewHeight);
   Canvas->setGeometry(0, 0, PreviewWidth, PreviewHeight);
-  Canvas->SetBackground(QColor(PaletteColour(PreviewSurface.ColourTable(), 255)));
+  Canvas->Prepare(PreviewWidth, PreviewHeight, PreviewSurface.ColourTable(),
+                  PaletteColour(PreviewSurface.ColourTable(), 255));
   PreviewFrame = 1;
   TmrAnimate->start();
   QCoreApplication::processEvents();
@@ -73,7 +111,7 @@ bool FrmPreview::TmrAnimate_Timer() {
   PreviewSurface.TileDraw(0, 0, PreviewWidth, PreviewHeight, PreviewBackground, 0);
   DrawImage(*frame, PreviewSurface, PreviewWidth / 2, PreviewHeight / 2);
   PreviewSurface.Show(*Canvas, 0, 0, PreviewWidth, PreviewHeight, 0, 0, 1, 1, false);
-  // FrameView keeps what it was shown as its picture.
+  // The canvas keeps what it was shown as its picture.
   ++PreviewFrame;
   if (PreviewFrame > PreviewAnimation->Frames.Count()) PreviewFrame = 1;
   return true;

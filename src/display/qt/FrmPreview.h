@@ -11,11 +11,34 @@
 
 #include "display/classFastWin.h"
 #include "display/qt/FrameView.h"
+#include <QImage>
 #include "document/classGAFAnimation.h"
 
 namespace quilmark {
 
 class MessageSink;
+
+// The preview's picture box. Its picture is made once, at the surface's size;
+// showing converts the surface's indices to colours row by row straight into
+// it (no allocation), and painting copies it to the window.
+class PreviewCanvas : public QWidget, public SurfaceScreen {
+  Q_OBJECT
+ public:
+  explicit PreviewCanvas(QWidget* parent = nullptr);
+  // Makes the picture (width x height, all colour) and the colour table.
+  void Prepare(int width, int height, const Palette& palette, QRgb colour);
+  const QImage& Picture() const { return picture_; }
+  void PutSurface(const classFastWin& surface, int32_t destLeft, int32_t destTop, int32_t destWidth,
+                  int32_t destHeight, int32_t srcLeft, int32_t srcTop, int32_t srcWidth, int32_t srcHeight,
+                  bool stretch) override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QImage picture_;
+  QRgb colours_[256] = {};
+};
 
 class FrmPreview : public QWidget {
   Q_OBJECT
@@ -45,7 +68,7 @@ class FrmPreview : public QWidget {
   std::vector<uint8_t> PreviewBackground;
   int32_t PreviewFrame = 1;
 
-  FrameView* Canvas;
+  PreviewCanvas* Canvas;
   QTimer* TmrAnimate;
 
  protected:
