@@ -307,7 +307,7 @@ void FrmQuilmark::BuildPane() {
 // ---------------------------------------------------------------- start-up
 
 bool FrmQuilmark::InitializeWindow() {
-  RegisterFileType("gaf", QCoreApplication::applicationFilePath(), "", "Quilmark", "TA Animation File");
+  RegisterFileType("gaf", QCoreApplication::applicationFilePath(), "quilmark", "Quilmark", "TA Animation File");
   ListGAF->setHeaderLabels({"Name", "Animate", "Frames", "Subframes"});
   ListGAF->setColumnWidth(0, Px(1000));
   ListGAF->setColumnWidth(1, Px(500));
