@@ -5,6 +5,7 @@
 
 #include "archive/PackCommand.h"
 #include "cli/Commands.h"
+#include "images/BatchCommands.h"
 #include "images/GamePalette.h"
 
 namespace {
@@ -15,7 +16,11 @@ const char* kUsage =
     "  info FILE.gaf                       print the document as JSON\n"
     "  convert IN.gaf OUT.gaf [--compress-all]\n"
     "                                      load and save again\n"
-    "  pack FILE.gaf OUT.ufo [--folder F]  pack the document into a UFO archive\n";
+    "  pack FILE.gaf OUT.ufo [--folder F]  pack the document into a UFO archive\n"
+    "  export FILE.gaf DIR                 every frame and subframe as a BMP file\n"
+    "  build OUT.gaf [--into IN.gaf] [--center] [--white] [--compress] FRAME...\n"
+    "                                      a new animation from BMP files; a FRAME\n"
+    "                                      is FILE or FILE,SUBFILE,...\n";
 
 }  // namespace
 
@@ -44,7 +49,11 @@ int main(int argc, char** argv) {
   if (command == "convert") return quilmark::RunConvertCommand(args, std::cerr);
   if (command == "pack") return quilmark::RunPackCommand(args, std::cerr);
   // Commands below draw with the game palette.
-  if (!quilmark::LoadPalette(palette)) std::cerr << palette << ": palette not read whole; missing colours are black\n";
+  if (command == "export" || command == "build") {
+    if (!quilmark::LoadPalette(palette))
+      std::cerr << palette << ": palette not read whole; missing colours are black\n";
+    return command == "export" ? quilmark::RunExportCommand(args, std::cerr) : quilmark::RunBuildCommand(args, std::cerr);
+  }
   std::cerr << kUsage;
   return 2;
 }
