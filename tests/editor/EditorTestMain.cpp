@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -11,6 +13,10 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Quilmark");
   QApplication::setApplicationName("Quilmark");
+  // Each test program gets settings of its own: CTest runs tests side by side,
+  // and one test's saved splitter or placement must not reach another.
+  QTemporaryDir settings_home;
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings_home.path());
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
