@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QSettings>
 #include <QTest>
@@ -16,7 +17,9 @@
 namespace quilmark::test {
 
 inline QString TempFolder(const char* name) {
-  const QString dir = QString(QUILMARK_TEST_TMP) + "/editor-" + name;
+  // One folder per test process: CTest runs the tests side by side.
+  const QString dir = QString(QUILMARK_TEST_TMP) + "/editor-" + QString::number(QCoreApplication::applicationPid()) +
+                      "-" + name;
   QDir(dir).removeRecursively();
   QDir().mkpath(dir);
   return dir;
