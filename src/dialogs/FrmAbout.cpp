@@ -59,9 +59,12 @@ FrmAbout::FrmAbout(QWidget* owner) : QDialog(owner) {
   LblHomePage = new LinkLabel("Quilmark home page", this);
   LblHomePage->setObjectName("LblHomePage");
   LblHomePage->setGeometry(Twips(900, 2700, 2850, 195));
-  Label4 = new LinkLabel(QString("Mail: ") + MailAddress, this);
+  Label4 = new LinkLabel("Mail the authors", this);
   Label4->setObjectName("Label4");
   Label4->setGeometry(Twips(900, 3060, 2370, 195));
+  Label4->setToolTip(MailAddress);
+  LblHomePage->adjustSize();
+  Label4->adjustSize();
   BtnOK = new QPushButton("OK", this);
   BtnOK->setObjectName("BtnOK");
   BtnOK->setGeometry(Twips(4080, 2880, 855, 350));

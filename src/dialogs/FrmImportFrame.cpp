@@ -45,6 +45,7 @@ FrmImportFrame::FrmImportFrame(QWidget* owner, AnimationDisplay* display, Messag
   Label1 = new QLabel("Frames", this);
   Label1->setObjectName("Label1");
   Label1->setGeometry(Twips(3420, 240, 675, 195));
+  Label1->adjustSize();
   LstFrames = new QListWidget(this);
   LstFrames->setObjectName("LstFrames");
   LstFrames->setGeometry(Twips(3420, 540, 2535, 2790));

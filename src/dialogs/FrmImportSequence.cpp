@@ -1,7 +1,9 @@
 #include "dialogs/FrmImportSequence.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "dialogs/InputBox.h"
 #include "display/EditorState.h"
@@ -16,8 +18,12 @@ const int IndexRole = Qt::UserRole;
 }  // namespace
 
 void ShowBmpLoadDir(PlacesList* drives, FolderList* dirs, FileList* files) {
+  // Like the platform's folder lists, they start at the program's current
+  // folder; an empty or vanished BMPLoadDir leaves them there.
+  drives->SetPlaceOf(QDir::currentPath());
+  dirs->SetPath(QDir::currentPath());
   const QString folder = Text(Editor().BMPLoadDir);
-  drives->SetPlaceOf(folder);
+  if (QFileInfo(folder).isDir()) drives->SetPlaceOf(folder);
   dirs->SetPath(folder);
   files->SetPath(dirs->Path());
 }
@@ -63,6 +69,9 @@ FrmImportSequence::FrmImportSequence(QWidget* owner, std::function<void()> reset
   Label2 = new QLabel("Subframes", this);
   Label2->setObjectName("Label2");
   Label2->setGeometry(Twips(3840, 2580, 855, 195));
+  // The captions keep their places but take the width their font needs.
+  Label1->adjustSize();
+  Label2->adjustSize();
   LstSubframes = new QListWidget(this);
   LstSubframes->setObjectName("LstSubframes");
   LstSubframes->setGeometry(Twips(3840, 2880, 3315, 840));
