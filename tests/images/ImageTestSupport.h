@@ -38,7 +38,7 @@ struct BmpSpec {
 };
 // "BM", file size, reserved, pixel offset = 14 + headerSize + table bytes,
 // the information header (zero-filled beyond 40 bytes), the table, the bits.
-std::vector<uint8_t> BuildBmp(const BmpSpec& spec);
+std::vector<uint8_t> BuildBmp(const BmpSpec& shape);
 
 // A table of n entries where entry i is (blue, green, red) = DistinctPalette's colour c[i].
 std::vector<uint8_t> TableOf(const std::vector<PaletteEntry>& colours);
