@@ -19,7 +19,7 @@ class Batch : public ::testing::Test {
 
   // A 2 × 1 bitmap whose table is the game palette (indices come through).
   std::string Bitmap(const std::string& name, uint8_t a, uint8_t b) {
-    test::BmpSpec s;
+    test::BmpShape s;
     s.width = 2;
     s.height = 1;
     s.table = test::TableOf(std::vector<PaletteEntry>(GamePalette.begin(), GamePalette.end()));

@@ -10,7 +10,7 @@
 namespace quilmark {
 namespace {
 
-using test::BmpSpec;
+using test::BmpShape;
 using test::BuildBmp;
 
 // Bitmap colours 0, 1, 2 are game colours 10, 20, 30 of DistinctPalette.
@@ -26,7 +26,7 @@ class BmpRead : public ::testing::Test {
 
 TEST_F(BmpRead, BottomUpRowsArePaddedAndComeBackTopFirst) {
   // 3 × 2, stride 4. Stored bottom row first: bottom = 2 1 0, top = 0 1 2.
-  BmpSpec s;
+  BmpShape s;
   s.width = 3;
   s.height = 2;
   s.clrUsed = 3;
@@ -47,7 +47,7 @@ TEST_F(BmpRead, BottomUpRowsArePaddedAndComeBackTopFirst) {
 }
 
 TEST_F(BmpRead, TopDownRowsAreKeptInOrder) {
-  BmpSpec s;
+  BmpShape s;
   s.width = 2;
   s.height = -3;
   s.clrUsed = 3;
@@ -63,7 +63,7 @@ TEST_F(BmpRead, TopDownRowsAreKeptInOrder) {
 
 TEST_F(BmpRead, V4AndV5HeadersAreRead) {
   for (uint32_t header : {108u, 124u}) {
-    BmpSpec s;
+    BmpShape s;
     s.headerSize = header;
     s.width = 1;
     s.height = 1;
@@ -80,7 +80,7 @@ TEST_F(BmpRead, V4AndV5HeadersAreRead) {
 
 TEST_F(BmpRead, ShortTablesLeaveTheRestBlack) {
   // Two entries declared; pixel value 5 has no entry and so is black.
-  BmpSpec s;
+  BmpShape s;
   s.width = 2;
   s.height = 1;
   s.clrUsed = 2;
@@ -99,7 +99,7 @@ TEST_F(BmpRead, ShortTablesLeaveTheRestBlack) {
 
 TEST_F(BmpRead, AFullTableImpliedButShortOneWrittenIsTakenAsWritten) {
   // Colours-used 0 means 256, but only three entries lie before the pixels.
-  BmpSpec s;
+  BmpShape s;
   s.width = 1;
   s.height = 1;
   s.clrUsed = 0;
@@ -116,7 +116,7 @@ TEST_F(BmpRead, Rle8RunsAbsoluteRunsDeltasAndLineEnds) {
   //   bottom: run of 3 × colour 1, then EOL
   //   middle: absolute 0 2 1 (padded), then EOL
   //   top:    delta (2, 0), run 2 × colour 2, end of bitmap
-  BmpSpec s;
+  BmpShape s;
   s.width = 4;
   s.height = 3;
   s.compression = 1;
@@ -132,7 +132,7 @@ TEST_F(BmpRead, Rle8RunsAbsoluteRunsDeltasAndLineEnds) {
 }
 
 TEST_F(BmpRead, Rle8RunsPastTheRowEndAreClipped) {
-  BmpSpec s;
+  BmpShape s;
   s.width = 2;
   s.height = 1;
   s.compression = 1;
@@ -144,8 +144,8 @@ TEST_F(BmpRead, Rle8RunsPastTheRowEndAreClipped) {
   EXPECT_EQ(b.BMPPixels, (std::vector<uint8_t>{1, 1}));
 }
 
-BmpSpec OneByOne() {
-  BmpSpec s;
+BmpShape OneByOne() {
+  BmpShape s;
   s.width = 1;
   s.height = 1;
   s.clrUsed = 3;
@@ -156,7 +156,7 @@ BmpSpec OneByOne() {
 
 TEST_F(BmpRead, OtherDepthsAreRefused) {
   for (uint16_t depth : {1, 4, 16, 24, 32}) {
-    BmpSpec s = OneByOne();
+    BmpShape s = OneByOne();
     s.bitCount = depth;
     s.bits.assign(16, 0);
     const auto file = BuildBmp(s);
@@ -168,31 +168,31 @@ TEST_F(BmpRead, OtherDepthsAreRefused) {
 TEST_F(BmpRead, DamagedHeadersAreRefused) {
   struct Case {
     const char* what;
-    void (*change)(BmpSpec&);
+    void (*change)(BmpShape&);
   };
   const Case cases[] = {
-      {"core header", [](BmpSpec& s) { s.headerSize = 12; }},
-      {"odd header size", [](BmpSpec& s) { s.headerSize = 41; }},
-      {"two planes", [](BmpSpec& s) { s.planes = 2; }},
-      {"bit fields", [](BmpSpec& s) { s.compression = 3; }},
-      {"RLE4", [](BmpSpec& s) { s.compression = 2; }},
-      {"zero width", [](BmpSpec& s) { s.width = 0; }},
-      {"negative width", [](BmpSpec& s) { s.width = -1; }},
-      {"zero height", [](BmpSpec& s) { s.height = 0; }},
-      {"lowest height", [](BmpSpec& s) { s.height = INT_MIN; }},
-      {"too many colours", [](BmpSpec& s) { s.clrUsed = 257; }},
-      {"table longer than its room", [](BmpSpec& s) { s.clrUsed = 4; }},
-      {"rows missing", [](BmpSpec& s) { s.height = 2; }},
-      {"huge size", [](BmpSpec& s) { s.width = 0x7FFFFFFF; s.height = 0x7FFFFFFF; }},
-      {"top-down RLE", [](BmpSpec& s) { s.compression = 1; s.height = -1; s.bits = {1, 1, 0, 1}; }},
-      {"RLE without its end", [](BmpSpec& s) { s.compression = 1; s.bits = {1, 1, 0, 0}; }},
-      {"RLE absolute run cut short", [](BmpSpec& s) { s.compression = 1; s.bits = {0, 5, 1, 2}; }},
-      {"RLE delta cut short", [](BmpSpec& s) { s.compression = 1; s.bits = {0, 2, 1}; }},
+      {"core header", [](BmpShape& s) { s.headerSize = 12; }},
+      {"odd header size", [](BmpShape& s) { s.headerSize = 41; }},
+      {"two planes", [](BmpShape& s) { s.planes = 2; }},
+      {"bit fields", [](BmpShape& s) { s.compression = 3; }},
+      {"RLE4", [](BmpShape& s) { s.compression = 2; }},
+      {"zero width", [](BmpShape& s) { s.width = 0; }},
+      {"negative width", [](BmpShape& s) { s.width = -1; }},
+      {"zero height", [](BmpShape& s) { s.height = 0; }},
+      {"lowest height", [](BmpShape& s) { s.height = INT_MIN; }},
+      {"too many colours", [](BmpShape& s) { s.clrUsed = 257; }},
+      {"table longer than its room", [](BmpShape& s) { s.clrUsed = 4; }},
+      {"rows missing", [](BmpShape& s) { s.height = 2; }},
+      {"huge size", [](BmpShape& s) { s.width = 0x7FFFFFFF; s.height = 0x7FFFFFFF; }},
+      {"top-down RLE", [](BmpShape& s) { s.compression = 1; s.height = -1; s.bits = {1, 1, 0, 1}; }},
+      {"RLE without its end", [](BmpShape& s) { s.compression = 1; s.bits = {1, 1, 0, 0}; }},
+      {"RLE absolute run cut short", [](BmpShape& s) { s.compression = 1; s.bits = {0, 5, 1, 2}; }},
+      {"RLE delta cut short", [](BmpShape& s) { s.compression = 1; s.bits = {0, 2, 1}; }},
       {"RLE claiming more than its bytes describe",
-       [](BmpSpec& s) { s.compression = 1; s.width = 30000; s.height = 30000; s.bits = {0, 1}; }},
+       [](BmpShape& s) { s.compression = 1; s.width = 30000; s.height = 30000; s.bits = {0, 1}; }},
   };
   for (const Case& c : cases) {
-    BmpSpec s = OneByOne();
+    BmpShape s = OneByOne();
     c.change(s);
     const auto file = BuildBmp(s);
     LoadedBitmap b;
@@ -219,7 +219,7 @@ TEST_F(BmpRead, BadSignatureAndBadOffsetsAreRefused) {
 }
 
 TEST_F(BmpRead, EveryCutOfAFileShortOfItsPixelsIsRefused) {
-  BmpSpec s = OneByOne();
+  BmpShape s = OneByOne();
   s.width = 5;
   s.height = 3;
   s.bits.assign(24, 1);
@@ -237,7 +237,7 @@ TEST_F(BmpRead, AFailedReadLeavesTheLastBitmapAsItWas) {
   const auto good = BuildBmp(OneByOne());
   LoadedBitmap b;
   ASSERT_TRUE(ReadBMPFromMemory(good.data(), good.size(), b));
-  BmpSpec s = OneByOne();
+  BmpShape s = OneByOne();
   s.bitCount = 24;
   const auto bad = BuildBmp(s);
   EXPECT_FALSE(ReadBMPFromMemory(bad.data(), bad.size(), b));

@@ -30,7 +30,7 @@ class FrameImport : public ::testing::Test {
   std::string Bitmap(const std::string& name, int w, int h, std::vector<uint8_t> gameIndices = {}) {
     if (gameIndices.empty())
       for (int i = 0; i < w * h; ++i) gameIndices.push_back(static_cast<uint8_t>(i * 3 + 1));
-    test::BmpSpec s;
+    test::BmpShape s;
     s.width = w;
     s.height = h;
     std::vector<PaletteEntry> reversed(GamePalette.rbegin(), GamePalette.rend());
@@ -118,7 +118,7 @@ TEST_F(FrameImport, AnUnreadableFileShowsTheMessageAndLeavesTheFrameReset) {
 
 TEST_F(FrameImport, BitmapsWiderThanAFrameCanHoldAreRefused) {
   // 32768 × 1 fits a BMP but not a frame's 16-bit width.
-  test::BmpSpec s;
+  test::BmpShape s;
   s.width = 32768;
   s.height = 1;
   s.bits.assign(32768, 0);

@@ -12,7 +12,7 @@ Palette DistinctPalette() {
   return p;
 }
 
-std::vector<uint8_t> BuildBmp(const BmpSpec& s) {
+std::vector<uint8_t> BuildBmp(const BmpShape& s) {
   Bytes b;
   const uint32_t offset = 14 + s.headerSize + static_cast<uint32_t>(s.table.size());
   b.text("BM").i32(static_cast<int32_t>(offset + s.bits.size())).i16(0).i16(0).i32(static_cast<int32_t>(offset));

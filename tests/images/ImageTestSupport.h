@@ -25,7 +25,7 @@ class PaletteScope {
 };
 
 // Pieces of an 8-bit BMP written out field by field.
-struct BmpSpec {
+struct BmpShape {
   int32_t width = 0;
   int32_t height = 0;  // negative: rows top-down
   uint32_t headerSize = 40;
@@ -38,7 +38,7 @@ struct BmpSpec {
 };
 // "BM", file size, reserved, pixel offset = 14 + headerSize + table bytes,
 // the information header (zero-filled beyond 40 bytes), the table, the bits.
-std::vector<uint8_t> BuildBmp(const BmpSpec& shape);
+std::vector<uint8_t> BuildBmp(const BmpShape& shape);
 
 // A table of n entries where entry i is (blue, green, red) = DistinctPalette's colour c[i].
 std::vector<uint8_t> TableOf(const std::vector<PaletteEntry>& colours);
