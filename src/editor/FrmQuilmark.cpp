@@ -12,6 +12,7 @@
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <charconv>
 #include <cmath>
 
@@ -52,6 +53,35 @@ QString ShortestFloat(double value) {
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value));
   return QString::fromLatin1(buffer, static_cast<int>(result.ptr - buffer));
 }
+
+// The animation list. A keyboard move of the current row is reported (a click
+// comes through itemClicked); changes made in code are not.
+class AnimationList : public QTreeWidget {
+ public:
+  using QTreeWidget::QTreeWidget;
+  std::function<void()> KeySelected;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    QTreeWidgetItem* before = currentItem();
+    QTreeWidget::keyPressEvent(event);
+    if (currentItem() != before && KeySelected) KeySelected();
+  }
+};
+
+// Reports every committed name edit, also one that leaves the text as it was
+// (the item then does not announce a change).
+class NameEditDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  std::function<void(int row, const QString& text)> Committed;
+
+  void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+    QStyledItemDelegate::setModelData(editor, model, index);
+    if (Committed && index.column() == 0 && !index.parent().isValid())
+      Committed(index.row(), index.data(Qt::EditRole).toString());
+  }
+};
 
 }  // namespace
 
@@ -201,7 +231,8 @@ void FrmQuilmark::BuildToolbar() {
 }
 
 void FrmQuilmark::BuildPane() {
-  ListGAF = new QTreeWidget(Client);
+  auto* list = new AnimationList(Client);
+  ListGAF = list;
   ListGAF->setObjectName("ListGAF");
   ListGAF->setRootIsDecorated(false);
   ListGAF->setUniformRowHeights(true);
@@ -211,9 +242,12 @@ void FrmQuilmark::BuildPane() {
   ListGAF->setHeaderLabels({"", "", "", ""});
   connect(ListGAF, &QTreeWidget::itemClicked, this, [this] { ListGAF_Click(); });
   connect(ListGAF, &QTreeWidget::itemDoubleClicked, this, [this] { ListGAF_DblClick(); });
-  connect(ListGAF, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
-    if (filling_ == 0 && column == 0) ListGAF_AfterLabelEdit(item, item->text(0));
-  });
+  list->KeySelected = [this] { ListGAF_Click(); };
+  auto* names = new NameEditDelegate(ListGAF);
+  names->Committed = [this](int row, const QString& text) {
+    if (QTreeWidgetItem* item = ListGAF->topLevelItem(row)) ListGAF_AfterLabelEdit(item, text);
+  };
+  ListGAF->setItemDelegate(names);
 
   PicSplitter = new SplitterBar(Client);
   PicSplitter->setObjectName("PicSplitter");
@@ -492,7 +526,6 @@ const int KeyRole = Qt::UserRole;
 }  // namespace
 
 void FrmQuilmark::CreateList() {
-  ++filling_;
   QSignalBlocker block(ListGAF);
   ListGAF->clear();
   const QIcon icon = style()->standardIcon(QStyle::SP_FileIcon);
@@ -506,11 +539,9 @@ void FrmQuilmark::CreateList() {
     row->setText(2, QString::number(a->Frames.Count()));
     row->setText(3, QString::number(SubframeTotal(*a)));
   }
-  --filling_;
 }
 
 void FrmQuilmark::RefreshList() {
-  ++filling_;
   QSignalBlocker block(ListGAF);
   for (const auto& a : Editor().CurrentGAF->Animations) {
     for (int i = 0; i < ListGAF->topLevelItemCount(); ++i) {
@@ -522,7 +553,6 @@ void FrmQuilmark::RefreshList() {
       break;
     }
   }
-  --filling_;
 }
 
 void FrmQuilmark::ListGAF_Click() {
@@ -545,10 +575,8 @@ void FrmQuilmark::ListGAF_AfterLabelEdit(QTreeWidgetItem* item, const QString& n
   // Typed text is stored as Latin-1; characters outside it become '?'.
   const std::string name = newText.toLatin1().toStdString();
   auto restore = [&] {
-    ++filling_;
     QSignalBlocker block(ListGAF);
     item->setText(0, QString::fromLatin1(oldKey.c_str()));
-    --filling_;
   };
   AnimationPtr animation = st.CurrentGAF->Animations.Find(oldKey);
   // Names are the document's keys: an empty name or one another animation
@@ -561,13 +589,11 @@ void FrmQuilmark::ListGAF_AfterLabelEdit(QTreeWidgetItem* item, const QString& n
   st.CurrentGAF->Animations.Remove(oldKey);
   animation->Name = name;
   st.CurrentGAF->Animations.Add(animation, name);
-  ++filling_;
   {
     QSignalBlocker block(ListGAF);
     item->setData(0, KeyRole, QByteArray::fromStdString(name));
     item->setText(0, QString::fromLatin1(name.c_str()));
   }
-  --filling_;
   RefreshStatus();
 }
 

@@ -202,7 +202,6 @@ class FrmQuilmark : public QMainWindow,
   SplitterDrag splitter_;
   bool graphicsReady_ = false;
   bool settingsSaved_ = false;
-  int filling_ = 0;
   QString lastDialogFolder_;
 
  public:

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTest>
 #include <filesystem>
@@ -118,6 +119,29 @@ class EditorTest : public ::testing::Test {
     T* w = window->findChild<T*>(name);
     EXPECT_NE(w, nullptr) << name;
     return w;
+  }
+
+  // A mouse click on a row of the animation list.
+  void ClickRow(int row) {
+    QTreeWidget* list = window->ListGAF;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(row)).center());
+  }
+  QStringList DocumentOrder() {
+    QStringList names;
+    for (const auto& a : window->State().CurrentGAF->Animations) names << QString::fromLatin1(a->Name.c_str());
+    return names;
+  }
+  // Edits a row's name in place as a user does: type, then Return.
+  void RenameRow(int row, const QString& text) {
+    QTreeWidget* list = window->ListGAF;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // earlier editors
+    list->editItem(list->topLevelItem(row), 0);
+    auto* editor = list->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor && editor->isVisible());
+    editor->selectAll();
+    editor->setText(text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
   }
 
   // The frame view's pixel at (x, y), as painted.

@@ -194,25 +194,39 @@ TEST_F(MainWindow, ListRowsCountsAndAnimateSwitch) {
   EXPECT_EQ(w.ListGAF->topLevelItem(1)->text(1), "Yes");
 }
 
-TEST_F(MainWindow, ClickSelectsAnimation) {
+TEST_F(MainWindow, ClickAndKeysSelectAnimation) {
   FrmQuilmark& w = Start();
   UseDocument(MakeDocument());
-  QTreeWidgetItem* beta = w.ListGAF->topLevelItem(1);
-  QTest::mouseClick(w.ListGAF->viewport(), Qt::LeftButton, {}, w.ListGAF->visualItemRect(beta).center());
+  ClickRow(1);
   EXPECT_EQ(w.State().CurrentAnimation->Name, "beta");
   EXPECT_EQ(w.State().CurrentFrame, 1);
   EXPECT_EQ(w.State().CurrentSubframe, 0);
   EXPECT_EQ(w.StatusText(2), "beta");
   EXPECT_EQ(w.TxtWidth->text(), "12");
-  // The empty animation with a name: Frame button on, editors off.
-  QTreeWidgetItem* gamma = w.ListGAF->topLevelItem(2);
-  QTest::mouseClick(w.ListGAF->viewport(), Qt::LeftButton, {}, w.ListGAF->visualItemRect(gamma).center());
+  // A row chosen in code is not a user's choice.
+  w.ListGAF->setCurrentItem(w.ListGAF->topLevelItem(0));
+  EXPECT_EQ(w.State().CurrentAnimation->Name, "beta");
+  // Keys do what a click does, each from frame 1.
+  const struct {
+    Qt::Key key;
+    std::string name;
+  } steps[] = {{Qt::Key_Down, "beta"}, {Qt::Key_End, "gamma"}, {Qt::Key_Home, "alpha"}, {Qt::Key_Down, "beta"},
+               {Qt::Key_Up, "alpha"}};
+  w.ListGAF->setFocus();
+  for (const auto& step : steps) {
+    w.ScrollFrames->setValue(w.ScrollFrames->maximum());
+    QTest::keyClick(w.ListGAF, step.key);
+    EXPECT_EQ(w.State().CurrentAnimation->Name, step.name);
+    EXPECT_EQ(w.State().CurrentFrame, 1) << step.name;
+    EXPECT_EQ(w.StatusText(2).toStdString(), step.name);
+  }
+  // The empty animation: Frame button on, editors off.
+  ClickRow(2);
   EXPECT_EQ(w.State().CurrentAnimation->Name, "gamma");
   EXPECT_TRUE(w.CmdFrame->isEnabled());
   EXPECT_FALSE(w.CmdSubframe->isEnabled());
   EXPECT_FALSE(w.TxtYPos->isEnabled());
   EXPECT_EQ(w.TxtWidth->text(), "0");
-  EXPECT_EQ(w.TxtHeight->text(), "0");
   EXPECT_FALSE(w.chkCompressed->isEnabled());
 }
 
@@ -220,26 +234,32 @@ TEST_F(MainWindow, RenameMovesToEndAndRefusesDuplicatesAndEmpty) {
   FrmQuilmark& w = Start();
   UseDocument(MakeDocument());
   auto& anims = w.State().CurrentGAF->Animations;
-  QTreeWidgetItem* alpha = w.ListGAF->topLevelItem(0);
+  ClickRow(0);
   // Refused: another animation's name (any case), and an empty name.
-  alpha->setText(0, "BETA");
-  EXPECT_EQ(alpha->text(0), "alpha");
-  EXPECT_EQ(anims.Item(1)->Name, "alpha");
-  alpha->setText(0, "");
-  EXPECT_EQ(alpha->text(0), "alpha");
-  EXPECT_EQ(anims.Count(), 3);
+  for (const char* refused : {"BETA", ""}) {
+    RenameRow(0, refused);
+    EXPECT_EQ(w.ListGAF->topLevelItem(0)->text(0), "alpha") << refused;
+    EXPECT_EQ(DocumentOrder(), QStringList({"alpha", "beta", "gamma"})) << refused;
+  }
   // Accepted: re-keyed and moved to the end; the row stays first.
-  alpha->setText(0, QString::fromUtf8("Caf\u00e9 \u20ac"));
-  EXPECT_EQ(anims.Item(3)->Name, "Caf\xe9 ?");
+  RenameRow(0, QString::fromUtf8("Caf\u00e9 \u20ac"));
+  EXPECT_EQ(DocumentOrder(), QStringList({"beta", "gamma", QString::fromUtf8("Caf\u00e9 ?")}));
   EXPECT_TRUE(anims.Contains("caf\xe9 ?"));
-  EXPECT_FALSE(anims.Contains("alpha"));
   EXPECT_EQ(w.ListGAF->topLevelItem(0)->text(0), QString::fromUtf8("Caf\u00e9 ?"));
   EXPECT_EQ(w.StatusText(2), QString::fromUtf8("Caf\u00e9 ?"));
-  // Its own name again: moves it to the end once more.
-  QTreeWidgetItem* beta = w.ListGAF->topLevelItem(1);
-  beta->setText(0, "Beta");
-  EXPECT_EQ(anims.Item(3)->Name, "Beta");
-  EXPECT_EQ(anims.Item(2)->Name, "Caf\xe9 ?");
+  // Its own name, unchanged or in another case, moves it to the end too.
+  RenameRow(1, "beta");
+  EXPECT_EQ(DocumentOrder(), QStringList({"gamma", QString::fromUtf8("Caf\u00e9 ?"), "beta"}));
+  RenameRow(2, "Gamma");
+  EXPECT_EQ(DocumentOrder(), QStringList({QString::fromUtf8("Caf\u00e9 ?"), "beta", "Gamma"}));
+  // The next save writes that order, and a reload lists it.
+  const QString path = TempFolder("rename") + "/renamed.gaf";
+  ASSERT_TRUE(w.State().CurrentGAF->Save(path.toStdString()).ok);
+  auto back = std::make_shared<classGAF>();
+  back->Load(path.toStdString());
+  UseDocument(back);
+  EXPECT_EQ(DocumentOrder(), QStringList({QString::fromUtf8("Caf\u00e9 ?"), "beta", "Gamma"}));
+  EXPECT_EQ(w.ListGAF->topLevelItem(2)->text(0), "Gamma");
 }
 
 // ----- file commands
