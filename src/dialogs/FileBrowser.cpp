@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QStorageInfo>
+#include <QStyle>
 
 namespace quilmark {
 
@@ -68,20 +69,37 @@ bool FolderList::SetPath(const QString& folder) {
   return true;
 }
 
+namespace {
+const int FolderRole = Qt::UserRole;
+}
+
+// The lines: the folders from the root down to the current one, each indented
+// one step further, then the current folder's own folders one step deeper.
+// The current folder's line is the highlighted one.
 void FolderList::Refresh() {
   clear();
   if (path_.isEmpty()) return;
-  if (path_ != "/") addItem("..");
+  QStringList chain{"/"};
+  for (const QString& part : path_.split('/', Qt::SkipEmptyParts)) chain << JoinPath(chain.last(), part);
+  const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+  const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+  auto add = [this](const QString& folder, qsizetype depth, const QIcon& icon) {
+    const QString name = folder == "/" ? folder : FileNameOf(folder);
+    auto* line = new QListWidgetItem(icon, QString(depth * 2, ' ') + name, this);
+    line->setData(FolderRole, folder);
+  };
+  for (qsizetype i = 0; i < chain.size(); ++i) add(chain[i], i, open);
   const QStringList names =
       QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-  for (const QString& name : names) addItem(name);
+  for (const QString& name : names) add(JoinPath(path_, name), chain.size(), closed);
+  setCurrentRow(static_cast<int>(chain.size() - 1));
+  scrollToItem(currentItem());
 }
 
 bool FolderList::OpenLine(int row) {
   QListWidgetItem* line = item(row);
   if (!line) return false;
-  if (line->text() == "..") return SetPath(QFileInfo(path_).absolutePath());
-  return SetPath(JoinPath(path_, line->text()));
+  return SetPath(line->data(FolderRole).toString());
 }
 
 void FolderList::keyPressEvent(QKeyEvent* event) {

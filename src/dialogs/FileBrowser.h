@@ -23,7 +23,8 @@ class PlacesList : public QComboBox {
   void PlaceChosen(const QString& root);
 };
 
-// The folder list: ".." and the folders inside the current folder.
+// The folder list: the current folder's path, one line a folder, and the
+// folders inside it.
 class FolderList : public QListWidget {
   Q_OBJECT
  public:
@@ -34,7 +35,7 @@ class FolderList : public QListWidget {
   bool SetPath(const QString& folder);
   // Reads the current folder's contents again.
   void Refresh();
-  // Opens the folder of the given line (".." goes up).
+  // Opens the folder of the given line.
   bool OpenLine(int row);
  signals:
   void Changed(const QString& path);

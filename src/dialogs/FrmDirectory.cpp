@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPainter>
 
 #include "dialogs/InputBox.h"
 #include "display/EditorState.h"
@@ -11,6 +12,21 @@ namespace quilmark {
 namespace {
 // Twips of the dialog's design, shown as pixels at 15 twips each.
 QRect Twips(int l, int t, int w, int h) { return QRect(l / 15, t / 15, w / 15, h / 15); }
+
+// Keeps the whole path as its text; a path wider than the label is drawn with
+// its middle left out, so that the current folder's name stays in sight.
+class PathLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const QRect area = contentsRect();
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width()));
+  }
+};
 }  // namespace
 
 FrmDirectory::FrmDirectory(QWidget* owner, MessageSink* messages) : QDialog(owner), messages_(messages) {
@@ -18,7 +34,7 @@ FrmDirectory::FrmDirectory(QWidget* owner, MessageSink* messages) : QDialog(owne
   setWindowTitle("Select a Location");
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setFixedSize(4455 / 15, 2895 / 15);
-  LblPath = new QLabel("/", this);
+  LblPath = new PathLabel("/", this);
   LblPath->setObjectName("LblPath");
   LblPath->setGeometry(Twips(120, 120, 3135, 255));
   Dir = new FolderList(this);

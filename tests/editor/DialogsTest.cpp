@@ -82,16 +82,38 @@ TEST_F(DirectoryChooser, OkAppendsOneSlashAndTheRootStaysSingle) {
   EXPECT_EQ(Editor().SelectedDirectory, "/");
 }
 
-TEST_F(DirectoryChooser, FolderListOpensSubfoldersAndGoesUp) {
+// The label shows the folder list's folder, and the list highlights its line.
+void ExpectShows(const FrmDirectory& chooser, const QString& path) {
+  EXPECT_EQ(chooser.LblPath->text(), path);
+  EXPECT_EQ(chooser.Dir->Path(), path);
+  ASSERT_NE(chooser.Dir->currentItem(), nullptr);
+  EXPECT_TRUE(chooser.Dir->currentItem()->isSelected());
+  EXPECT_EQ(chooser.Dir->currentItem()->text().trimmed(), path == "/" ? "/" : FileNameOf(path));
+}
+
+TEST_F(DirectoryChooser, FolderListShowsThePathAndTheLabelFollows) {
   FrmDirectory chooser(nullptr, &sink);
+  ExpectShows(chooser, QDir::currentPath());
   ASSERT_TRUE(chooser.Dir->SetPath(folder));
-  EXPECT_EQ(Lines(chooser.Dir), QStringList({"..", "existing"}));
-  ASSERT_TRUE(chooser.Dir->OpenLine(1));
-  EXPECT_EQ(chooser.LblPath->text(), folder + "/existing");
-  ASSERT_TRUE(chooser.Dir->OpenLine(0));
-  EXPECT_EQ(chooser.LblPath->text(), folder);
+  // The path from the root, one line a folder, then the subfolders.
+  const QStringList lines = Lines(chooser.Dir);
+  const int depth = static_cast<int>(folder.count('/'));
+  ASSERT_EQ(lines.size(), depth + 2);
+  EXPECT_EQ(lines.first(), "/");
+  EXPECT_EQ(lines[depth].trimmed(), FileNameOf(folder));
+  EXPECT_EQ(lines.last(), QString((depth + 1) * 2, ' ') + "existing");
+  ExpectShows(chooser, folder);
+  // Opening a subfolder with Enter, and a folder of the path with a double click.
+  chooser.Dir->setCurrentRow(depth + 1);
+  QTest::keyClick(chooser.Dir, Qt::Key_Return);
+  ExpectShows(chooser, folder + "/existing");
+  emit chooser.Dir->itemDoubleClicked(chooser.Dir->item(depth));
+  ExpectShows(chooser, folder);
   EXPECT_FALSE(chooser.Dir->SetPath(folder + "/nowhere"));
-  EXPECT_EQ(chooser.LblPath->text(), folder);
+  ExpectShows(chooser, folder);
+  // Choosing a place.
+  emit chooser.Drive->activated(0);
+  ExpectShows(chooser, "/");
 }
 
 TEST_F(DirectoryChooser, CancelAndCloseBoxGiveAnEmptyAnswer) {
@@ -123,7 +145,7 @@ TEST_F(DirectoryChooser, CreateMakesTheFolderAndMovesIntoIt) {
   EXPECT_EQ(prompt, "Enter the name of a new directory");
   EXPECT_EQ(title, "New Dir");
   EXPECT_TRUE(QFileInfo(folder + "/fresh").isDir());
-  EXPECT_EQ(chooser.LblPath->text(), folder + "/fresh");
+  ExpectShows(chooser, folder + "/fresh");
   chooser.CmdOK_Click();
   EXPECT_EQ(Editor().SelectedDirectory, Bytes(folder + "/fresh/"));
   EXPECT_TRUE(sink.texts.isEmpty());
