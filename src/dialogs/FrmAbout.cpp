@@ -1,6 +1,8 @@
 #include "dialogs/FrmAbout.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QMouseEvent>
 
 #include "editor/Pictures.h"
@@ -62,7 +64,7 @@ FrmAbout::FrmAbout(QWidget* owner) : QDialog(owner) {
   Label4 = new LinkLabel("Mail the authors", this);
   Label4->setObjectName("Label4");
   Label4->setGeometry(Twips(900, 3060, 2370, 195));
-  Label4->setToolTip(MailAddress);
+  Label4->setToolTip(MailAddress());
   LblHomePage->adjustSize();
   Label4->adjustSize();
   BtnOK = new QPushButton("OK", this);
@@ -77,9 +79,21 @@ FrmAbout::FrmAbout(QWidget* owner) : QDialog(owner) {
 
 void FrmAbout::BtnOK_Click() { accept(); }
 
-// The desktop's answer is not examined: a link that cannot be opened does nothing.
-void FrmAbout::LblHomePage_Click() { QDesktopServices::openUrl(QUrl(HomePage)); }
+QUrl FrmAbout::HomePage() {
+  const QUrl configured(QStringLiteral(QUILMARK_HOME_PAGE));
+  if (!configured.isLocalFile() || QFileInfo(configured.toLocalFile()).isFile()) return configured;
+  // A local page that is not there: the program was installed under another
+  // prefix than it was built for, or runs from the build tree. Both keep the
+  // README at the same place relative to the program.
+  const QFileInfo beside(QCoreApplication::applicationDirPath() + "/" QUILMARK_DOC_FROM_BIN "/README.md");
+  return beside.isFile() ? QUrl::fromLocalFile(beside.canonicalFilePath()) : configured;
+}
 
-void FrmAbout::Label4_Click() { QDesktopServices::openUrl(QUrl(QString("mailto:") + MailAddress)); }
+QString FrmAbout::MailAddress() { return QStringLiteral(QUILMARK_MAIL_ADDRESS); }
+
+// The desktop's answer is not examined: a link that cannot be opened does nothing.
+void FrmAbout::LblHomePage_Click() { QDesktopServices::openUrl(HomePage()); }
+
+void FrmAbout::Label4_Click() { QDesktopServices::openUrl(QUrl("mailto:" + MailAddress())); }
 
 }  // namespace quilmark

@@ -24,8 +24,10 @@ class LinkLabel : public QLabel {
 class FrmAbout : public QDialog {
   Q_OBJECT
  public:
-  static constexpr const char* HomePage = "https://quilmark.example.org/";
-  static constexpr const char* MailAddress = "quilmark@example.org";
+  // The links, set when the program is built: the home page defaults to the
+  // README installed with the program (or the build's copy of it).
+  static QUrl HomePage();
+  static QString MailAddress();
 
   explicit FrmAbout(QWidget* owner);
 

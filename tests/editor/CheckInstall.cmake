@@ -1,13 +1,14 @@
 # Installs the build into a throw-away prefix and checks the layout: both
 # programs with the palette beside them, the desktop entry naming the GAF
-# type, the type's MIME package and the icon.
+# type, the type's MIME package, the icon and the README.
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${PREFIX}" RESULT_VARIABLE rc OUTPUT_QUIET)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "install failed: ${rc}")
 endif()
 foreach(f bin/quilmark bin/quilmark-cli bin/palette.dat share/applications/quilmark.desktop
-          share/mime/packages/quilmark.xml share/icons/hicolor/scalable/apps/quilmark.svg)
+          share/mime/packages/quilmark.xml share/icons/hicolor/scalable/apps/quilmark.svg
+          share/doc/Quilmark/README.md)
   if(NOT EXISTS "${PREFIX}/${f}")
     message(FATAL_ERROR "missing ${f}")
   endif()

@@ -1,5 +1,6 @@
 #include <QDesktopServices>
 #include <QFile>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QToolButton>
@@ -328,8 +329,7 @@ class LinkCatcher : public QObject {
 
 TEST_F(Commands, AboutBoxShowsNameIconReadOnlyCreditsAndLinks) {
   LinkCatcher catcher;
-  QDesktopServices::setUrlHandler("https", &catcher, "Open");
-  QDesktopServices::setUrlHandler("mailto", &catcher, "Open");
+  for (const char* scheme : {"file", "https", "mailto"}) QDesktopServices::setUrlHandler(scheme, &catcher, "Open");
   QString credits, after, caption, title;
   bool iconShown = false;
   WhenModal("FrmAbout", [&](QWidget* w) {
@@ -349,16 +349,20 @@ TEST_F(Commands, AboutBoxShowsNameIconReadOnlyCreditsAndLinks) {
     QTest::keyClick(about, Qt::Key_Return);  // OK is the default button
   });
   window->mnuHelpAbout_Click();
-  QDesktopServices::unsetUrlHandler("https");
-  QDesktopServices::unsetUrlHandler("mailto");
+  for (const char* scheme : {"file", "https", "mailto"}) QDesktopServices::unsetUrlHandler(scheme);
   EXPECT_EQ(caption, "About Quilmark");
   EXPECT_EQ(title, "Quilmark 1.0");
   EXPECT_TRUE(iconShown);
   EXPECT_FALSE(credits.isEmpty());
   EXPECT_EQ(after, credits);
   ASSERT_EQ(catcher.urls.size(), 2);
-  EXPECT_EQ(catcher.urls[0], QUrl(FrmAbout::HomePage));
-  EXPECT_EQ(catcher.urls[1], QUrl(QString("mailto:") + FrmAbout::MailAddress));
+  EXPECT_EQ(catcher.urls[0], FrmAbout::HomePage());
+  EXPECT_EQ(catcher.urls[1], QUrl("mailto:" + FrmAbout::MailAddress()));
+  // The default home page is the README, found also where nothing was installed.
+  if (catcher.urls[0].isLocalFile()) {
+    EXPECT_TRUE(catcher.urls[0].toLocalFile().endsWith("/README.md"));
+    EXPECT_TRUE(QFileInfo(catcher.urls[0].toLocalFile()).isFile()) << catcher.urls[0].toString().toStdString();
+  }
 }
 
 }  // namespace
