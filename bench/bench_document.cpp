@@ -75,26 +75,38 @@ void BM_Memcpy(benchmark::State& state) {
 }
 BENCHMARK(BM_Memcpy)->MinTime(0.3);
 
-void BM_RowDecode(benchmark::State& state) {
+// One image at a time, as loading does: its pixels set to 9, then its rows decoded.
+void DecodeImages(benchmark::State& state, RowDecoder kind, const char* counter) {
   std::vector<uint8_t> pixels(Image().size());
   const EncodedImage& e = Encoded();
   for (auto _ : state) {
-    std::memset(pixels.data(), TransparentIndex, pixels.size());
-    // One image at a time, as loading does.
     for (int f = 0; f < kFrames; ++f) {
       int64_t written_end = 0;
       uint8_t* image = pixels.data() + static_cast<size_t>(f) * kSide * kSide;
+      std::memset(image, TransparentIndex, static_cast<size_t>(kSide) * kSide);
       for (int y = 0; y < kSide; ++y) {
         const int row = f * kSide + y;
-        DecodeRowsPixels(e.code.data() + e.start[row], e.count[row], image, int64_t{kSide} * kSide,
-                         static_cast<int64_t>(y) * kSide, true, written_end);
+        DecodeRowsPixelsWith(kind, e.code.data() + e.start[row], e.count[row], image, int64_t{kSide} * kSide,
+                             static_cast<int64_t>(y) * kSide, true, written_end);
       }
     }
     benchmark::DoNotOptimize(pixels.data());
   }
-  SetRate(state, "row_decode_GBps", static_cast<double>(pixels.size()));
+  SetRate(state, counter, static_cast<double>(pixels.size()));
+}
+
+void BM_RowDecode(benchmark::State& state) {
+  DecodeImages(state, BestRowDecoder(), "row_decode_GBps");  // the loader's choice
 }
 BENCHMARK(BM_RowDecode)->Unit(benchmark::kMillisecond)->MinTime(0.5);
+
+// Each decoder on its own, for comparison.
+void BM_RowDecodeWith(benchmark::State& state) {
+  const auto kind = static_cast<RowDecoder>(state.range(0));
+  if (!RowDecoderAvailable(kind)) return state.SkipWithError("not offered by this processor");
+  DecodeImages(state, kind, "decoder_GBps");
+}
+BENCHMARK(BM_RowDecodeWith)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
 void BM_RowEncode(benchmark::State& state) {
   std::vector<uint8_t> code;

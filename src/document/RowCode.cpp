@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
-#if defined(__SSE2__)
+
+#include "document/RowDecodeLoop.h"
+#include "document/classGAFFrame.h"
+#if defined(__x86_64__)
 #include <emmintrin.h>
 #endif
-
-#include "document/classGAFFrame.h"
 
 namespace quilmark {
 
@@ -145,6 +146,7 @@ namespace {
 // position r. last_write becomes the end of the last pixel written.
 bool DecodeExact(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t x, int32_t r,
                  int64_t& last_write) {
+  int64_t last = last_write;  // in a register: the pixel writes could alias it
   while (r < count) {
     const uint8_t c = code[r++];
     if (c & 1) {
@@ -164,80 +166,110 @@ bool DecodeExact(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t si
       r += m;
     }
     x += m;
-    last_write = x;
+    last = x;
   }
+  last_write = last;
   return true;
 }
 
-#if defined(__SSE2__)
-// The same decoding without a branch per element, for the usual case where
-// every pixel from column x on is still 9 and the code may be read 64 bytes
-// past its end. Every element stores 128 bytes: its own pixels (transparent
-// ones as 9, which they are already), then whatever; the next element stores
-// over the excess, and the excess of the last one is set back to 9. Near the
-// end of the pixels the exact decoder takes over.
-bool DecodeUnbranched(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t x,
-                      int64_t& last_write) {
-  const __m128i nines = _mm_set1_epi8(static_cast<char>(TransparentIndex));
-  int32_t r = 0;
-  while (r < count && x + 128 <= size) {
-    // Kinds and lengths by arithmetic rather than by branches, which random
-    // sprite rows would mispredict at almost every element.
-    const uint32_t c = code[r];
-    const uint32_t transparent = c & 1;
-    const uint32_t literal = (c & 3) == 0;
-    const uint32_t repeat = 1 - transparent - literal;
-    const uint32_t all_t = 0u - transparent, all_l = 0u - literal, all_r = 0u - repeat;
-    const int32_t run = static_cast<int32_t>(((c >> 1) & all_t) | (((c >> 2) + 1) & ~all_t));
-    const int32_t advance = static_cast<int32_t>(1 + repeat + (static_cast<uint32_t>(run) & all_l));
-    if (advance > count - r) return false;  // the element is cut short
-    const __m128i keep_literal = _mm_set1_epi8(static_cast<char>(all_l));
-    const __m128i keep_repeat = _mm_set1_epi8(static_cast<char>(all_r));
-    const __m128i keep_nines = _mm_set1_epi8(static_cast<char>(all_t));
-    const __m128i value = _mm_set1_epi8(static_cast<char>(code[r + 1]));
-    const __m128i filler = _mm_or_si128(_mm_and_si128(keep_repeat, value), _mm_and_si128(keep_nines, nines));
-    const uint8_t* from = code + r + 1;
-    uint8_t* to = pixels + x;
-    for (int i = 0; i < 4; ++i) {
-      const __m128i literal = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16 * i));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16 * i),
-                       _mm_or_si128(_mm_and_si128(keep_literal, literal), filler));
+#if defined(__x86_64__)
+struct Sse2 {
+  static void Prepare(const uint8_t* code, int32_t count, rowdecode::Prepared& p) {
+    const __m128i ones = _mm_set1_epi8(1), twos = _mm_set1_epi8(2), low6 = _mm_set1_epi8(0x3F);
+    for (int32_t i = 0; i < count; i += 16) {
+      const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(code + i));
+      const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(code + i + 1));
+      const __m128i quarter = _mm_and_si128(_mm_srli_epi16(c, 2), low6);
+      const __m128i half = _mm_and_si128(_mm_srli_epi16(c, 1), _mm_set1_epi8(0x7F));
+      const __m128i transparent = _mm_cmpeq_epi8(_mm_and_si128(c, ones), ones);
+      const __m128i literal = _mm_cmpeq_epi8(_mm_and_si128(c, _mm_set1_epi8(3)), _mm_setzero_si128());
+      const __m128i other = _mm_sub_epi8(twos, _mm_and_si128(c, ones));
+      const __m128i advance = Select(literal, _mm_add_epi8(quarter, twos), other);
+      const __m128i run = Select(transparent, half, _mm_add_epi8(quarter, ones));
+      const __m128i fill = Select(transparent, _mm_set1_epi8(TransparentIndex), next);
+      _mm_store_si128(reinterpret_cast<__m128i*>(p.advance + i), advance);
+      _mm_store_si128(reinterpret_cast<__m128i*>(p.run + i), run);
+      _mm_store_si128(reinterpret_cast<__m128i*>(p.fill + i), fill);
     }
-    for (int i = 4; i < 8; ++i) _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16 * i), nines);
-    x += run;
-    const int64_t keep_last = -static_cast<int64_t>(transparent);
-    last_write = (last_write & keep_last) | (x & ~keep_last);
-    r += advance;
   }
-  // Pixels past the decoded ones go back to 9 (the last element's excess).
-  const int64_t tail = std::min<int64_t>(128, size - x);
-  if (tail > 0) std::memset(pixels + x, TransparentIndex, static_cast<size_t>(tail));
-  return DecodeExact(code, count, pixels, size, x, r, last_write);
+  static void Store(const uint8_t* from, uint8_t* to, bool literal, uint8_t fill) {
+    const __m128i keep_literal = _mm_set1_epi8(static_cast<char>(0 - literal));
+    const __m128i filler = _mm_set1_epi8(static_cast<char>(fill));
+    for (int i = 0; i < 4; ++i) {
+      const __m128i from_code = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16 * i));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16 * i), Select(keep_literal, from_code, filler));
+    }
+  }
+  // Bytes of a where mask is set, of b elsewhere.
+  static __m128i Select(__m128i mask, __m128i a, __m128i b) {
+    return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
+  }
+};
+
+using UnbranchedDecoder = bool (*)(const uint8_t*, int32_t, uint8_t*, int64_t, rowdecode::Position&);
+
+UnbranchedDecoder Unbranched(RowDecoder kind) {
+  switch (kind) {
+    case RowDecoder::Sse2: return rowdecode::DecodeSse2;
+    case RowDecoder::Avx512: return rowdecode::DecodeAvx512;
+    default: return nullptr;
+  }
 }
 #endif
 
 }  // namespace
+
+#if defined(__x86_64__)
+bool rowdecode::DecodeSse2(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, Position& at) {
+  return DecodeLoop<Sse2>(code, count, pixels, size, at);
+}
+#endif
+
+bool RowDecoderAvailable(RowDecoder kind) {
+  switch (kind) {
+    case RowDecoder::Exact: return true;
+#if defined(__x86_64__)
+    case RowDecoder::Sse2: return true;
+    case RowDecoder::Avx512: return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+#endif
+    default: return false;
+  }
+}
+
+RowDecoder BestRowDecoder() {
+  for (RowDecoder kind : {RowDecoder::Avx512, RowDecoder::Sse2})
+    if (RowDecoderAvailable(kind)) return kind;
+  return RowDecoder::Exact;
+}
 
 bool DecodeRowPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t start) {
   int64_t last_write = 0;
   return DecodeExact(code, count, pixels, size, start, 0, last_write);
 }
 
-bool DecodeRowsPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t start,
-                      bool code_padded, int64_t& written_end) {
+bool DecodeRowsPixelsWith(RowDecoder kind, const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size,
+                          int64_t start, bool code_padded, int64_t& written_end) {
   int64_t last_write = written_end;
-#if defined(__SSE2__)
-  if (code_padded && start >= written_end && start >= 0) {
-    const bool ok = DecodeUnbranched(code, count, pixels, size, start, last_write);
-    written_end = std::max(written_end, last_write);
-    return ok;
-  }
+  bool ok;
+#if defined(__x86_64__)
+  if (const UnbranchedDecoder fast = Unbranched(kind); fast && code_padded && start >= written_end && start >= 0) {
+    rowdecode::Position at{start, 0, last_write};
+    ok = fast(code, count, pixels, size, at) && DecodeExact(code, count, pixels, size, at.x, at.r, at.last_write);
+    last_write = at.last_write;
+  } else
 #else
+  (void)kind;
   (void)code_padded;
 #endif
-  const bool ok = DecodeExact(code, count, pixels, size, start, 0, last_write);
+    ok = DecodeExact(code, count, pixels, size, start, 0, last_write);
   written_end = std::max(written_end, last_write);
   return ok;
+}
+
+bool DecodeRowsPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t start,
+                      bool code_padded, int64_t& written_end) {
+  static const RowDecoder best = BestRowDecoder();
+  return DecodeRowsPixelsWith(best, code, count, pixels, size, start, code_padded, written_end);
 }
 
 bool classGAFFrame::DecodeRow(const uint8_t* buffer, int32_t count, int32_t yrow) {

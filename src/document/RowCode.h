@@ -41,4 +41,12 @@ inline constexpr size_t kRowCodePadding = 64;
 bool DecodeRowsPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t start,
                       bool code_padded, int64_t& written_end);
 
+// The decoders DecodeRowsPixels chooses from by what the processor offers;
+// each gives exactly what Exact gives. Tests and benchmarks name one.
+enum class RowDecoder { Exact, Sse2, Avx512 };
+bool RowDecoderAvailable(RowDecoder kind);
+RowDecoder BestRowDecoder();
+bool DecodeRowsPixelsWith(RowDecoder kind, const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size,
+                          int64_t start, bool code_padded, int64_t& written_end);
+
 }  // namespace quilmark

@@ -214,3 +214,80 @@ TEST(RowEncoder, RunWiseEncoderMatchesThePixelRule) {
 
 }  // namespace
 }  // namespace quilmark
+
+namespace quilmark {
+namespace {
+
+// Decodes the rows of one image with the given decoder, as loading does.
+struct Decoded {
+  bool ok = true;
+  Row pixels;
+  int64_t written_end = 0;
+  bool operator==(const Decoded&) const = default;
+};
+Decoded DecodeImage(RowDecoder kind, const std::vector<Row>& rows, int32_t width) {
+  Decoded d;
+  d.pixels.assign(rows.size() * static_cast<size_t>(width), TransparentIndex);
+  for (size_t y = 0; y < rows.size() && d.ok; ++y) {
+    Row padded = rows[y];
+    padded.resize(padded.size() + kRowCodePadding, 0xA5);  // what the loader's slack may hold
+    d.ok = DecodeRowsPixelsWith(kind, padded.data(), static_cast<int32_t>(rows[y].size()), d.pixels.data(),
+                                static_cast<int64_t>(d.pixels.size()), static_cast<int64_t>(y) * width, true,
+                                d.written_end);
+  }
+  if (!d.ok) d = {false, {}, 0};  // a failed image is dropped whole
+  return d;
+}
+
+// Every decoder the processor offers gives what the exact one gives: on the
+// encoder's rows, on rows that spill or run past the image, on code cut short
+// and on noise.
+TEST(RowDecoder, FastDecodersMatchTheExactOne) {
+  std::mt19937 rng(11);
+  std::vector<RowDecoder> kinds;
+  for (RowDecoder kind : {RowDecoder::Sse2, RowDecoder::Avx512})
+    if (RowDecoderAvailable(kind)) kinds.push_back(kind);
+  ASSERT_FALSE(kinds.empty());
+  for (int trial = 0; trial < 3000; ++trial) {
+    const int32_t width = 1 + static_cast<int32_t>(rng() % (trial % 10 == 0 ? 5000 : 300));
+    const size_t height = 1 + rng() % 6;
+    std::vector<Row> rows(height);
+    for (Row& code : rows) {
+      switch (rng() % 4) {
+        case 0: {  // noise
+          code.resize(rng() % 200);
+          for (uint8_t& b : code) b = static_cast<uint8_t>(rng());
+          break;
+        }
+        case 1: {  // elements of every kind and length, maybe spilling
+          for (int n = static_cast<int>(rng() % 40); n > 0; --n) {
+            const uint8_t c = static_cast<uint8_t>(rng());
+            code.push_back(c);
+            const int values = (c & 1) ? 0 : (c & 2) ? 1 : (c >> 2) + 1;
+            for (int i = 0; i < values; ++i) code.push_back(static_cast<uint8_t>(rng()));
+          }
+          if (rng() % 4 == 0 && !code.empty()) code.pop_back();  // cut short
+          break;
+        }
+        default: {  // the encoder's own rows
+          Row pixels(static_cast<size_t>(width));
+          for (size_t x = 0; x < pixels.size();) {
+            const size_t len = std::min<size_t>(1 + rng() % 70, pixels.size() - x);
+            const unsigned kind = rng() % 3;
+            for (size_t i = 0; i < len; ++i)
+              pixels[x + i] = kind == 0 ? TransparentIndex : static_cast<uint8_t>(kind == 1 ? 40 : rng());
+            x += len;
+          }
+          code = Encode(pixels);
+        }
+      }
+    }
+    const Decoded exact = DecodeImage(RowDecoder::Exact, rows, width);
+    for (RowDecoder kind : kinds)
+      ASSERT_EQ(DecodeImage(kind, rows, width), exact)
+          << "trial " << trial << " decoder " << static_cast<int>(kind) << " ok " << exact.ok;
+  }
+}
+
+}  // namespace
+}  // namespace quilmark

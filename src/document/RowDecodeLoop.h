@@ -1,0 +1,73 @@
+// The row decoder's loop without a branch per element, shared by the
+// translation units built for each instruction set. Everything here has
+// internal linkage, so that code built with wider instructions can never
+// stand in for the plain one at link time.
+#pragma once
+
+#include <cstdint>
+
+#include "document/RowCode.h"
+#include "document/classGAFFrame.h"
+
+namespace quilmark::rowdecode {
+
+// Where decoding stands: next pixel, next code byte, end of the last pixel written.
+struct Position {
+  int64_t x;
+  int32_t r;
+  int64_t last_write;
+};
+
+// The unbranched decoders, for pixels from column x on that are all still 9
+// and code that may be read 64 bytes past its end. False when an element is
+// cut short; otherwise at stops within 64 pixels of the end or at the code's
+// end, and the rest is the exact decoder's.
+bool DecodeSse2(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, Position& at);
+bool DecodeAvx512(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, Position& at);
+
+namespace {
+
+// What the pre-pass works out for every byte of a row's code, as if it were a
+// control byte: the code bytes the element takes (1, 2 or (c >> 2) + 2), the
+// pixels it covers, and the byte a repeat or transparent run stores (the next
+// code byte, or 9).
+inline constexpr int32_t kMaxPrepared = 4096;
+struct Prepared {
+  alignas(64) uint8_t advance[kMaxPrepared + 64];
+  alignas(64) uint8_t run[kMaxPrepared + 64];
+  alignas(64) uint8_t fill[kMaxPrepared + 64];
+};
+
+// Kinds and lengths come by arithmetic rather than by branches, which random
+// sprite rows would mispredict at almost every element, and are worked out
+// beforehand for every byte of the row at once (Isa::Prepare), so that the
+// step from one element to the next is a load and an add. Every element stores
+// 64 bytes (Isa::Store): its own pixels (a transparent run's as 9, which they
+// are already), then whatever; the next element stores over the excess, and
+// the excess of the last one goes back to 9. Rows of more code than a
+// Prepared holds are left to the exact decoder.
+template <class Isa>
+inline bool DecodeLoop(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, Position& at) {
+  if (count > kMaxPrepared) return true;
+  Prepared p;
+  Isa::Prepare(code, count, p);
+  // Kept in registers: the pixel stores could otherwise alias them.
+  int64_t x = at.x, last = at.last_write;
+  int32_t r = at.r;
+  const int64_t limit = size - 64;
+  while (r < count && x <= limit) {
+    const uint32_t c = code[r];
+    Isa::Store(code + r + 1, pixels + x, (c & 3) == 0, p.fill[r]);
+    x += p.run[r];
+    last = (c & 1) ? last : x;
+    r += p.advance[r];
+  }
+  if (r > count) return false;  // the last element was cut short
+  const int64_t tail = size - x < 64 ? size - x : 64;
+  for (int64_t i = 0; i < tail; ++i) pixels[x + i] = TransparentIndex;
+  at = {x, r, last};
+  return true;
+}
+
+}  // namespace
+}  // namespace quilmark::rowdecode
