@@ -8,128 +8,92 @@ namespace quilmark {
 namespace {
 
 using test::MakeFrame;
+using Row = std::vector<uint8_t>;
+using Events = std::vector<std::string>;
 
 TEST(FrameProperties, SizesResizePixelsAsAFlatArrayWithZeroFill) {
   classGAFFrame f;
   f.Initialize();
   ASSERT_EQ(f.Pixels.size(), 1u);
   f.SetHeight(3);
-  EXPECT_EQ(f.Pixels.size(), 0u);  // width still 0
+  EXPECT_TRUE(f.Pixels.empty());  // width still 0
   f.SetWidth(4);
-  EXPECT_EQ(f.Pixels, std::vector<uint8_t>(12, 0));
-
+  EXPECT_EQ(f.Pixels, Row(12, 0));
   // Existing bytes keep their flat index; they are not re-laid out by rows.
-  for (size_t i = 0; i < 12; ++i) f.Pixels[i] = static_cast<uint8_t>(i + 1);
+  for (size_t i = 0; i < 12; ++i) f.Pixels[i] = uint8_t(i + 1);
   f.SetWidth(5);
-  ASSERT_EQ(f.Pixels.size(), 15u);
-  for (size_t i = 0; i < 12; ++i) EXPECT_EQ(f.Pixels[i], i + 1);
-  for (size_t i = 12; i < 15; ++i) EXPECT_EQ(f.Pixels[i], 0);
-
+  EXPECT_EQ(f.Pixels, (Row{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0, 0, 0}));
   f.SetWidth(300);
   f.SetHeight(300);
   EXPECT_EQ(f.Pixels.size(), 90000u);  // the product is not limited to 16 bits
 }
 
-TEST(FrameProperties, OutOfRangeSizesKeepTheOldValueButStillResize) {
+TEST(FrameProperties, SixteenBitLimitsOfSizesAndPositions) {
   classGAFFrame f;
   f.SetWidth(2);
   f.SetHeight(2);
-  f.Pixels.resize(1);  // out of step on purpose: the refused set must still resize
+  f.Pixels.resize(1);  // out of step on purpose: a refused size must still resize
   f.SetWidth(40000);
-  EXPECT_EQ(f.Width(), 2);
-  EXPECT_EQ(f.Pixels.size(), 4u);
   f.SetHeight(-40000);
-  EXPECT_EQ(f.Height(), 2);
+  EXPECT_EQ(std::make_tuple(f.Width(), f.Height(), f.Pixels.size()), std::make_tuple(2, 2, size_t(4)));
   f.SetWidth(-32768);
-  EXPECT_EQ(f.Width(), -32768);
-  EXPECT_EQ(f.Pixels.size(), 0u);
-  f.SetWidth(32767);
-  EXPECT_EQ(f.Width(), 32767);
-}
-
-TEST(FrameProperties, PositionsRefuseOutOfRangeValues) {
-  classGAFFrame f;
-  EXPECT_TRUE(f.SetPositionX(-32768));
-  EXPECT_TRUE(f.SetPositionY(32767));
-  EXPECT_FALSE(f.SetPositionX(32768));
-  EXPECT_FALSE(f.SetPositionY(-32769));
-  EXPECT_EQ(f.PositionX(), -32768);
-  EXPECT_EQ(f.PositionY(), 32767);
-}
-
-TEST(FrameProperties, CompressedIsAByteReadAsAFlag) {
-  classGAFFrame f;
-  EXPECT_FALSE(f.Compressed());
-  f.SetCompressed(true);
-  EXPECT_EQ(f.CompressedByte(), 1);
-  f.SetCompressed(false);
-  EXPECT_EQ(f.CompressedByte(), 0);
+  f.SetHeight(32767);
+  EXPECT_EQ(std::make_tuple(f.Width(), f.Height(), f.Pixels.size()), std::make_tuple(-32768, 32767, size_t(0)));
+  // Positions refuse what does not fit and keep the old value.
+  EXPECT_TRUE(f.SetPositionX(-32768) && f.SetPositionY(32767));
+  EXPECT_FALSE(f.SetPositionX(32768) || f.SetPositionY(-32769));
+  EXPECT_EQ(std::make_pair(f.PositionX(), f.PositionY()), std::make_pair(-32768, 32767));
 }
 
 TEST(FrameProperties, InitializeResetsPixelsAndSubframesOnly) {
   auto f = MakeFrame(3, 2);
   ASSERT_TRUE(f->SetPositionX(7));
   f->FPS = 5;
+  f->SetCompressed(true);
   f->Subframes.Add(MakeFrame(1, 1));
   f->Initialize();
-  EXPECT_EQ(f->Pixels, std::vector<uint8_t>{0});
+  EXPECT_EQ(f->Pixels, Row{0});
   EXPECT_TRUE(f->Subframes.IsEmpty());
-  EXPECT_EQ(f->Width(), 3);
-  EXPECT_EQ(f->Height(), 2);
-  EXPECT_EQ(f->PositionX(), 7);
-  EXPECT_EQ(f->FPS, 5);
+  EXPECT_EQ(std::make_tuple(f->Width(), f->Height(), f->PositionX(), f->FPS, f->CompressedByte()),
+            std::make_tuple(3, 2, 7, 5, uint8_t(1)));
 }
 
 TEST(KeyedCollection, KeysIgnoreLetterCaseIncludingLatin1) {
   KeyedCollection<classGAFAnimation> c;
-  auto a = std::make_shared<classGAFAnimation>();
-  auto b = std::make_shared<classGAFAnimation>();
+  auto a = std::make_shared<classGAFAnimation>(), b = std::make_shared<classGAFAnimation>();
   EXPECT_TRUE(c.Add(a, "Walk"));
   EXPECT_FALSE(c.Add(b, "wALK"));
   EXPECT_EQ(c.Count(), 1);
-  EXPECT_EQ(c.Item(1), a);
-  EXPECT_TRUE(c.Add(b, "\xC9t\xE9"));         // Été
-  EXPECT_FALSE(c.Add(a, "\xE9T\xC9"));        // éTÉ
+  EXPECT_TRUE(c.Add(b, "\xC9t\xE9"));                  // Été
+  EXPECT_FALSE(c.Add(a, "\xE9T\xC9"));                 // éTÉ
   EXPECT_TRUE(c.Add(b, "\xD7") && c.Add(a, "\xF7"));  // × and ÷ are not letters
   EXPECT_EQ(c.IndexOfKey("WALK"), 1);
-  EXPECT_EQ(c.Find("été"), nullptr);          // UTF-8 bytes are other bytes
+  EXPECT_EQ(c.Find("été"), nullptr);  // UTF-8 bytes are other bytes
   EXPECT_EQ(c.Find("\xE9t\xE9"), b);
 }
 
 TEST(KeyedCollection, RemovingClosesTheGapAndFreesTheKey) {
   KeyedCollection<classGAFAnimation> c;
-  std::vector<AnimationPtr> items;
-  for (const char* key : {"a", "b", "c"}) {
-    items.push_back(std::make_shared<classGAFAnimation>());
-    ASSERT_TRUE(c.Add(items.back(), key));
-  }
+  std::vector<AnimationPtr> items(3);
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(c.Add(items[i] = std::make_shared<classGAFAnimation>(), std::string(1, char('a' + i))));
   EXPECT_TRUE(c.Remove("B"));
   EXPECT_EQ(c.Count(), 2);
-  EXPECT_EQ(c.Item(2), items[2]);
-  EXPECT_EQ(c.Key(2), "c");
-  EXPECT_EQ(c.Item(3), nullptr);
-  EXPECT_EQ(c.Item(0), nullptr);
+  EXPECT_EQ(std::make_tuple(c.Item(0), c.Item(2), c.Key(2), c.Item(3)), std::make_tuple(nullptr, items[2], "c", nullptr));
   EXPECT_TRUE(c.Add(items[1], "b"));  // appended at the end
   EXPECT_EQ(c.Item(3), items[1]);
   EXPECT_FALSE(c.Remove(4));
 }
 
 TEST(Animation, MaxSizesLookAtFramesAndFirstLevelSubframes) {
-  classGAFAnimation a;
+  classGAFAnimation a, negative;
   EXPECT_EQ(a.GetMaxWidth(), 0);
-  auto f1 = MakeFrame(10, 4);
-  auto sub = MakeFrame(30, 2);
+  auto f1 = MakeFrame(10, 4), sub = MakeFrame(30, 2);
   sub->Subframes.Add(MakeFrame(90, 90));  // second level: not looked at
   f1->Subframes.Add(sub);
   a.Frames.Add(f1);
   a.Frames.Add(MakeFrame(20, 6));
-  EXPECT_EQ(a.GetMaxWidth(), 30);
-  EXPECT_EQ(a.GetMaxHeight(), 6);
-
-  classGAFAnimation negative;
-  auto n = std::make_shared<classGAFFrame>();
-  n->SetWidth(-5);
-  negative.Frames.Add(n);
+  EXPECT_EQ(std::make_pair(a.GetMaxWidth(), a.GetMaxHeight()), std::make_pair(30, 6));
+  negative.Frames.Add(MakeFrame(-5, 1));
   EXPECT_EQ(negative.GetMaxWidth(), 0);
 }
 
@@ -143,68 +107,50 @@ TEST(Document, CompressAllMarksEveryImageAndChecksTheBox) {
   CheckBox box;
   doc.CompressAll(&box);  // an empty document still checks the box
   EXPECT_EQ(box.checked, 1);
-
   auto anim = std::make_shared<classGAFAnimation>();
   auto f = MakeFrame(2, 2);
   f->Subframes.Add(MakeFrame(1, 1));
   anim->Frames.Add(f);
   anim->Frames.Add(MakeFrame(3, 1));
   ASSERT_TRUE(doc.Animations.Add(anim, "x"));
-  const auto pixels = f->Pixels;
+  const Row pixels = f->Pixels;
   doc.CompressAll(&box);
-  EXPECT_TRUE(f->Compressed());
-  EXPECT_TRUE(f->Subframes.Item(1)->Compressed());
-  EXPECT_TRUE(anim->Frames.Item(2)->Compressed());
+  EXPECT_TRUE(f->Compressed() && f->Subframes.Item(1)->Compressed() && anim->Frames.Item(2)->Compressed());
   EXPECT_EQ(f->Pixels, pixels);
   EXPECT_EQ(box.checked, 2);
 }
 
 TEST(Progress, PercentRoundsSinglePrecisionHalvesToEven) {
-  EXPECT_EQ(ProgressPercent(1, 4), 25);
-  EXPECT_EQ(ProgressPercent(1, 8), 12);  // 12.5
-  EXPECT_EQ(ProgressPercent(3, 8), 38);  // 37.5
-  EXPECT_EQ(ProgressPercent(27, 200), 14);  // 13.5
-  EXPECT_EQ(ProgressPercent(1, 3), 33);
-  EXPECT_EQ(ProgressPercent(5, 5), 100);
-  EXPECT_FALSE(ProgressPercent(0, 0).has_value());
-  EXPECT_FALSE(ProgressPercent(3, 2).has_value());   // 150: outside the bar
-  EXPECT_FALSE(ProgressPercent(-1, 2).has_value());
-  EXPECT_EQ(ProgressPercent(-1, -2), 50);
+  // {value, max, percent}; -1: no value, the bar keeps its place.
+  const int cases[][3] = {{1, 4, 25}, {1, 8, 12},  {3, 8, 38},  {27, 200, 14}, {1, 3, 33},
+                          {5, 5, 100}, {0, 0, -1}, {3, 2, -1}, {-1, 2, -1},   {-1, -2, 50}};
+  for (const auto& [value, max, percent] : cases)
+    EXPECT_EQ(ProgressPercent(value, max).value_or(-1), percent) << value << "/" << max;
 }
 
 struct RecordingSink : ProgressSink {
-  std::vector<std::string> events;
+  Events events;
   void Open(const std::string& status) override { events.push_back("open " + status); }
   void SetPercent(int p) override { events.push_back("set " + std::to_string(p)); }
   void LetMessagesRun() override { events.push_back("run"); }
   void Close() override { events.push_back("close"); }
 };
 
-TEST(Progress, AFailingStepKeepsTheBarButMessagesStillRun) {
-  RecordingSink sink;
-  UpdateProgress(&sink, 0, 0);
-  UpdateProgress(&sink, 1, 4);
-  EXPECT_EQ(sink.events, (std::vector<std::string>{"run", "set 25", "run"}));
-}
-
-TEST(Progress, LoadAndSaveDriveTheSink) {
+TEST(Progress, LoadAndSaveDriveTheSinkAndAFailingStepKeepsTheBar) {
+  RecordingSink step, save, load, missing;
+  UpdateProgress(&step, 0, 0);
+  UpdateProgress(&step, 1, 4);
+  EXPECT_EQ(step.events, (Events{"run", "set 25", "run"}));
   test::TempDir dir;
-  classGAF doc;
+  classGAF doc, back, none;
   for (const char* name : {"a", "b", "c"}) ASSERT_TRUE(doc.Animations.Add(std::make_shared<classGAFAnimation>(), name));
-  RecordingSink save;
   ASSERT_TRUE(doc.Save(dir.File("p.gaf"), &save).ok);
-  EXPECT_EQ(save.events, (std::vector<std::string>{"open Saving GAF file...", "set 33", "run", "set 67", "run", "set 100",
-                                                   "run", "close"}));
-  RecordingSink load;
-  classGAF back;
+  EXPECT_EQ(save.events, (Events{"open Saving GAF file...", "set 33", "run", "set 67", "run", "set 100", "run", "close"}));
   EXPECT_TRUE(back.Load(dir.File("p.gaf"), &load));
-  EXPECT_EQ(load.events, (std::vector<std::string>{"open Loading GAF file...", "set 0", "run", "set 50", "run", "set 100",
-                                                   "run", "close"}));
+  EXPECT_EQ(load.events, (Events{"open Loading GAF file...", "set 0", "run", "set 50", "run", "set 100", "run", "close"}));
   // A missing file still opens and closes the window.
-  RecordingSink missing;
-  classGAF none;
   EXPECT_TRUE(none.Load(dir.File("nothing.gaf"), &missing));
-  EXPECT_EQ(missing.events, (std::vector<std::string>{"open Loading GAF file...", "close"}));
+  EXPECT_EQ(missing.events, (Events{"open Loading GAF file...", "close"}));
 }
 
 }  // namespace
