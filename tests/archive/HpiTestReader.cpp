@@ -2,13 +2,6 @@
 
 #include <zlib.h>
 
-#include <cctype>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
-#include <set>
-
 namespace quilmark::test {
 
 namespace {
@@ -179,41 +172,6 @@ HpiReadResult ReadHpi(const std::vector<uint8_t>& archive) {
   HpiReadResult result;
   Reader(archive, result).Run();
   return result;
-}
-
-TempDir::TempDir() {
-  std::random_device rd;
-  const auto base =
-      std::filesystem::temp_directory_path() / ("quilmark-archive-" + std::to_string(rd()) + std::to_string(rd()));
-  std::filesystem::create_directories(base);
-  path_ = base.string();
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
-
-std::vector<uint8_t> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool Exists(const std::string& path) {
-  std::error_code ec;
-  return std::filesystem::exists(path, ec);
-}
-
-std::vector<uint8_t> NoiseBytes(size_t size, uint32_t seed) {
-  std::mt19937 gen(seed);
-  std::vector<uint8_t> out(size);
-  for (uint8_t& b : out) b = static_cast<uint8_t>(gen() >> 24);
-  return out;
 }
 
 }  // namespace quilmark::test

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "../document/TestSupport.h"  // the shared folder and file helpers
+
 namespace quilmark::test {
 
 struct HpiChunkInfo {
@@ -31,25 +33,5 @@ struct HpiReadResult {
 };
 
 HpiReadResult ReadHpi(const std::vector<uint8_t>& archive);
-
-// Temporary folders and file helpers.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-std::vector<uint8_t> ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
-bool Exists(const std::string& path);
-// Bytes that zlib cannot shrink (a fixed pseudo-random sequence).
-std::vector<uint8_t> NoiseBytes(size_t size, uint32_t seed);
 
 }  // namespace quilmark::test

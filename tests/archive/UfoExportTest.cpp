@@ -13,255 +13,168 @@
 namespace quilmark::test {
 namespace {
 
-classGAF MakeDocument() {
+using Row = std::vector<uint8_t>;
+using Names = std::vector<std::string>;
+
+// One 5 × 3 frame, and a second one larger than the writer's 1 MiB read block when big.
+classGAF MakeDocument(bool big = false) {
   classGAF doc;
   auto animation = std::make_shared<classGAFAnimation>();
-  animation->Name = "tank";
-  auto frame = std::make_shared<classGAFFrame>();
-  frame->SetWidth(5);
-  frame->SetHeight(3);
-  for (size_t i = 0; i < frame->Pixels.size(); ++i) frame->Pixels[i] = static_cast<uint8_t>(i * 13);
-  EXPECT_TRUE(frame->SetPositionX(2));
-  animation->Frames.Add(frame);
-  doc.Animations.Add(animation, animation->Name);
+  animation->Frames.Add(MakeFrame(5, 3));
+  if (big) animation->Frames.Add(MakeFrame(1200, 1000));
+  EXPECT_TRUE(doc.Animations.Add(animation, "tank"));
   return doc;
 }
 
-std::vector<uint8_t> SavedBytes(const classGAF& doc, const TempDir& dir) {
-  const std::string path = dir.File("reference.gaf");
-  EXPECT_TRUE(doc.Save(path));
-  std::vector<uint8_t> bytes = ReadFile(path);
-  std::filesystem::remove(path);
-  return bytes;
+// Everything in the folder, as paths relative to it, sorted.
+Names Entries(const TempDir& dir) {
+  Names names;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
+    names.push_back(std::filesystem::relative(e.path(), dir.path()).string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 // Answers the folder question and records what the export did when.
-class ScriptedUi : public UfoExportUi {
- public:
-  ScriptedUi(std::optional<std::string> answer, std::string archive) : answer_(std::move(answer)), archive_(archive) {}
-
+struct ScriptedUi : UfoExportUi {
+  ScriptedUi(std::optional<std::string> answer, std::string archive) : answer(std::move(answer)), archive(archive) {}
   std::optional<std::string> AskArchiveFolder(const std::string& prompt, const std::string& title,
                                               const std::string& default_answer) override {
-    ++asked;
-    this->prompt = prompt;
-    this->title = title;
-    this->default_answer = default_answer;
-    temporary_existed_when_asked = Exists(UfoTemporaryPath(archive_));
-    busy_before_asked = busy;
+    const bool saved = std::filesystem::exists(UfoTemporaryPath(archive));
+    asked.push_back(prompt + "|" + title + "|" + default_answer + (saved ? "|saved" : "") + "|busy " +
+                    std::to_string(busy));
     if (on_ask) on_ask();
-    return answer_;
+    return answer;
   }
   void ShowBusyPointer() override { ++busy; }
   bool PackProgress(uint64_t, uint64_t, uint32_t, uint32_t) override {
-    ++progress_calls;
-    if (on_progress) on_progress(progress_calls);
-    return progress_calls < stop_at;
+    ++progress;
+    if (on_progress) on_progress(progress);
+    return progress < stop_at;
   }
-
-  int asked = 0;
-  int busy = 0;
-  int busy_before_asked = 0;
-  int progress_calls = 0;
-  int stop_at = 1 << 30;
-  bool temporary_existed_when_asked = false;
-  std::string prompt, title, default_answer;
+  std::optional<std::string> answer;
+  std::string archive;
+  Names asked;
+  int busy = 0, progress = 0, stop_at = 1 << 30;
   std::function<void()> on_ask;
   std::function<void(int)> on_progress;
-
- private:
-  std::optional<std::string> answer_;
-  std::string archive_;
 };
 
 TEST(UfoPaths, TemporaryFileAndPathInArchive) {
   EXPECT_EQ(UfoTemporaryPath("/x/tank.ufo"), "/x/tank.ufo.gaf");
-  EXPECT_EQ(UfoPathInArchive("textures", "/x/tank.ufo"), "textures\\tank.gaf");
-  EXPECT_EQ(UfoPathInArchive("units\\gfx", "/x/tank.ufo"), "units\\gfx\\tank.gaf");
-  EXPECT_EQ(UfoPathInArchive("", "/x/tank.ufo"), "\\tank.gaf");
-  EXPECT_EQ(UfoPathInArchive("textures", "/x/tank.abc"), "textures\\tank.gaf");
   EXPECT_EQ(UfoPathInArchive("textures", "tank.ufo"), "textures\\tank.gaf");
   EXPECT_EQ(UfoPathInArchive("t", "/x/ab"), "t\\gaf");
 }
 
-TEST(UfoExport, DefaultFolderHoldsTheSavedDocument) {
-  TempDir dir;
+TEST(UfoExport, TheSavedDocumentGoesUnderTheAnsweredFolder) {
   const classGAF doc = MakeDocument();
-  const std::string archive = dir.File("tank.ufo");
-  ScriptedUi ui(std::string("textures"), archive);
-  const UfoExportResult result = ExportUfo(doc, archive, ui);
-  ASSERT_TRUE(result.ok) << result.error;
-  EXPECT_FALSE(result.cancelled);
-  EXPECT_EQ(result.warning, "");
-  EXPECT_EQ(result.path_in_archive, "textures\\tank.gaf");
-  EXPECT_EQ(ui.asked, 1);
-  EXPECT_EQ(ui.prompt, "Enter the subdirectory in the HPI to place the gaf file.");
-  EXPECT_EQ(ui.title, "Pack UFO");
-  EXPECT_EQ(ui.default_answer, "textures");
-  // The archive was started and the document saved before the question.
-  EXPECT_TRUE(ui.temporary_existed_when_asked);
-  EXPECT_EQ(ui.busy_before_asked, 1);
-  EXPECT_GT(ui.progress_calls, 0);
-  EXPECT_FALSE(Exists(UfoTemporaryPath(archive)));
-
-  const HpiReadResult r = ReadHpi(ReadFile(archive));
-  ASSERT_EQ(r.error, "");
-  EXPECT_EQ(r.folders, std::vector<std::string>{"textures"});
-  ASSERT_EQ(r.files.size(), 1u);
-  EXPECT_EQ(r.files[0].path, "textures\\tank.gaf");
-  EXPECT_EQ(r.files[0].bytes, SavedBytes(doc, dir));
-}
-
-TEST(UfoExport, NestedAndEmptyFolderAnswers) {
-  TempDir dir;
-  const classGAF doc = MakeDocument();
-  {
-    ScriptedUi ui(std::string("units\\gfx"), dir.File("tank.abc"));
-    ASSERT_TRUE(ExportUfo(doc, dir.File("tank.abc"), ui));
-    const HpiReadResult r = ReadHpi(ReadFile(dir.File("tank.abc")));
-    ASSERT_EQ(r.error, "");
-    ASSERT_EQ(r.files.size(), 1u);
-    EXPECT_EQ(r.files[0].path, "units\\gfx\\tank.gaf");
-  }
-  // A cancelled box counts as an empty answer: the file lands at the root.
-  for (const std::optional<std::string>& answer : {std::optional<std::string>(), std::optional<std::string>("")}) {
-    const std::string archive = dir.File("root.ufo");
+  const Row saved = SaveToBytes(doc);
+  // {answer, archive, path in the archive, folders}; a cancelled box counts as an empty answer.
+  const std::vector<std::tuple<std::optional<std::string>, std::string, std::string, Names>> cases = {
+      {"textures", "tank.ufo", "textures\\tank.gaf", {"textures"}},
+      {"units\\gfx", "tank.abc", "units\\gfx\\tank.gaf", {"units", "units\\gfx"}},
+      {"", "root.ufo", "\\root.gaf", {}},
+      {std::nullopt, "root.ufo", "\\root.gaf", {}}};
+  for (const auto& [answer, name, path, folders] : cases) {
+    TempDir dir;
+    const std::string archive = dir.File(name);
     ScriptedUi ui(answer, archive);
     const UfoExportResult result = ExportUfo(doc, archive, ui);
     ASSERT_TRUE(result.ok) << result.error;
-    EXPECT_EQ(result.path_in_archive, "\\root.gaf");
+    EXPECT_FALSE(result.cancelled);
+    EXPECT_EQ(result.warning, "");
+    EXPECT_EQ(result.path_in_archive, path);
+    // The archive was started and the document saved before the question.
+    EXPECT_EQ(ui.asked, Names{"Enter the subdirectory in the HPI to place the gaf file.|Pack UFO|textures|saved|busy 1"});
+    EXPECT_GT(ui.progress, 0);
+    EXPECT_EQ(Entries(dir), Names{name});
     const HpiReadResult r = ReadHpi(ReadFile(archive));
     ASSERT_EQ(r.error, "");
-    EXPECT_TRUE(r.folders.empty());
+    EXPECT_EQ(r.folders, folders);
     ASSERT_EQ(r.files.size(), 1u);
-    EXPECT_EQ(r.files[0].path, "root.gaf");
-    EXPECT_FALSE(Exists(UfoTemporaryPath(archive)));
+    EXPECT_EQ(r.files[0].path, path.substr(path[0] == '\\'));
+    EXPECT_EQ(r.files[0].bytes, saved);
   }
 }
 
-TEST(UfoExportFailure, ArchiveThatCannotBeStartedWritesNothing) {
-  TempDir dir;
-  const std::string archive = dir.File("missing/tank.ufo");
-  ScriptedUi ui(std::string("textures"), archive);
-  const UfoExportResult result = ExportUfo(MakeDocument(), archive, ui);
-  EXPECT_FALSE(result.ok);
-  EXPECT_NE(result.error, "");
-  EXPECT_EQ(ui.asked, 0);
-  EXPECT_EQ(ui.busy, 0);
-  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
-}
-
-TEST(UfoExportFailure, FailedPackRemovesTheTemporaryFileAndKeepsTheOldArchive) {
-  TempDir dir;
-  const std::string archive = dir.File("tank.ufo");
-  WriteFile(archive, {'o', 'l', 'd'});
-  // A document larger than the writer's 1 MiB read block; the temporary file is
-  // cut short once the first block was read.
-  classGAF doc = MakeDocument();
-  auto frame = std::make_shared<classGAFFrame>();
-  frame->SetWidth(1200);
-  frame->SetHeight(1000);
-  doc.Animations.Item(1)->Frames.Add(frame);
-  ScriptedUi ui(std::string("textures"), archive);
-  ui.on_progress = [&](int call) {
-    if (call == 2) std::filesystem::resize_file(UfoTemporaryPath(archive), 70000);
+TEST(UfoExport, EveryFailureRemovesTheTemporaryFileAndKeepsTheOldArchive) {
+  struct Case {
+    const char* what;
+    std::string archive;  // tank.ufo holds an old archive
+    std::function<void(ScriptedUi&)> arrange;
+    std::string error;
+    bool cancelled;
+    size_t asked;
+    Names left;  // the folder afterwards
   };
-  const UfoExportResult result = ExportUfo(doc, archive, ui);
-  EXPECT_FALSE(result.ok);
-  EXPECT_FALSE(result.cancelled);
-  EXPECT_NE(result.error.find("shrank"), std::string::npos) << result.error;
-  EXPECT_FALSE(Exists(UfoTemporaryPath(archive)));
-  EXPECT_EQ(ReadFile(archive), (std::vector<uint8_t>{'o', 'l', 'd'}));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-}
-
-TEST(UfoExportFailure, FileThatCannotBeAddedEndsWithAnError) {
-  TempDir dir;
-  const std::string archive = dir.File("tank.ufo");
-  ScriptedUi ui(std::string("textures"), archive);
-  ui.on_ask = [&] { std::filesystem::remove(UfoTemporaryPath(archive)); };
-  const UfoExportResult result = ExportUfo(MakeDocument(), archive, ui);
-  EXPECT_FALSE(result.ok);
-  EXPECT_NE(result.error.find("could not be added"), std::string::npos) << result.error;
-  EXPECT_EQ(result.warning, "");
-  EXPECT_FALSE(Exists(archive));
-  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
-}
-
-TEST(UfoExportFailure, CancelledPackKeepsTheOldArchive) {
-  TempDir dir;
-  const std::string archive = dir.File("tank.ufo");
-  WriteFile(archive, {'o', 'l', 'd'});
-  ScriptedUi ui(std::string("textures"), archive);
-  ui.stop_at = 1;
-  const UfoExportResult result = ExportUfo(MakeDocument(), archive, ui);
-  EXPECT_FALSE(result.ok);
-  EXPECT_TRUE(result.cancelled);
-  EXPECT_EQ(ReadFile(archive), (std::vector<uint8_t>{'o', 'l', 'd'}));
-  EXPECT_FALSE(Exists(UfoTemporaryPath(archive)));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-}
-
-TEST(UfoExportFailure, FailedSaveEndsBeforeTheQuestionAndPacksNothingStale) {
-  TempDir dir;
-  const std::string archive = dir.File("tank.ufo");
-  WriteFile(archive, {'o', 'l', 'd'});
-  // A folder where the temporary file goes: the save cannot put its file there.
-  std::filesystem::create_directory(UfoTemporaryPath(archive));
-  WriteFile(UfoTemporaryPath(archive) + "/inside", {'k'});
-  ScriptedUi ui(std::string("textures"), archive);
-  const UfoExportResult result = ExportUfo(MakeDocument(), archive, ui);
-  EXPECT_FALSE(result.ok);
-  EXPECT_NE(result.error.find("could not be saved"), std::string::npos) << result.error;
-  EXPECT_EQ(ui.asked, 0);
-  EXPECT_EQ(ReadFile(archive), (std::vector<uint8_t>{'o', 'l', 'd'}));
-  // What was there before and is not this export's own stays.
-  EXPECT_EQ(ReadFile(UfoTemporaryPath(archive) + "/inside"), std::vector<uint8_t>{'k'});
-}
-
-TEST(PackCommand, UsageErrors) {
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{}, {"a.gaf"}, {"a.gaf", "b.ufo", "c"}, {"a.gaf", "b.ufo", "--folder"},
-        {"a.gaf", "b.ufo", "--level", "3"}, {"a.gaf", "b.ufo", "--folder", "x", "--folder", "y"}}) {
-    std::ostringstream err;
-    EXPECT_EQ(RunPackCommand(args, err), 2);
-    EXPECT_NE(err.str().find("usage: quilmark-cli pack FILE.gaf OUT.ufo [--folder F]"), std::string::npos);
+  const auto temporary = [](const ScriptedUi& ui) { return UfoTemporaryPath(ui.archive); };
+  const std::vector<Case> cases = {
+      {"archive in a missing folder", "missing/tank.ufo", {}, "missing", false, 0, {"tank.ufo"}},
+      {"temporary file cut short while packing", "tank.ufo",
+       [&](ScriptedUi& ui) {
+         ui.on_progress = [&](int call) {
+           if (call == 2) std::filesystem::resize_file(temporary(ui), 70000);
+         };
+       },
+       "shrank", false, 1, {"tank.ufo"}},
+      {"temporary file gone before it is added", "tank.ufo",
+       [&](ScriptedUi& ui) { ui.on_ask = [&] { std::filesystem::remove(temporary(ui)); }; }, "could not be added",
+       false, 1, {"tank.ufo"}},
+      {"cancelled while packing", "tank.ufo", [](ScriptedUi& ui) { ui.stop_at = 1; }, "", true, 1, {"tank.ufo"}},
+      // What stands at the temporary path and is not this export's own stays.
+      {"temporary path taken by a folder", "tank.ufo",
+       [&](ScriptedUi& ui) {
+         std::filesystem::create_directory(temporary(ui));
+         WriteFile(temporary(ui) + "/inside", {'k'});
+       },
+       "could not be saved", false, 0, {"tank.ufo", "tank.ufo.gaf", "tank.ufo.gaf/inside"}}};
+  const classGAF doc = MakeDocument(true);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    WriteFile(dir.File("tank.ufo"), {'o', 'l', 'd'});
+    ScriptedUi ui(std::string("textures"), dir.File(c.archive));
+    if (c.arrange) c.arrange(ui);
+    const UfoExportResult result = ExportUfo(doc, ui.archive, ui);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.cancelled, c.cancelled);
+    EXPECT_NE(result.error.find(c.error), std::string::npos) << result.error;
+    EXPECT_EQ(result.warning, "");
+    EXPECT_EQ(ui.asked.size(), c.asked);
+    EXPECT_EQ(ReadFile(dir.File("tank.ufo")), (Row{'o', 'l', 'd'}));
+    EXPECT_EQ(Entries(dir), c.left);
   }
 }
 
-TEST(PackCommand, PacksUnderTheGivenOrDefaultFolder) {
+TEST(PackCommand, ExitStatusAndWhereTheDocumentGoes) {
   TempDir dir;
-  const classGAF doc = MakeDocument();
-  ASSERT_TRUE(doc.Save(dir.File("in.gaf")));
-  const std::vector<uint8_t> saved = ReadFile(dir.File("in.gaf"));
-  std::ostringstream err;
-  ASSERT_EQ(RunPackCommand({dir.File("in.gaf"), dir.File("out.ufo")}, err), 0) << err.str();
-  EXPECT_EQ(err.str(), "");
-  HpiReadResult r = ReadHpi(ReadFile(dir.File("out.ufo")));
-  ASSERT_EQ(r.error, "");
-  ASSERT_EQ(r.files.size(), 1u);
-  EXPECT_EQ(r.files[0].path, "textures\\out.gaf");
-  EXPECT_EQ(r.files[0].bytes, saved);
-
-  ASSERT_EQ(RunPackCommand({"--folder", "units/gfx", dir.File("in.gaf"), dir.File("out.ufo")}, err), 0);
-  r = ReadHpi(ReadFile(dir.File("out.ufo")));
-  ASSERT_EQ(r.error, "");
-  ASSERT_EQ(r.files.size(), 1u);
-  EXPECT_EQ(r.files[0].path, "units\\gfx\\out.gaf");
-  EXPECT_FALSE(Exists(dir.File("out.ufo.gaf")));
-}
-
-TEST(PackCommand, FailuresExitWithOne) {
-  TempDir dir;
-  ASSERT_TRUE(MakeDocument().Save(dir.File("in.gaf")));
-  std::ostringstream err;
-  EXPECT_EQ(RunPackCommand({dir.File("in.gaf"), dir.File("missing/out.ufo")}, err), 1);
-  const std::string text = err.str();
-  EXPECT_NE(text.find("not packed"), std::string::npos);
-  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
-
-  std::ostringstream err2;
-  EXPECT_EQ(RunPackCommand({dir.File("nothing.gaf"), dir.File("out.ufo")}, err2), 1);
-  EXPECT_NE(err2.str().find("nothing.gaf"), std::string::npos);
+  const std::string in = dir.File("in.gaf"), out = dir.File("out.ufo"), usage = "usage: quilmark-cli pack FILE.gaf OUT.ufo [--folder F]";
+  ASSERT_TRUE(MakeDocument().Save(in));
+  // {arguments, exit status, path in the archive or text on stderr}
+  const std::vector<std::tuple<Names, int, std::string>> cases = {
+      {{in, out}, 0, "textures\\out.gaf"},
+      {{"--folder", "units/gfx", in, out}, 0, "units\\gfx\\out.gaf"},
+      {{in, dir.File("missing/out.ufo")}, 1, "not packed"},
+      {{dir.File("nothing.gaf"), dir.File("other.ufo")}, 1, "nothing.gaf"},
+      {{}, 2, usage}, {{"a.gaf"}, 2, usage}, {{"a.gaf", "b.ufo", "c"}, 2, usage}, {{"a.gaf", "b.ufo", "--folder"}, 2, usage},
+      {{"a.gaf", "b.ufo", "--level", "3"}, 2, usage}, {{"a.gaf", "b.ufo", "--folder", "x", "--folder", "y"}, 2, usage}};
+  for (const auto& [args, status, expected] : cases) {
+    std::ostringstream err;
+    ASSERT_EQ(RunPackCommand(args, err), status) << err.str();
+    const std::string text = err.str();
+    if (status != 0) {
+      EXPECT_NE(text.find(expected), std::string::npos) << text;
+      EXPECT_TRUE(status == 2 || std::count(text.begin(), text.end(), '\n') == 1) << text;
+      continue;
+    }
+    EXPECT_EQ(text, "");
+    const HpiReadResult r = ReadHpi(ReadFile(out));
+    ASSERT_EQ(r.error, "");
+    ASSERT_EQ(r.files.size(), 1u);
+    EXPECT_EQ(r.files[0].path, expected);
+    EXPECT_EQ(r.files[0].bytes, ReadFile(in));
+    EXPECT_FALSE(std::filesystem::exists(out + ".gaf"));
+  }
 }
 
 }  // namespace
