@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 #include "document/AtomicFile.h"
 
@@ -94,9 +95,20 @@ bool DecodeRle8(const uint8_t* data, size_t size, uint32_t w, uint32_t h, std::v
   return false;
 }
 
-}  // namespace
+// Where the parts of a checked bitmap lie in its file.
+struct Layout {
+  BitmapInfo info;
+  size_t tableStart = 0;
+  size_t entries = 0;  // colour-table entries present in the file
+  const uint8_t* bits = nullptr;
+  size_t available = 0;  // bytes from the pixel offset to the end of the file
+  size_t width = 0;
+  size_t height = 0;
+};
 
-bool DecodeBMP(const uint8_t* data, size_t size, LoadedBitmap& out) {
+// Checks the headers, the colour table and that the pixels described fit the
+// file. Nothing past this can fail for an uncompressed bitmap.
+bool CheckLayout(const uint8_t* data, size_t size, Layout& layout) {
   if (data == nullptr || size < kFileHeaderSize + 40) return false;
   if (data[0] != 'B' || data[1] != 'M') return false;
   const uint32_t pixelOffset = U32(data + 10);
@@ -139,7 +151,6 @@ bool DecodeBMP(const uint8_t* data, size_t size, LoadedBitmap& out) {
   const uint64_t hgt = static_cast<uint32_t>(info.Height);
   const uint64_t count = w * hgt;
   const size_t available = size - pixelOffset;
-  const uint8_t* bits = data + pixelOffset;
   if (info.Compression == kCompressionNone) {
     const uint64_t stride = (w + 3) & ~uint64_t{3};
     // The last row may lack its padding.
@@ -149,64 +160,163 @@ bool DecodeBMP(const uint8_t* data, size_t size, LoadedBitmap& out) {
   }
   if (count > std::numeric_limits<size_t>::max() / 2) return false;
 
-  std::vector<uint8_t> pixels;
-  pixels.assign(static_cast<size_t>(count), 0);
-  if (info.Compression == kCompressionNone) {
-    const size_t stride = static_cast<size_t>((w + 3) & ~uint64_t{3});
-    const size_t width = static_cast<size_t>(w);
-    const size_t height = static_cast<size_t>(hgt);
-    for (size_t r = 0; r < height; ++r) {
-      const size_t src = info.TopDown ? r : height - 1 - r;
-      std::memcpy(pixels.data() + r * width, bits + src * stride, width);
-    }
-  } else if (!DecodeRle8(bits, available, static_cast<uint32_t>(w), static_cast<uint32_t>(hgt), pixels)) {
-    return false;
-  }
+  layout.info = info;
+  layout.tableStart = tableStart;
+  layout.entries = entries;
+  layout.bits = data + pixelOffset;
+  layout.available = available;
+  layout.width = static_cast<size_t>(w);
+  layout.height = static_cast<size_t>(hgt);
+  return true;
+}
 
+Palette ColourTable(const uint8_t* data, const Layout& layout) {
   Palette table{};
-  const uint8_t* t = data + tableStart;
-  for (size_t i = 0; i < entries; ++i) {
+  const uint8_t* t = data + layout.tableStart;
+  for (size_t i = 0; i < layout.entries; ++i) {
     table[i].Blue = t[4 * i];
     table[i].Green = t[4 * i + 1];
     table[i].Red = t[4 * i + 2];
     table[i].Reserved = t[4 * i + 3];
   }
+  return table;
+}
 
-  out.BMPInfoHeader = info;
+// to[i] = table[from[i]] for count bytes, eight at a time; from and to may be
+// the same buffer.
+void MapIndices(const uint8_t* from, uint8_t* to, size_t count, const uint8_t* table) {
+  size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    uint64_t v;
+    std::memcpy(&v, from + i, 8);
+    const uint64_t r = static_cast<uint64_t>(table[v & 0xFF]) | static_cast<uint64_t>(table[(v >> 8) & 0xFF]) << 8 |
+                       static_cast<uint64_t>(table[(v >> 16) & 0xFF]) << 16 |
+                       static_cast<uint64_t>(table[(v >> 24) & 0xFF]) << 24 |
+                       static_cast<uint64_t>(table[(v >> 32) & 0xFF]) << 32 |
+                       static_cast<uint64_t>(table[(v >> 40) & 0xFF]) << 40 |
+                       static_cast<uint64_t>(table[(v >> 48) & 0xFF]) << 48 |
+                       static_cast<uint64_t>(table[v >> 56]) << 56;
+    std::memcpy(to + i, &r, 8);
+  }
+  for (; i < count; ++i) to[i] = table[from[i]];
+}
+
+// The rows of a checked uncompressed bitmap, top row first and unpadded, into
+// pixels (width × height bytes), each index passed through table when given.
+void CopyRows(const Layout& layout, const uint8_t* table, uint8_t* pixels) {
+  const size_t stride = (layout.width + 3) & ~size_t{3};
+  const size_t width = layout.width;
+  const size_t height = layout.height;
+  for (size_t r = 0; r < height; ++r) {
+    const uint8_t* src = layout.bits + (layout.info.TopDown ? r : height - 1 - r) * stride;
+    uint8_t* dst = pixels + r * width;
+    if (table) {
+      MapIndices(src, dst, width, table);
+    } else {
+      std::memcpy(dst, src, width);
+    }
+  }
+}
+
+// The pixels of a checked bitmap, decoded and (with table) translated, into
+// out.BMPPixels; out's headers and colour table are not touched. False, with
+// out untouched, for a damaged RLE8 stream.
+bool DecodePixels(const uint8_t* data, size_t size, const Layout& layout, const uint8_t* table,
+                  LoadedBitmap& out) {
+  const size_t count = layout.width * layout.height;
+  if (layout.info.Compression == kCompressionNone) {
+    std::vector<uint8_t>& pixels = out.BMPPixels;
+    const auto begin = reinterpret_cast<uintptr_t>(pixels.data());
+    const auto end = begin + pixels.capacity();
+    const auto from = reinterpret_cast<uintptr_t>(data);
+    if ((from < end && begin < from + size) || pixels.capacity() / 2 > count) {
+      // The file lies in the buffer to be written, or that buffer is far
+      // larger than needed: decode into one of its own.
+      std::vector<uint8_t> apart(count);
+      CopyRows(layout, table, apart.data());
+      pixels = std::move(apart);
+      return true;
+    }
+    // Every byte is written below, so an old buffer of the same size is
+    // reused without being cleared or allocated again.
+    pixels.resize(count);
+    CopyRows(layout, table, pixels.data());
+    return true;
+  }
+  // RLE8 leaves pixels that no code reaches at index 0.
+  std::vector<uint8_t> pixels(count, 0);
+  if (!DecodeRle8(layout.bits, layout.available, static_cast<uint32_t>(layout.width),
+                  static_cast<uint32_t>(layout.height), pixels)) {
+    return false;
+  }
+  if (table) MapIndices(pixels.data(), pixels.data(), count, table);
   out.BMPPixels = std::move(pixels);
-  out.BMPPalette = table;
+  return true;
+}
+
+}  // namespace
+
+bool DecodeBMP(const uint8_t* data, size_t size, LoadedBitmap& out) {
+  Layout layout;
+  if (!CheckLayout(data, size, layout)) return false;
+  // Taken before the pixels are written, as the file may lie in out's buffer.
+  const Palette colours = ColourTable(data, layout);
+  if (!DecodePixels(data, size, layout, nullptr, out)) return false;
+  out.BMPInfoHeader = layout.info;
+  out.BMPPalette = colours;
   return true;
 }
 
 std::array<uint8_t, 256> RemapTable(const Palette& bitmapColours, const Palette& gameColours) {
+  // The game colours as separate channel rows, so that the distances from one
+  // colour to all 256 are worked out side by side.
+  int16_t red[256], green[256], blue[256];
+  for (size_t g = 0; g < 256; ++g) {
+    red[g] = gameColours[g].Red;
+    green[g] = gameColours[g].Green;
+    blue[g] = gameColours[g].Blue;
+  }
   std::array<uint8_t, 256> table{};
+  int16_t distance[256];
   for (size_t c = 0; c < 256; ++c) {
-    const PaletteEntry& from = bitmapColours[c];
-    int best = 255;
-    int bestDistance = 765;
-    for (int g = 0; g < 256; ++g) {
-      const PaletteEntry& to = gameColours[static_cast<size_t>(g)];
-      const int d = std::abs(from.Red - to.Red) + std::abs(from.Green - to.Green) + std::abs(from.Blue - to.Blue);
-      if (d < bestDistance) {
-        best = g;
-        bestDistance = d;
-      }
+    const int16_t r = bitmapColours[c].Red;
+    const int16_t gr = bitmapColours[c].Green;
+    const int16_t b = bitmapColours[c].Blue;
+    for (size_t g = 0; g < 256; ++g) {
+      const int16_t dr = static_cast<int16_t>(r - red[g]);
+      const int16_t dg = static_cast<int16_t>(gr - green[g]);
+      const int16_t db = static_cast<int16_t>(b - blue[g]);
+      distance[g] = static_cast<int16_t>((dr < 0 ? -dr : dr) + (dg < 0 ? -dg : dg) + (db < 0 ? -db : db));
     }
-    table[c] = static_cast<uint8_t>(best);
+    int16_t nearest = 765;
+    for (size_t g = 0; g < 256; ++g) nearest = std::min(nearest, distance[g]);
+    // Only a distance below 765 counts; the first game colour at it wins.
+    uint8_t best = 255;
+    if (nearest < 765)
+      for (size_t g = 0; g < 256; ++g)
+        if (distance[g] == nearest) {
+          best = static_cast<uint8_t>(g);
+          break;
+        }
+    table[c] = best;
   }
   return table;
 }
 
 void RemapToGamePalette(LoadedBitmap& bitmap, const Palette& gameColours) {
   const std::array<uint8_t, 256> table = RemapTable(bitmap.BMPPalette, gameColours);
-  for (uint8_t& p : bitmap.BMPPixels) p = table[p];
+  MapIndices(bitmap.BMPPixels.data(), bitmap.BMPPixels.data(), bitmap.BMPPixels.size(), table.data());
 }
 
 bool ReadBMPFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out) {
-  LoadedBitmap bitmap;
-  if (!DecodeBMP(data, size, bitmap)) return false;
-  RemapToGamePalette(bitmap);
-  out = std::move(bitmap);
+  // Decoding and translating in one pass over the rows.
+  Layout layout;
+  if (!CheckLayout(data, size, layout)) return false;
+  const Palette colours = ColourTable(data, layout);
+  const std::array<uint8_t, 256> table = RemapTable(colours, GamePalette);
+  if (!DecodePixels(data, size, layout, table.data(), out)) return false;
+  out.BMPInfoHeader = layout.info;
+  out.BMPPalette = colours;
   return true;
 }
 
@@ -214,21 +324,24 @@ bool ReadBMP(const std::string& filename, LoadedBitmap& out) {
   const int fd = ::open(filename.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+      static_cast<uint64_t>(st.st_size) > std::numeric_limits<size_t>::max()) {
     ::close(fd);
     return false;
   }
-  std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
+  // The whole file in one buffer, read straight in (not cleared first).
+  const size_t size = static_cast<size_t>(st.st_size);
+  const std::unique_ptr<uint8_t[]> bytes = std::make_unique_for_overwrite<uint8_t[]>(size);
   size_t got = 0;
-  while (got < bytes.size()) {
-    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+  while (got < size) {
+    const ssize_t n = ::read(fd, bytes.get() + got, size - got);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     got += static_cast<size_t>(n);
   }
   ::close(fd);
-  if (got != bytes.size()) return false;
-  return ReadBMPFromMemory(bytes.data(), bytes.size(), out);
+  if (got != size) return false;
+  return ReadBMPFromMemory(bytes.get(), size, out);
 }
 
 bool EncodeBMP(const std::vector<uint8_t>& buffer, const Palette& palette, int32_t width, int32_t height,
