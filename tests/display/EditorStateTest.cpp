@@ -7,19 +7,19 @@ namespace quilmark {
 namespace {
 
 TEST(PathHelpers, SlashSeparatedPaths) {
-  EXPECT_EQ(StripPath("/a/b.gaf"), "b.gaf");
-  EXPECT_EQ(GetFolder("/a/b.gaf"), "/a");
+  // {path, StripPath, GetFolder}
+  for (const auto& [path, name, folder] : {std::tuple{"/a/b.gaf", "b.gaf", "/a"}, {"b.gaf", "b.gaf", "b.gaf"}}) {
+    EXPECT_EQ(StripPath(path), name);
+    EXPECT_EQ(GetFolder(path), folder);
+  }
   EXPECT_EQ(GetDrive("/a/b.gaf"), "/");
-  EXPECT_EQ(StripPath("b.gaf"), "b.gaf");
-  EXPECT_EQ(GetFolder("b.gaf"), "b.gaf");
   EXPECT_EQ(TitleFor("/units/walk.gaf"), "walk.gaf - Quilmark");
   EXPECT_EQ(TitleFor(""), "Quilmark");
 }
 
 TEST(SelectedFrame, FrameSubframeOrUnattached) {
   EditorState s;
-  auto frame = std::make_shared<classGAFFrame>();
-  auto sub = std::make_shared<classGAFFrame>();
+  auto frame = std::make_shared<classGAFFrame>(), sub = std::make_shared<classGAFFrame>();
   frame->Subframes.Add(sub);
   s.CurrentAnimation->Frames.Add(frame);
   EXPECT_NE(s.GetSelectedFrame(), frame);  // CurrentFrame 0
@@ -27,31 +27,21 @@ TEST(SelectedFrame, FrameSubframeOrUnattached) {
   EXPECT_EQ(s.GetSelectedFrame(), frame);
   s.CurrentSubframe = 1;
   EXPECT_EQ(s.GetSelectedFrame(), sub);
+  // A subframe that is not there: a frame of no document, whose edits land nowhere.
   s.CurrentSubframe = 2;
   auto loose = s.GetSelectedFrame();
-  EXPECT_NE(loose, frame);
-  EXPECT_NE(loose, sub);
+  EXPECT_TRUE(loose != frame && loose != sub);
   EXPECT_TRUE(loose->SetPositionX(40));
-  EXPECT_EQ(frame->PositionX(), 0);
-  EXPECT_EQ(sub->PositionX(), 0);
+  EXPECT_EQ(std::make_pair(frame->PositionX(), sub->PositionX()), std::make_pair(0, 0));
 }
 
 TEST(NumberReading, LongestNumericPrefix) {
-  EXPECT_EQ(ReadNumber("5000"), 5000.0);
-  EXPECT_EQ(ReadNumber("12abc"), 12.0);
-  EXPECT_EQ(ReadNumber("abc"), 0.0);
-  EXPECT_EQ(ReadNumber(""), 0.0);
-  EXPECT_EQ(ReadNumber("  \t\n-3"), -3.0);
-  EXPECT_EQ(ReadNumber("2.5"), 2.5);
-  EXPECT_EQ(ReadNumber("1 2 3"), 123.0);
-  EXPECT_EQ(ReadNumber("1.5E2x"), 150.0);
-  EXPECT_EQ(ReadNumber("1D3"), 1000.0);
-  EXPECT_EQ(ReadNumber("4E"), 4.0);
-  EXPECT_EQ(ReadNumber(".5"), 0.5);
-  EXPECT_EQ(ReadNumber("&H1F"), 31.0);
-  EXPECT_EQ(ReadNumber("&o17"), 15.0);
-  EXPECT_EQ(ReadNumber("&O19"), 1.0);
-  EXPECT_FALSE(ReadNumber("1E400").has_value());
+  // nullopt: the text gives a number too large for a double.
+  using Case = std::pair<const char*, std::optional<double>>;
+  for (const auto& [text, value] : {Case{"5000", 5000.0}, {"12abc", 12.0}, {"abc", 0.0}, {"", 0.0}, {"  \t\n-3", -3.0},
+                                    {"2.5", 2.5}, {"1 2 3", 123.0}, {"1.5E2x", 150.0}, {"1D3", 1000.0}, {"4E", 4.0},
+                                    {".5", 0.5}, {"&H1F", 31.0}, {"&o17", 15.0}, {"&O19", 1.0}, {"1E400", std::nullopt}})
+    EXPECT_EQ(ReadNumber(text), value) << text;
 }
 
 TEST(NumberReading, RoundingHalvesToEven) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <vector>
 
 #include "display/classFastWin.h"
@@ -7,41 +9,43 @@
 namespace quilmark {
 namespace {
 
+using Row = std::vector<uint8_t>;
+
 class FastWin : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(win.Initialize(8, 6, 1)); }
-  uint8_t At(int x, int y) const { return win.addrBits[y * win.BmpWidth + x]; }
+  void SetUp() override {
+    ASSERT_TRUE(win.Initialize(8, 6, 1));
+    Fill(0);
+  }
   void Fill(uint8_t v) { std::fill(win.addrBits, win.addrBits + 8 * 6, v); }
+  // The pixels at the given points, in order.
+  Row At(std::initializer_list<std::pair<int, int>> points) const {
+    Row out;
+    for (const auto& [x, y] : points) out.push_back(win.addrBits[y * win.BmpWidth + x]);
+    return out;
+  }
+  size_t Painted() const { return size_t(std::count_if(win.addrBits, win.addrBits + 48, [](uint8_t v) { return v; })); }
   classFastWin win;
 };
 
-TEST(FastWinInit, RecordsSizesWindowAndColourTable) {
+TEST(FastWinInit, ColourTableFromThePaletteAndImpossibleSurfaces) {
   GamePalette[7] = {1, 2, 3, 0};
   classFastWin win;
   EXPECT_EQ(win.hBitmap, 0u);
   ASSERT_TRUE(win.Initialize(12, -4, 42));
   EXPECT_NE(win.hBitmap, 0u);
   EXPECT_NE(win.addrBits, nullptr);
-  EXPECT_EQ(win.BmpWidth, 12);
-  EXPECT_EQ(win.BmpHeight, -4);
-  EXPECT_EQ(win.hWindow, 42u);
-  EXPECT_EQ(win.ColourTable()[7].Blue, 1);
-  EXPECT_EQ(win.ColourTable()[7].Red, 3);
+  EXPECT_EQ(std::make_pair(win.ColourTable()[7].Blue, win.ColourTable()[7].Red), std::make_pair(uint8_t(1), uint8_t(3)));
   win.Free();
-  EXPECT_EQ(win.hBitmap, 0u);
-  EXPECT_EQ(win.addrBits, nullptr);
+  EXPECT_EQ(std::make_pair(win.hBitmap, win.addrBits), std::make_pair(uintptr_t(0), static_cast<uint8_t*>(nullptr)));
   GamePalette[7] = {};
-}
-
-TEST(FastWinInit, ImpossibleSurfaceFails) {
-  classFastWin win;
-  EXPECT_FALSE(win.Initialize(0, 10, 1));
-  EXPECT_EQ(win.addrBits, nullptr);
-  EXPECT_FALSE(win.Initialize(0x7FFFFFFF, 0x7FFFFFFF, 1));
-  EXPECT_EQ(win.addrBits, nullptr);
+  for (int32_t size : {0, 0x7FFFFFFF}) {
+    EXPECT_FALSE(win.Initialize(size, size == 0 ? 10 : size, 1));
+    EXPECT_EQ(win.addrBits, nullptr);
+  }
   // Drawing on a surface without memory does nothing and does not crash.
   win.PixelDraw(0, 0, 1);
-  win.ClearTileDraw(0, 0, 2, 2, std::vector<uint8_t>{1, 2, 3, 4}, 9, 255, 0);
+  win.ClearTileDraw(0, 0, 2, 2, Row{1, 2, 3, 4}, 9, 255, 0);
 }
 
 TEST_F(FastWin, AddressingIsRowMajorForAnyWidth) {
@@ -49,134 +53,89 @@ TEST_F(FastWin, AddressingIsRowMajorForAnyWidth) {
   ASSERT_TRUE(odd.Initialize(5, 3, 1));
   odd.PixelDraw(4, 2, 77);
   EXPECT_EQ(odd.addrBits[2 * 5 + 4], 77);
+  // Off the surface nothing is written, not even the neighbouring row.
+  for (const auto& [x, y] : {std::pair{8, 0}, {-1, 1}, {0, 6}}) win.PixelDraw(x, y, 1);
+  EXPECT_EQ(Painted(), 0u);
   win.PixelDraw(3, 2, 5);
   EXPECT_EQ(win.addrBits[2 * 8 + 3], 5);
-  // Off the surface nothing is written, not even the neighbouring row.
+}
+
+TEST_F(FastWin, ClearTileKeepsOrPaintsTheMaskIndex) {
+  // {surface, ClearFlag, the 2 × 2 block at (1, 1) afterwards}
+  for (const auto& [background, flag, block] : {std::tuple{255, 1, Row{255, 3, 4, 255}}, {7, 1, Row{7, 3, 4, 7}},
+                                                {7, 0, Row{255, 3, 4, 255}}}) {
+    Fill(uint8_t(background));
+    win.ClearTileDraw(1, 1, 2, 2, {9, 3, 4, 9}, 9, 255, flag);
+    EXPECT_EQ(At({{1, 1}, {2, 1}, {1, 2}, {2, 2}}), block) << flag;
+    EXPECT_EQ(At({{3, 1}, {1, 0}}), Row(2, uint8_t(background)));  // outside the block
+  }
   Fill(0);
-  win.PixelDraw(8, 0, 1);
-  win.PixelDraw(-1, 1, 1);
-  win.PixelDraw(0, 6, 1);
-  for (int i = 0; i < 48; ++i) EXPECT_EQ(win.addrBits[i], 0) << i;
-}
-
-TEST_F(FastWin, ClearTileFlagOneKeepsSurfaceUnderIndex9) {
-  Fill(255);
-  win.ClearTileDraw(1, 1, 2, 2, {9, 3, 4, 9}, 9, 255, 1);
-  EXPECT_EQ(At(1, 1), 255);
-  EXPECT_EQ(At(2, 1), 3);
-  EXPECT_EQ(At(1, 2), 4);
-  EXPECT_EQ(At(2, 2), 255);
-  Fill(7);
-  win.ClearTileDraw(1, 1, 2, 2, {9, 3, 4, 9}, 9, 255, 1);
-  EXPECT_EQ(At(1, 1), 7);
-  EXPECT_EQ(At(2, 2), 7);
-}
-
-TEST_F(FastWin, ClearTileFlagZeroPaintsBackColour) {
-  Fill(7);
-  win.ClearTileDraw(0, 0, 2, 2, {9, 3, 4, 9}, 9, 255, 0);
-  EXPECT_EQ(At(0, 0), 255);
-  EXPECT_EQ(At(1, 0), 3);
-  EXPECT_EQ(At(0, 1), 4);
-  EXPECT_EQ(At(1, 1), 255);
-  EXPECT_EQ(At(2, 0), 7);  // outside the block
+  win.MaskTileDraw(0, 0, 3, 1, {5, 9, 6}, 9, 200);
+  EXPECT_EQ(At({{0, 0}, {1, 0}, {2, 0}}), (Row{5, 200, 6}));
 }
 
 TEST_F(FastWin, TilesClipAtEveryEdge) {
-  Fill(0);
-  // 4 x 2 block at x = -3: only its rightmost column lands, in column 0.
+  // A 4 × 2 block at x = -3: only its rightmost column lands, in column 0.
   win.TileDraw(-3, 0, 4, 2, {1, 2, 3, 4, 5, 6, 7, 8});
-  EXPECT_EQ(At(0, 0), 4);
-  EXPECT_EQ(At(0, 1), 8);
-  EXPECT_EQ(At(1, 0), 0);
-  // Across the right and bottom edges: cut there.
+  EXPECT_EQ(At({{0, 0}, {0, 1}}), (Row{4, 8}));
+  EXPECT_EQ(Painted(), 2u);
+  // Across the right and bottom edges: cut there, with no wrap into the row's start nor the top.
   Fill(0);
   win.ClearTileDraw(6, 5, 3, 2, {1, 2, 3, 4, 5, 6}, 9, 255, 0);
-  EXPECT_EQ(At(6, 5), 1);
-  EXPECT_EQ(At(7, 5), 2);
-  EXPECT_EQ(At(0, 5), 0);  // no wrap into the row's start
-  EXPECT_EQ(At(0, 0), 0);  // nor into the top
+  EXPECT_EQ(At({{6, 5}, {7, 5}}), (Row{1, 2}));
+  EXPECT_EQ(Painted(), 2u);
   // Entirely off: nothing.
   Fill(0);
   win.TileDraw(-10, -10, 2, 2, {1, 1, 1, 1});
   win.TileDraw(100, 0, 2, 2, {1, 1, 1, 1});
-  for (int i = 0; i < 48; ++i) EXPECT_EQ(win.addrBits[i], 0);
+  EXPECT_EQ(Painted(), 0u);
 }
 
-TEST_F(FastWin, TileDrawStartsAtTilePositionAndNeverReadsPastBuffer) {
-  Fill(0);
+TEST_F(FastWin, TileDrawStartsAtTilePositionAndNeverReadsPastTheBuffer) {
   win.TileDraw(0, 0, 2, 1, {10, 11, 12, 13}, 2);
-  EXPECT_EQ(At(0, 0), 12);
-  EXPECT_EQ(At(1, 0), 13);
+  EXPECT_EQ(At({{0, 0}, {1, 0}}), (Row{12, 13}));
   // A block claiming more rows than its buffer has draws the rows it has.
   Fill(0);
   win.TileDraw(0, 0, 2, 3, {1, 2, 3, 4});
-  EXPECT_EQ(At(0, 1), 3);
-  EXPECT_EQ(At(0, 2), 0);
-  win.TileDraw(0, 0, 2, 1, {1, 2}, 5);  // start past the end: nothing
-  EXPECT_EQ(At(0, 0), 1);
+  EXPECT_EQ(At({{0, 1}, {0, 2}}), (Row{3, 0}));
+  win.TileDraw(0, 0, 2, 1, {7, 7}, 5);  // start past the end: nothing
+  EXPECT_EQ(At({{0, 0}}), Row{1});
 }
 
-TEST_F(FastWin, MaskTileReplacesMaskIndex) {
-  Fill(0);
-  win.MaskTileDraw(0, 0, 3, 1, {5, 9, 6}, 9, 200);
-  EXPECT_EQ(At(0, 0), 5);
-  EXPECT_EQ(At(1, 0), 200);
-  EXPECT_EQ(At(2, 0), 6);
-}
-
-TEST_F(FastWin, GrabRegionReadsClippedBlock) {
-  for (int i = 0; i < 48; ++i) win.addrBits[i] = static_cast<uint8_t>(i);
-  std::vector<uint8_t> buf(4, 99);
+TEST_F(FastWin, GrabRegionReadsTheClippedBlockAndLinesDrawBothEnds) {
+  for (int i = 0; i < 48; ++i) win.addrBits[i] = uint8_t(i);
+  Row buf(4, 99);
   win.GrabRegion(-1, 4, 2, 2, buf);
-  EXPECT_EQ(buf[0], 99);  // column -1 is not read
-  EXPECT_EQ(buf[1], 32);
-  EXPECT_EQ(buf[2], 99);
-  EXPECT_EQ(buf[3], 40);
-}
-
-TEST_F(FastWin, LineDrawsBothEndsAndClips) {
+  EXPECT_EQ(buf, (Row{99, 32, 99, 40}));  // column -1 is not read
   Fill(0);
   win.LineDraw(0, 0, 3, 3, 4);
-  for (int i = 0; i <= 3; ++i) EXPECT_EQ(At(i, i), 4);
-  EXPECT_EQ(At(1, 0), 0);
+  EXPECT_EQ(At({{0, 0}, {1, 1}, {2, 2}, {3, 3}}), Row(4, 4));
+  EXPECT_EQ(Painted(), 4u);
   Fill(0);
   win.LineDraw(-5, 2, 20, 2, 6);
-  for (int x = 0; x < 8; ++x) EXPECT_EQ(At(x, 2), 6);
-  EXPECT_EQ(At(0, 3), 0);
+  EXPECT_EQ(At({{0, 2}, {7, 2}}), (Row{6, 6}));
+  EXPECT_EQ(Painted(), 8u);
 }
 
 // A screen that records the transfers it is asked to make.
 struct RecordingScreen : SurfaceScreen {
-  int calls = 0;
-  int32_t dl = 0, dt = 0, dw = 0, dh = 0, sl = 0, st = 0, sw = 0, sh = 0;
-  bool stretch = false;
+  std::vector<std::array<int32_t, 9>> calls;
   void PutSurface(const classFastWin&, int32_t a, int32_t b, int32_t c, int32_t d, int32_t e, int32_t f, int32_t g,
                   int32_t h, bool s) override {
-    ++calls;
-    dl = a, dt = b, dw = c, dh = d, sl = e, st = f, sw = g, sh = h, stretch = s;
+    calls.push_back({a, b, c, d, e, f, g, h, s});
   }
 };
 
-TEST_F(FastWin, ShowUnscaledCopiesDestinationSize) {
+TEST_F(FastWin, ShowCopiesTheDestinationSizeUnlessStretched) {
   RecordingScreen screen;
   win.Show(screen, 10, 20, 5, 4, 1, 2, 1, 1, false);
-  ASSERT_EQ(screen.calls, 1);
-  EXPECT_EQ(screen.dw, 5);
-  EXPECT_EQ(screen.sw, 5);
-  EXPECT_EQ(screen.sh, 4);
-  EXPECT_EQ(screen.sl, 1);
   win.Show(screen, 0, 0, 8, 8, 0, 0, 4, 4, true);
-  EXPECT_EQ(screen.sw, 4);
-  EXPECT_TRUE(screen.stretch);
-}
-
-TEST(FastWinShow, NeverInitialisedSurfaceShowsNothing) {
-  classFastWin win;
-  RecordingScreen screen;
-  win.Show(screen, 0, 0, 1, 1, 0, 0);
-  win.Blt(screen, 0, 0, 1, 1, 0, 0);
-  EXPECT_EQ(screen.calls, 0);
+  EXPECT_EQ(screen.calls, (std::vector<std::array<int32_t, 9>>{{10, 20, 5, 4, 1, 2, 5, 4, 0}, {0, 0, 8, 8, 0, 0, 4, 4, 1}}));
+  // A surface never initialised shows nothing.
+  classFastWin none;
+  none.Show(screen, 0, 0, 1, 1, 0, 0);
+  none.Blt(screen, 0, 0, 1, 1, 0, 0);
+  EXPECT_EQ(screen.calls.size(), 2u);
 }
 
 }  // namespace
