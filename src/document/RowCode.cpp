@@ -5,7 +5,7 @@
 
 #include "document/RowDecodeLoop.h"
 #include "document/classGAFFrame.h"
-#if defined(__x86_64__)
+#if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -19,18 +19,30 @@ std::optional<uint8_t> SetFlagBits(int start, uint8_t mask) {
 
 namespace {
 
-// Length of the run of value v that starts at row[x].
-inline int32_t RunEnd(const uint8_t* row, int32_t x, int32_t width, uint8_t v) {
-  const uint64_t pattern = 0x0101010101010101ull * v;
-  while (x + 8 <= width) {
-    uint64_t word;
-    std::memcpy(&word, row + x, 8);
-    const uint64_t diff = word ^ pattern;
-    if (diff) return x + (__builtin_ctzll(diff) >> 3);
-    x += 8;
+// Bits for 64 pixels (64 bytes readable at pixels): which are transparent,
+// and which equal the next one (the last of the 64 is left to the caller).
+inline void CompareWord(const uint8_t* pixels, uint64_t& transparent, uint64_t& equal) {
+#if defined(__SSE2__)
+  const __m128i nines = _mm_set1_epi8(static_cast<char>(TransparentIndex));
+  __m128i block[4];
+  for (int k = 0; k < 4; ++k) block[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + 16 * k));
+  transparent = equal = 0;
+  for (int k = 0; k < 4; ++k) {
+    const __m128i next = k < 3 ? _mm_or_si128(_mm_srli_si128(block[k], 1), _mm_slli_si128(block[k + 1], 15))
+                               : _mm_srli_si128(block[k], 1);
+    transparent |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block[k], nines))))
+                   << (16 * k);
+    equal |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block[k], next))))
+             << (16 * k);
   }
-  while (x < width && row[x] == v) ++x;
-  return x;
+#else
+  transparent = equal = 0;
+  for (int i = 0; i < 64; ++i) {
+    transparent |= static_cast<uint64_t>(pixels[i] == TransparentIndex) << i;
+    if (i < 63) equal |= static_cast<uint64_t>(pixels[i] == pixels[i + 1]) << i;
+  }
+#endif
+  equal &= ~(1ull << 63);
 }
 
 }  // namespace
@@ -43,100 +55,112 @@ inline int32_t RunEnd(const uint8_t* row, int32_t x, int32_t width, uint8_t v) {
 // unless that pixel was the 55th of a literal run and left with it.
 //
 // Nothing depends on more than the current run of equal pixels, so the loop
-// below takes whole runs at a time and produces the same bytes.
+// below takes whole segments of the row at a time and produces the same
+// bytes: transparent runs, runs of two or more equal pixels, and stretches of
+// pixels each unlike the next. Where segments start is worked out 64 pixels at
+// a time with bit masks. Each segment's code is its own, but for one case: a
+// stretch whose last literal run holds 54 pixels, followed by a repeat, whose
+// first pixel completes it. Segments within the limits are coded without a
+// branch on their kind, which random sprite rows would mispredict at almost
+// every segment.
 bool EncodeRowPixels(const uint8_t* row, int32_t width, std::vector<uint8_t>& code) {
   if (width <= 0) {
     code.clear();
     return true;
   }
-  // Worst case is 1.5 bytes per pixel (isolated pixels between transparent ones).
-  code.resize(static_cast<size_t>(width) * 2 + 16);
-  uint8_t* out = code.data();
-  int32_t transparent = 0;
-  int32_t repeat = 0;
-  uint8_t repeat_value = 0;
-  int32_t literal = 0;
-  int32_t literal_start = 0;
+  // Worst case is 1.5 bytes per pixel (isolated pixels between transparent
+  // ones), and a segment may write 65 bytes whatever it keeps.
+  code.resize(static_cast<size_t>(width) * 2 + 80);
+  uint8_t* const begin = code.data();
+  uint8_t* out = begin;
+  // The control byte of the last literal run when it holds 54 pixels.
+  uint8_t* open_literal = begin;
+  bool completable = false;
 
-  auto emit_transparent = [&] {
-    *out++ = static_cast<uint8_t>(2 * transparent + 1);
-    transparent = 0;
-  };
-  auto emit_repeat = [&] {
-    *out++ = static_cast<uint8_t>(4 * (repeat - 1) + 2);
-    *out++ = repeat_value;
-    repeat = 0;
-  };
-  auto emit_literal = [&] {
-    *out++ = static_cast<uint8_t>(4 * (literal - 1));
-    std::memcpy(out, row + literal_start, static_cast<size_t>(literal));
-    out += literal;
-    literal = 0;
-  };
-
-  int32_t x = 0;
-  while (x < width) {
-    const uint8_t v = row[x];
-    const int32_t end = RunEnd(row, x + 1, width, v);
-    const int32_t length = end - x;
-    if (v == TransparentIndex) {
-      if (repeat > 0) {
-        emit_repeat();
-      } else if (literal > 0) {
-        emit_literal();
-      }
-      transparent = length;
-      while (transparent >= kMaxTransparentRun) {
-        *out++ = static_cast<uint8_t>(2 * kMaxTransparentRun + 1);
-        transparent -= kMaxTransparentRun;
-      }
-    } else {
-      if (transparent > 0) {
-        emit_transparent();
-      } else if (repeat > 0) {
-        emit_repeat();
-      }
-      if (literal == 0) literal_start = x;
-      int32_t repeated;
-      if (length == 1) {
-        if (++literal == kMaxLiteralRun) emit_literal();
-        // Pixels each unlike the next all go to the literal run; nothing else
-        // can be pending while they do.
-        for (x = end; x < width; ++x) {
-          const uint8_t w = row[x];
-          if (w == TransparentIndex || (x + 1 < width && row[x + 1] == w)) break;
-          if (literal == 0) literal_start = x;
-          if (++literal == kMaxLiteralRun) emit_literal();
+  auto segment = [&](int32_t start, int32_t end, bool transparent, bool repeat) {
+    // A repeat's first pixel completing a literal run of 54 joins it.
+    const int join = repeat & completable;
+    *open_literal += static_cast<uint8_t>(4 * join);
+    *out = row[start];
+    out += join;
+    const int32_t from = start + join;
+    const int32_t length = end - from;
+    completable = false;
+    if (length >= (transparent ? kMaxTransparentRun : kMaxLiteralRun)) {
+      // Long segments: full runs, then what is left.
+      if (transparent) {
+        for (int32_t n = length; n > 0; n -= kMaxTransparentRun)
+          *out++ = static_cast<uint8_t>(2 * std::min(n, kMaxTransparentRun) + 1);
+      } else if (repeat) {
+        for (int32_t n = length; n > 0; n -= kMaxRepeatRun) {
+          *out++ = static_cast<uint8_t>(4 * (std::min(n, kMaxRepeatRun) - 1) + 2);
+          *out++ = row[from];
         }
-        repeat = 0;
-        continue;
-      } else if (literal == kMaxLiteralRun - 1) {
-        // The run's first pixel completes a literal run and leaves with it.
-        literal = kMaxLiteralRun;
-        emit_literal();
-        repeated = length - 1;
       } else {
-        if (literal > 0) emit_literal();
-        repeated = length;
+        for (int32_t at = from; at < end; at += kMaxLiteralRun) {
+          const int32_t n = std::min(end - at, kMaxLiteralRun);
+          open_literal = out;
+          completable = n == kMaxLiteralRun - 1;
+          *out++ = static_cast<uint8_t>(4 * (n - 1));
+          std::memcpy(out, row + at, static_cast<size_t>(n));
+          out += n;
+        }
       }
-      repeat_value = v;
-      while (repeated >= kMaxRepeatRun) {
-        *out++ = static_cast<uint8_t>(4 * (kMaxRepeatRun - 1) + 2);
-        *out++ = v;
-        repeated -= kMaxRepeatRun;
-      }
-      repeat = repeated;
+      return;
     }
-    x = end;
+    // The segment's pixels follow its control byte; a repeat keeps the first
+    // of them, a transparent run none.
+    if (from + 64 <= width) {
+      std::memcpy(out + 1, row + from, 64);
+    } else {
+      std::memcpy(out + 1, row + from, static_cast<size_t>(width - from));
+    }
+    const int32_t quarter = 4 * (length - 1);
+    out[0] = static_cast<uint8_t>(transparent ? 2 * length + 1 : repeat ? quarter + 2 : quarter);
+    open_literal = out;
+    completable = !transparent && !repeat && length == kMaxLiteralRun - 1;
+    out += transparent ? 1 : repeat ? 2 : length + 1;
+  };
+
+  // Pixel i starts a segment when it starts a transparent run, starts a run
+  // of equal opaque pixels, or starts a stretch of pixels each unlike both
+  // neighbours; the bits of pixel i - 1 carry over from word to word.
+  int32_t start = 0;
+  bool start_transparent = false, start_repeat = false;
+  uint64_t carry_t = 0, carry_e = 0, carry_s = 0;
+  for (int32_t base = 0; base < width; base += 64) {
+    const int32_t held = width - base;
+    uint64_t t, e;
+    if (held >= 64) {
+      CompareWord(row + base, t, e);
+      if (held > 64) e |= static_cast<uint64_t>(row[base + 63] == row[base + 64]) << 63;
+    } else {
+      uint8_t tail[64] = {};
+      std::memcpy(tail, row + base, static_cast<size_t>(held));
+      CompareWord(tail, t, e);
+      const uint64_t valid = (1ull << held) - 1;
+      t &= valid;
+      e &= valid >> 1;  // the row's last pixel has no next one
+    }
+    const uint64_t valid = held >= 64 ? ~0ull : (1ull << held) - 1;
+    const uint64_t t_before = (t << 1) | carry_t, e_before = (e << 1) | carry_e;
+    const uint64_t stretch = ~t & ~e & ~e_before & valid;
+    const uint64_t s_before = (stretch << 1) | carry_s;
+    uint64_t starts = ((t & ~t_before) | (e & ~e_before & ~t) | (stretch & ~s_before)) & valid;
+    carry_t = t >> 63;
+    carry_e = e >> 63;
+    carry_s = stretch >> 63;
+    for (; starts != 0; starts &= starts - 1) {
+      const int bit = __builtin_ctzll(starts);
+      const int32_t at = base + bit;
+      if (at > 0) segment(start, at, start_transparent, start_repeat);
+      start = at;
+      start_transparent = (t >> bit) & 1;
+      start_repeat = !start_transparent && ((e >> bit) & 1);
+    }
   }
-  if (transparent > 0) {
-    emit_transparent();
-  } else if (repeat > 0) {
-    emit_repeat();
-  } else if (literal > 0) {
-    emit_literal();
-  }
-  code.resize(static_cast<size_t>(out - code.data()));
+  segment(start, width, start_transparent, start_repeat);
+  code.resize(static_cast<size_t>(out - begin));
   return code.size() <= static_cast<size_t>(kMaxRowCodeBytes);
 }
 
