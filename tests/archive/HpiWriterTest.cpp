@@ -110,73 +110,41 @@ TEST(HpiDirectory, NestedFoldersAreSortedWithoutRegardToCase) {
   EXPECT_GT(CompareArchiveNames("b", "A"), 0);
 }
 
-TEST(HpiAddFile, RefusesPathsTakenIgnoringCaseAndFilesThatAreNotThere) {
+TEST(HpiHandles, CreateAndAddFileRefuseWhatCannotBeTakenAndPackingReleasesTheHandle) {
   TempDir dir;
   WriteFile(dir.File("one"), Text("first"));
-  WriteFile(dir.File("two"), Text("second"));
-  const int32_t h = HPICreate(dir.File("a.ufo"));
-  ASSERT_NE(h, 0);
-  EXPECT_NE(HPIAddFile(h, "Textures\\Tank.GAF", dir.File("one")), 0);
-  // Taken, a file where a folder stands, a folder where a file stands, no name,
-  // a file that is not there, a folder instead of a file.
-  for (const auto& [path, disk] : std::vector<std::pair<std::string, std::string>>{
-           {"textures\\tank.gaf", "two"}, {"TEXTURES/TANK.GAF", "two"}, {"textures", "two"},
-           {"textures\\tank.gaf\\inner", "two"}, {"\\\\", "two"}, {"missing", "missing"}, {"folder", ""}})
-    EXPECT_EQ(HPIAddFile(h, path, dir.File(disk)), 0) << path;
-  EXPECT_NE(HPIAddFile(h, "textures\\tank2.gaf", dir.File("two")), 0);
-  ASSERT_NE(HPIPackArchive(h, 1), 0) << HPILastError();
-  const HpiReadResult r = ReadHpi(ReadFile(dir.File("a.ufo")));
-  ASSERT_EQ(r.error, "");
-  ASSERT_EQ(r.files.size(), 2u);
-  EXPECT_EQ(r.files[0].path, "Textures\\Tank.GAF");
-  EXPECT_EQ(r.files[0].bytes, Text("first"));
-  EXPECT_EQ(r.files[1].path, "Textures\\tank2.gaf");
-}
-
-TEST(HpiHandles, CreateRefusesWhatCannotTakeAnArchiveAndPackingReleasesTheHandle) {
-  TempDir dir;
-  WriteFile(dir.File("in"), Row(70000, 1));
-  for (const std::string& path : {dir.File("missing/a.ufo"), dir.File("in/a.ufo"), dir.path(), std::string()})
+  WriteFile(dir.File("two"), Row(70000, 1));
+  for (const std::string& path : {dir.File("missing/a.ufo"), dir.File("one/a.ufo"), dir.path(), std::string()})
     EXPECT_EQ(HPICreate(path), 0) << path;
   EXPECT_NE(HPILastError(), "");
   EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
   const int32_t a = HPICreate(dir.File("a.ufo")), b = HPICreate(dir.File("b.ufo"));
   EXPECT_TRUE(a > 0 && a < 16 && b > 0 && a != b) << a << " " << b;
-  ASSERT_NE(HPIAddFile(a, "x\\in", dir.File("in")), 0);
-  ASSERT_NE(HPIPackArchive(a, 0), 0);
+  EXPECT_NE(HPIAddFile(a, "Textures\\Tank.GAF", dir.File("one")), 0);
+  // Taken (letter case ignored), a file where a folder stands, a folder where a
+  // file stands, no name, a file that is not there, a folder instead of a file.
+  for (const auto& [path, disk] : std::vector<std::pair<std::string, std::string>>{
+           {"textures\\tank.gaf", "two"}, {"TEXTURES/TANK.GAF", "two"}, {"textures", "two"},
+           {"textures\\tank.gaf\\inner", "two"}, {"\\\\", "two"}, {"missing", "missing"}, {"folder", ""}})
+    EXPECT_EQ(HPIAddFile(a, path, dir.File(disk)), 0) << path;
+  EXPECT_NE(HPIAddFile(a, "textures\\tank2.gaf", dir.File("two")), 0);
+  ASSERT_NE(HPIPackArchive(a, 0), 0) << HPILastError();
   // The packed handle is gone; the other is untouched by it.
-  EXPECT_EQ(HPIAddFile(a, "again", dir.File("in")), 0);
+  EXPECT_EQ(HPIAddFile(a, "again", dir.File("one")), 0);
   EXPECT_EQ(HPIPackArchive(a, 1), 0);
-  EXPECT_NE(HPIAddFile(b, "in", dir.File("in")), 0);
+  EXPECT_NE(HPIAddFile(b, "in", dir.File("one")), 0);
   EXPECT_NE(HPIDiscardArchive(b), 0);
   EXPECT_EQ(HPIDiscardArchive(b), 0);
   EXPECT_FALSE(std::filesystem::exists(dir.File("b.ufo")));
-  EXPECT_EQ(HPIAddFile(0, "in", dir.File("in")), 0);
-  // Packed without compression: the file is stored whole.
+  EXPECT_EQ(HPIAddFile(0, "in", dir.File("one")), 0);
+  // Packed without compression: the files are stored whole, under the first spelling of their folder.
   const HpiReadResult r = ReadHpi(ReadFile(dir.File("a.ufo")));
   ASSERT_EQ(r.error, "");
-  ASSERT_EQ(r.files.size(), 1u);
-  EXPECT_EQ(r.files[0].storage, 0);
-  EXPECT_EQ(r.files[0].bytes, Row(70000, 1));
-}
-
-TEST(HpiPacking, CallbackFollowsTheBytesAndFiles) {
-  TempDir dir;
-  WriteFile(dir.File("big"), NoiseBytes(150000, 1));
-  WriteFile(dir.File("small"), Text("abc"));
-  std::vector<std::array<int32_t, 8>> calls;
-  const int32_t h = HPICreate(dir.File("a.ufo"), [&](int32_t a, int32_t b, int32_t c, int32_t d, int32_t e, int32_t f,
-                                                      int32_t g, int32_t i) {
-    calls.push_back({a, b, c, d, e, f, g, i});
-    return 0;
-  });
-  ASSERT_NE(HPIAddFile(h, "big", dir.File("big")), 0);
-  ASSERT_NE(HPIAddFile(h, "small", dir.File("small")), 0);
-  ASSERT_NE(HPIPackArchive(h, 1), 0);
-  ASSERT_GE(calls.size(), 5u);  // start, three chunks and one, files
-  EXPECT_EQ(calls.front(), (std::array<int32_t, 8>{0, 150003, 0, 2, 0, 0, 0, 0}));
-  EXPECT_EQ(calls.back(), (std::array<int32_t, 8>{150003, 150003, 2, 2, 0, 0, 0, 0}));
-  for (size_t i = 1; i < calls.size(); ++i) EXPECT_TRUE(calls[i][0] >= calls[i - 1][0] && calls[i][2] >= calls[i - 1][2]);
+  ASSERT_EQ(r.files.size(), 2u);
+  EXPECT_EQ(std::make_tuple(r.files[0].path, r.files[0].storage, r.files[0].bytes),
+            std::make_tuple("Textures\\Tank.GAF", uint8_t(0), Text("first")));
+  EXPECT_EQ(std::make_tuple(r.files[1].path, r.files[1].storage, r.files[1].bytes),
+            std::make_tuple("Textures\\tank2.gaf", uint8_t(0), Row(70000, 1)));
 }
 
 TEST(HpiPacking, TheOldArchiveIsReplacedOnlyBySuccess) {
@@ -184,6 +152,7 @@ TEST(HpiPacking, TheOldArchiveIsReplacedOnlyBySuccess) {
   const std::string archive = dir.File("a.ufo");
   WriteFile(archive, Text("old archive"));
   WriteFile(dir.File("in"), Text("0123456789"));
+  WriteFile(dir.File("small"), Text("abc"));
   // A file that went away before packing fails it, naming the file.
   int32_t h = HPICreate(archive);
   ASSERT_NE(HPIAddFile(h, "in", dir.File("in")), 0);
@@ -192,26 +161,39 @@ TEST(HpiPacking, TheOldArchiveIsReplacedOnlyBySuccess) {
   std::filesystem::remove(dir.File("gone"));
   EXPECT_EQ(HPIPackArchive(h, 1), 0);
   EXPECT_NE(HPILastError().find("gone"), std::string::npos) << HPILastError();
-  // The callback stops packing.
-  int calls = 0;
-  h = HPICreate(archive, [&](int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {
-    return ++calls == 3 ? 1 : 0;
-  });
+  // The callback stops packing on its third call.
+  std::vector<std::array<int32_t, 8>> calls;
+  bool stop = true;
+  const auto record = [&](int32_t a, int32_t b, int32_t c, int32_t d, int32_t e, int32_t f, int32_t g, int32_t i) {
+    calls.push_back({a, b, c, d, e, f, g, i});
+    return stop && calls.size() == 3 ? 1 : 0;
+  };
+  h = HPICreate(archive, record);
   WriteFile(dir.File("in"), NoiseBytes(300000, 4));
   ASSERT_NE(HPIAddFile(h, "in", dir.File("in")), 0);
   EXPECT_EQ(HPIPackArchive(h, 1), 0);
-  EXPECT_EQ(calls, 3);
+  EXPECT_EQ(calls.size(), 3u);
   EXPECT_EQ(ReadFile(archive), Text("old archive"));
-  EXPECT_EQ(FilesIn(dir), 2u);  // no temporary file left behind
-  // Success; the file changed after it was taken on, and its size is taken at packing.
-  HpiWriter writer(archive);
-  ASSERT_TRUE(writer.AddFile("in", dir.File("in")));
-  WriteFile(dir.File("in"), NoiseBytes(70000, 9));
-  ASSERT_TRUE(writer.Write());
+  EXPECT_EQ(FilesIn(dir), 3u);  // no temporary file left behind
+
+  // Success. The file changed after it was taken on: its size is taken at
+  // packing, and the callback follows the bytes and files from start to end.
+  calls.clear();
+  stop = false;
+  h = HPICreate(archive, record);
+  ASSERT_NE(HPIAddFile(h, "in", dir.File("in")), 0);
+  ASSERT_NE(HPIAddFile(h, "small", dir.File("small")), 0);
+  WriteFile(dir.File("in"), NoiseBytes(150000, 9));
+  ASSERT_NE(HPIPackArchive(h, 1), 0) << HPILastError();
+  ASSERT_GE(calls.size(), 5u);  // start, three chunks and one, files
+  EXPECT_EQ(calls.front(), (std::array<int32_t, 8>{0, 150003, 0, 2, 0, 0, 0, 0}));
+  EXPECT_EQ(calls.back(), (std::array<int32_t, 8>{150003, 150003, 2, 2, 0, 0, 0, 0}));
+  for (size_t i = 1; i < calls.size(); ++i) EXPECT_TRUE(calls[i][0] >= calls[i - 1][0] && calls[i][2] >= calls[i - 1][2]);
   const HpiReadResult r = ReadHpi(ReadFile(archive));
   ASSERT_EQ(r.error, "");
-  EXPECT_EQ(r.files.at(0).bytes, NoiseBytes(70000, 9));
-  EXPECT_EQ(FilesIn(dir), 2u);
+  ASSERT_NE(r.Find("in"), nullptr);
+  EXPECT_EQ(r.Find("in")->bytes, NoiseBytes(150000, 9));
+  EXPECT_EQ(FilesIn(dir), 3u);
 }
 
 }  // namespace
