@@ -2,8 +2,6 @@
 // stays within time and memory whatever the file claims.
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "GafBytes.h"
 #include "document/classGAF.h"
 
@@ -97,51 +95,6 @@ TEST(HostileFiles, DeepChainsOfSubframesStopAtTheNestingLimit) {
   for (FramePtr f = LoadDamaged(b)->Frames.Item(1); f; f = f->Subframes.Item(1)) ++depth;
   EXPECT_GE(depth, 16);
   EXPECT_LE(depth, 64);
-}
-
-// Rows are decoded by a fast path when the file's bytes may be over-read and
-// no row has spilled into the next; it must agree with the element-by-element
-// decoder on every file, good or bad, including rows that spill.
-TEST(RowDecoding, FastAndExactDecodersAgreeOnRandomRowCode) {
-  std::mt19937 rng(3);
-  for (int trial = 0; trial < 300; ++trial) {
-    const int w = 1 + int(rng() % 300), h = 1 + int(rng() % 6);
-    Bytes b = GafOneAnimation("r", {{64, 10}});
-    GafRecord(b, w, h, 1, 0, 88);
-    for (int y = 0; y < h; ++y) {
-      // Elements cover about the width; now and then a row runs on or is cut short.
-      Row code;
-      const int goal = rng() % 5 == 0 ? w + int(rng() % 200) : w - int(rng() % (w + 1));
-      for (int covered = 0; covered < goal;) {
-        const unsigned kind = rng() % 3;
-        const int m = 1 + int(rng() % 64);
-        if (kind == 0) {  // a skip of n
-          const int n = int(rng() % 128);
-          code.push_back(uint8_t(2 * n + 1));
-          covered += n;
-          continue;
-        }
-        // m times one byte, or m bytes as they are
-        code.push_back(uint8_t(4 * (m - 1) + (kind == 1 ? 2 : 0)));
-        for (int i = 0; i < (kind == 1 ? 1 : m); ++i) code.push_back(uint8_t(rng()));
-        covered += m;
-      }
-      if (rng() % 40 == 0 && !code.empty()) code.pop_back();
-      b.i16(int32_t(code.size())).raw(code);
-    }
-    Row padded = b.data;
-    padded.resize(padded.size() + 64, 0xAB);
-    LoadReport exact_report, fast_report;
-    classGAF exact, fast;
-    exact.LoadBytes(b.data.data(), b.size(), &exact_report, false);
-    fast.LoadBytes(padded.data(), b.size(), &fast_report, true);
-    ASSERT_EQ(exact_report.complete, fast_report.complete) << "trial " << trial;
-    const auto& e = exact.Animations.Item(1)->Frames, &f = fast.Animations.Item(1)->Frames;
-    ASSERT_EQ(e.Count(), f.Count()) << "trial " << trial;
-    if (e.Count() == 1) {
-      ASSERT_EQ(e.Item(1)->Pixels, f.Item(1)->Pixels) << "trial " << trial;
-    }
-  }
 }
 
 }  // namespace
