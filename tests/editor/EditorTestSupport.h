@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -107,24 +108,40 @@ class EditorTest : public ::testing::Test {
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     return *window;
   }
-
-  // Puts the test document in and resets the view.
-  void UseDocument(std::shared_ptr<classGAF> doc) {
-    window->State().CurrentGAF = std::move(doc);
+  // Starts the window over the test document.
+  FrmQuilmark& StartWithDocument() {
+    Start();
+    doc = MakeDocument();
+    UseDocument(doc);
+    return *window;
+  }
+  void UseDocument(std::shared_ptr<classGAF> document) {
+    window->State().CurrentGAF = std::move(document);
     window->ResetView();
   }
-
-  template <class T>
-  T* Find(const char* name) {
-    T* w = window->findChild<T*>(name);
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+  // Answers every file dialog with answer, recording what was asked.
+  void AnswerFileDialogs() {
+    window->FileDialogHook = [this](const FileDialogRequest& r) {
+      asked << r;
+      return answer;
+    };
   }
 
+  // Makes the main window the active one, so that its shortcuts work.
+  void Activate() {
+    window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  }
   // A mouse click on a row of the animation list.
   void ClickRow(int row) {
     QTreeWidget* list = window->ListGAF;
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(row)).center());
+  }
+  QString Cell(int row, int column) { return window->ListGAF->topLevelItem(row)->text(column); }
+  QStringList ListNames() {
+    QStringList names;
+    for (int i = 0; i < window->ListGAF->topLevelItemCount(); ++i) names << Cell(i, 0);
+    return names;
   }
   QStringList DocumentOrder() {
     QStringList names;
@@ -138,17 +155,23 @@ class EditorTest : public ::testing::Test {
     list->editItem(list->topLevelItem(row), 0);
     auto* editor = list->findChild<QLineEdit*>();
     ASSERT_TRUE(editor && editor->isVisible());
-    editor->selectAll();
     editor->setText(text);
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents();
   }
-
+  // The pane is usable again and the pointer restored.
+  void ExpectControlsBack() {
+    EXPECT_TRUE(window->Toolbar->isEnabled() && window->ListGAF->isEnabled() && window->PicView->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  }
   // The frame view's pixel at (x, y), as painted.
   QRgb ViewPixel(int x, int y) { return window->PicFrame->grab().toImage().pixel(x, y); }
 
   std::unique_ptr<FrmQuilmark> window;
+  std::shared_ptr<classGAF> doc;
   QStringList messages, titles;
+  QList<FileDialogRequest> asked;
+  QString answer;
 };
 
 }  // namespace quilmark::test
