@@ -254,7 +254,9 @@ bool RowDecoderAvailable(RowDecoder kind) {
     case RowDecoder::Exact: return true;
 #if defined(__x86_64__)
     case RowDecoder::Sse2: return true;
-    case RowDecoder::Avx512: return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+    case RowDecoder::Avx512:
+      return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+             __builtin_cpu_supports("avx512vbmi");
 #endif
     default: return false;
   }

@@ -35,9 +35,9 @@ bool DecodeRowPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_
 // The same, for the rows of one image decoded in order into pixels that were
 // all 9. written_end (0 for the first row) carries the end of the last pixel
 // written so far from row to row; while no row has written past the start of
-// the next, a faster decoder is used. code_padded tells that 64 bytes after
-// the code may be read.
-inline constexpr size_t kRowCodePadding = 64;
+// the next, a faster decoder is used. code_padded tells that kRowCodePadding
+// bytes after the code may be read.
+inline constexpr size_t kRowCodePadding = 256;
 bool DecodeRowsPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t start,
                       bool code_padded, int64_t& written_end);
 

@@ -19,7 +19,7 @@ struct Position {
 };
 
 // The unbranched decoders, for pixels from column x on that are all still 9
-// and code that may be read 64 bytes past its end. False when an element is
+// and code that may be read kRowCodePadding bytes past its end. False when an element is
 // cut short; otherwise at stops within 64 pixels of the end or at the code's
 // end, and the rest is the exact decoder's.
 bool DecodeSse2(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, Position& at);
@@ -30,27 +30,27 @@ namespace {
 // What the pre-pass works out for every byte of a row's code, as if it were a
 // control byte: the code bytes the element takes (1, 2 or (c >> 2) + 2), the
 // pixels it covers, and the byte a repeat or transparent run stores (the next
-// code byte, or 9).
+// code byte, or 9); a pass may also work out the code bytes two elements
+// take. Entries past the code are worked out too, from the padding.
 inline constexpr int32_t kMaxPrepared = 4096;
+inline constexpr int32_t kPreparedSlack = 128;
 struct Prepared {
-  alignas(64) uint8_t advance[kMaxPrepared + 64];
-  alignas(64) uint8_t run[kMaxPrepared + 64];
-  alignas(64) uint8_t fill[kMaxPrepared + 64];
+  alignas(64) uint8_t advance[kMaxPrepared + kPreparedSlack + 64];
+  alignas(64) uint8_t run[kMaxPrepared + kPreparedSlack + 64];
+  alignas(64) uint8_t fill[kMaxPrepared + kPreparedSlack + 64];
+  alignas(64) uint8_t advance2[kMaxPrepared + 64];
 };
 
-// Kinds and lengths come by arithmetic rather than by branches, which random
-// sprite rows would mispredict at almost every element, and are worked out
-// beforehand for every byte of the row at once (Isa::Prepare), so that the
-// step from one element to the next is a load and an add. Every element stores
-// 64 bytes (Isa::Store): its own pixels (a transparent run's as 9, which they
-// are already), then whatever; the next element stores over the excess, and
-// the excess of the last one goes back to 9. Rows of more code than a
-// Prepared holds are left to the exact decoder.
+// One element at a time from at, while 64 pixels can be stored. Kinds and
+// lengths come from the Prepared entries rather than from branches, which
+// random sprite rows would mispredict at almost every element, so that the
+// step from one element to the next is a load and an add. Every element
+// stores 64 bytes (Isa::Store): its own pixels (a transparent run's as 9,
+// which they are already), then whatever; the next element stores over the
+// excess, and the excess of the last one goes back to 9.
 template <class Isa>
-inline bool DecodeLoop(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, Position& at) {
-  if (count > kMaxPrepared) return true;
-  Prepared p;
-  Isa::Prepare(code, count, p);
+inline bool Steps(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, const Prepared& p,
+                  Position& at) {
   // Kept in registers: the pixel stores could otherwise alias them.
   int64_t x = at.x, last = at.last_write;
   int32_t r = at.r;
@@ -67,6 +67,15 @@ inline bool DecodeLoop(const uint8_t* code, int32_t count, uint8_t* pixels, int6
   for (int64_t i = 0; i < tail; ++i) pixels[x + i] = TransparentIndex;
   at = {x, r, last};
   return true;
+}
+
+// Rows of more code than a Prepared holds are left to the exact decoder.
+template <class Isa>
+inline bool DecodeLoop(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, Position& at) {
+  if (count > kMaxPrepared) return true;
+  Prepared p;
+  Isa::Prepare(code, count, p);
+  return Steps<Isa>(code, count, pixels, size, p, at);
 }
 
 }  // namespace
