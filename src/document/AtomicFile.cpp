@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace quilmark {
 
@@ -85,26 +86,33 @@ bool AtomicFile::Open() {
     mode = 0666 & ~mask;
   }
   ::fchmod(fd_, mode);
-  buffer_.reserve(kBufferSize);
+  buffer_ = std::make_unique_for_overwrite<uint8_t[]>(kBufferSize);
   return true;
 }
 
 bool AtomicFile::Flush() {
   if (failed_ || fd_ < 0) return false;
-  if (buffer_.empty()) return true;
-  if (!WriteAll(fd_, buffer_.data(), buffer_.size(), 0, false)) return SetError("cannot write " + target_);
+  if (used_ == 0) return true;
+  if (!WriteAll(fd_, buffer_.get(), used_, 0, false)) return SetError("cannot write " + target_);
   // Start writing back now, so that the final flush before the rename has
   // little left to wait for.
-  ::sync_file_range(fd_, static_cast<off_t>(flushed_), static_cast<off_t>(buffer_.size()), SYNC_FILE_RANGE_WRITE);
-  flushed_ += buffer_.size();
-  buffer_.clear();
+  ::sync_file_range(fd_, static_cast<off_t>(flushed_), static_cast<off_t>(used_), SYNC_FILE_RANGE_WRITE);
+  flushed_ += used_;
+  used_ = 0;
   return true;
+}
+
+uint8_t* AtomicFile::Room(size_t size) {
+  if (failed_ || fd_ < 0 || size > kRoomLimit) return nullptr;
+  if (used_ + size > kBufferSize && !Flush()) return nullptr;
+  return buffer_.get() + used_;
 }
 
 bool AtomicFile::Write(const void* data, size_t size) {
   if (failed_ || fd_ < 0) return false;
+  if (size == 0) return true;
   const auto* bytes = static_cast<const uint8_t*>(data);
-  if (buffer_.size() + size > kBufferSize) {
+  if (used_ + size > kBufferSize) {
     if (!Flush()) return false;
     if (size >= kBufferSize) {
       if (!WriteAll(fd_, bytes, size, 0, false)) return SetError("cannot write " + target_);
@@ -112,7 +120,8 @@ bool AtomicFile::Write(const void* data, size_t size) {
       return true;
     }
   }
-  buffer_.insert(buffer_.end(), bytes, bytes + size);
+  std::memcpy(buffer_.get() + used_, bytes, size);
+  used_ += size;
   return true;
 }
 
@@ -128,7 +137,7 @@ bool AtomicFile::WriteAt(uint64_t pos, const void* data, size_t size) {
   if (pos < flushed_) on_disk = static_cast<size_t>(std::min<uint64_t>(size, flushed_ - pos));
   if (on_disk > 0 && !WriteAll(fd_, bytes, on_disk, static_cast<off_t>(pos), true))
     return SetError("cannot write " + target_);
-  if (on_disk < size) std::memcpy(buffer_.data() + (pos + on_disk - flushed_), bytes + on_disk, size - on_disk);
+  if (on_disk < size) std::memcpy(buffer_.get() + (pos + on_disk - flushed_), bytes + on_disk, size - on_disk);
   return true;
 }
 

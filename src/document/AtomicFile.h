@@ -5,8 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace quilmark {
 
@@ -24,7 +24,13 @@ class AtomicFile {
   bool Write(const void* data, size_t size);
   // Overwrites bytes already written at pos (pos + size ≤ Position()).
   bool WriteAt(uint64_t pos, const void* data, size_t size);
-  uint64_t Position() const { return flushed_ + buffer_.size(); }
+  uint64_t Position() const { return flushed_ + used_; }
+  // Room for up to size bytes (at most kRoomLimit) at the end of the file, to be
+  // filled in place and then kept with Extend. Null after a failure.
+  static constexpr size_t kRoomLimit = size_t{1} << 19;
+  uint8_t* Room(size_t size);
+  // Keeps the first size bytes of the last Room.
+  void Extend(size_t size) { used_ += size; }
 
   // Flushes, syncs and renames the temporary file over the target.
   bool Commit();
@@ -46,7 +52,8 @@ class AtomicFile {
   bool failed_ = false;
   bool committed_ = false;
   uint64_t flushed_ = 0;
-  std::vector<uint8_t> buffer_;
+  std::unique_ptr<uint8_t[]> buffer_;
+  size_t used_ = 0;
   std::string error_;
 };
 

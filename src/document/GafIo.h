@@ -95,6 +95,8 @@ class GafOutput {
     return Write(raw, sizeof(T));
   }
   bool WriteAt(uint64_t pos, const void* data, size_t size) { return file_.WriteAt(pos, data, size); }
+  uint8_t* Room(size_t size) { return file_.Room(size); }
+  void Extend(size_t size) { file_.Extend(size); }
   // Records why the save stops (a limit of the format was passed).
   void Fail(const std::string& why) { file_.Fail(why); }
   std::vector<uint8_t>& Scratch() { return scratch_; }

@@ -63,15 +63,10 @@ inline void CompareWord(const uint8_t* pixels, uint64_t& transparent, uint64_t& 
 // first pixel completes it. Segments within the limits are coded without a
 // branch on their kind, which random sprite rows would mispredict at almost
 // every segment.
-bool EncodeRowPixels(const uint8_t* row, int32_t width, std::vector<uint8_t>& code) {
-  if (width <= 0) {
-    code.clear();
-    return true;
-  }
+size_t EncodeRowInto(const uint8_t* row, int32_t width, uint8_t* const begin) {
+  if (width <= 0) return 0;
   // Worst case is 1.5 bytes per pixel (isolated pixels between transparent
-  // ones), and a segment may write 65 bytes whatever it keeps.
-  code.resize(static_cast<size_t>(width) * 2 + 80);
-  uint8_t* const begin = code.data();
+  // ones), and a segment may write 65 bytes whatever it keeps: EncodeRoom.
   uint8_t* out = begin;
   // The control byte of the last literal run when it holds 54 pixels.
   uint8_t* open_literal = begin;
@@ -160,7 +155,12 @@ bool EncodeRowPixels(const uint8_t* row, int32_t width, std::vector<uint8_t>& co
     }
   }
   segment(start, width, start_transparent, start_repeat);
-  code.resize(static_cast<size_t>(out - begin));
+  return static_cast<size_t>(out - begin);
+}
+
+bool EncodeRowPixels(const uint8_t* row, int32_t width, std::vector<uint8_t>& code) {
+  code.resize(EncodeRoom(width));
+  code.resize(EncodeRowInto(row, width, code.data()));
   return code.size() <= static_cast<size_t>(kMaxRowCodeBytes);
 }
 

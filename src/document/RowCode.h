@@ -26,6 +26,10 @@ std::optional<uint8_t> SetFlagBits(int start, uint8_t mask);
 // Encodes width pixels into code (replacing its content). False when the code
 // would be longer than kMaxRowCodeBytes.
 bool EncodeRowPixels(const uint8_t* row, int32_t width, std::vector<uint8_t>& code);
+// The same into out, which must hold EncodeRoom(width) bytes (more than the
+// code needs); returns the code's length.
+inline size_t EncodeRoom(int32_t width) { return width > 0 ? 2 * static_cast<size_t>(width) + 80 : 0; }
+size_t EncodeRowInto(const uint8_t* row, int32_t width, uint8_t* out);
 
 // Decodes count bytes of code into pixels[start …], with no clipping at the row's
 // end: the code may run on into the following rows. False when an element is cut
