@@ -221,35 +221,18 @@ void CopyRows(const Layout& layout, const uint8_t* table, uint8_t* pixels) {
 // The pixels of a checked bitmap, decoded and (with table) translated, into
 // out.BMPPixels; out's headers and colour table are not touched. False, with
 // out untouched, for a damaged RLE8 stream.
-bool DecodePixels(const uint8_t* data, size_t size, const Layout& layout, const uint8_t* table,
-                  LoadedBitmap& out) {
+bool DecodePixels(const Layout& layout, const uint8_t* table, LoadedBitmap& out) {
   const size_t count = layout.width * layout.height;
-  if (layout.info.Compression == kCompressionNone) {
-    std::vector<uint8_t>& pixels = out.BMPPixels;
-    const auto begin = reinterpret_cast<uintptr_t>(pixels.data());
-    const auto end = begin + pixels.capacity();
-    const auto from = reinterpret_cast<uintptr_t>(data);
-    if ((from < end && begin < from + size) || pixels.capacity() / 2 > count) {
-      // The file lies in the buffer to be written, or that buffer is far
-      // larger than needed: decode into one of its own.
-      std::vector<uint8_t> apart(count);
-      CopyRows(layout, table, apart.data());
-      pixels = std::move(apart);
-      return true;
-    }
-    // Every byte is written below, so an old buffer of the same size is
-    // reused without being cleared or allocated again.
-    pixels.resize(count);
-    CopyRows(layout, table, pixels.data());
-    return true;
-  }
   // RLE8 leaves pixels that no code reaches at index 0.
   std::vector<uint8_t> pixels(count, 0);
-  if (!DecodeRle8(layout.bits, layout.available, static_cast<uint32_t>(layout.width),
-                  static_cast<uint32_t>(layout.height), pixels)) {
+  if (layout.info.Compression == kCompressionNone) {
+    CopyRows(layout, table, pixels.data());
+  } else if (DecodeRle8(layout.bits, layout.available, static_cast<uint32_t>(layout.width),
+                        static_cast<uint32_t>(layout.height), pixels)) {
+    if (table) MapIndices(pixels.data(), pixels.data(), count, table);
+  } else {
     return false;
   }
-  if (table) MapIndices(pixels.data(), pixels.data(), count, table);
   out.BMPPixels = std::move(pixels);
   return true;
 }
@@ -259,9 +242,8 @@ bool DecodePixels(const uint8_t* data, size_t size, const Layout& layout, const 
 bool DecodeBMP(const uint8_t* data, size_t size, LoadedBitmap& out) {
   Layout layout;
   if (!CheckLayout(data, size, layout)) return false;
-  // Taken before the pixels are written, as the file may lie in out's buffer.
   const Palette colours = ColourTable(data, layout);
-  if (!DecodePixels(data, size, layout, nullptr, out)) return false;
+  if (!DecodePixels(layout, nullptr, out)) return false;
   out.BMPInfoHeader = layout.info;
   out.BMPPalette = colours;
   return true;
@@ -314,7 +296,7 @@ bool ReadBMPFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out) {
   if (!CheckLayout(data, size, layout)) return false;
   const Palette colours = ColourTable(data, layout);
   const std::array<uint8_t, 256> table = RemapTable(colours, GamePalette);
-  if (!DecodePixels(data, size, layout, table.data(), out)) return false;
+  if (!DecodePixels(layout, table.data(), out)) return false;
   out.BMPInfoHeader = layout.info;
   out.BMPPalette = colours;
   return true;
