@@ -70,18 +70,19 @@ size_t EncodeRowInto(const uint8_t* row, int32_t width, uint8_t* const begin) {
   uint8_t* out = begin;
   // The control byte of the last literal run when it holds 54 pixels.
   uint8_t* open_literal = begin;
-  bool completable = false;
+  uint32_t completable = 0;
 
-  auto segment = [&](int32_t start, int32_t end, bool transparent, bool repeat) {
-    // A repeat's first pixel completing a literal run of 54 joins it.
-    const int join = repeat & completable;
-    *open_literal += static_cast<uint8_t>(4 * join);
+  auto segment = [&](int32_t start, int32_t end, uint32_t transparent, uint32_t repeat) {
+    // transparent and repeat are 0 or 1. A repeat's first pixel completing a
+    // literal run of 54 joins it.
+    const uint32_t join = repeat & completable;
+    *open_literal = static_cast<uint8_t>(*open_literal + 4 * join);
     *out = row[start];
     out += join;
-    const int32_t from = start + join;
+    const int32_t from = start + static_cast<int32_t>(join);
     const int32_t length = end - from;
-    completable = false;
-    if (length >= (transparent ? kMaxTransparentRun : kMaxLiteralRun)) {
+    completable = 0;
+    if (length >= kMaxLiteralRun + static_cast<int32_t>(transparent) * (kMaxTransparentRun - kMaxLiteralRun)) {
       // Long segments: full runs, then what is left.
       if (transparent) {
         for (int32_t n = length; n > 0; n -= kMaxTransparentRun)
@@ -104,24 +105,27 @@ size_t EncodeRowInto(const uint8_t* row, int32_t width, uint8_t* const begin) {
       return;
     }
     // The segment's pixels follow its control byte; a repeat keeps the first
-    // of them, a transparent run none.
+    // of them, a transparent run none. Control byte and length by masks, not
+    // by branches on the kind.
     if (from + 64 <= width) {
       std::memcpy(out + 1, row + from, 64);
     } else {
       std::memcpy(out + 1, row + from, static_cast<size_t>(width - from));
     }
-    const int32_t quarter = 4 * (length - 1);
-    out[0] = static_cast<uint8_t>(transparent ? 2 * length + 1 : repeat ? quarter + 2 : quarter);
+    const uint32_t all_t = 0u - transparent, all_r = 0u - repeat;
+    const auto n = static_cast<uint32_t>(length);
+    const uint32_t opaque_control = 4 * (n - 1) + 2 * repeat;
+    out[0] = static_cast<uint8_t>(((2 * n + 1) & all_t) | (opaque_control & ~all_t));
     open_literal = out;
-    completable = !transparent && !repeat && length == kMaxLiteralRun - 1;
-    out += transparent ? 1 : repeat ? 2 : length + 1;
+    completable = (1 - transparent) & (1 - repeat) & static_cast<uint32_t>(length == kMaxLiteralRun - 1);
+    out += 1 + (((1 & all_r) | (n & ~all_r)) & ~all_t);
   };
 
   // Pixel i starts a segment when it starts a transparent run, starts a run
   // of equal opaque pixels, or starts a stretch of pixels each unlike both
   // neighbours; the bits of pixel i - 1 carry over from word to word.
   int32_t start = 0;
-  bool start_transparent = false, start_repeat = false;
+  uint32_t start_transparent = 0, start_repeat = 0;
   uint64_t carry_t = 0, carry_e = 0, carry_s = 0;
   for (int32_t base = 0; base < width; base += 64) {
     const int32_t held = width - base;
@@ -150,8 +154,8 @@ size_t EncodeRowInto(const uint8_t* row, int32_t width, uint8_t* const begin) {
       const int32_t at = base + bit;
       if (at > 0) segment(start, at, start_transparent, start_repeat);
       start = at;
-      start_transparent = (t >> bit) & 1;
-      start_repeat = !start_transparent && ((e >> bit) & 1);
+      start_transparent = static_cast<uint32_t>(t >> bit) & 1;
+      start_repeat = static_cast<uint32_t>(e >> bit) & 1 & ~start_transparent;
     }
   }
   segment(start, width, start_transparent, start_repeat);
