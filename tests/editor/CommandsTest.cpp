@@ -1,48 +1,37 @@
 #include <QDesktopServices>
-#include <QFile>
-#include <QFileInfo>
 
+#include "../archive/HpiTestReader.h"
 #include "EditorTestSupport.h"
-#include "ModalDriver.h"
 #include "dialogs/FrmAbout.h"
 #include "dialogs/FrmDirectory.h"
 #include "dialogs/FrmImportFrame.h"
+#include "display/qt/FrmPreview.h"
 
 namespace quilmark::test {
 namespace {
 
-class Commands : public EditorTest {
- protected:
-  void SetUp() override {
-    EditorTest::SetUp();
-    StartWithDocument();
-  }
-};
+using Commands = DocumentTest;
 
 TEST_F(Commands, CreateSequenceAddsAnAnimatedEmptySequenceUnderAFreeName) {
   ClickRow(1);
-  const struct {
-    const char* text;
-    bool cancel;
-    int count;
-    std::string current;  // beta: no reset
-  } cases[] = {{"", true, 3, "beta"}, {"", false, 3, "beta"}, {"ALPHA", false, 3, "alpha"}, {"delta", false, 4, "alpha"}};
-  for (const auto& c : cases) {
-    AnswerInputBox(c.text, c.cancel);
+  // Cancelled or empty: nothing, not even a reset (beta stays current); a
+  // taken name: nothing added, but the view is reset.
+  for (const auto& [text, cancel, count, current] :
+       {std::tuple{"", true, 3, "beta"}, {"", false, 3, "beta"}, {"ALPHA", false, 3, "alpha"}, {"delta", false, 4, "alpha"}}) {
+    AnswerInputBox(text, cancel);
     window->mnuImagesCreateSequence_Click();
-    EXPECT_EQ(doc->Animations.Count(), c.count) << c.text;
-    EXPECT_EQ(window->State().CurrentAnimation->Name, c.current) << c.text;
+    EXPECT_EQ(doc->Animations.Count(), count) << text;
+    EXPECT_EQ(window->State().CurrentAnimation->Name, current) << text;
   }
   EXPECT_EQ(ListNames(), QStringList({"alpha", "beta", "gamma", "delta"}));
-  EXPECT_TRUE(doc->Animations.Item(4)->Animated);
-  EXPECT_EQ(doc->Animations.Item(4)->Frames.Count(), 0);
+  EXPECT_TRUE(doc->Animations.Item(4)->Animated && doc->Animations.Item(4)->Frames.Count() == 0);
   // F2 and the toolbar button run it too.
   AnswerInputBox("byKey");
   Activate();
   window->ListGAF->setFocus();
   QTest::keyClick(window->ListGAF, Qt::Key_F2);
   AnswerInputBox("byButton");
-  window->findChild<QAction*>("Toolbar_create")->trigger();
+  window->Toolbar_ButtonClick("create");
   EXPECT_TRUE(doc->Animations.Contains("byKey") && doc->Animations.Contains("byButton"));
 }
 
@@ -62,7 +51,6 @@ TEST_F(Commands, RemoveSequenceByMenuAndDeleteKeyAndOnAnEmptyDocument) {
   window->mnuFileNew_Click();
   window->mnuImageRemoveSequence_Click();
   EXPECT_EQ(window->ListGAF->topLevelItemCount(), 0);
-  EXPECT_EQ(window->State().CurrentFrame, 1);
   EXPECT_FALSE(window->CmdFrame->isEnabled());
 }
 
@@ -73,116 +61,64 @@ TEST_F(Commands, RemoveFrameAndSubframeRefreshTheCounts) {
   window->ScrollFrames->setValue(2);
   window->ScrollSubframes->setValue(2);
   window->mnuSubframeRemove_Click();
-  ASSERT_EQ(alpha.Frames.Item(2)->Subframes.Count(), 1);
-  EXPECT_EQ(alpha.Frames.Item(2)->Subframes.Item(1)->Width(), 6);
-  EXPECT_EQ(window->State().CurrentSubframe, 1);
+  EXPECT_EQ(alpha.Frames.Item(2)->Subframes.Count(), 1);
   EXPECT_EQ(window->TxtWidth->text(), "6");
   EXPECT_EQ(Cell(0, 3), "2");
   window->mnuFrameRemove_Click();
-  ASSERT_EQ(alpha.Frames.Count(), 2);
   EXPECT_EQ(alpha.Frames.Item(2)->Width(), 2);  // the third frame moved up
-  EXPECT_EQ(window->State().CurrentFrame, 1);
   EXPECT_EQ(window->ScrollFrames->maximum(), 2);
   EXPECT_EQ(QStringList({Cell(0, 2), Cell(0, 3)}), QStringList({"2", "1"}));
   // The last frame of beta: an empty animation is left, and stays so.
   ClickRow(1);
   window->mnuFrameRemove_Click();
   window->mnuFrameRemove_Click();
-  EXPECT_EQ(doc->Animations.Item(2)->Frames.Count(), 0);
   EXPECT_EQ(Cell(1, 2), "0");
-  EXPECT_EQ(window->State().CurrentSubframe, 0);
-  EXPECT_TRUE(window->CmdFrame->isEnabled());
-  EXPECT_FALSE(window->CmdSubframe->isEnabled());
+  EXPECT_TRUE(window->CmdFrame->isEnabled() && !window->CmdSubframe->isEnabled());
 }
 
-TEST_F(Commands, ToolbarDispatchesByExactKey) {
+TEST_F(Commands, ExportsWriteTheSelectedImagesAndReportFailuresOnce) {
+  const QString folder = TempFolder("exports");
+  auto written = [&] { return QDir(folder).entryList(QDir::Files, QDir::Name); };
   AnswerFileDialogs();
-  for (const char* key : {"save", "Save", "nothing", "open"}) window->Toolbar_ButtonClick(key);
-  ASSERT_EQ(asked.size(), 2);
-  EXPECT_TRUE(asked[0].save);
-  EXPECT_FALSE(asked[1].save);
-  window->Toolbar_ButtonClick("new");
-  EXPECT_EQ(window->State().CurrentGAF->Animations.Count(), 0);
-}
-
-class Exports : public Commands {
- protected:
-  void SetUp() override {
-    Commands::SetUp();
-    folder = TempFolder("exports");
-    AnswerFileDialogs();
-  }
-  // The bitmap width written in the file's header.
-  static int BitmapWidth(const QString& path) {
-    QFile f(path);
-    const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    if (bytes.size() < 26 || !bytes.startsWith("BM")) return -1;
-    return static_cast<uint8_t>(bytes[18]) | static_cast<uint8_t>(bytes[19]) << 8;
-  }
-  void ChooseFolder(const QString& path) {
-    WhenModal("FrmDirectory", [path](QWidget* w) {
-      auto* chooser = static_cast<FrmDirectory*>(w);
-      chooser->Dir->SetPath(path);
-      QTest::mouseClick(chooser->CmdOk, Qt::LeftButton);
-    });
-  }
-  QStringList Written() { return QDir(folder).entryList(QDir::Files, QDir::Name); }
-  QString folder;
-};
-
-TEST_F(Exports, ExportFrameAndSubframeWriteTheSelectedImage) {
   answer = folder + "/sub.bmp";
   window->mnuSubframeExport_Click();  // no subframe selected: nothing
-  EXPECT_FALSE(QFile::exists(answer));
   answer = folder + "/frame.bmp";
   window->mnuFrameExport_Click();
   EXPECT_EQ(asked.last().filter, "BMP files (*.bmp)|*.bmp");
-  EXPECT_EQ(asked.last().defaultSuffix, "bmp");
-  EXPECT_EQ(BitmapWidth(answer), 10);
-  EXPECT_TRUE(messages.isEmpty());
-  answer = folder + "/missing/frame.bmp";
-  window->mnuFrameExport_Click();
-  ASSERT_EQ(messages.size(), 1);
-  EXPECT_TRUE(messages[0].startsWith("1 image could not be written")) << messages[0].toStdString();
-  ExpectControlsBack();
-  window->ScrollFrames->setValue(2);
-  window->ScrollSubframes->setValue(2);
-  answer = folder + "/sub.bmp";
-  window->mnuSubframeExport_Click();
-  EXPECT_EQ(BitmapWidth(answer), 8);
-}
-
-TEST_F(Exports, ExportAllAndSequenceWriteIntoTheChosenFolderAndReportFailuresOnce) {
-  ChooseFolder(folder);
-  window->mnuImagesExportAll_Click();
-  EXPECT_EQ(window->State().SelectedDirectory, (folder + "/").toStdString());
-  EXPECT_EQ(Written(), QStringList({"alpha_01.bmp", "alpha_02_01.bmp", "alpha_02_02.bmp", "alpha_03_01.bmp",
-                                    "beta_01.bmp"}));
-  EXPECT_TRUE(messages.isEmpty());
-  // Names the file system refuses: folders where two of the files would go.
+  EXPECT_EQ(written(), QStringList({"frame.bmp"}));
+  // Every image into the folder chosen; failures counted once.
   QDir(folder).removeRecursively();
-  QDir(folder).mkpath("alpha_02_01.bmp");
-  QDir(folder).mkpath("alpha_03_01.bmp");
-  ChooseFolder(folder);
-  window->mnuImagesExportSequence_Click();
-  EXPECT_EQ(Written(), QStringList({"alpha_01.bmp", "alpha_02_02.bmp"}));
-  ASSERT_EQ(messages.size(), 1);
-  EXPECT_TRUE(messages[0].startsWith("2 images could not be written (2 written)")) << messages[0].toStdString();
+  QDir(folder).mkpath("alpha_02_01.bmp");  // a folder where a file would go
+  const QStringList alpha{"alpha_01.bmp", "alpha_02_02.bmp", "alpha_03_01.bmp"};
+  for (const auto& [command, files] : {std::pair{&FrmQuilmark::mnuImagesExportSequence_Click, alpha},
+                                       {&FrmQuilmark::mnuImagesExportAll_Click, alpha + QStringList{"beta_01.bmp"}}}) {
+    WhenModal("FrmDirectory", [folder](QWidget* w) {
+      static_cast<FrmDirectory*>(w)->Dir->SetPath(folder);
+      QTest::mouseClick(static_cast<FrmDirectory*>(w)->CmdOk, Qt::LeftButton);
+    });
+    (window.get()->*command)();
+    EXPECT_EQ(window->State().SelectedDirectory, (folder + "/").toStdString());
+    EXPECT_EQ(written(), files);
+  }
+  ASSERT_EQ(messages.size(), 2);
+  for (int i = 0; i < 2; ++i)
+    EXPECT_TRUE(messages[i].startsWith(
+        QString("1 image could not be written (%1 written):\n%2/alpha_02_01.bmp").arg(3 + i).arg(folder)))
+        << messages[i].toStdString();
   ExpectControlsBack();
   // A cancelled chooser exports nothing.
+  QDir(folder).removeRecursively();
   WhenModal("FrmDirectory", [](QWidget* w) { static_cast<FrmDirectory*>(w)->CmdCancel->click(); });
   window->mnuImagesExportAll_Click();
   EXPECT_EQ(window->State().SelectedDirectory, "");
-  EXPECT_EQ(Written().size(), 2);
+  EXPECT_FALSE(QDir(folder).exists());
 }
 
 TEST_F(Commands, ImportSubframesThenImportFramesOpenWithTheirCaptionsAndModes) {
   QStringList captions;
-  QList<bool> modes;
   auto look = [&](QWidget* w) {
     auto* d = static_cast<FrmImportFrame*>(w);
-    captions << d->windowTitle();
-    modes << d->SubframeMode();
+    captions << d->windowTitle() + (d->SubframeMode() ? ":sub" : "");
     EXPECT_FALSE(d->chkCenter->isChecked() || d->chkWhite->isChecked() || d->chkCompress->isChecked());
     d->CmdCancel->click();
   };
@@ -190,8 +126,7 @@ TEST_F(Commands, ImportSubframesThenImportFramesOpenWithTheirCaptionsAndModes) {
   window->mnuSubframeImport_Click();
   WhenModal("FrmImportFrame", look);
   window->mnuFrameImport_Click();
-  EXPECT_EQ(captions, QStringList({"Import Subframes", "Import Frames"}));
-  EXPECT_EQ(modes, QList<bool>({true, false}));
+  EXPECT_EQ(captions, QStringList({"Import Subframes:sub", "Import Frames"}));
 }
 
 class LinkCatcher : public QObject {
@@ -202,37 +137,102 @@ class LinkCatcher : public QObject {
   void Open(const QUrl& url) { urls << url; }
 };
 
-TEST_F(Commands, AboutBoxShowsReadOnlyCreditsAndOpensItsLinks) {
+TEST_F(Commands, AboutBoxLinksOpenTheBuildsAddresses) {
   LinkCatcher catcher;
   for (const char* scheme : {"file", "https", "mailto"}) QDesktopServices::setUrlHandler(scheme, &catcher, "Open");
-  QString credits, after;
-  bool iconShown = false;
-  WhenModal("FrmAbout", [&](QWidget* w) {
-    auto* about = static_cast<FrmAbout*>(w);
-    iconShown = about->Image1->pixmap().width() == 32;
-    credits = about->TxtInfo->toPlainText();
-    about->TxtInfo->setFocus();
-    QTest::keyClicks(about->TxtInfo, "typed");
-    QTest::keyClick(about->TxtInfo, Qt::Key_Backspace);
-    QTest::keyClick(about->TxtInfo, Qt::Key_V, Qt::ControlModifier);
-    after = about->TxtInfo->toPlainText();
-    QTest::mouseClick(about->LblHomePage, Qt::LeftButton);
-    QTest::mouseClick(about->Label4, Qt::LeftButton);
-    QTest::keyClick(about, Qt::Key_Return);  // OK is the default button
-  });
-  window->mnuHelpAbout_Click();
+  FrmAbout about(window.get());  // the links open the addresses set at build time
+  QTest::mouseClick(about.LblHomePage, Qt::LeftButton);
+  QTest::mouseClick(about.Label4, Qt::LeftButton);
   for (const char* scheme : {"file", "https", "mailto"}) QDesktopServices::unsetUrlHandler(scheme);
-  EXPECT_TRUE(iconShown);
-  EXPECT_FALSE(credits.isEmpty());
-  EXPECT_EQ(after, credits);
-  ASSERT_EQ(catcher.urls.size(), 2);
-  EXPECT_EQ(catcher.urls[0], FrmAbout::HomePage());
-  EXPECT_EQ(catcher.urls[1], QUrl("mailto:" + FrmAbout::MailAddress()));
+  EXPECT_EQ(catcher.urls, QList<QUrl>({FrmAbout::HomePage(), QUrl("mailto:" + FrmAbout::MailAddress())}));
   // The default home page is the README, found also where nothing was installed.
-  if (catcher.urls[0].isLocalFile())
-    EXPECT_TRUE(catcher.urls[0].toLocalFile().endsWith("/README.md") &&
-                QFileInfo(catcher.urls[0].toLocalFile()).isFile())
-        << catcher.urls[0].toString().toStdString();
+  const QUrl home = FrmAbout::HomePage();
+  if (home.isLocalFile())
+    EXPECT_TRUE(home.toLocalFile().endsWith("/README.md") && QFile::exists(home.toLocalFile())) << home.toString().toStdString();
+}
+
+// ---------------------------------------------------------------- preview
+
+TEST_F(Commands, EachPreviewIsAnotherWindowPlayingOnItsOwn) {
+  window->ListGAF->setFocus();
+  QTest::keyClick(window->ListGAF, Qt::Key_F5);
+  window->mnuImagesPreview_Click();
+  QList<FrmPreview*> open = window->findChildren<FrmPreview*>();
+  ASSERT_EQ(open.size(), 2);
+  FrmPreview *a = open[0], *b = open[1];
+  EXPECT_EQ(a->windowTitle(), "Preview - 'alpha'");
+  EXPECT_TRUE(a->isWindow() && !a->isModal() && a->TmrAnimate->isActive());
+  EXPECT_EQ(a->Canvas->size(), QSize(104, 104));  // largest image 10 x 10, plus 96, down to a multiple of 4
+  a->TmrAnimate->stop();
+  b->TmrAnimate->stop();
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(a->TmrAnimate_Timer());
+  ASSERT_TRUE(b->TmrAnimate_Timer());
+  EXPECT_EQ(a->PreviewFrame, 1);  // three frames: 1, 2, 3, 1 ...
+  EXPECT_EQ(b->PreviewFrame, 2);
+  // Edits in the main window show at the next tick.
+  auto& pixels = doc->Animations.Item(1)->Frames.Item(1)->Pixels;
+  std::fill(pixels.begin(), pixels.end(), 33);
+  ASSERT_TRUE(a->TmrAnimate_Timer());
+  EXPECT_EQ(a->Canvas->Picture().pixel(52, 52), TestColour(33));
+  // Frames removed behind a preview's back: its tick closes it silently.
+  b->PreviewFrame = 3;
+  window->ScrollFrames->setValue(3);
+  window->mnuFrameRemove_Click();
+  EXPECT_FALSE(b->TmrAnimate_Timer());
+  QApplication::processEvents();
+  EXPECT_EQ(window->findChildren<FrmPreview*>(), QList<FrmPreview*>({a}));
+  // An animation without frames: closed at the real timer's first tick.
+  QPointer<FrmPreview> empty = FrmPreview::Open(doc->Animations.Item(3), window.get(), window.get());
+  ASSERT_TRUE(empty);
+  EXPECT_EQ(empty->size(), QSize(96, 96));
+  for (int i = 0; i < 50 && empty; ++i) QTest::qWait(10);
+  EXPECT_TRUE(empty.isNull());
+  EXPECT_TRUE(messages.isEmpty());
+}
+
+// ---------------------------------------------------------------- UFO export
+
+TEST_F(Commands, UfoExportPacksTheSavedDocumentAndLeavesNoTemporaryFile) {
+  const QString folder = TempFolder("ufo");
+  QDir(folder).mkdir("out");
+  AnswerFileDialogs();
+  window->State().GAFSaveDir = folder.toStdString();
+  const struct {
+    QString file;  // empty: the save dialog cancelled
+    bool cancelQuestion;
+    std::string inArchive;  // empty: no archive, no question
+  } cases[] = {{"", false, ""}, {"/out/tank.ufo", false, "textures\\tank.gaf"}, {"/tank.abc", true, "tank.gaf"},
+               {"/missing/tank.ufo", false, ""}};
+  for (const auto& c : cases) {
+    answer = c.file.isEmpty() ? QString() : folder + c.file;
+    QStringList seen;
+    bool savedBeforeAsking = false, controlsDisabled = false;
+    if (!c.inArchive.empty())
+      AnswerInputBox("textures", c.cancelQuestion, &seen, [&] {
+        savedBeforeAsking = QFile::exists(answer + ".gaf");
+        controlsDisabled = !window->Toolbar->isEnabled() && !window->ListGAF->isEnabled();
+      });
+    window->mnuFileSaveUFO_Click();
+    EXPECT_EQ(asked.last().filter, "UFO files (*.ufo)|*.ufo");
+    EXPECT_FALSE(QFile::exists(answer + ".gaf")) << c.file.toStdString();
+    ExpectControlsBack();
+    if (c.inArchive.empty()) {
+      EXPECT_FALSE(!answer.isEmpty() && QFile::exists(answer));
+      continue;
+    }
+    EXPECT_EQ(seen, QStringList({"Enter the subdirectory in the HPI to place the gaf file.", "Pack UFO", "textures"}));
+    EXPECT_TRUE(savedBeforeAsking && controlsDisabled);
+    const HpiReadResult archive = ReadHpi(ReadFile(answer.toStdString()));
+    ASSERT_EQ(archive.files.size(), 1u) << archive.error;
+    EXPECT_EQ(archive.files[0].path, c.inArchive);
+    const std::string reference = (folder + "/reference.gaf").toStdString();
+    ASSERT_TRUE(doc->Save(reference));
+    EXPECT_EQ(archive.files[0].bytes, ReadFile(reference));
+    if (c.file.startsWith("/out")) EXPECT_EQ(window->State().GAFSaveDir, (folder + "/out").toStdString());
+  }
+  EXPECT_EQ(asked.first().folder, folder);
+  ASSERT_EQ(messages.size(), 1);
+  EXPECT_TRUE(messages[0].contains("could not be exported")) << messages[0].toStdString();
 }
 
 }  // namespace

@@ -1,16 +1,17 @@
 // Helpers of the GUI tests: a main window over a test palette and a small
-// document built in the test.
+// document built in the test, and a driver for modal dialogs.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDir>
-#include <QLineEdit>
+#include <QElapsedTimer>
+#include <QInputDialog>
+#include <QPointer>
 #include <QSettings>
 #include <QTest>
-#include <filesystem>
+#include <QTimer>
 #include <fstream>
 #include <memory>
 
@@ -35,70 +36,101 @@ inline QString WriteTestPalette() {
   for (int i = 0; i < 256; ++i) out.put(char(i)).put(char(255 - i)).put(char(i / 2));
   return path;
 }
-
 inline QRgb TestColour(int index) { return qRgb(index, 255 - index, index / 2); }
 
-inline void ClearSettings() {
-  QSettings s(QSettings::IniFormat, QSettings::UserScope, "Quilmark", "Quilmark");
-  s.clear();
-  s.sync();
+inline std::unique_ptr<QSettings> StoredSettings() {
+  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Quilmark", "Quilmark");
 }
 
 inline FramePtr MakeFrame(int w, int h, int px, int py, uint8_t fill, int fps = 0, bool compressed = false) {
   auto f = std::make_shared<classGAFFrame>();
   f->SetWidth(w);
   f->SetHeight(h);
-  EXPECT_TRUE(f->SetPositionX(px));
-  EXPECT_TRUE(f->SetPositionY(py));
+  EXPECT_TRUE(f->SetPositionX(px) && f->SetPositionY(py));
   std::fill(f->Pixels.begin(), f->Pixels.end(), fill);
   f->FPS = fps;
   f->SetCompressed(compressed);
   return f;
 }
 
-// Three animations: "alpha" (3 frames: plain 10x10 at (5,5); one with two
-// subframes; one with one subframe), "beta" (1 frame), "gamma" (no frames).
+// Three animations: "alpha" (3 frames: plain 10x10 at (5,5) with index 9 in
+// its first pixel; one with two subframes; one with one subframe), "beta"
+// (1 frame, animated), "gamma" (no frames).
 inline std::shared_ptr<classGAF> MakeDocument() {
   auto doc = std::make_shared<classGAF>();
-  auto alpha = std::make_shared<classGAFAnimation>();
-  alpha->Name = "alpha";
-  alpha->Animated = false;
+  auto add = [&](const char* name, bool animated, std::vector<FramePtr> frames) {
+    auto a = std::make_shared<classGAFAnimation>();
+    a->Name = name;
+    a->Animated = animated;
+    for (auto& f : frames) a->Frames.Add(f);
+    doc->Animations.Add(a, name);
+  };
   auto f1 = MakeFrame(10, 10, 5, 5, 20, 3);
   f1->Pixels[0] = 9;
-  alpha->Frames.Add(f1);
   auto f2 = MakeFrame(4, 4, 1, 1, 30, 4, true);
   f2->Subframes.Add(MakeFrame(6, 6, 2, 2, 40, 5));
   f2->Subframes.Add(MakeFrame(8, 4, 7, 3, 50, 6, true));
-  alpha->Frames.Add(f2);
   auto f3 = MakeFrame(2, 2, 0, 0, 60);
   f3->Subframes.Add(MakeFrame(3, 3, 1, 1, 70, 7));
-  alpha->Frames.Add(f3);
-  doc->Animations.Add(alpha, "alpha");
-  auto beta = std::make_shared<classGAFAnimation>();
-  beta->Name = "beta";
-  beta->Animated = true;
-  beta->Frames.Add(MakeFrame(12, 6, 0, 0, 80));
-  doc->Animations.Add(beta, "beta");
-  auto gamma = std::make_shared<classGAFAnimation>();
-  gamma->Name = "gamma";
-  doc->Animations.Add(gamma, "gamma");
+  add("alpha", false, {f1, f2, f3});
+  add("beta", true, {MakeFrame(12, 6, 0, 0, 80)});
+  add("gamma", false, {});
   return doc;
+}
+
+// Runs steps on the dialog of the given objectName once it is the active
+// modal window. A dialog the steps leave open is cancelled, and one that
+// never comes fails the test, so no test is left waiting.
+inline void WhenModal(const QString& name, std::function<void(QWidget*)> steps) {
+  auto* timer = new QTimer;
+  auto clock = std::make_shared<QElapsedTimer>();
+  clock->start();
+  QObject::connect(timer, &QTimer::timeout, [timer, clock, name, steps] {
+    QWidget* modal = QApplication::activeModalWidget();
+    const bool came = modal && modal->objectName() == name;
+    if (!came && clock->elapsed() <= 5000) return;
+    timer->deleteLater();
+    timer->stop();
+    if (!came) {
+      ADD_FAILURE() << name.toStdString() << " never opened";
+      return;
+    }
+    QPointer<QWidget> dialog(modal);
+    steps(modal);
+    QTimer::singleShot(1000, [dialog, name] {
+      if (!dialog || !dialog->isVisible()) return;
+      ADD_FAILURE() << name.toStdString() << " was left open";
+      if (auto* d = qobject_cast<QDialog*>(dialog.data())) d->reject();
+    });
+  });
+  timer->start(5);
+}
+
+// Answers the next input box with text, or cancels it; seen (if given) gets
+// what it showed (prompt, title, default answer), and meanwhile runs while it
+// is open.
+inline void AnswerInputBox(const QString& text, bool cancel = false, QStringList* seen = nullptr,
+                           std::function<void()> meanwhile = {}) {
+  WhenModal("InputBox", [=](QWidget* w) {
+    auto* box = static_cast<QInputDialog*>(w);
+    if (seen) *seen = {box->labelText(), box->windowTitle(), box->textValue()};
+    if (meanwhile) meanwhile();
+    if (cancel) return box->reject();
+    box->setTextValue(text);
+    box->accept();
+  });
 }
 
 class EditorTest : public ::testing::Test {
  protected:
-  void SetUp() override { ClearSettings(); }
+  void SetUp() override { StoredSettings()->clear(); }
   void TearDown() override {
     if (window) window->close();
     window.reset();
   }
-
   // Makes, starts and shows the main window.
   FrmQuilmark& Start(const QString& commandLine = {}) {
-    FrmQuilmark::Options o;
-    o.palettePath = WriteTestPalette();
-    o.commandLine = commandLine;
-    window = std::make_unique<FrmQuilmark>(o);
+    window = std::make_unique<FrmQuilmark>(FrmQuilmark::Options{WriteTestPalette(), commandLine});
     window->MessageHook = [this](const QString& text, const QString& title) {
       messages << text;
       titles << title;
@@ -111,8 +143,7 @@ class EditorTest : public ::testing::Test {
   // Starts the window over the test document.
   FrmQuilmark& StartWithDocument() {
     Start();
-    doc = MakeDocument();
-    UseDocument(doc);
+    UseDocument(doc = MakeDocument());
     return *window;
   }
   void UseDocument(std::shared_ptr<classGAF> document) {
@@ -126,13 +157,11 @@ class EditorTest : public ::testing::Test {
       return answer;
     };
   }
-
   // Makes the main window the active one, so that its shortcuts work.
   void Activate() {
     window->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
   }
-  // A mouse click on a row of the animation list.
   void ClickRow(int row) {
     QTreeWidget* list = window->ListGAF;
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(row)).center());
@@ -172,6 +201,15 @@ class EditorTest : public ::testing::Test {
   QStringList messages, titles;
   QList<FileDialogRequest> asked;
   QString answer;
+};
+
+// The main window over the test document.
+class DocumentTest : public EditorTest {
+ protected:
+  void SetUp() override {
+    EditorTest::SetUp();
+    StartWithDocument();
+  }
 };
 
 }  // namespace quilmark::test
