@@ -9,6 +9,11 @@ class FrameEditing : public DocumentTest {
     classGAFFrame& f = *doc->Animations.Item(1)->Frames.Item(i);
     return s ? *f.Subframes.Item(s) : f;
   }
+  // A frame's position, frame rate and compressed flag.
+  QString Props(int i, int s = 0) {
+    const classGAFFrame& f = FrameAt(i, s);
+    return QString("%1,%2 fps%3%4").arg(f.PositionX()).arg(f.PositionY()).arg(f.FPS).arg(f.Compressed() ? " c" : "");
+  }
   // Types into a text box and moves the focus away.
   void Type(QLineEdit* box, const QString& text) {
     box->setFocus();
@@ -37,30 +42,20 @@ TEST_F(FrameEditing, SlidersBrowseFramesAndSubframesWithoutMovingThem) {
     EXPECT_EQ(shown(), expected);
     EXPECT_EQ(w.ScrollSubframes->maximum(), 2);
   }
-  EXPECT_EQ(FrameAt(1).PositionX(), 5);
-  EXPECT_EQ(FrameAt(2).PositionX(), 1);
-  EXPECT_EQ(FrameAt(2, 2).PositionY(), 3);
+  EXPECT_EQ(QStringList({Props(1), Props(2), Props(2, 2)}), QStringList({"5,5 fps3", "1,1 fps4 c", "7,3 fps6 c"}));
 }
 
 TEST_F(FrameEditing, TypedValuesAreReadClampedAndShown) {
   FrmQuilmark& w = *window;
   classGAFFrame& f = FrameAt(1);
-  const struct {
-    QLineEdit* box;
-    const char* text;
-    std::function<int()> stored;
-    int expected;
-  } cases[] = {{w.TxtXPos, "5000", [&] { return f.PositionX(); }, 1024},
-               {w.TxtXPos, "1E400", [&] { return f.PositionX(); }, 0},
-               {w.TxtYPos, "12abc", [&] { return f.PositionY(); }, 12},
-               {w.TxtYPos, "-5000", [&] { return f.PositionY(); }, -1024},
-               {w.TxtFPS, "40000", [&] { return int(f.FPS); }, 32000},
-               {w.TxtFPS, "3.5", [&] { return int(f.FPS); }, 4}};
-  for (const auto& c : cases) {
-    Type(c.box, "7");
-    Type(c.box, c.text);
-    EXPECT_EQ(c.stored(), c.expected) << c.text;
-    EXPECT_EQ(c.box->text(), QString::number(c.expected)) << c.text;
+  auto stored = [&f] { return QList<int>({f.PositionX(), f.PositionY(), f.FPS}); };  // as the boxes
+  for (const auto& [box, text, field, expected] :
+       {std::tuple{w.TxtXPos, "5000", 0, 1024}, {w.TxtXPos, "1E400", 0, 0}, {w.TxtYPos, "12abc", 1, 12},
+        {w.TxtYPos, "-5000", 1, -1024}, {w.TxtFPS, "40000", 2, 32000}, {w.TxtFPS, "3.5", 2, 4}}) {
+    Type(box, "7");
+    Type(box, text);
+    EXPECT_EQ(stored()[field], expected) << text;
+    EXPECT_EQ(box->text(), QString::number(expected)) << text;
   }
   // The picture follows: origin (0, 0) on the view's centre (its 319 rows
   // have their middle at 159.5, shown at 160); pixel 0 holds 9, painted 255.
@@ -82,34 +77,21 @@ TEST_F(FrameEditing, ArrowsStepAndEditsLandOnTheSubframe) {
   w.ScrollSubframes->setValue(2);
   QTest::mouseClick(w.ScrollXPos->UpButton(), Qt::LeftButton);
   QTest::mouseClick(w.ScrollYPos->DownButton(), Qt::LeftButton);
-  EXPECT_EQ(FrameAt(2, 2).PositionX(), 8);
-  EXPECT_EQ(FrameAt(2, 2).PositionY(), 2);
   EXPECT_EQ(w.TxtXPos->text(), "8");
+  EXPECT_EQ(Props(2, 2), "8,2 fps6 c");
   // Frame rate steps by 100 from the number shown.
   w.TxtFPS->setText("250");
   QTest::mouseClick(w.ScrollFPS->UpButton(), Qt::LeftButton);
-  EXPECT_EQ(FrameAt(2, 2).FPS, 350);
   QTest::mouseClick(w.chkCompressed, Qt::LeftButton);
-  EXPECT_FALSE(FrameAt(2, 2).Compressed());
   Type(w.TxtXPos, "-20");
-  EXPECT_EQ(FrameAt(2, 2).PositionX(), -20);
+  EXPECT_EQ(Props(2, 2), "-20,2 fps350");
   // The frame and the other subframe are untouched.
-  EXPECT_EQ(FrameAt(2).PositionX(), 1);
-  EXPECT_EQ(FrameAt(2).FPS, 4);
-  EXPECT_TRUE(FrameAt(2).Compressed());
-  EXPECT_EQ(FrameAt(2, 1).PositionX(), 2);
+  EXPECT_EQ(Props(2), "1,1 fps4 c");
+  EXPECT_EQ(Props(2, 1), "2,2 fps5");
 }
 
-TEST_F(FrameEditing, OneFrameAndEmptyAnimationsAndTheMenuButtons) {
+TEST_F(FrameEditing, TheFrameButtonPopsItsMenuUpAtItsTopRightCorner) {
   FrmQuilmark& w = *window;
-  ClickRow(1);
-  EXPECT_FALSE(w.ScrollFrames->isEnabled());
-  EXPECT_EQ(w.ScrollFrames->maximum(), 2);
-  ClickRow(2);
-  EXPECT_TRUE(w.CmdFrame->isEnabled());
-  EXPECT_FALSE(w.CmdSubframe->isEnabled() || w.TxtXPos->isEnabled() || w.chkCompressed->isEnabled());
-  EXPECT_EQ(w.TxtWidth->text(), "0");
-  // The Frame button pops its menu up at its top right corner.
   QTest::mouseClick(w.CmdFrame, Qt::LeftButton);
   EXPECT_TRUE(w.mnuFrame->isVisible());
   EXPECT_EQ(w.mnuFrame->pos(), w.CmdFrame->mapToGlobal(QPoint(w.CmdFrame->width(), 0)));
