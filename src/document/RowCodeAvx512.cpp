@@ -8,9 +8,6 @@ namespace quilmark::rowdecode {
 namespace {
 
 struct Avx512 {
-  // The Prepared entries, past the code's end by kPreparedSlack, and the code
-  // bytes two elements take: advance[i] + advance[i + advance[i]], looked up
-  // 63 positions at a time in the 128 entries that can follow them.
   // What each byte of 64 would take as a control byte.
   static __m512i Advance(__m512i c) {
     const __m512i ones = _mm512_set1_epi8(1), twos = _mm512_set1_epi8(2);
@@ -20,30 +17,26 @@ struct Avx512 {
                                   _mm512_add_epi8(quarter, twos));
   }
 
-  // The Prepared entries, past the code's end by kPreparedSlack, and the code
-  // bytes two elements take: advance[i] + advance[i + advance[i]], looked up
-  // 63 positions at a time in the 128 entries that can follow them.
+  // The Prepared entries, past the code's end by 65, and the code bytes two
+  // elements take: advance[i] + advance[i + advance[i]], looked up among the
+  // 128 advances that can follow. Blocks step by 63: lane 63 could look 128
+  // on, and is left to the next block.
   static void Prepare(const uint8_t* code, int32_t count, Prepared& p) {
     const __m512i ones = _mm512_set1_epi8(1), nines = _mm512_set1_epi8(TransparentIndex);
-    for (int32_t i = 0; i < count + kPreparedSlack; i += 64) {
-      const __m512i c = _mm512_loadu_si512(code + i);
-      const __m512i quarter = _mm512_and_si512(_mm512_srli_epi16(c, 2), _mm512_set1_epi8(0x3F));
-      const __m512i half = _mm512_and_si512(_mm512_srli_epi16(c, 1), _mm512_set1_epi8(0x7F));
-      const __mmask64 transparent = _mm512_test_epi8_mask(c, ones);
-      _mm512_store_si512(p.advance + i, Advance(c));
-      _mm512_store_si512(p.run + i, _mm512_mask_blend_epi8(transparent, _mm512_add_epi8(quarter, ones), half));
-      _mm512_store_si512(p.fill + i, _mm512_mask_blend_epi8(transparent, _mm512_loadu_si512(code + i + 1), nines));
-    }
-    // The advances are worked out again from the code rather than read back,
-    // which would wait for the stores above.
     const __m512i lanes = _mm512_set_epi8(63, 62, 61, 60, 59, 58, 57, 56, 55, 54, 53, 52, 51, 50, 49, 48, 47, 46, 45,
                                           44, 43, 42, 41, 40, 39, 38, 37, 36, 35, 34, 33, 32, 31, 30, 29, 28, 27, 26,
                                           25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6,
                                           5, 4, 3, 2, 1, 0);
-    // Lane 63 could look 128 entries on; it is left to the next block.
-    for (int32_t i = 0; i < count; i += 63) {
-      const __m512i near = Advance(_mm512_loadu_si512(code + i));
+    for (int32_t i = 0; i < count + 65; i += 63) {
+      const __m512i c = _mm512_loadu_si512(code + i);
+      const __m512i near = Advance(c);
       const __m512i far = Advance(_mm512_loadu_si512(code + i + 64));
+      const __m512i quarter = _mm512_and_si512(_mm512_srli_epi16(c, 2), _mm512_set1_epi8(0x3F));
+      const __m512i half = _mm512_and_si512(_mm512_srli_epi16(c, 1), _mm512_set1_epi8(0x7F));
+      const __mmask64 transparent = _mm512_test_epi8_mask(c, ones);
+      _mm512_storeu_si512(p.advance + i, near);
+      _mm512_storeu_si512(p.run + i, _mm512_mask_blend_epi8(transparent, _mm512_add_epi8(quarter, ones), half));
+      _mm512_storeu_si512(p.fill + i, _mm512_mask_blend_epi8(transparent, _mm512_loadu_si512(code + i + 1), nines));
       const __m512i next = _mm512_permutex2var_epi8(near, _mm512_add_epi8(lanes, near), far);
       _mm512_storeu_si512(p.advance2 + i, _mm512_add_epi8(near, next));
     }

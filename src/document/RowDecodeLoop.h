@@ -38,7 +38,7 @@ struct Prepared {
   alignas(64) uint8_t advance[kMaxPrepared + kPreparedSlack + 64];
   alignas(64) uint8_t run[kMaxPrepared + kPreparedSlack + 64];
   alignas(64) uint8_t fill[kMaxPrepared + kPreparedSlack + 64];
-  alignas(64) uint8_t advance2[kMaxPrepared + 64];
+  alignas(64) uint8_t advance2[kMaxPrepared + kPreparedSlack + 64];
 };
 
 // One element at a time from at, while 64 pixels can be stored. Kinds and
