@@ -255,7 +255,7 @@ TEST(RowDecoder, FastDecodersMatchTheExactOne) {
     for (Row& code : rows) {
       switch (rng() % 4) {
         case 0: {  // noise
-          code.resize(rng() % 200);
+          code.resize(rng() % (trial % 10 == 0 ? 4200 : 200));  // some around the prepared limit
           for (uint8_t& b : code) b = static_cast<uint8_t>(rng());
           break;
         }
