@@ -54,10 +54,10 @@ struct Avx512 {
 // goes back to 9.
 bool Pairs(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, const Prepared& p, Position& at) {
   int64_t x = at.x, last = at.last_write;
-  int32_t r = at.r, end_r = r;
+  int64_t r = at.r, end_r = r;  // 64 bits: no widening on the step from pair to pair
   const int64_t limit = size - 64 - 127;
   while (r < count && x <= limit) {
-    const int32_t second = r + p.advance[r];
+    const int64_t second = r + p.advance[r];
     const uint32_t c1 = code[r], c2 = code[second];
     const bool inside = second < count;
     Avx512::Store(code + r + 1, pixels + x, (c1 & 3) == 0, p.fill[r]);
@@ -70,7 +70,7 @@ bool Pairs(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, co
     r += p.advance2[r];
   }
   if (end_r > count) return false;  // the last element was cut short
-  at = {x, end_r < count ? r : end_r, last};
+  at = {x, static_cast<int32_t>(end_r < count ? r : end_r), last};
   return true;
 }
 
