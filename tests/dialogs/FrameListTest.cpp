@@ -28,10 +28,7 @@ TEST(FrameList, RemovingBlanksInPlaceSoTheOtherEntriesKeepTheirIndices) {
   EXPECT_EQ(Listed(list), (Lines{{"c.bmp", 2}, {"", 3}}));
   EXPECT_EQ(list.GetFrames(), (std::vector<std::string>{"/art/sub/c.bmp", "dir/"}));
   EXPECT_EQ(list.Name, "/art/a.bmp");
-}
-
-TEST(FrameList, TheListIsFullAt32767Entries) {
-  classFrameList list;
+  // The list is full at 32767 entries.
   list.Create("a");
   for (int i = 1; i < classFrameList::MaxEntries; ++i) ASSERT_TRUE(list.AddFrame("x"));
   EXPECT_FALSE(list.AddFrame("y"));

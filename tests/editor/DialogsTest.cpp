@@ -15,7 +15,6 @@ QStringList Lines(const QListWidget* list, int role = Qt::DisplayRole) {
   for (int i = 0; i < list->count(); ++i) lines << list->item(i)->data(role).toString();
   return lines;
 }
-QStringList Data(const QListWidget* list) { return Lines(list, Qt::UserRole); }
 void SelectOnly(QListWidget* list, const QStringList& texts) {
   list->clearSelection();
   for (int i = 0; i < list->count(); ++i) list->item(i)->setSelected(texts.contains(list->item(i)->text()));
@@ -41,10 +40,8 @@ class Dialogs : public DocumentTest {
   }
   // The label shows the folder list's folder, and the list highlights its line.
   static void ExpectShows(const FrmDirectory& chooser, const QString& path) {
-    EXPECT_EQ(chooser.LblPath->text(), path);
-    EXPECT_EQ(chooser.Dir->Path(), path);
-    ASSERT_NE(chooser.Dir->currentItem(), nullptr);
-    EXPECT_TRUE(chooser.Dir->currentItem()->isSelected());
+    EXPECT_EQ(QStringList({chooser.LblPath->text(), chooser.Dir->Path()}), QStringList({path, path}));
+    ASSERT_TRUE(chooser.Dir->currentItem() && chooser.Dir->currentItem()->isSelected());
     EXPECT_EQ(chooser.Dir->currentItem()->text().trimmed(), path == "/" ? "/" : FileNameOf(path));
   }
   QString folder;
@@ -53,8 +50,8 @@ class Dialogs : public DocumentTest {
 
 TEST_F(Dialogs, ChooserOkAppendsOneSlashCancelAndCloseGiveNothing) {
   // Endings: 0 OK (the default button), 1 Cancel, 2 the close box.
-  for (const auto& [start, ending, answer] : {std::tuple{folder, 0, Bytes(folder + "/")}, {QString("/"), 0, std::string("/")},
-                                              {folder, 1, std::string()}, {folder, 2, std::string()}}) {
+  for (const auto& [start, ending, answer] :
+       {std::tuple{folder, 0, Bytes(folder + "/")}, {"/", 0, "/"}, {folder, 1, ""}, {folder, 2, ""}}) {
     FrmDirectory chooser(nullptr, window.get());
     EXPECT_EQ(Editor().SelectedDirectory, "");
     Editor().SelectedDirectory = "stale";
@@ -63,8 +60,7 @@ TEST_F(Dialogs, ChooserOkAppendsOneSlashCancelAndCloseGiveNothing) {
     if (ending == 0) QTest::keyClick(&chooser, Qt::Key_Return);
     if (ending == 1) chooser.CmdCancel->click();
     if (ending == 2) chooser.close();
-    EXPECT_EQ(Editor().SelectedDirectory, answer) << ending;
-    EXPECT_FALSE(chooser.isVisible());
+    EXPECT_TRUE(Editor().SelectedDirectory == answer && !chooser.isVisible()) << ending << " " << answer;
   }
 }
 
@@ -97,14 +93,11 @@ TEST_F(Dialogs, ChooserCreateMakesTheFolderAndMovesIntoItUnlessItExists) {
   AnswerInputBox("fresh", false, &seen);
   chooser.CmdMakeDir_Click();
   EXPECT_EQ(seen, QStringList({"Enter the name of a new directory", "New Dir", ""}));
-  EXPECT_TRUE(QFileInfo(folder + "/fresh").isDir());
   ExpectShows(chooser, folder + "/fresh");
-  EXPECT_TRUE(messages.isEmpty());
   chooser.Dir->SetPath(folder);
   AnswerInputBox("existing");
   chooser.CmdMakeDir_Click();
-  EXPECT_EQ(messages, QStringList({"Directory already exists."}));
-  EXPECT_EQ(titles, QStringList({"Dir Error"}));
+  EXPECT_EQ(messages + titles, QStringList({"Directory already exists.", "Dir Error"}));
   ExpectShows(chooser, folder);
 }
 
@@ -120,12 +113,12 @@ TEST_F(Dialogs, ImportSequenceListsFollowAddRemoveAndDelete) {
   messages.clear();
   SelectOnly(d.Files, {"a.bmp", "b.bmp", "c.bmp"});
   d.CmdAdd_Click();
-  EXPECT_EQ(Data(d.LstFrames), QStringList({"1", "2", "3"}));
+  EXPECT_EQ(Lines(d.LstFrames, Qt::UserRole), QStringList({"1", "2", "3"}));
   EXPECT_EQ(d.LstFrames->currentRow(), 0);
   SelectOnly(d.Files, {"c.bmp", "d.bmp"});
   d.CmdAddFrame_Click();
   EXPECT_EQ(Lines(d.LstSubframes), QStringList({"a.bmp", "c.bmp", "d.bmp"}));
-  EXPECT_EQ(Data(d.LstSubframes), QStringList({"0", "1", "2"}));
+  EXPECT_EQ(Lines(d.LstSubframes, Qt::UserRole), QStringList({"0", "1", "2"}));
   // Two images removed: the entries keep their places.
   SelectOnly(d.LstSubframes, {"a.bmp", "d.bmp"});
   d.CmdRemoveFrame_Click();
@@ -134,11 +127,11 @@ TEST_F(Dialogs, ImportSequenceListsFollowAddRemoveAndDelete) {
   d.CmdRemoveFrame_Click();
   EXPECT_EQ(messages, QStringList({"You cannot remove the only frame in an image."}));
   EXPECT_EQ(titles.last(), "Quilmark");
-  EXPECT_EQ(Data(d.LstSubframes), QStringList({"1"}));
+  EXPECT_EQ(Lines(d.LstSubframes, Qt::UserRole), QStringList({"1"}));
   // Deleting the current frame makes the first remaining one current.
   SelectOnly(d.LstFrames, {"a.bmp"});
   d.CmdDelete_Click();
-  EXPECT_EQ(Data(d.LstFrames), QStringList({"2", "3"}));
+  EXPECT_EQ(Lines(d.LstFrames, Qt::UserRole), QStringList({"2", "3"}));
   EXPECT_EQ(d.LstFrames->currentRow(), 0);
   EXPECT_EQ(Lines(d.LstSubframes), QStringList({"b.bmp"}));
   // OK with every frame deleted adds nothing, but resets the view.
@@ -158,9 +151,8 @@ TEST_F(Dialogs, ImportSequenceOkBuildsTheSequenceOrReportsABadBitmap) {
     d.CmdOK_Click();
   }
   ASSERT_GE(doc->Animations.Count(), 4);  // the first dialog's sequence comes fourth
-  EXPECT_EQ(doc->Animations.Item(4)->Name, "b");
+  EXPECT_TRUE(doc->Animations.Item(4)->Name == "b" && resets == 2);
   EXPECT_TRUE(doc->Animations.Item(4)->Frames.Count() == 2 && doc->Animations.Item(4)->Frames.Item(2)->Compressed());
-  EXPECT_EQ(resets, 2);
   EXPECT_EQ(messages, QStringList({"There was an error loading the BMP file.  Make sure it is 256 colors."}));
 }
 

