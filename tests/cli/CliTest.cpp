@@ -11,9 +11,10 @@ namespace {
 
 using test::Bytes;
 
-TEST(CliInfo, PrintsTheDocumentAsJson) {
+std::string Crc(std::vector<uint8_t> p) { return std::to_string(crc32(0, p.data(), static_cast<uInt>(p.size()))); }
+
+TEST(CliInfo, PrintsTheDocumentAsJsonAndExitsOneOnPartlyReadFiles) {
   test::TempDir dir;
-  classGAF doc;
   auto a = std::make_shared<classGAFAnimation>();
   a->Name = "T\xE9st \"q\"\\\x01";  // Latin-1 é, quotes, backslash, a control byte
   a->Animated = true;
@@ -25,29 +26,20 @@ TEST(CliInfo, PrintsTheDocumentAsJson) {
   parent->Subframes.Add(test::MakeFrame(1, 1, {200}));
   a->Frames.Add(f);
   a->Frames.Add(parent);
+  classGAF doc;
   ASSERT_TRUE(doc.Animations.Add(a, a->Name));
   ASSERT_TRUE(doc.Save(dir.File("d.gaf")).ok);
-
   std::ostringstream out, err;
   EXPECT_EQ(RunInfoCommand({dir.File("d.gaf")}, out, err), 0);
-  const uint8_t p1[] = {9, 4}, p2[] = {9}, p3[] = {200};
-  auto crc = [](const uint8_t* p, size_t n) { return std::to_string(crc32(0, p, static_cast<uInt>(n))); };
-  const std::string expected =
-      "{\"complete\": true, \"animations\": [{\"name\": \"T\xC3\xA9st \\\"q\\\"\\\\\\u0001\", \"animated\": true, "
-      "\"frames\": [{\"width\": 2, \"height\": 1, \"x\": -3, \"y\": 0, \"compressed\": 1, \"fps\": 6, \"crc32\": " +
-      crc(p1, 2) +
-      ", \"subframes\": []}, {\"width\": 1, \"height\": 1, \"x\": 0, \"y\": 0, \"compressed\": 0, \"fps\": 0, "
-      "\"crc32\": " + crc(p2, 1) +
-      ", \"subframes\": [{\"width\": 1, \"height\": 1, \"x\": 0, \"y\": 0, \"compressed\": 0, \"fps\": 0, \"crc32\": " +
-      crc(p3, 1) + ", \"subframes\": []}]}]}]}\n";
-  EXPECT_EQ(out.str(), expected);
-  EXPECT_TRUE(err.str().empty());
-}
-
-TEST(CliInfo, PartlyReadFilesExitOneWithTheJsonStillPrinted) {
-  test::TempDir dir;
+  const std::string plain = "\"x\": 0, \"y\": 0, \"compressed\": 0, \"fps\": 0, \"crc32\": ";
+  EXPECT_EQ(out.str(), "{\"complete\": true, \"animations\": [{\"name\": \"T\xC3\xA9st \\\"q\\\"\\\\\\u0001\", "
+                       "\"animated\": true, \"frames\": [{\"width\": 2, \"height\": 1, \"x\": -3, \"y\": 0, "
+                       "\"compressed\": 1, \"fps\": 6, \"crc32\": " + Crc({9, 4}) + ", \"subframes\": []}, "
+                       "{\"width\": 1, \"height\": 1, " + plain + Crc({9}) + ", \"subframes\": [{\"width\": 1, "
+                       "\"height\": 1, " + plain + Crc({200}) + ", \"subframes\": []}]}]}]}\n");
+  // Cut short after its header: the JSON is still printed, the exit is 1.
   test::WriteFile(dir.File("cut.gaf"), Bytes().i32(0x00010100).i32(2).i32(0).i32(20).data);
-  std::ostringstream out, err;
+  out.str("");
   EXPECT_EQ(RunInfoCommand({dir.File("cut.gaf")}, out, err), 1);
   EXPECT_EQ(out.str(), "{\"complete\": false, \"animations\": []}\n");
   EXPECT_NE(err.str().find("cut.gaf"), std::string::npos);
@@ -67,9 +59,7 @@ TEST(CliConvert, CompressesAllAndReportsFailures) {
   EXPECT_EQ(RunConvertCommand({dir.File("in.gaf"), dir.File("out.gaf"), "--compress-all"}, err), 0);
   const auto bytes = test::ReadFile(dir.File("out.gaf"));
   ASSERT_EQ(bytes.size(), 88u + 3);
-  EXPECT_EQ(bytes[64 + 9], 1);                                   // compressed byte
-  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 88, bytes.end()), (std::vector<uint8_t>{1, 0, 0x07}));
-
+  EXPECT_EQ(bytes[64 + 9], 1);  // compressed byte
   // A save that cannot happen exits 1 and says why; a partial input is still written.
   EXPECT_EQ(RunConvertCommand({dir.File("in.gaf"), dir.File("no/such/out.gaf")}, err), 1);
   EXPECT_NE(err.str().find("not saved"), std::string::npos);

@@ -1,62 +1,56 @@
 #include "ImageTestSupport.h"
 
+#include <algorithm>
+
 namespace quilmark::test {
 
 Palette DistinctPalette() {
   Palette p{};
-  for (int i = 0; i < 256; ++i) {
-    p[static_cast<size_t>(i)].Red = static_cast<uint8_t>(i);
-    p[static_cast<size_t>(i)].Green = static_cast<uint8_t>(255 - i);
-    p[static_cast<size_t>(i)].Blue = static_cast<uint8_t>((i * 7) & 255);
-  }
+  for (int i = 0; i < 256; ++i)
+    p[static_cast<size_t>(i)] = {static_cast<uint8_t>(i * 7), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i), 0};
   return p;
 }
 
 std::vector<uint8_t> BuildBmp(const BmpShape& s) {
   Bytes b;
-  const uint32_t offset = 14 + s.headerSize + static_cast<uint32_t>(s.table.size());
-  b.text("BM").i32(static_cast<int32_t>(offset + s.bits.size())).i16(0).i16(0).i32(static_cast<int32_t>(offset));
+  const uint32_t start = 14 + s.headerSize + static_cast<uint32_t>(s.table.size());
+  const uint32_t offset = s.offset != 0 ? s.offset : start;
+  b.text(s.signature).i32(static_cast<int32_t>(start + s.bits.size())).i32(0).i32(static_cast<int32_t>(offset));
   b.i32(static_cast<int32_t>(s.headerSize)).i32(s.width).i32(s.height).i16(s.planes).i16(s.bitCount);
-  b.i32(static_cast<int32_t>(s.compression)).i32(0).i32(2835).i32(2835);
-  b.i32(static_cast<int32_t>(s.clrUsed)).i32(0);
-  if (s.headerSize > 40) b.fill(s.headerSize - 40, 0);
-  b.raw(s.table).raw(s.bits);
-  return b.data;
+  b.i32(static_cast<int32_t>(s.compression)).i32(0).i32(s.pelsPerMeter).i32(s.pelsPerMeter);
+  b.i32(static_cast<int32_t>(s.clrUsed)).i32(static_cast<int32_t>(s.clrImportant));
+  b.fill(s.headerSize > 40 ? s.headerSize - 40 : 0, 0);
+  return b.raw(s.table).raw(s.bits).data;
 }
 
 std::vector<uint8_t> TableOf(const std::vector<PaletteEntry>& colours) {
   std::vector<uint8_t> t;
-  for (const PaletteEntry& c : colours) t.insert(t.end(), {c.Blue, c.Green, c.Red, 0});
+  for (const PaletteEntry& c : colours) t.insert(t.end(), {c.Blue, c.Green, c.Red, c.Reserved});
   return t;
 }
 
-namespace {
-uint32_t U32(const std::vector<uint8_t>& f, size_t at) {
-  return f[at] | (f[at + 1] << 8) | (f[at + 2] << 16) | (static_cast<uint32_t>(f[at + 3]) << 24);
-}
-}  // namespace
-
-PlainBmp ParsePlainBmp(const std::vector<uint8_t>& f) {
-  PlainBmp p;
-  if (f.size() < 54 || f[0] != 'B' || f[1] != 'M') return p;
-  p.fileSize = U32(f, 2);
-  p.offset = U32(f, 10);
-  p.headerSize = U32(f, 14);
-  p.width = static_cast<int32_t>(U32(f, 18));
-  p.height = static_cast<int32_t>(U32(f, 22));
-  p.bitCount = static_cast<uint16_t>(f[28] | (f[29] << 8));
-  p.colours = U32(f, 46);
-  if (p.offset > f.size() || p.width < 0 || p.height < 0) return p;
-  p.table.assign(f.begin() + 54, f.begin() + p.offset);
-  const size_t stride = (static_cast<size_t>(p.width) + 3) / 4 * 4;
-  if (f.size() < p.offset + stride * static_cast<size_t>(p.height)) return p;
-  for (int32_t r = p.height - 1; r >= 0; --r) {
-    const size_t at = p.offset + static_cast<size_t>(r) * stride;
-    p.pixels.insert(p.pixels.end(), f.begin() + static_cast<std::ptrdiff_t>(at),
-                    f.begin() + static_cast<std::ptrdiff_t>(at + static_cast<size_t>(p.width)));
+std::vector<uint8_t> WrittenBmp(int32_t width, int32_t height, const std::vector<uint8_t>& pixels,
+                                const Palette& palette) {
+  BmpShape s;
+  s.width = width;
+  s.height = height;
+  s.clrUsed = s.clrImportant = 256;
+  s.pelsPerMeter = 0;
+  s.table = TableOf({palette.begin(), palette.end()});
+  for (auto row = pixels.begin() + static_cast<std::ptrdiff_t>(width) * height; row != pixels.begin(); row -= width) {
+    s.bits.insert(s.bits.end(), row - width, row);
+    s.bits.resize((s.bits.size() + 3) / 4 * 4, 0);
   }
-  p.ok = true;
-  return p;
+  return BuildBmp(s);
+}
+
+std::string ImageTest::Bitmap(const std::string& name, int32_t w, int32_t h, std::vector<uint8_t> indices) {
+  indices.resize(static_cast<size_t>(w) * static_cast<size_t>(h), 1);
+  for (uint8_t& p : indices) p = static_cast<uint8_t>(255 - p);
+  Palette reversed;
+  std::reverse_copy(GamePalette.begin(), GamePalette.end(), reversed.begin());
+  WriteFile(dir.File(name), WrittenBmp(w, h, indices, reversed));
+  return dir.File(name);
 }
 
 }  // namespace quilmark::test

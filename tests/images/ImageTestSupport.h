@@ -1,6 +1,8 @@
 // Helpers of the image tests: hand-built BMP files and a palette to map them to.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,16 +16,6 @@ namespace quilmark::test {
 // 255 - i, blue (i * 7) mod 256.
 Palette DistinctPalette();
 
-// Sets GamePalette for the life of the object, restoring it afterwards.
-class PaletteScope {
- public:
-  explicit PaletteScope(const Palette& p) : saved_(GamePalette) { GamePalette = p; }
-  ~PaletteScope() { GamePalette = saved_; }
-
- private:
-  Palette saved_;
-};
-
 // Pieces of an 8-bit BMP written out field by field.
 struct BmpShape {
   int32_t width = 0;
@@ -33,26 +25,39 @@ struct BmpShape {
   uint16_t bitCount = 8;
   uint32_t compression = 0;
   uint32_t clrUsed = 0;
+  uint32_t clrImportant = 0;
+  int32_t pelsPerMeter = 2835;
+  std::string signature = "BM";
+  uint32_t offset = 0;         // 0: where the bits really start
   std::vector<uint8_t> table;  // raw colour-table bytes (4 per entry)
   std::vector<uint8_t> bits;   // pixel data exactly as stored
 };
-// "BM", file size, reserved, pixel offset = 14 + headerSize + table bytes,
-// the information header (zero-filled beyond 40 bytes), the table, the bits.
+// The signature, file size, reserved, pixel offset (14 + headerSize + table
+// bytes unless given), the information header (zero-filled beyond 40 bytes),
+// the table, the bits.
 std::vector<uint8_t> BuildBmp(const BmpShape& shape);
 
-// A table of n entries where entry i is (blue, green, red) = DistinctPalette's colour c[i].
+// Colour-table bytes of the given colours, in order.
 std::vector<uint8_t> TableOf(const std::vector<PaletteEntry>& colours);
 
-// An independent reading of an uncompressed 8-bit bottom-up BMP as this
-// system writes it: the header fields and the top-first pixels.
-struct PlainBmp {
-  bool ok = false;
-  uint32_t fileSize = 0, offset = 0, headerSize = 0, colours = 0;
-  int32_t width = 0, height = 0;
-  uint16_t bitCount = 0;
-  std::vector<uint8_t> table;
-  std::vector<uint8_t> pixels;
+// The file WriteBMP is to make of top-first pixels: 40-byte header, no
+// resolution, 256 colours used and important, rows bottom-up, zero-padded.
+std::vector<uint8_t> WrittenBmp(int32_t width, int32_t height, const std::vector<uint8_t>& pixels,
+                                const Palette& palette);
+
+// A test with DistinctPalette as the game palette (restored afterwards) and
+// a folder of its own.
+class ImageTest : public ::testing::Test {
+ protected:
+  ImageTest() { GamePalette = DistinctPalette(); }
+  ~ImageTest() override { GamePalette = saved_; }
+  const Palette saved_ = GamePalette;
+  TempDir dir;
+
+  // Writes w × h game indices (top row first, missing ones 1) as dir/name, a
+  // BMP whose table is GamePalette reversed (file index = 255 - game index),
+  // so that only the remap gives them back.
+  std::string Bitmap(const std::string& name, int32_t w, int32_t h, std::vector<uint8_t> indices = {});
 };
-PlainBmp ParsePlainBmp(const std::vector<uint8_t>& file);
 
 }  // namespace quilmark::test

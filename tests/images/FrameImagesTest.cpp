@@ -1,0 +1,255 @@
+// Frames, subframes and animations built from BMP files, and their images
+// written out as numbered BMP files, and the batch commands doing both.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <set>
+#include <sstream>
+
+#include "ImageTestSupport.h"
+#include "images/BatchCommands.h"
+#include "images/FrameImages.h"
+
+namespace quilmark {
+namespace {
+
+using Pixels = std::vector<uint8_t>;
+using Message = std::pair<std::string, std::string>;
+const Message kLoadError{"There was an error loading the BMP file.  Make sure it is 256 colors.", "Quilmark"};
+
+// The messages and the animations shown, in order.
+struct Recorder : MessageSink, AnimationDisplay {
+  std::vector<Message> shown;
+  std::vector<classGAFAnimation*> displayed;
+  void ShowMessage(const std::string& text, const std::string& title) override { shown.emplace_back(text, title); }
+  void DisplayAnimation(classGAFAnimation& animation) override { displayed.push_back(&animation); }
+};
+
+classFrameList List(std::initializer_list<std::string> files) {
+  classFrameList list;
+  list.Create(*files.begin());
+  for (auto it = files.begin() + 1; it != files.end(); ++it) list.AddFrame(*it);
+  return list;
+}
+
+class FrameImport : public test::ImageTest {
+ protected:
+  Recorder sink;
+  ImportReport report;
+  std::string Broken() {
+    test::WriteFile(dir.File("bad.bmp"), {'B', 'M', 1, 2, 3});
+    return dir.File("bad.bmp");
+  }
+};
+
+TEST_F(FrameImport, TheFrameTakesTheBitmapsIndicesAndTheOptions) {
+  const std::string file = Bitmap("w.bmp", 2, 2, {255, 9, 254, 255});
+  classGAFFrame plain, white;
+  plain.FPS = 4;
+  ASSERT_TRUE(plain.ImportFrame(file));
+  ASSERT_TRUE(white.ImportFrame(file, false, true, true));
+  EXPECT_EQ(plain.Width(), 2);
+  EXPECT_EQ(plain.Pixels, (Pixels{255, 9, 254, 255}));
+  EXPECT_EQ(white.Pixels, (Pixels{9, 9, 254, 9}));
+  EXPECT_FALSE(plain.Compressed());
+  EXPECT_TRUE(white.Compressed());
+  EXPECT_EQ(plain.FPS, 4);
+  // Centring takes half of each side, halves going to even.
+  for (const auto& [w, h, x, y] : {std::array{1, 1, 0, 0}, {3, 5, 2, 2}, {2, 2, 1, 1}, {5, 7, 2, 4}, {6, 6, 3, 3}}) {
+    classGAFFrame frame;
+    ASSERT_TRUE(frame.ImportFrame(Bitmap("c.bmp", w, h), true));
+    EXPECT_EQ(frame.PositionX(), x) << w;
+    EXPECT_EQ(frame.PositionY(), y) << h;
+  }
+}
+
+TEST_F(FrameImport, UnreadableOrTooWideFilesShowTheMessageAndLeaveTheFrameReset) {
+  // 32768 × 1 fits a BMP but not a frame's 16-bit width.
+  const std::vector<std::string> files{Broken(), Bitmap("wide.bmp", 32768, 1)};
+  for (const std::string& file : files) {
+    classGAFFrame frame;
+    EXPECT_FALSE(frame.ImportFrame(file, true, true, true, &sink, &report));
+    EXPECT_EQ(frame.Width() + frame.Height(), 0);
+    EXPECT_EQ(frame.Pixels.size(), 1u);
+    EXPECT_FALSE(frame.Compressed());
+  }
+  EXPECT_EQ(sink.shown, (std::vector<Message>{kLoadError, kLoadError}));
+  EXPECT_EQ(report.failedFiles, files);
+}
+
+TEST_F(FrameImport, ListsOfSeveralFilesGiveAnUncompressedOwnImageAndSubframes) {
+  const std::string a = Bitmap("a.bmp", 1, 1, {11});
+  classGAFFrame frame;
+  ASSERT_TRUE(frame.ImportSequence(List({a}), false, false, true));
+  EXPECT_TRUE(frame.Subframes.IsEmpty());
+  EXPECT_TRUE(frame.Compressed());
+  ASSERT_TRUE(frame.ImportSequence(List({a, Bitmap("b.bmp", 3, 1, {14, 255, 16})}), true, true, true));
+  EXPECT_EQ(frame.Pixels, Pixels{11});
+  EXPECT_FALSE(frame.Compressed());
+  ASSERT_EQ(frame.Subframes.Count(), 2);
+  EXPECT_EQ(frame.Subframes.Item(2)->Pixels, (Pixels{14, 9, 16}));
+  EXPECT_EQ(frame.Subframes.Item(2)->PositionX(), 2);
+  EXPECT_TRUE(frame.Subframes.Item(1)->Compressed() && frame.Subframes.Item(2)->Compressed());
+}
+
+TEST_F(FrameImport, SequencesAreNamedAfterTheirFirstUsableFileAndAddedOnce) {
+  classFrameList empty;
+  empty.Initialize();
+  const std::vector<classFrameList> lists{empty, List({Bitmap("tank.bmp", 2, 2)}), List({Bitmap("x.bmp", 1, 1)})};
+  classGAF doc;
+  ASSERT_TRUE(doc.ImportSequence(lists, false, false, false));
+  ASSERT_EQ(doc.Animations.Count(), 1);
+  EXPECT_EQ(doc.Animations.Key(1), "tank");
+  EXPECT_TRUE(doc.Animations.Item(1)->Animated);
+  EXPECT_EQ(doc.Animations.Item(1)->Frames.Count(), 2);
+  EXPECT_FALSE(doc.ImportSequence(lists, false, false, false));  // the name is taken
+  EXPECT_EQ(doc.Animations.Count(), 1);
+  // A file name too short to name the animation ends the import.
+  classGAFAnimation animation;
+  EXPECT_FALSE(animation.ImportSequence({List({dir.File("a.b")}), lists[1]}, false, false, false));
+  EXPECT_EQ(animation.Frames.Count(), 0);
+}
+
+TEST_F(FrameImport, ImportFramesAppendsFramesOrSubframesAndShowsTheAnimation) {
+  classGAFAnimation animation;
+  // A file that fails twice is reported once; its frames stay, 0 × 0.
+  const std::vector<std::string> files{Bitmap("a.bmp", 1, 1, {1}), Broken(), Bitmap("c.bmp", 1, 1, {3}), Broken()};
+  ASSERT_TRUE(animation.ImportFrames(files, false, false, false, false, 0, &sink, &sink, &report));
+  ASSERT_EQ(animation.Frames.Count(), 4);
+  EXPECT_EQ(animation.Frames.Item(4)->Width(), 0);
+  EXPECT_EQ(sink.shown.size(), 1u);
+  EXPECT_EQ(report.failedFiles, std::vector<std::string>{files[1]});
+  // As subframes of the current frame, whose own image and place become the
+  // first; with no such frame, nothing is added or shown.
+  const auto frame = animation.Frames.Item(3);
+  ASSERT_TRUE(frame->SetPositionX(-5));
+  ASSERT_TRUE(animation.ImportFrames({files[0]}, false, false, true, true, 3, &sink));
+  EXPECT_FALSE(animation.ImportFrames({files[0]}, false, false, true, false, 5, &sink));
+  EXPECT_EQ(sink.displayed, (std::vector<classGAFAnimation*>{&animation, &animation}));
+  ASSERT_EQ(frame->Subframes.Count(), 2);
+
+  const auto first = frame->Subframes.Item(1);
+  EXPECT_EQ(first->Pixels, Pixels{3});
+  EXPECT_EQ(first->PositionX(), -5);
+  EXPECT_FALSE(first->Compressed());
+  EXPECT_EQ(frame->Subframes.Item(2)->Pixels, Pixels{1});
+}
+
+FramePtr Frame(int w, int h, uint8_t value) { return test::MakeFrame(w, h, Pixels(static_cast<size_t>(w * h), value)); }
+
+AnimationPtr Animation(const std::string& name, int frames) {
+  auto a = std::make_shared<classGAFAnimation>();
+  a->Name = name;
+  for (int f = 1; f <= frames; ++f) a->Frames.Add(Frame(1, 1, static_cast<uint8_t>(f)));
+  return a;
+}
+
+using FrameExport = test::ImageTest;
+
+std::set<std::string> FilesIn(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) names.insert(e.path().filename().string());
+  return names;
+}
+
+TEST_F(FrameExport, ExportFrameWritesTheOwnImageOnlyWithTheGamePalette) {
+  const auto frame = Frame(3, 2, 42);
+  const ExportReport r = frame->ExportFrame(dir.File("f.bmp"));
+  EXPECT_TRUE(r.written == 1 && r.ok());
+  EXPECT_EQ(test::ReadFile(dir.File("f.bmp")), test::WrittenBmp(3, 2, frame->Pixels, GamePalette));
+  frame->Subframes.Add(Frame(1, 1, 2));  // with subframes it has no image of its own
+  EXPECT_EQ(frame->ExportFrame(dir.File("none.bmp")).written, 0);
+  const auto cut = Frame(2, 2, 0);  // pixels that do not match the size: a failure
+  cut->Pixels.resize(1);
+  EXPECT_EQ(cut->ExportFrame(dir.File("cut.bmp")).failed, 1);
+  EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"f.bmp"});
+}
+
+TEST_F(FrameExport, NamesCarryTwoDigitNumbersUpTo_100AndFailuresDoNotStopTheRest) {
+  const auto walk = Animation("walk", 100);
+  walk->Frames.Item(12)->Subframes.Add(Frame(1, 1, 100));
+  walk->Frames.Item(12)->Subframes.Add(Frame(2, 1, 101));
+  classGAF doc;
+  ASSERT_TRUE(doc.Animations.Add(Animation("no/such", 2), "no/such"));  // a folder that does not exist
+  ASSERT_TRUE(doc.Animations.Add(walk, walk->Name));
+  ASSERT_TRUE(doc.Animations.Add(Animation("run", 1), "run"));
+  const ExportReport r = doc.ExportAllImages(dir.path() + "/");
+  EXPECT_EQ(r.written, 102);
+  EXPECT_EQ(r.failed, 2);
+  EXPECT_EQ(r.failedFiles, (std::vector<std::string>{dir.File("no/such_01.bmp"), dir.File("no/such_02.bmp")}));
+  EXPECT_TRUE(r.reasons.size() == 2 && !r.reasons[0].empty() && !r.reasons[1].empty());
+  const auto names = FilesIn(dir.path());
+  EXPECT_EQ(names.size(), 102u);
+  for (const char* name : {"walk_01.bmp", "walk_09.bmp", "walk_11.bmp", "walk_12_01.bmp", "walk_12_02.bmp",
+                           "walk_99.bmp", "walk_100.bmp", "run_01.bmp"})
+    EXPECT_TRUE(names.count(name)) << name;
+  EXPECT_EQ(test::ReadFile(dir.File("walk_12_02.bmp")), test::WrittenBmp(2, 1, {101, 101}, GamePalette));
+}
+
+class Batch : public test::ImageTest {
+ protected:
+  std::ostringstream err;
+  int Lines() const {
+    const std::string text = err.str();
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+  }
+};
+
+TEST_F(Batch, BuildMakesOneFramePerArgumentWithCommaJoinedSubframes) {
+  const std::string a = Bitmap("tank.bmp", 2, 1, {1, 2}), out = dir.File("out.gaf");
+  const std::string b = Bitmap("b.bmp", 2, 1, {3, 255}) + "," + Bitmap("c.bmp", 2, 1, {5, 6});
+  ASSERT_EQ(RunBuildCommand({out, "--white", "--compress", a, b}, err), 0) << err.str();
+  classGAF doc;
+  doc.Load(out);
+  ASSERT_EQ(doc.Animations.Count(), 1);
+  const auto anim = doc.Animations.Item(1);
+  EXPECT_EQ(anim->Name, "tank");
+  ASSERT_EQ(anim->Frames.Count(), 2);
+  EXPECT_TRUE(anim->Frames.Item(1)->Compressed());
+  ASSERT_EQ(anim->Frames.Item(2)->Subframes.Count(), 2);
+  EXPECT_EQ(anim->Frames.Item(2)->Subframes.Item(1)->Pixels, (Pixels{3, 9}));
+  EXPECT_EQ(anim->Frames.Item(2)->Subframes.Item(2)->Pixels, (Pixels{5, 6}));
+  // Into that document: run is added; tank again is refused and nothing written.
+  ASSERT_EQ(RunBuildCommand({dir.File("two.gaf"), "--into", out, Bitmap("run.bmp", 1, 1)}, err), 0) << err.str();
+  doc.Load(dir.File("two.gaf"));
+  EXPECT_EQ(doc.Animations.Key(2), "run");
+  EXPECT_EQ(RunBuildCommand({dir.File("three.gaf"), "--into", out, a}, err), 1);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("three.gaf")));
+  // Unreadable files: one line each, exit 1, and what could be read is written.
+  test::WriteFile(dir.File("bad.bmp"), {'B', 'M'});
+  EXPECT_EQ(RunBuildCommand({dir.File("four.gaf"), a, dir.File("bad.bmp"), dir.File("none.bmp")}, err), 1);
+  EXPECT_EQ(Lines(), 3);
+  EXPECT_NE(err.str().find("bad.bmp: There was an error loading the BMP file."), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(dir.File("four.gaf")));
+}
+
+TEST_F(Batch, ExportWritesEveryImageIntoTheFolderWithOrWithoutSlash) {
+  const std::string gaf = dir.File("doc.gaf"), b = Bitmap("b.bmp", 2, 1, {3, 4});
+  ASSERT_EQ(RunBuildCommand({gaf, Bitmap("tank.bmp", 2, 1, {1, 2}), b + "," + b}, err), 0);
+  for (const auto& [folder, slash] : {std::pair{"out", ""}, {"out2", "/"}}) {
+    const std::string at = dir.File(folder);
+    std::filesystem::create_directory(at);
+    EXPECT_EQ(RunExportCommand({gaf, at + slash}, err), 0) << err.str();
+    EXPECT_EQ(test::ReadFile(at + "/tank_02_02.bmp"), test::WrittenBmp(2, 1, {3, 4}, GamePalette));
+  }
+}
+
+TEST_F(Batch, UsageErrorsExitTwoAndFailuresOne) {
+  const std::string o = dir.File("o.gaf");
+  using Args = std::vector<std::string>;
+  for (const Args& args : {Args{}, {o}, {o, "--bogus", "a.bmp"}, {o, "a.bmp", "--into"}, {o, "a.bmp,,b.bmp"}})
+    EXPECT_EQ(RunBuildCommand(args, err), 2) << args.size();
+  EXPECT_NE(err.str().find("usage: quilmark-cli build"), std::string::npos);
+  for (const Args& args : {Args{}, {"a.gaf"}, {"a.gaf", "b", "c"}}) EXPECT_EQ(RunExportCommand(args, err), 2);
+  EXPECT_NE(err.str().find("usage: quilmark-cli export"), std::string::npos);
+  err.str("");
+  EXPECT_EQ(RunBuildCommand({o, "--into", dir.File("missing.gaf"), "a.bmp"}, err), 1);
+  EXPECT_FALSE(std::filesystem::exists(o));
+  EXPECT_EQ(RunExportCommand({dir.File("missing.gaf"), dir.path()}, err), 1);
+  EXPECT_EQ(RunExportCommand({dir.File("missing.gaf"), dir.File("nofolder")}, err), 1);
+  EXPECT_EQ(Lines(), 3);
+}
+
+}  // namespace
+}  // namespace quilmark
