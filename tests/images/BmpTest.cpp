@@ -210,5 +210,21 @@ TEST(ShippedPalette, HasDistinctColoursWithTheKeyAndTheBackground) {
   for (int i = 0; i < 256; ++i) EXPECT_EQ(table[static_cast<size_t>(i)], i) << i;
 }
 
+// A short or missing palette file is reported, and what it lacks reads as 0.
+TEST_F(Bmp, ShortPaletteFilesFillWithZerosAndSaySo) {
+  const std::string file = dir.File("short.dat");
+  test::WriteFile(file, {10, 20, 30, 40, 50});
+  EXPECT_FALSE(LoadPalette(file));
+  EXPECT_EQ(std::tuple(GamePalette[0].Red, GamePalette[0].Green, GamePalette[0].Blue), std::tuple(10, 20, 30));
+  EXPECT_EQ(std::tuple(GamePalette[1].Red, GamePalette[1].Green, GamePalette[1].Blue), std::tuple(40, 50, 0));
+  EXPECT_EQ(GamePalette[255].Red + GamePalette[255].Green + GamePalette[255].Blue, 0);
+  EXPECT_FALSE(LoadPalette(dir.File("missing.dat")));
+  EXPECT_EQ(GamePalette[0].Red, 0);
+  std::vector<uint8_t> full(800, 7);
+  test::WriteFile(file, full);
+  EXPECT_TRUE(LoadPalette(file));  // bytes past the 768th are ignored
+  EXPECT_EQ(GamePalette[255].Blue, 7);
+}
+
 }  // namespace
 }  // namespace quilmark
