@@ -128,7 +128,7 @@ bool classGAFFrame::Load(GafInput& in) {
       return false;
     }
   } else if (compressed_ == 1) {
-    int64_t written_end = 0;
+    RowsProgress progress{0, static_cast<int64_t>(Pixels.size())};
     for (int32_t y = 0; y < height_; ++y) {
       int16_t n = 0;
       if (!in.ReadLE(n)) {
@@ -142,7 +142,7 @@ bool classGAFFrame::Load(GafInput& in) {
         return false;
       }
       if (!DecodeRowsPixels(code, n, Pixels.data(), static_cast<int64_t>(Pixels.size()),
-                            static_cast<int64_t>(y) * width_, in.SpansPadded(), written_end)) {
+                            static_cast<int64_t>(y) * width_, in.SpansPadded(), progress)) {
         in.Fail("a frame's row code runs past its image");
         return false;
       }

@@ -36,14 +36,25 @@ size_t EncodeRowInto(const uint8_t* row, int32_t width, uint8_t* out);
 // short or a written pixel falls outside pixels[0 … size − 1].
 bool DecodeRowPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t start);
 
-// The same, for the rows of one image decoded in order into pixels that were
-// all 9. written_end (0 for the first row) carries the end of the last pixel
-// written so far from row to row; while no row has written past the start of
-// the next, a faster decoder is used. code_padded tells that kRowCodePadding
-// bytes after the code may be read.
+// How far the rows of one image have been decoded, carried from row to row;
+// both 0 before the first row. written_end is the end of the last pixel
+// written so far; pixels below set_end hold what they would hold had the image
+// been all 9 before the first row (set_end starts at the image's size when it
+// was). The rest is set as the rows reach it, and by FinishRowsPixels.
+struct RowsProgress {
+  int64_t written_end = 0;
+  int64_t set_end = 0;
+};
+
+// The same as DecodeRowPixels, for the rows of one image decoded in order.
+// While no row has written past the start of the next, a faster decoder is
+// used. code_padded tells that kRowCodePadding bytes after the code may be
+// read.
 inline constexpr size_t kRowCodePadding = 256;
 bool DecodeRowsPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t start,
-                      bool code_padded, int64_t& written_end);
+                      bool code_padded, RowsProgress& progress);
+// After the last row: the pixels no row reached become 9.
+void FinishRowsPixels(uint8_t* pixels, int64_t size, RowsProgress& progress);
 
 // The decoders DecodeRowsPixels chooses from by what the processor offers;
 // each gives exactly what Exact gives. Tests and benchmarks name one.
@@ -51,6 +62,6 @@ enum class RowDecoder { Exact, Sse2, Avx512 };
 bool RowDecoderAvailable(RowDecoder kind);
 RowDecoder BestRowDecoder();
 bool DecodeRowsPixelsWith(RowDecoder kind, const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size,
-                          int64_t start, bool code_padded, int64_t& written_end);
+                          int64_t start, bool code_padded, RowsProgress& progress);
 
 }  // namespace quilmark
