@@ -88,7 +88,7 @@ void DecodeImages(benchmark::State& state, RowDecoder kind, const char* counter)
       for (int y = 0; y < kSide; ++y) {
         const int row = f * kSide + y;
         DecodeRowsPixelsWith(kind, e.code.data() + e.start[row], e.count[row], image, kImage,
-                             static_cast<int64_t>(y) * kSide, true, progress);
+                             static_cast<int64_t>(y) * kSide, kSide, true, progress);
       }
       FinishRowsPixels(image, kImage, progress);
     }

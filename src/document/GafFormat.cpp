@@ -142,7 +142,7 @@ bool classGAFFrame::Load(GafInput& in) {
         return false;
       }
       if (!DecodeRowsPixels(code, n, Pixels.data(), static_cast<int64_t>(Pixels.size()),
-                            static_cast<int64_t>(y) * width_, in.SpansPadded(), progress)) {
+                            static_cast<int64_t>(y) * width_, width_, in.SpansPadded(), progress)) {
         in.Fail("a frame's row code runs past its image");
         return false;
       }

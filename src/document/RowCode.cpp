@@ -223,12 +223,10 @@ struct Sse2 {
   static void Store(const uint8_t* from, uint8_t* to, bool literal, uint8_t fill) {
     const __m128i keep_literal = _mm_set1_epi8(static_cast<char>(0 - literal));
     const __m128i filler = _mm_set1_epi8(static_cast<char>(fill));
-    const __m128i nines = _mm_set1_epi8(static_cast<char>(TransparentIndex));
     for (int i = 0; i < 4; ++i) {
       const __m128i from_code = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16 * i));
       _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16 * i), Select(keep_literal, from_code, filler));
     }
-    for (int i = 4; i < 8; ++i) _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16 * i), nines);
   }
   // Bytes of a where mask is set, of b elsewhere.
   static __m128i Select(__m128i mask, __m128i a, __m128i b) {
@@ -281,6 +279,10 @@ bool DecodeRowPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_
 
 namespace {
 
+// How far past a row the unbranched decoders' last elements reach: a pair of
+// elements' stores.
+constexpr int64_t kRowReach = 192;
+
 // Pixels from set_end up to to (at most size) become 9.
 void SetNines(uint8_t* pixels, int64_t size, int64_t& set_end, int64_t to) {
   to = std::min(to, size);
@@ -292,30 +294,28 @@ void SetNines(uint8_t* pixels, int64_t size, int64_t& set_end, int64_t to) {
 }  // namespace
 
 bool DecodeRowsPixelsWith(RowDecoder kind, const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size,
-                          int64_t start, bool code_padded, RowsProgress& progress) {
+                          int64_t start, int32_t width, bool code_padded, RowsProgress& progress) {
   int64_t last_write = progress.written_end;
   bool ok;
 #if defined(__x86_64__)
   if (const UnbranchedDecoder fast = Unbranched(kind);
       fast && code_padded && start >= progress.written_end && start >= 0) {
-    // The unbranched decoders set every pixel they pass, skipped ones to 9,
-    // and 64 beyond; what lies before the row is set first, so that the set
-    // pixels stay one stretch from 0.
-    SetNines(pixels, size, progress.set_end, start);
+    // The unbranched decoders take the pixels they reach to be 9: the row and
+    // what their last elements may reach past it become 9 first, while the
+    // row's memory is being fetched anyway. Past that they stop.
+    SetNines(pixels, size, progress.set_end, start + std::max(width, 0) + kRowReach);
     rowdecode::Position at{start, 0, last_write};
-    ok = fast(code, count, pixels, size, at);
-    if (ok) {
-      progress.set_end = std::max(progress.set_end, std::min(at.x + 64, size));
-      if (at.r < count) {
-        // The exact decoder skips transparent pixels: they must be 9 already.
-        SetNines(pixels, size, progress.set_end, size);
-        ok = DecodeExact(code, count, pixels, size, at.x, at.r, at.last_write);
-      }
+    ok = fast(code, count, pixels, progress.set_end, at);
+    if (ok && at.r < count) {
+      // The exact decoder skips transparent pixels: they must be 9 already.
+      SetNines(pixels, size, progress.set_end, size);
+      ok = DecodeExact(code, count, pixels, size, at.x, at.r, at.last_write);
     }
     last_write = at.last_write;
   } else
 #else
   (void)kind;
+  (void)width;
   (void)code_padded;
 #endif
   {
@@ -327,9 +327,9 @@ bool DecodeRowsPixelsWith(RowDecoder kind, const uint8_t* code, int32_t count, u
 }
 
 bool DecodeRowsPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t start,
-                      bool code_padded, RowsProgress& progress) {
+                      int32_t width, bool code_padded, RowsProgress& progress) {
   static const RowDecoder best = BestRowDecoder();
-  return DecodeRowsPixelsWith(best, code, count, pixels, size, start, code_padded, progress);
+  return DecodeRowsPixelsWith(best, code, count, pixels, size, start, width, code_padded, progress);
 }
 
 void FinishRowsPixels(uint8_t* pixels, int64_t size, RowsProgress& progress) {

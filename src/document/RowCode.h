@@ -46,13 +46,13 @@ struct RowsProgress {
   int64_t set_end = 0;
 };
 
-// The same as DecodeRowPixels, for the rows of one image decoded in order.
-// While no row has written past the start of the next, a faster decoder is
-// used. code_padded tells that kRowCodePadding bytes after the code may be
-// read.
+// The same as DecodeRowPixels, for the rows of one image of rows of width
+// pixels, decoded in order. While no row has written past the start of the
+// next, a faster decoder is used. code_padded tells that kRowCodePadding bytes
+// after the code may be read.
 inline constexpr size_t kRowCodePadding = 256;
 bool DecodeRowsPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, int64_t start,
-                      bool code_padded, RowsProgress& progress);
+                      int32_t width, bool code_padded, RowsProgress& progress);
 // After the last row: the pixels no row reached become 9.
 void FinishRowsPixels(uint8_t* pixels, int64_t size, RowsProgress& progress);
 
@@ -62,6 +62,6 @@ enum class RowDecoder { Exact, Sse2, Avx512 };
 bool RowDecoderAvailable(RowDecoder kind);
 RowDecoder BestRowDecoder();
 bool DecodeRowsPixelsWith(RowDecoder kind, const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size,
-                          int64_t start, bool code_padded, RowsProgress& progress);
+                          int64_t start, int32_t width, bool code_padded, RowsProgress& progress);
 
 }  // namespace quilmark

@@ -45,7 +45,6 @@ struct Avx512 {
     const __m512i out = _mm512_mask_blend_epi8(static_cast<__mmask64>(0ull - literal),
                                                _mm512_set1_epi8(static_cast<char>(fill)), _mm512_loadu_si512(from));
     _mm512_storeu_si512(to, out);
-    _mm512_storeu_si512(to + 64, _mm512_set1_epi8(TransparentIndex));
   }
 };
 
@@ -56,7 +55,7 @@ struct Avx512 {
 bool Pairs(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, const Prepared& p, Position& at) {
   int64_t x = at.x, last = at.last_write;
   int64_t r = at.r, end_r = r;  // 64 bits: no widening on the step from pair to pair
-  const int64_t limit = size - 128 - 127;
+  const int64_t limit = size - 64 - 127;
   while (r < count && x <= limit) {
     const int64_t second = r + p.advance[r];
     const uint32_t c1 = code[r], c2 = code[second];

@@ -18,12 +18,10 @@ struct Position {
   int64_t last_write;
 };
 
-// The unbranched decoders, for pixels from column x on that no earlier row
-// has written, and code that may be read kRowCodePadding bytes past its end.
-// Every pixel they pass is set, a transparent run's to 9, and the 64 after
-// the last one become 9. False when an element is cut short; otherwise at
-// stops within 255 pixels of the end or at the code's end, and the rest is
-// the exact decoder's.
+// The unbranched decoders, for pixels from column x up to size that are all 9
+// and code that may be read kRowCodePadding bytes past its end. False when an element is
+// cut short; otherwise at stops within 64 pixels of the end or at the code's
+// end, and the rest is the exact decoder's.
 bool DecodeSse2(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, Position& at);
 bool DecodeAvx512(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, Position& at);
 
@@ -43,21 +41,20 @@ struct Prepared {
   alignas(64) uint8_t advance2[kMaxPrepared + kPreparedSlack + 64];
 };
 
-// One element at a time from at, while 128 pixels can be stored. Kinds and
+// One element at a time from at, while 64 pixels can be stored. Kinds and
 // lengths come from the Prepared entries rather than from branches, which
 // random sprite rows would mispredict at almost every element, so that the
 // step from one element to the next is a load and an add. Every element
-// stores 128 bytes (Isa::Store): 64 of its own pixels (a transparent run's as
-// 9), then whatever, then 64 of 9, which covers the longest transparent run;
-// the next element stores over the excess, and the excess of the last one
-// goes back to 9.
+// stores 64 bytes (Isa::Store): its own pixels (a transparent run's as 9,
+// which they are already), then whatever; the next element stores over the
+// excess, and the excess of the last one goes back to 9.
 template <class Isa>
 inline bool Steps(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, const Prepared& p,
                   Position& at) {
   // Kept in registers: the pixel stores could otherwise alias them.
   int64_t x = at.x, last = at.last_write;
   int32_t r = at.r;
-  const int64_t limit = size - 128;
+  const int64_t limit = size - 64;
   while (r < count && x <= limit) {
     const uint32_t c = code[r];
     Isa::Store(code + r + 1, pixels + x, (c & 3) == 0, p.fill[r]);

@@ -192,7 +192,7 @@ Decoded DecodeImage(RowDecoder kind, const std::vector<Row>& rows, int32_t width
     Row padded = rows[y];
     padded.resize(padded.size() + kRowCodePadding, 0xA5);  // what the loader's slack may hold
     d.ok = DecodeRowsPixelsWith(kind, padded.data(), static_cast<int32_t>(rows[y].size()), d.pixels.data(), size,
-                                static_cast<int64_t>(y) * width, true, progress);
+                                static_cast<int64_t>(y) * width, width, true, progress);
   }
   FinishRowsPixels(d.pixels.data(), size, progress);
   d.written_end = progress.written_end;
