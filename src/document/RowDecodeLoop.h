@@ -63,8 +63,11 @@ inline bool Steps(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t s
     r += p.advance[r];
   }
   if (r > count) return false;  // the last element was cut short
-  const int64_t tail = size - x < 64 ? size - x : 64;
-  for (int64_t i = 0; i < tail; ++i) pixels[x + i] = TransparentIndex;
+  if (size - x >= 64) {
+    Isa::Store(code, pixels + x, false, TransparentIndex);  // 64 of 9
+  } else {
+    for (int64_t i = x; i < size; ++i) pixels[i] = TransparentIndex;
+  }
   at = {x, r, last};
   return true;
 }
