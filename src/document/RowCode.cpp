@@ -279,8 +279,8 @@ bool DecodeRowPixels(const uint8_t* code, int32_t count, uint8_t* pixels, int64_
 
 namespace {
 
-// How far past a row the unbranched decoders' last elements reach: a pair of
-// elements' stores.
+// How far past a row's last pixel the unbranched decoders may store: the
+// pixels of a pair of elements that starts within the row (up to 127 and 64).
 constexpr int64_t kRowReach = 192;
 
 // Pixels from set_end up to to (at most size) become 9.
