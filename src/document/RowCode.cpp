@@ -220,6 +220,10 @@ struct Sse2 {
       _mm_store_si128(reinterpret_cast<__m128i*>(p.fill + i), fill);
     }
   }
+  // From the Prepared entries: the step from one element to the next is then
+  // a load and an add.
+  static uint32_t Run(const rowdecode::Prepared& p, uint32_t, int32_t r) { return p.run[r]; }
+  static uint32_t Advance(const rowdecode::Prepared& p, uint32_t, int32_t r) { return p.advance[r]; }
   static void Store(const uint8_t* from, uint8_t* to, bool literal, uint8_t fill) {
     const __m128i keep_literal = _mm_set1_epi8(static_cast<char>(0 - literal));
     const __m128i filler = _mm_set1_epi8(static_cast<char>(fill));

@@ -17,30 +17,28 @@ struct Avx512 {
                                   _mm512_add_epi8(quarter, twos));
   }
 
-  // The Prepared entries, past the code's end by 65, and the code bytes two
-  // elements take: advance[i] + advance[i + advance[i]], looked up among the
-  // 128 advances that can follow. Blocks step by 63: lane 63 could look 128
-  // on, and is left to the next block.
+  // The fill entries, and the code bytes two elements take: advance[i] +
+  // advance[i + advance[i]], looked up among the 128 advances that can
+  // follow. Blocks step by 63: lane 63 could look 128 on, and is left to the
+  // next block. Runs and advances come from kByControl.
   static void Prepare(const uint8_t* code, int32_t count, Prepared& p) {
     const __m512i ones = _mm512_set1_epi8(1), nines = _mm512_set1_epi8(TransparentIndex);
     const __m512i lanes = _mm512_set_epi8(63, 62, 61, 60, 59, 58, 57, 56, 55, 54, 53, 52, 51, 50, 49, 48, 47, 46, 45,
                                           44, 43, 42, 41, 40, 39, 38, 37, 36, 35, 34, 33, 32, 31, 30, 29, 28, 27, 26,
                                           25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6,
                                           5, 4, 3, 2, 1, 0);
-    for (int32_t i = 0; i < count + 65; i += 63) {
+    for (int32_t i = 0; i < count; i += 63) {
       const __m512i c = _mm512_loadu_si512(code + i);
       const __m512i near = Advance(c);
       const __m512i far = Advance(_mm512_loadu_si512(code + i + 64));
-      const __m512i quarter = _mm512_and_si512(_mm512_srli_epi16(c, 2), _mm512_set1_epi8(0x3F));
-      const __m512i half = _mm512_and_si512(_mm512_srli_epi16(c, 1), _mm512_set1_epi8(0x7F));
       const __mmask64 transparent = _mm512_test_epi8_mask(c, ones);
-      _mm512_storeu_si512(p.advance + i, near);
-      _mm512_storeu_si512(p.run + i, _mm512_mask_blend_epi8(transparent, _mm512_add_epi8(quarter, ones), half));
       _mm512_storeu_si512(p.fill + i, _mm512_mask_blend_epi8(transparent, _mm512_loadu_si512(code + i + 1), nines));
       const __m512i next = _mm512_permutex2var_epi8(near, _mm512_add_epi8(lanes, near), far);
       _mm512_storeu_si512(p.advance2 + i, _mm512_add_epi8(near, next));
     }
   }
+  static uint32_t Run(const Prepared&, uint32_t c, int32_t) { return kByControl.run[c]; }
+  static uint32_t Advance(const Prepared&, uint32_t c, int32_t) { return kByControl.advance[c]; }
   static void Store(const uint8_t* from, uint8_t* to, bool literal, uint8_t fill) {
     const __m512i out = _mm512_mask_blend_epi8(static_cast<__mmask64>(0ull - literal),
                                                _mm512_set1_epi8(static_cast<char>(fill)), _mm512_loadu_si512(from));
@@ -57,14 +55,16 @@ bool Pairs(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, co
   int64_t r = at.r, end_r = r;  // 64 bits: no widening on the step from pair to pair
   const int64_t limit = size - 64 - 127;
   while (r < count && x <= limit) {
-    const int64_t second = r + p.advance[r];
-    const uint32_t c1 = code[r], c2 = code[second];
+    const uint32_t c1 = code[r];
+    const int64_t second = r + kByControl.advance[c1];
+    const uint32_t c2 = code[second];
     const bool inside = second < count;
+    const int64_t entry = inside ? second : r;  // entries are prepared for the code only
     Avx512::Store(code + r + 1, pixels + x, (c1 & 3) == 0, p.fill[r]);
-    x += p.run[r];
+    x += kByControl.run[c1];
     last = (c1 & 1) ? last : x;
-    Avx512::Store(code + second + 1, pixels + x, (c2 & 3) == 0, p.fill[second]);
-    x += inside ? p.run[second] : 0;
+    Avx512::Store(code + second + 1, pixels + x, (c2 & 3) == 0, p.fill[entry]);
+    x += inside ? kByControl.run[c2] : 0;
     last = (!inside || (c2 & 1)) ? last : x;
     end_r = inside ? r + p.advance2[r] : second;
     r += p.advance2[r];

@@ -31,7 +31,7 @@ namespace {
 // control byte: the code bytes the element takes (1, 2 or (c >> 2) + 2), the
 // pixels it covers, and the byte a repeat or transparent run stores (the next
 // code byte, or 9); a pass may also work out the code bytes two elements
-// take. Entries past the code are worked out too, from the padding.
+// take. A form may leave out the entries it takes from kByControl instead.
 inline constexpr int32_t kMaxPrepared = 4096;
 inline constexpr int32_t kPreparedSlack = 128;
 struct Prepared {
@@ -41,10 +41,25 @@ struct Prepared {
   alignas(64) uint8_t advance2[kMaxPrepared + kPreparedSlack + 64];
 };
 
+// The pixels and code bytes of an element, by its control byte.
+struct ControlTable {
+  uint8_t run[256];
+  uint8_t advance[256];
+};
+constexpr ControlTable MakeControlTable() {
+  ControlTable t{};
+  for (int c = 0; c < 256; ++c) {
+    t.run[c] = static_cast<uint8_t>((c & 1) ? c >> 1 : (c >> 2) + 1);
+    t.advance[c] = static_cast<uint8_t>((c & 1) ? 1 : (c & 2) ? 2 : (c >> 2) + 2);
+  }
+  return t;
+}
+alignas(64) inline constexpr ControlTable kByControl = MakeControlTable();
+
 // One element at a time from at, while 64 pixels can be stored. Kinds and
-// lengths come from the Prepared entries rather than from branches, which
-// random sprite rows would mispredict at almost every element, so that the
-// step from one element to the next is a load and an add. Every element
+// lengths come from tables (Isa::Run, Isa::Advance) rather than from
+// branches, which random sprite rows would mispredict at almost every
+// element. Every element
 // stores 64 bytes (Isa::Store): its own pixels (a transparent run's as 9,
 // which they are already), then whatever; the next element stores over the
 // excess, and the excess of the last one goes back to 9.
@@ -58,9 +73,9 @@ inline bool Steps(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t s
   while (r < count && x <= limit) {
     const uint32_t c = code[r];
     Isa::Store(code + r + 1, pixels + x, (c & 3) == 0, p.fill[r]);
-    x += p.run[r];
+    x += Isa::Run(p, c, r);
     last = (c & 1) ? last : x;
-    r += p.advance[r];
+    r += Isa::Advance(p, c, r);
   }
   if (r > count) return false;  // the last element was cut short
   if (size - x >= 64) {
