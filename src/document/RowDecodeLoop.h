@@ -59,10 +59,10 @@ alignas(64) inline constexpr ControlTable kByControl = MakeControlTable();
 // One element at a time from at, while 64 pixels can be stored. Kinds and
 // lengths come from tables (Isa::Run, Isa::Advance) rather than from
 // branches, which random sprite rows would mispredict at almost every
-// element. Every element
-// stores 64 bytes (Isa::Store): its own pixels (a transparent run's as 9,
-// which they are already), then whatever; the next element stores over the
-// excess, and the excess of the last one goes back to 9.
+// element. Every element stores 64 bytes (Isa::Store): its own pixels (a
+// transparent run's as 9, which they are already), then whatever; the next
+// element stores over the excess, and the excess of the last one goes back
+// to 9.
 template <class Isa>
 inline bool Steps(const uint8_t* code, int32_t count, uint8_t* pixels, int64_t size, const Prepared& p,
                   Position& at) {
