@@ -284,29 +284,26 @@ bool classGAFFrame::Save(GafOutput& out) const {
     return true;
   }
   const bool held = static_cast<int64_t>(Pixels.size()) >= count;
-  std::vector<uint8_t>& code = out.Scratch();
   for (int32_t y = 0; y < height_; ++y) {
-    // Rows are coded straight into the file's buffer, after room for their length.
-    uint8_t* at = held ? out.Room(2 + EncodeRoom(width_)) : nullptr;
+    // Rows are coded straight into the file's buffer, after room for their
+    // length; a row the buffer does not fully hold goes through EncodeRow.
+    uint8_t* at = out.Room(2 + EncodeRoom(width_));
+    if (!at) return false;
     size_t n;
-    if (at) {
+    if (held) {
       n = EncodeRowInto(Pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width_), width_, at + 2);
     } else {
+      std::vector<uint8_t>& code = out.Scratch();
       EncodeRow(y, code);
       n = code.size();
+      std::memcpy(at + 2, code.data(), n);
     }
     if (n > static_cast<size_t>(kMaxRowCodeBytes)) {
       out.Fail("a row's code is longer than the format's 32767 bytes");
       return false;
     }
-    if (at) {
-      PutLE16(at, static_cast<int32_t>(n));
-      out.Extend(2 + n);
-    } else {
-      uint8_t length[2];
-      PutLE16(length, static_cast<int32_t>(n));
-      if (!out.Write(length, 2) || !out.Write(code.data(), n)) return false;
-    }
+    PutLE16(at, static_cast<int32_t>(n));
+    out.Extend(2 + n);
   }
   return true;
 }
