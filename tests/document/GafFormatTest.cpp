@@ -105,6 +105,22 @@ TEST(GafWriter, FailedSavesSayWhyAndKeepTheOldFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
+// A buffer shorter than the frame's sizes (after Initialize) is written as if
+// the missing pixels were 0, whether the rows are coded or not.
+TEST(GafWriter, PixelsMissingFromAShortBufferAreWrittenAsZero) {
+  for (bool compressed : {false, true}) {
+    classGAF doc;
+    auto f = MakeFrame(3, 2);
+    f->Initialize();
+    f->Pixels = {5};
+    f->SetCompressed(compressed);
+    AddAnimation(doc, "s")->Frames.Add(f);
+    const classGAF back = LoadFromBytes(SaveToBytes(doc));
+    ASSERT_EQ(back.Animations.Item(1)->Frames.Count(), 1) << compressed;
+    EXPECT_EQ(back.Animations.Item(1)->Frames.Item(1)->Pixels, (Row{5, 0, 0, 0, 0, 0})) << compressed;
+  }
+}
+
 TEST(GafReader, ReadRulesOfTheFrameTableAndTheRecords) {
   // Offset 0 is skipped, flag 2 makes the animation animated, a 0 × 3 frame is
   // dropped, and a compressed byte of 2 reads as all transparent.
