@@ -237,17 +237,13 @@ bool DecodePixels(const Layout& layout, const uint8_t* table, LoadedBitmap& out)
   return true;
 }
 
+// A checked bitmap into out, its indices translated to the game palette in the
+// same pass when remap is set (the colour table kept is the bitmap's).
+bool Decode(const uint8_t* data, size_t size, bool remap, LoadedBitmap& out);
+
 }  // namespace
 
-bool DecodeBMP(const uint8_t* data, size_t size, LoadedBitmap& out) {
-  Layout layout;
-  if (!CheckLayout(data, size, layout)) return false;
-  const Palette colours = ColourTable(data, layout);
-  if (!DecodePixels(layout, nullptr, out)) return false;
-  out.BMPInfoHeader = layout.info;
-  out.BMPPalette = colours;
-  return true;
-}
+bool DecodeBMP(const uint8_t* data, size_t size, LoadedBitmap& out) { return Decode(data, size, false, out); }
 
 std::array<uint8_t, 256> RemapTable(const Palette& bitmapColours, const Palette& gameColours) {
   // The game colours as separate channel rows, so that the distances from one
@@ -290,17 +286,23 @@ void RemapToGamePalette(LoadedBitmap& bitmap, const Palette& gameColours) {
   MapIndices(bitmap.BMPPixels.data(), bitmap.BMPPixels.data(), bitmap.BMPPixels.size(), table.data());
 }
 
-bool ReadBMPFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out) {
-  // Decoding and translating in one pass over the rows.
+bool ReadBMPFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out) { return Decode(data, size, true, out); }
+
+namespace {
+
+bool Decode(const uint8_t* data, size_t size, bool remap, LoadedBitmap& out) {
   Layout layout;
   if (!CheckLayout(data, size, layout)) return false;
   const Palette colours = ColourTable(data, layout);
-  const std::array<uint8_t, 256> table = RemapTable(colours, GamePalette);
-  if (!DecodePixels(layout, table.data(), out)) return false;
+  std::array<uint8_t, 256> table{};
+  if (remap) table = RemapTable(colours, GamePalette);
+  if (!DecodePixels(layout, remap ? table.data() : nullptr, out)) return false;
   out.BMPInfoHeader = layout.info;
   out.BMPPalette = colours;
   return true;
 }
+
+}  // namespace
 
 bool ReadBMP(const std::string& filename, LoadedBitmap& out) {
   const int fd = ::open(filename.c_str(), O_RDONLY | O_CLOEXEC);
