@@ -45,9 +45,7 @@ TEST(NumberReading, LongestNumericPrefix) {
 }
 
 TEST(NumberReading, RoundingHalvesToEven) {
-  EXPECT_EQ(RoundToInt32(2.5), 2);
-  EXPECT_EQ(RoundToInt32(3.5), 4);
-  EXPECT_EQ(RoundToInt32(-2.5), -2);
+  for (const auto& [value, rounded] : {std::pair{2.5, 2}, {3.5, 4}, {-2.5, -2}}) EXPECT_EQ(RoundToInt32(value), rounded);
   EXPECT_FALSE(RoundToInt32(3e9).has_value());
   EXPECT_EQ(RoundToInt16(32767.4), 32767);
   EXPECT_FALSE(RoundToInt16(32767.6).has_value());

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
+#include <functional>
+#include <tuple>
 #include <vector>
 
 #include "display/classFastWin.h"
@@ -10,34 +11,28 @@ namespace quilmark {
 namespace {
 
 using Row = std::vector<uint8_t>;
+using Pixels = std::vector<std::tuple<int, int, int>>;  // {x, y, index} of every pixel not 0
 
 class FastWin : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(win.Initialize(8, 6, 1));
-    Fill(0);
-  }
+  void SetUp() override { ASSERT_TRUE(win.Initialize(8, 6, 1)); }
   void Fill(uint8_t v) { std::fill(win.addrBits, win.addrBits + 8 * 6, v); }
-  // The pixels at the given points, in order.
-  Row At(std::initializer_list<std::pair<int, int>> points) const {
-    Row out;
-    for (const auto& [x, y] : points) out.push_back(win.addrBits[y * win.BmpWidth + x]);
+  Pixels Painted() const {
+    Pixels out;
+    for (int i = 0; i < 48; ++i)
+      if (win.addrBits[i]) out.emplace_back(i % 8, i / 8, win.addrBits[i]);
     return out;
   }
-  size_t Painted() const { return size_t(std::count_if(win.addrBits, win.addrBits + 48, [](uint8_t v) { return v; })); }
   classFastWin win;
 };
 
 TEST(FastWinInit, ColourTableFromThePaletteAndImpossibleSurfaces) {
   GamePalette[7] = {1, 2, 3, 0};
   classFastWin win;
-  EXPECT_EQ(win.hBitmap, 0u);
-  ASSERT_TRUE(win.Initialize(12, -4, 42));
-  EXPECT_NE(win.hBitmap, 0u);
-  EXPECT_NE(win.addrBits, nullptr);
+  ASSERT_TRUE(win.Initialize(5, -3, 42));  // a negative height still gives 3 rows
   EXPECT_EQ(std::make_pair(win.ColourTable()[7].Blue, win.ColourTable()[7].Red), std::make_pair(uint8_t(1), uint8_t(3)));
-  win.Free();
-  EXPECT_EQ(std::make_pair(win.hBitmap, win.addrBits), std::make_pair(uintptr_t(0), static_cast<uint8_t*>(nullptr)));
+  win.PixelDraw(4, 2, 77);
+  EXPECT_EQ(win.addrBits[2 * 5 + 4], 77);  // rows of any width, row-major
   GamePalette[7] = {};
   for (int32_t size : {0, 0x7FFFFFFF}) {
     EXPECT_FALSE(win.Initialize(size, size == 0 ? 10 : size, 1));
@@ -48,94 +43,63 @@ TEST(FastWinInit, ColourTableFromThePaletteAndImpossibleSurfaces) {
   win.ClearTileDraw(0, 0, 2, 2, Row{1, 2, 3, 4}, 9, 255, 0);
 }
 
-TEST_F(FastWin, AddressingIsRowMajorForAnyWidth) {
-  classFastWin odd;
-  ASSERT_TRUE(odd.Initialize(5, 3, 1));
-  odd.PixelDraw(4, 2, 77);
-  EXPECT_EQ(odd.addrBits[2 * 5 + 4], 77);
-  // Off the surface nothing is written, not even the neighbouring row.
-  for (const auto& [x, y] : {std::pair{8, 0}, {-1, 1}, {0, 6}}) win.PixelDraw(x, y, 1);
-  EXPECT_EQ(Painted(), 0u);
-  win.PixelDraw(3, 2, 5);
-  EXPECT_EQ(win.addrBits[2 * 8 + 3], 5);
-}
-
-TEST_F(FastWin, ClearTileKeepsOrPaintsTheMaskIndex) {
-  // {surface, ClearFlag, the 2 × 2 block at (1, 1) afterwards}
-  for (const auto& [background, flag, block] : {std::tuple{255, 1, Row{255, 3, 4, 255}}, {7, 1, Row{7, 3, 4, 7}},
-                                                {7, 0, Row{255, 3, 4, 255}}}) {
-    Fill(uint8_t(background));
-    win.ClearTileDraw(1, 1, 2, 2, {9, 3, 4, 9}, 9, 255, flag);
-    EXPECT_EQ(At({{1, 1}, {2, 1}, {1, 2}, {2, 2}}), block) << flag;
-    EXPECT_EQ(At({{3, 1}, {1, 0}}), Row(2, uint8_t(background)));  // outside the block
+TEST_F(FastWin, DrawingWritesExactlyTheClippedPixels) {
+  const Row eight{1, 2, 3, 4, 5, 6, 7, 8};
+  const std::vector<std::pair<std::function<void(classFastWin&)>, Pixels>> cases = {
+      // Off the surface nothing is written, not even the neighbouring row.
+      {[](classFastWin& w) { w.PixelDraw(8, 0, 1), w.PixelDraw(-1, 1, 1), w.PixelDraw(0, 6, 1), w.PixelDraw(3, 2, 5); },
+       {{3, 2, 5}}},
+      // A 4 × 2 block at x = -3: only its rightmost column lands, in column 0.
+      {[&](classFastWin& w) { w.TileDraw(-3, 0, 4, 2, eight); }, {{0, 0, 4}, {0, 1, 8}}},
+      // Across the right and bottom edges: cut, with no wrap into the row's start nor the top.
+      {[&](classFastWin& w) { w.ClearTileDraw(6, 5, 3, 2, eight, 9, 255, 0); }, {{6, 5, 1}, {7, 5, 2}}},
+      {[](classFastWin& w) { w.TileDraw(-10, -10, 2, 2, {1, 1, 1, 1}), w.TileDraw(100, 0, 2, 2, {1, 1, 1, 1}); }, {}},
+      {[](classFastWin& w) { w.TileDraw(0, 0, 2, 1, {10, 11, 12, 13}, 2); }, {{0, 0, 12}, {1, 0, 13}}},
+      // More rows than the buffer has: the rows it has. A start past the end: nothing.
+      {[](classFastWin& w) { w.TileDraw(0, 0, 2, 3, {1, 2, 3, 4}); }, {{0, 0, 1}, {1, 0, 2}, {0, 1, 3}, {1, 1, 4}}},
+      {[](classFastWin& w) { w.TileDraw(0, 0, 2, 1, {7, 7}, 5); }, {}},
+      // Index 9 keeps the surface, or is painted 255; the mask draw paints it the given index.
+      {[](classFastWin& w) { w.ClearTileDraw(1, 1, 2, 2, {9, 3, 4, 9}, 9, 255, 1); }, {{2, 1, 3}, {1, 2, 4}}},
+      {[](classFastWin& w) { w.ClearTileDraw(1, 1, 2, 2, {9, 3, 4, 9}, 9, 255, 0); },
+       {{1, 1, 255}, {2, 1, 3}, {1, 2, 4}, {2, 2, 255}}},
+      {[](classFastWin& w) { w.MaskTileDraw(0, 0, 3, 1, {5, 9, 6}, 9, 200); }, {{0, 0, 5}, {1, 0, 200}, {2, 0, 6}}},
+      // Lines draw both ends and skip what is off the surface.
+      {[](classFastWin& w) { w.LineDraw(0, 0, 3, 3, 4); }, {{0, 0, 4}, {1, 1, 4}, {2, 2, 4}, {3, 3, 4}}},
+      {[](classFastWin& w) { w.LineDraw(-5, 2, 20, 2, 6); },
+       {{0, 2, 6}, {1, 2, 6}, {2, 2, 6}, {3, 2, 6}, {4, 2, 6}, {5, 2, 6}, {6, 2, 6}, {7, 2, 6}}},
+  };
+  for (size_t i = 0; i < cases.size(); ++i) {
+    Fill(0);
+    cases[i].first(win);
+    EXPECT_EQ(Painted(), cases[i].second) << "case " << i;
   }
-  Fill(0);
-  win.MaskTileDraw(0, 0, 3, 1, {5, 9, 6}, 9, 200);
-  EXPECT_EQ(At({{0, 0}, {1, 0}, {2, 0}}), (Row{5, 200, 6}));
 }
 
-TEST_F(FastWin, TilesClipAtEveryEdge) {
-  // A 4 × 2 block at x = -3: only its rightmost column lands, in column 0.
-  win.TileDraw(-3, 0, 4, 2, {1, 2, 3, 4, 5, 6, 7, 8});
-  EXPECT_EQ(At({{0, 0}, {0, 1}}), (Row{4, 8}));
-  EXPECT_EQ(Painted(), 2u);
-  // Across the right and bottom edges: cut there, with no wrap into the row's start nor the top.
-  Fill(0);
-  win.ClearTileDraw(6, 5, 3, 2, {1, 2, 3, 4, 5, 6}, 9, 255, 0);
-  EXPECT_EQ(At({{6, 5}, {7, 5}}), (Row{1, 2}));
-  EXPECT_EQ(Painted(), 2u);
-  // Entirely off: nothing.
-  Fill(0);
-  win.TileDraw(-10, -10, 2, 2, {1, 1, 1, 1});
-  win.TileDraw(100, 0, 2, 2, {1, 1, 1, 1});
-  EXPECT_EQ(Painted(), 0u);
-}
-
-TEST_F(FastWin, TileDrawStartsAtTilePositionAndNeverReadsPastTheBuffer) {
-  win.TileDraw(0, 0, 2, 1, {10, 11, 12, 13}, 2);
-  EXPECT_EQ(At({{0, 0}, {1, 0}}), (Row{12, 13}));
-  // A block claiming more rows than its buffer has draws the rows it has.
-  Fill(0);
-  win.TileDraw(0, 0, 2, 3, {1, 2, 3, 4});
-  EXPECT_EQ(At({{0, 1}, {0, 2}}), (Row{3, 0}));
-  win.TileDraw(0, 0, 2, 1, {7, 7}, 5);  // start past the end: nothing
-  EXPECT_EQ(At({{0, 0}}), Row{1});
-}
-
-TEST_F(FastWin, GrabRegionReadsTheClippedBlockAndLinesDrawBothEnds) {
+TEST_F(FastWin, GrabRegionReadsTheClippedBlock) {
   for (int i = 0; i < 48; ++i) win.addrBits[i] = uint8_t(i);
   Row buf(4, 99);
   win.GrabRegion(-1, 4, 2, 2, buf);
   EXPECT_EQ(buf, (Row{99, 32, 99, 40}));  // column -1 is not read
-  Fill(0);
-  win.LineDraw(0, 0, 3, 3, 4);
-  EXPECT_EQ(At({{0, 0}, {1, 1}, {2, 2}, {3, 3}}), Row(4, 4));
-  EXPECT_EQ(Painted(), 4u);
-  Fill(0);
-  win.LineDraw(-5, 2, 20, 2, 6);
-  EXPECT_EQ(At({{0, 2}, {7, 2}}), (Row{6, 6}));
-  EXPECT_EQ(Painted(), 8u);
 }
 
-// A screen that records the transfers it is asked to make.
-struct RecordingScreen : SurfaceScreen {
-  std::vector<std::array<int32_t, 9>> calls;
-  void PutSurface(const classFastWin&, int32_t a, int32_t b, int32_t c, int32_t d, int32_t e, int32_t f, int32_t g,
-                  int32_t h, bool s) override {
-    calls.push_back({a, b, c, d, e, f, g, h, s});
+// A screen that counts the transfers it is asked to make.
+struct CountingScreen : SurfaceScreen {
+  int calls = 0;
+  void PutSurface(const classFastWin&, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
+                  bool) override {
+    ++calls;
   }
 };
 
-TEST_F(FastWin, ShowCopiesTheDestinationSizeUnlessStretched) {
-  RecordingScreen screen;
-  win.Show(screen, 10, 20, 5, 4, 1, 2, 1, 1, false);
-  win.Show(screen, 0, 0, 8, 8, 0, 0, 4, 4, true);
-  EXPECT_EQ(screen.calls, (std::vector<std::array<int32_t, 9>>{{10, 20, 5, 4, 1, 2, 5, 4, 0}, {0, 0, 8, 8, 0, 0, 4, 4, 1}}));
-  // A surface never initialised shows nothing.
+TEST(FastWinShow, ASurfaceNeverInitialisedShowsNothing) {
+  CountingScreen screen;
   classFastWin none;
   none.Show(screen, 0, 0, 1, 1, 0, 0);
   none.Blt(screen, 0, 0, 1, 1, 0, 0);
-  EXPECT_EQ(screen.calls.size(), 2u);
+  EXPECT_EQ(screen.calls, 0);
+  ASSERT_TRUE(none.Initialize(1, 1, 1));
+  none.Show(screen, 0, 0, 1, 1, 0, 0);
+  EXPECT_EQ(screen.calls, 1);
 }
 
 }  // namespace

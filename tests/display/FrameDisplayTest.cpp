@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -12,10 +12,7 @@ namespace {
 // Frame controls without a window: remembers what it was given and copies the
 // shown surface rectangle into a picture of view size.
 struct FakeControls : FrameControls, SurfaceScreen {
-  int32_t framesMax = 0, framesValue = 0, subMax = 0, subValue = 0, x = 0, y = 0, fpsValue = 0;
-  bool framesOn = true, subOn = true, compressed = false, compressedOn = true, editorsOn = true, cmdFrame = true,
-       cmdSubframe = true;
-  std::string width = "0", height = "0", fps = "0";
+  std::map<std::string, std::string> v;  // each control's last value; sliders take one only within 1 … max
   int32_t viewW = 200, viewH = 100;
   std::vector<int> picture;  // -1 = background
   int shows = 0;
@@ -25,48 +22,49 @@ struct FakeControls : FrameControls, SurfaceScreen {
     surface.Initialize(1024, 1024, 1);
     ClearPicture();
   }
-  // Sliders take a value only within their range.
-  void SetScrollFramesValue(int32_t v) override { framesValue = v >= 1 && v <= framesMax ? v : framesValue; }
-  void SetScrollSubframesValue(int32_t v) override { subValue = v >= 1 && v <= subMax ? v : subValue; }
-  void SetScrollFramesEnabled(bool e) override { framesOn = e; }
-  void SetScrollFramesMax(int32_t m) override { framesMax = m; }
-  void SetScrollSubframesEnabled(bool e) override { subOn = e; }
-  void SetScrollSubframesMax(int32_t m) override { subMax = m; }
-  void SetTxtWidth(const std::string& t) override { width = t; }
-  void SetTxtHeight(const std::string& t) override { height = t; }
-  void SetTxtFPS(const std::string& t) override { fps = t; }
-  void SetScrollXPosValue(int32_t v) override { x = v; }
-  void SetScrollYPosValue(int32_t v) override { y = v; }
-  void SetScrollFPSValue(int32_t v) override { fpsValue = v; }
-  void SetCompressedValue(bool c) override { compressed = c; }
-  void SetCompressedEnabled(bool e) override { compressedOn = e; }
-  void SetEditorsEnabled(bool e) override { editorsOn = e; }
-  void SetCmdFrameEnabled(bool e) override { cmdFrame = e; }
-  void SetCmdSubframeEnabled(bool e) override { cmdSubframe = e; }
+  void Set(const char* key, const std::string& value) { v[key] = value; }
+  void Slide(const char* key, int32_t value) {
+    const auto max = v.find(std::string(key) + "Max");
+    if (max != v.end() && value >= 1 && value <= std::stoi(max->second)) Set(key, std::to_string(value));
+  }
+  void SetScrollFramesValue(int32_t x) override { Slide("frames", x); }
+  void SetScrollSubframesValue(int32_t x) override { Slide("sub", x); }
+  void SetScrollFramesEnabled(bool e) override { Set("framesOn", std::to_string(e)); }
+  void SetScrollFramesMax(int32_t m) override { Set("framesMax", std::to_string(m)); }
+  void SetScrollSubframesEnabled(bool e) override { Set("subOn", std::to_string(e)); }
+  void SetScrollSubframesMax(int32_t m) override { Set("subMax", std::to_string(m)); }
+  void SetTxtWidth(const std::string& t) override { Set("w", t); }
+  void SetTxtHeight(const std::string& t) override { Set("h", t); }
+  void SetTxtFPS(const std::string& t) override { Set("fps", t); }
+  void SetScrollXPosValue(int32_t x) override { Set("x", std::to_string(x)); }
+  void SetScrollYPosValue(int32_t y) override { Set("y", std::to_string(y)); }
+  void SetScrollFPSValue(int32_t f) override { Set("fpsSlider", std::to_string(f)); }
+  void SetCompressedValue(bool c) override { Set("compressed", std::to_string(c)); }
+  void SetCompressedEnabled(bool e) override { Set("compressedOn", std::to_string(e)); }
+  void SetEditorsEnabled(bool e) override { Set("editorsOn", std::to_string(e)); }
+  void SetCmdFrameEnabled(bool e) override { Set("cmdFrameOn", std::to_string(e)); }
+  void SetCmdSubframeEnabled(bool e) override { Set("cmdSubOn", std::to_string(e)); }
   int32_t PictureWidth() const override { return viewW; }
   int32_t PictureHeight() const override { return viewH; }
   void ClearPicture() override { picture.assign(size_t(viewW * viewH), -1); }
   SurfaceScreen& PictureScreen() override { return *this; }
   void KeepPicture() override {}
   classFastWin& Surface() override { return surface; }
+  // Scales the source rectangle onto the destination, as the window's screen does.
   void PutSurface(const classFastWin& s, int32_t dl, int32_t dt, int32_t dw, int32_t dh, int32_t sl, int32_t st,
-                  int32_t, int32_t, bool) override {
+                  int32_t sw, int32_t sh, bool) override {
     ++shows;
     for (int r = 0; r < dh; ++r)
       for (int c = 0; c < dw; ++c)
         if (dl + c >= 0 && dt + r >= 0 && dl + c < viewW && dt + r < viewH)
-          picture[size_t((dt + r) * viewW + dl + c)] = s.addrBits[(st + r) * s.BmpWidth + sl + c];
+          picture[size_t((dt + r) * viewW + dl + c)] = s.addrBits[(st + r * sh / dh) * s.BmpWidth + sl + c * sw / dw];
   }
   int At(int px, int py) const { return picture[size_t(py * viewW + px)]; }
-  // The controls in one line: sliders as value/maximum, then on or off.
+  // The controls given a value, in one line.
   std::string Describe() const {
-    std::ostringstream s;
-    const auto on = [](bool b) { return b ? " on" : " off"; };
-    s << "frames " << framesValue << "/" << framesMax << on(framesOn) << ", subframes " << subValue << "/" << subMax
-      << on(subOn) << ", " << width << "x" << height << " at " << x << "," << y << ", fps " << fps
-      << ", compressed " << compressed << on(compressedOn) << ", editors" << on(editorsOn) << ", menus"
-      << on(cmdFrame) << on(cmdSubframe);
-    return s.str();
+    std::string s;
+    for (const auto& [key, value] : v) s += (s.empty() ? "" : " ") + key + "=" + value;
+    return s;
   }
 };
 
@@ -90,7 +88,7 @@ TEST(DisplayPlacement, OriginOrCentreOnTheViewMiddleHalvesToEven) {
   }
 }
 
-TEST(DisplayPicture, ImageAloneWithIndex9Painted255) {
+TEST(DisplayPicture, ImageAloneAtItsOwnSizeWithIndex9Painted255) {
   FakeControls c;
   EditorState s;
   auto f = MakeFrame(2, 2, 0, 0, 4);
@@ -102,14 +100,16 @@ TEST(DisplayPicture, ImageAloneWithIndex9Painted255) {
             (std::vector<int>{-1, 255, 4, -1, 4, 255}));
 }
 
-TEST(DisplayAnimation, OneFrameAndAFrameWithOneSubframe) {
+TEST(DisplayAnimation, OneFrameAFrameWithOneSubframeAndNoFrames) {
   FakeControls c;
   EditorState s;
   classGAFAnimation a;
+  a.Name = "walk";
   a.Frames.Add(MakeFrame(3, 4, 1, 2, 6, 7));
   DisplayAnimation(a, c, s);
   EXPECT_EQ(std::make_pair(s.CurrentFrame, s.CurrentSubframe), std::make_pair(1, 0));
-  EXPECT_EQ(c.Describe(), "frames 1/2 off, subframes 1/2 off, 3x4 at 1,2, fps 7, compressed 0 on, editors on, menus on on");
+  EXPECT_EQ(c.Describe(), "cmdFrameOn=1 cmdSubOn=1 compressed=0 compressedOn=1 editorsOn=1 fps=7 frames=1 "
+                          "framesMax=2 framesOn=0 h=4 sub=1 subMax=2 subOn=0 w=3 x=1 y=2");
 
   // The second frame has one subframe: it is what the controls and the picture show.
   auto f = MakeFrame(50, 50, 9, 9, 1);
@@ -118,36 +118,29 @@ TEST(DisplayAnimation, OneFrameAndAFrameWithOneSubframe) {
   FakeControls d;
   DisplayAnimation(a, d, s, 2);
   EXPECT_EQ(std::make_pair(s.CurrentFrame, s.CurrentSubframe), std::make_pair(2, 1));
-  EXPECT_EQ(d.Describe(), "frames 2/2 on, subframes 1/2 off, 6x5 at 3,2, fps 11, compressed 0 on, editors on, menus on on");
+  EXPECT_EQ(d.Describe(), "cmdFrameOn=1 cmdSubOn=1 compressed=0 compressedOn=1 editorsOn=1 fps=11 frames=2 "
+                          "framesMax=2 framesOn=1 h=5 sub=1 subMax=2 subOn=0 w=6 x=3 y=2");
   EXPECT_EQ(std::make_pair(d.At(97, 48), d.At(96, 48)), std::make_pair(2, -1));
   // Nothing in the document moved.
   EXPECT_EQ(std::make_pair(f->PositionX(), f->Subframes.Item(1)->PositionX()), std::make_pair(9, 3));
-}
 
-TEST(DisplayAnimation, EmptyAnimationAndASelectionOutsideTheFrames) {
-  FakeControls c;
-  c.x = c.y = c.fpsValue = 5;
-  EditorState s;
-  s.CurrentSubframe = 4;
-  classGAFAnimation a;
-  a.Name = "empty";
-  DisplayAnimation(a, c, s);
-  EXPECT_EQ(s.CurrentSubframe, 0);
-  EXPECT_EQ(c.width + "x" + c.height, "0x0");
-  EXPECT_EQ(std::make_tuple(c.x, c.y, c.fpsValue), std::make_tuple(0, 0, 0));
-  EXPECT_EQ(std::make_tuple(c.subOn, c.editorsOn, c.compressed, c.compressedOn, c.cmdFrame, c.cmdSubframe, c.shows),
-            std::make_tuple(false, false, false, false, true, false, 0));
-  a.Name.clear();  // an animation without a name has no frame menu
-  DisplayAnimation(a, c, s);
-  EXPECT_FALSE(c.cmdFrame);
+  // A selection outside the frames shows nothing but keeps the editors.
+  FakeControls e;
+  DisplayAnimation(a, e, s, 0);
+  EXPECT_EQ(std::make_tuple(s.CurrentFrame, e.shows, e.v["editorsOn"]), std::make_tuple(0, 0, std::string("1")));
 
-  FakeControls d;
-  a.Frames.Add(MakeFrame(1, 1, 0, 0, 1));
-  a.Frames.Add(MakeFrame(1, 1, 0, 0, 1));
-  DisplayAnimation(a, d, s, 0);
-  EXPECT_EQ(s.CurrentFrame, 0);
-  EXPECT_EQ(d.shows, 0);
-  EXPECT_TRUE(d.editorsOn);  // the animation has frames
+  // No frames: everything emptied and off but the frame menu, which needs a name.
+  for (const char* name : {"empty", ""}) {
+    FakeControls g;
+    s.CurrentSubframe = 4;
+    a.Frames.Clear();
+    a.Name = name;
+    DisplayAnimation(a, g, s);
+    EXPECT_EQ(std::make_pair(s.CurrentSubframe, g.shows), std::make_pair(0, 0));
+    EXPECT_EQ(g.Describe(), std::string("cmdFrameOn=") + (*name ? "1" : "0") +
+                                " cmdSubOn=0 compressed=0 compressedOn=0 editorsOn=0 fpsSlider=0 frames=1 "
+                                "framesMax=2 framesOn=0 h=0 subMax=2 subOn=0 w=0 x=0 y=0");
+  }
 }
 
 TEST(DrawImage, SubframesComposeOverEachOther) {

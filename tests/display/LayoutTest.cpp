@@ -7,22 +7,30 @@ namespace {
 
 using Twips = std::vector<int32_t>;
 
-TEST(FormResize, DesignSize) {
+// Every rectangle of the layout, in one list.
+Twips All(const MainLayout& l) {
+  Twips out;
+  for (const TwipsRect* r : {&l.ListGAF, &l.PicSplitter, &l.PicView, &l.FrameInfo, &l.CmdFrame, &l.ScrollFrames,
+                             &l.PicFrame, &l.CmdSubframe, &l.ScrollSubframes})
+    out.insert(out.end(), {r->Left, r->Top, r->Width, r->Height});
+  return out;
+}
+
+TEST(FormResize, DesignSizeKeepsTheDesignAndExtraSpaceGoesToTheView) {
   MainLayout l;
   ASSERT_TRUE(FormResize(l, MainLayout::DesignWidth, MainLayout::DesignHeight, false));
-  EXPECT_EQ((Twips{l.ListGAF.Width, l.ListGAF.Height, l.PicView.Left, l.PicView.Width, l.PicView.Height}),
-            (Twips{3240, 6180, 3285, 7440, 6180}));
-  EXPECT_EQ((Twips{l.PicSplitter.Height, l.FrameInfo.Height, l.ScrollSubframes.Top, l.CmdSubframe.Top}),
-            (Twips{6180, 6180 - 240, 120 + 5940 - 495, 5565 + 60}));
-  EXPECT_EQ((Twips{l.PicFrame.Width, l.PicFrame.Height, l.ScrollFrames.Width, l.ScrollSubframes.Width}),
-            (Twips{7440 - 2460 - 60, 5565 - 720 - 60, 4920 - (3600 - 2460), 4920 - (3600 - 2460)}));
+  EXPECT_EQ(All(l), All(MainLayout{}));
+  // 150 twips wider and 90 higher: the list keeps its width, the view and what fills it grow, the bottom row moves.
+  ASSERT_TRUE(FormResize(l, MainLayout::DesignWidth + 150, MainLayout::DesignHeight + 90, false));
+  EXPECT_EQ((Twips{l.ListGAF.Width, l.PicView.Width, l.PicFrame.Width, l.ScrollSubframes.Width, l.ListGAF.Height,
+                   l.FrameInfo.Height, l.PicFrame.Height, l.ScrollSubframes.Top, l.CmdSubframe.Top}),
+            (Twips{3240, 7590, 5070, 3930, 6270, 6030, 4875, 5655, 5715}));
 }
 
 TEST(FormResize, MinimizedTooNarrowOrTooLowKeepsOldValues) {
   MainLayout l;
-  FormResize(l, 10725, 6915, false);
   EXPECT_FALSE(FormResize(l, 100, 100, true));
-  EXPECT_EQ(l.PicView.Width, 7440);
+  EXPECT_EQ(All(l), All(MainLayout{}));
   // Narrower than the bar: the view cannot get a negative width and keeps its own.
   FormResize(l, 3000, 6915, false);
   EXPECT_EQ(std::make_pair(l.PicView.Width, l.ListGAF.Width), std::make_pair(7440, 3240));
@@ -31,37 +39,34 @@ TEST(FormResize, MinimizedTooNarrowOrTooLowKeepsOldValues) {
   EXPECT_EQ(l.ListGAF.Height, 6180);
 }
 
-TEST(Splitter, DragLimits) {
+TEST(Splitter, DragStaysWithinAThousandAndHalfTheWidth) {
+  // {window width, pointer x, bar left}; the narrow window's half is below 1000 and wins.
+  for (const auto& [width, x, left] : {std::tuple{10725, -5000.0f, 1000}, {10725, 90000.0f, 5362},
+                                       {1800, -9000.0f, 1000}, {1800, 9000.0f, 900}}) {
+    MainLayout l;
+    SplitterDrag d;
+    EXPECT_TRUE(d.MouseDown(true, 10.0f, l, width, 6915).colourDrag);
+    d.MouseMove(x, l, width, 6915);
+    EXPECT_EQ((Twips{l.PicSplitter.Left, l.PicSplitter.Top, l.PicSplitter.Height}), (Twips{left, 5, 6915 - 10}))
+        << width << " " << x;
+  }
+}
+
+TEST(Splitter, ReleaseAndOtherButtons) {
   MainLayout l;
   SplitterDrag d;
   EXPECT_FALSE(d.Dragging());
-  EXPECT_TRUE(d.MouseDown(true, 10.0f, l, 10725, 6915).colourDrag);
-  EXPECT_EQ(d.SplitterDragX, 10);
-  d.MouseMove(-5000.0f, l, 10725, 6915);
-  EXPECT_EQ((Twips{l.PicSplitter.Left, l.PicSplitter.Top, l.PicSplitter.Height}), (Twips{1000, 5, 6915 - 10}));
-  // {x, bar left}: at least 1000, at most half the width
-  for (const auto& [x, left] : {std::pair{90000.0f, 5362}, {-362.0f, 5000}}) {
-    d.MouseMove(x, l, 10725, 6915);
-    EXPECT_EQ(l.PicSplitter.Left, left) << x;
-  }
-  const auto e = d.MouseUp(-362.0f, l, 10725, 6915);  // same x as last: no new placing
+  d.MouseDown(true, 10.0f, l, 10725, 6915);
+  d.MouseMove(1760.0f, l, 10725, 6915);  // 3240 + 1760
+  const auto e = d.MouseUp(1760.0f, l, 10725, 6915);  // same x as last: no new placing
   EXPECT_EQ(std::make_tuple(l.PicSplitter.Left, e.colourRest, e.runLayout, d.Dragging()),
             std::make_tuple(5000, true, true, false));
   EXPECT_EQ(l.PicSplitter.Top, l.ListGAF.Top);
   FormResize(l, 10725, 6915, false);
   EXPECT_EQ(std::make_pair(l.ListGAF.Width, l.PicView.Left), std::make_pair(5000, 5045));
-}
-
-TEST(Splitter, NarrowWindowAndOtherButtons) {
-  MainLayout l;
-  SplitterDrag d;
-  d.MouseDown(true, 0.0f, l, 1800, 3000);
-  d.MouseMove(-9000.0f, l, 1800, 3000);
-  EXPECT_EQ(l.PicSplitter.Left, 1000);
-  d.MouseMove(9000.0f, l, 1800, 3000);
-  EXPECT_EQ(l.PicSplitter.Left, 900);  // half the width, below 1000
   // The right button during a drag ends it there.
-  EXPECT_TRUE(d.MouseDown(false, -400.0f, l, 10725, 6915).runLayout);
+  d.MouseDown(true, 0.0f, l, 10725, 6915);
+  EXPECT_TRUE(d.MouseDown(false, -4000.0f, l, 10725, 6915).runLayout);
   EXPECT_FALSE(d.Dragging());
   EXPECT_EQ(l.PicSplitter.Left, 1000);
   // Movement without a drag does nothing; a right press without one neither.
