@@ -38,11 +38,10 @@ Names Entries(const TempDir& dir) {
 // Answers the folder question and records what the export did when.
 struct ScriptedUi : UfoExportUi {
   ScriptedUi(std::optional<std::string> answer, std::string archive) : answer(std::move(answer)), archive(archive) {}
-  std::optional<std::string> AskArchiveFolder(const std::string& prompt, const std::string& title,
+  std::optional<std::string> AskArchiveFolder(const std::string&, const std::string&,
                                               const std::string& default_answer) override {
-    const bool saved = std::filesystem::exists(UfoTemporaryPath(archive));
-    asked.push_back(prompt + "|" + title + "|" + default_answer + (saved ? "|saved" : "") + "|busy " +
-                    std::to_string(busy));
+    const bool saved = std::filesystem::exists(archive + ".gaf");
+    asked.push_back(default_answer + (saved ? "|saved" : "") + "|busy " + std::to_string(busy));
     if (on_ask) on_ask();
     return answer;
   }
@@ -59,12 +58,6 @@ struct ScriptedUi : UfoExportUi {
   std::function<void()> on_ask;
   std::function<void(int)> on_progress;
 };
-
-TEST(UfoPaths, TemporaryFileAndPathInArchive) {
-  EXPECT_EQ(UfoTemporaryPath("/x/tank.ufo"), "/x/tank.ufo.gaf");
-  EXPECT_EQ(UfoPathInArchive("textures", "tank.ufo"), "textures\\tank.gaf");
-  EXPECT_EQ(UfoPathInArchive("t", "/x/ab"), "t\\gaf");
-}
 
 TEST(UfoExport, TheSavedDocumentGoesUnderTheAnsweredFolder) {
   const classGAF doc = MakeDocument();
@@ -85,7 +78,7 @@ TEST(UfoExport, TheSavedDocumentGoesUnderTheAnsweredFolder) {
     EXPECT_EQ(result.warning, "");
     EXPECT_EQ(result.path_in_archive, path);
     // The archive was started and the document saved before the question.
-    EXPECT_EQ(ui.asked, Names{"Enter the subdirectory in the HPI to place the gaf file.|Pack UFO|textures|saved|busy 1"});
+    EXPECT_EQ(ui.asked, Names{"textures|saved|busy 1"});
     EXPECT_GT(ui.progress, 0);
     EXPECT_EQ(Entries(dir), Names{name});
     const HpiReadResult r = ReadHpi(ReadFile(archive));
@@ -107,7 +100,7 @@ TEST(UfoExport, EveryFailureRemovesTheTemporaryFileAndKeepsTheOldArchive) {
     size_t asked;
     Names left;  // the folder afterwards
   };
-  const auto temporary = [](const ScriptedUi& ui) { return UfoTemporaryPath(ui.archive); };
+  const auto temporary = [](const ScriptedUi& ui) { return ui.archive + ".gaf"; };
   const std::vector<Case> cases = {
       {"archive in a missing folder", "missing/tank.ufo", {}, "missing", false, 0, {"tank.ufo"}},
       {"temporary file cut short while packing", "tank.ufo",
