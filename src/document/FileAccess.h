@@ -1,0 +1,45 @@
+// Opening files that come from outside for reading. A path may name a named
+// pipe, a device or a folder as easily as a file; opening such a thing could
+// block for ever or read without end, so only regular files are read, and the
+// open itself never waits.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quilmark {
+
+// An open regular file, closed with the object.
+class InputFile {
+ public:
+  InputFile() = default;
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  // Opens path for reading when it is a regular file. False, with Error()
+  // saying why in words ("no such file", "not a regular file", …), otherwise.
+  bool Open(const std::string& path);
+
+  int fd() const { return fd_; }
+  int64_t Size() const { return size_; }
+  const std::string& Error() const { return error_; }
+
+  // Reads size bytes at offset (fewer only at the end of the file). The count
+  // read, or -1 on a read error (Error() says which).
+  int64_t ReadAt(void* dst, size_t size, int64_t offset);
+
+ private:
+  int fd_ = -1;
+  int64_t size_ = 0;
+  std::string error_;
+};
+
+// Reads the whole of a regular file. False, with why set when given, when the
+// path is not a regular file, cannot be read, or holds more than limit bytes.
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string* why = nullptr,
+                   uint64_t limit = UINT64_MAX);
+
+}  // namespace quilmark
