@@ -23,6 +23,29 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+std::string NameOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// name cut to at most room bytes, never inside a UTF-8 character.
+std::string Cut(const std::string& name, size_t room) {
+  if (name.size() <= room) return name;
+  size_t end = room;
+  while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
+  return name.substr(0, end);
+}
+
+// Creates a file from a mkstemps pattern: prefix, six X, suffix.
+int CreateUnique(const std::string& prefix, const std::string& suffix, std::string& path) {
+  std::string pattern = prefix + "XXXXXX" + suffix;
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  const int fd = ::mkstemps(name.data(), static_cast<int>(suffix.size()));
+  if (fd >= 0) path = name.data();
+  return fd;
+}
+
 bool WriteAll(int fd, const uint8_t* data, size_t size, off_t at, bool positioned) {
   while (size > 0) {
     const ssize_t n = positioned ? ::pwrite(fd, data, size, at) : ::write(fd, data, size);
@@ -38,6 +61,8 @@ bool WriteAll(int fd, const uint8_t* data, size_t size, off_t at, bool positione
 }
 }  // namespace
 
+AtomicFile::AtomicFile(std::string path, Scratch) : target_(std::move(path)), scratch_(true) {}
+
 AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
   // Writing through a symbolic link replaces the file it points at, not the link.
   struct stat st {};
@@ -46,8 +71,6 @@ AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
     if (::realpath(target_.c_str(), resolved)) target_ = resolved;
   }
 }
-
-AtomicFile::~AtomicFile() { Discard(); }
 
 bool AtomicFile::SetError(const std::string& what) {
   if (!failed_) {
@@ -69,16 +92,23 @@ bool AtomicFile::Open() {
     Fail("no file name given");
     return false;
   }
-  std::string pattern = FolderOf(target_) + "/.quilmark-XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  fd_ = ::mkstemp(name.data());
-  if (fd_ < 0) return SetError("cannot create a file in " + FolderOf(target_));
-  temp_ = name.data();
-  // The new file gets the old one's permissions, or the usual ones for a new file.
+  if (!(scratch_ ? OpenScratch() : OpenTemporary())) return false;
+  buffer_ = std::make_unique_for_overwrite<uint8_t[]>(kBufferSize);
+  return true;
+}
+
+bool AtomicFile::OpenTemporary() {
+  const std::string folder = FolderOf(target_);
+  // "." + name + "." + six characters must fit one file name.
+  fd_ = CreateUnique(folder + "/." + Cut(NameOf(target_), NAME_MAX - 8) + ".", "", temp_);
+  if (fd_ < 0) return SetError("cannot create a file in " + folder);
+  registration_.Register(temp_);
+  // The new file gets the old one's permissions, owner and group, or the usual
+  // permissions for a new file. Ownership is kept where the process may.
   struct stat st {};
   mode_t mode;
   if (::stat(target_.c_str(), &st) == 0) {
+    if (::fchown(fd_, st.st_uid, st.st_gid) != 0) (void)!::fchown(fd_, static_cast<uid_t>(-1), st.st_gid);
     mode = st.st_mode & 07777;
   } else {
     const mode_t mask = ::umask(0);
@@ -86,7 +116,23 @@ bool AtomicFile::Open() {
     mode = 0666 & ~mask;
   }
   ::fchmod(fd_, mode);
-  buffer_ = std::make_unique_for_overwrite<uint8_t[]>(kBufferSize);
+  return true;
+}
+
+bool AtomicFile::OpenScratch() {
+  fd_ = ::open(target_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd_ < 0 && (errno == EEXIST || errno == ENAMETOOLONG)) {
+    // Something else has the name: a unique one beside it, with the same extension.
+    const std::string name = NameOf(target_);
+    const size_t dot = name.rfind('.');
+    const std::string suffix = dot == std::string::npos || dot == 0 ? std::string() : name.substr(dot);
+    const std::string stem = name.substr(0, name.size() - suffix.size());
+    const size_t room = NAME_MAX > suffix.size() + 7 ? NAME_MAX - suffix.size() - 7 : 0;
+    fd_ = CreateUnique(FolderOf(target_) + "/" + Cut(stem, room) + ".", suffix, target_);
+  }
+  if (fd_ < 0) return SetError("cannot create " + target_);
+  created_ = true;
+  registration_.Register(target_);
   return true;
 }
 
@@ -150,8 +196,13 @@ bool AtomicFile::Commit() {
     return SetError("cannot close " + target_);
   }
   fd_ = -1;
-  if (::rename(temp_.c_str(), target_.c_str()) != 0) return SetError("cannot replace " + target_);
   committed_ = true;
+  if (scratch_) return true;
+  if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+    committed_ = false;
+    return SetError("cannot replace " + target_);
+  }
+  registration_.Release();
   temp_.clear();
   return true;
 }
@@ -161,10 +212,33 @@ void AtomicFile::Discard() {
     ::close(fd_);
     fd_ = -1;
   }
+  if (scratch_) {
+    if (!committed_) Remove();
+    return;
+  }
   if (!committed_ && !temp_.empty()) {
     ::unlink(temp_.c_str());
+    registration_.Release();
     temp_.clear();
   }
+}
+
+bool AtomicFile::Remove(std::string* why) {
+  if (!created_) return true;
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+  const bool removed = ::unlink(target_.c_str()) == 0 || errno == ENOENT;
+  if (!removed && why) *why = std::strerror(errno);
+  created_ = false;
+  registration_.Release();
+  return removed;
+}
+
+AtomicFile::~AtomicFile() {
+  Discard();
+  Remove();
 }
 
 }  // namespace quilmark

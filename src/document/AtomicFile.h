@@ -1,6 +1,11 @@
 // Writing a file so that a failure never destroys the old one: everything goes
 // to a temporary file in the target's folder, which replaces the target only
 // once it was written whole and flushed. Used for every file the core writes.
+//
+// The temporary file is named after its target (".walk.gaf.XXXXXX" for
+// walk.gaf), so that a leftover of a killed process says what it was, and is
+// removed on a termination signal (TemporaryFiles.h). The replaced file's
+// permission bits, owner and group are kept where the process may set them.
 #pragma once
 
 #include <cstddef>
@@ -8,18 +13,29 @@
 #include <memory>
 #include <string>
 
+#include "document/TemporaryFiles.h"
+
 namespace quilmark {
 
 class AtomicFile {
  public:
   explicit AtomicFile(std::string target);
-  // Removes the temporary file unless Commit succeeded.
+  // A new scratch file that only this process uses: created exclusively at
+  // path, never through an existing file or link; when path is taken, at a
+  // unique name beside it ("tank.ufo.XXXXXX.gaf" for "tank.ufo.gaf"). It is
+  // written in place, stays after Commit for the caller to use, and is
+  // removed with this object (or earlier by Remove).
+  struct Scratch {};
+  AtomicFile(std::string path, Scratch);
+  // Removes the temporary file unless Commit succeeded (a scratch file always).
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
 
   // Creates the temporary file. False (with Error()) when that is impossible.
   bool Open();
+  // The temporary file being written (empty before Open and after Commit).
+  const std::string& TemporaryPath() const { return temp_; }
   // Appends bytes (buffered).
   bool Write(const void* data, size_t size);
   // Overwrites bytes already written at pos (pos + size ≤ Position()).
@@ -36,8 +52,11 @@ class AtomicFile {
   bool Commit();
   // Gives up: the temporary file is removed, the target stays as it was.
   void Discard();
+  // Removes a scratch file now. False, with why, when it could not be.
+  bool Remove(std::string* why = nullptr);
 
   const std::string& Error() const { return error_; }
+  // The target; for a scratch file, where it was made once Open succeeded.
   const std::string& Target() const { return target_; }
   // Records a failure that happened above this layer (the file is discarded).
   void Fail(const std::string& why);
@@ -46,8 +65,14 @@ class AtomicFile {
   bool Flush();
   bool SetError(const std::string& what);
 
+  bool OpenTemporary();
+  bool OpenScratch();
+
   std::string target_;
   std::string temp_;
+  bool scratch_ = false;
+  bool created_ = false;
+  TemporaryRegistration registration_;
   int fd_ = -1;
   bool failed_ = false;
   bool committed_ = false;

@@ -343,9 +343,13 @@ bool classGAFAnimation::Save(GafOutput& out) const {
 }
 
 SaveResult classGAF::Save(const std::string& filename, ProgressSink* progress) const {
+  AtomicFile file(filename);
+  return Save(file, progress);
+}
+
+SaveResult classGAF::Save(AtomicFile& file, ProgressSink* progress) const {
   ProgressSession session(progress, "Saving GAF file...");
   SaveResult result;
-  AtomicFile file(filename);
   if (!file.Open()) {
     result.error = file.Error();
     return result;
@@ -374,7 +378,7 @@ SaveResult classGAF::Save(const std::string& filename, ProgressSink* progress) c
   }
   if (ok) ok = file.Commit();
   if (!ok) {
-    result.error = file.Error().empty() ? "cannot write " + filename : file.Error();
+    result.error = file.Error().empty() ? "cannot write " + file.Target() : file.Error();
     return result;
   }
   result.ok = true;

@@ -11,6 +11,8 @@
 
 namespace quilmark {
 
+class AtomicFile;
+
 // The editor's compressed check box, as the document sees it.
 class CompressedIndicator {
  public:
@@ -48,6 +50,8 @@ class classGAF {
   // Writes the document to the file. The file is replaced only once everything
   // was written; on failure the old file stays and the result says why.
   SaveResult Save(const std::string& filename, ProgressSink* progress = nullptr) const;
+  // The same into a file the caller set up (not yet opened).
+  SaveResult Save(AtomicFile& file, ProgressSink* progress = nullptr) const;
 
   // Marks every frame and subframe compressed, then checks the indicator.
   void CompressAll(CompressedIndicator* indicator = nullptr);

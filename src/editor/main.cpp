@@ -2,9 +2,13 @@
 #include <QApplication>
 #include <QStringList>
 
+#include "document/TemporaryFiles.h"
 #include "editor/FrmQuilmark.h"
 
 int main(int argc, char** argv) {
+  // A save or UFO export cut off by Ctrl+C in the terminal, or by the session
+  // ending, leaves no temporary file behind.
+  quilmark::InstallTemporaryFileCleanup();
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Quilmark");
   QApplication::setApplicationName("Quilmark");
