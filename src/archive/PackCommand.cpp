@@ -4,13 +4,14 @@
 #include <ostream>
 
 #include "archive/UfoExport.h"
+#include "document/CommandInput.h"
 #include "document/classGAF.h"
 
 namespace quilmark {
 
 namespace {
 
-const char* kPackUsage = "usage: quilmark-cli pack FILE.gaf OUT.ufo [--folder F]\n";
+const char* kPackUsage = "usage: quilmark-cli pack FILE.gaf OUT.ufo [--folder F] [--partial]\n";
 
 // The input box's answer comes from the command line.
 class FixedFolderUi : public UfoExportUi {
@@ -29,9 +30,12 @@ class FixedFolderUi : public UfoExportUi {
 int RunPackCommand(const std::vector<std::string>& args, std::ostream& err) {
   std::vector<std::string> files;
   std::optional<std::string> folder;
+  bool partial = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--folder") {
+    if (arg == "--partial") {
+      partial = true;
+    } else if (arg == "--folder") {
       if (i + 1 >= args.size() || folder) {
         err << kPackUsage;
         return 2;
@@ -49,14 +53,10 @@ int RunPackCommand(const std::vector<std::string>& args, std::ostream& err) {
     return 2;
   }
 
-  int status = 0;
   classGAF doc;
-  LoadReport report;
-  doc.Load(files[0], nullptr, &report);
-  if (!report.complete) {
-    err << files[0] << ": read only in part: " << report.problem << "\n";
-    status = 1;
-  }
+  const CommandInput input = LoadCommandInput(files[0], doc, partial, err);
+  if (!input) return 1;
+  int status = input.complete ? 0 : 1;
   FixedFolderUi ui(folder.value_or(kUfoDefaultFolder));
   const UfoExportResult result = ExportUfo(doc, files[1], ui);
   if (!result) {

@@ -1,11 +1,7 @@
 #include "archive/UfoExport.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include "archive/modHPIUtil.h"
+#include "document/AtomicFile.h"
 #include "document/classGAF.h"
 
 namespace quilmark {
@@ -33,23 +29,21 @@ class HandleGuard {
   int32_t handle_;
 };
 
-// Removes the temporary GAF file on every ending, once this export wrote it.
+// Removes the temporary GAF file on every ending, and says so when it cannot.
 class TemporaryFileGuard {
  public:
-  TemporaryFileGuard(std::string path, UfoExportResult& result) : path_(std::move(path)), result_(result) {}
+  TemporaryFileGuard(AtomicFile& file, UfoExportResult& result) : file_(file), result_(result) {}
   ~TemporaryFileGuard() {
-    if (!written_) return;
-    if (::unlink(path_.c_str()) != 0 && errno != ENOENT)
-      result_.warning = "the temporary file " + path_ + " could not be removed: " + std::strerror(errno);
+    std::string why;
+    if (!file_.Remove(&why))
+      result_.warning = "the temporary file " + file_.Target() + " could not be removed: " + why;
   }
   TemporaryFileGuard(const TemporaryFileGuard&) = delete;
   TemporaryFileGuard& operator=(const TemporaryFileGuard&) = delete;
-  void Written() { written_ = true; }
 
  private:
-  std::string path_;
+  AtomicFile& file_;
   UfoExportResult& result_;
-  bool written_ = false;
 };
 
 }  // namespace
@@ -67,7 +61,10 @@ namespace {
 
 // The export's steps; the guards' endings have run when this returns.
 void RunExport(const classGAF& doc, const std::string& archive_path, UfoExportUi& ui, UfoExportResult& result) {
-  const std::string temporary = UfoTemporaryPath(archive_path);
+  // The temporary file is this export's own: created afresh, never an existing
+  // file or link, at a unique name beside the usual one when that is taken
+  // (the archive's own name plus ".gaf" may well be the document being packed).
+  AtomicFile temporary(UfoTemporaryPath(archive_path), AtomicFile::Scratch{});
   // Declared before the handle so that the file goes only after the handle was released.
   TemporaryFileGuard temporary_guard(temporary, result);
   const int32_t created = HPICreate(archive_path, [&result, &ui](int32_t bytes_done, int32_t bytes_total,
@@ -88,18 +85,15 @@ void RunExport(const classGAF& doc, const std::string& archive_path, UfoExportUi
 
   const SaveResult saved = doc.Save(temporary, ui.SaveProgress());
   if (!saved) {
-    // Whatever lies at the temporary path now is not this document: packing
-    // it would put stale bytes into the archive.
-    result.error = temporary + ": the document could not be saved: " + saved.error;
+    result.error = temporary.Target() + ": the document could not be saved: " + saved.error;
     return;
   }
-  temporary_guard.Written();
 
   const std::optional<std::string> answer =
       ui.AskArchiveFolder(kUfoFolderPrompt, kUfoFolderTitle, kUfoDefaultFolder);
   result.path_in_archive = UfoPathInArchive(answer.value_or(std::string()), archive_path);
 
-  if (HPIAddFile(handle.get(), result.path_in_archive, temporary) == 0) {
+  if (HPIAddFile(handle.get(), result.path_in_archive, temporary.Target()) == 0) {
     result.error = "\"" + result.path_in_archive + "\" could not be added to the archive: " + HPILastError();
     return;
   }

@@ -48,7 +48,9 @@ struct UfoExportResult {
   explicit operator bool() const { return ok; }
 };
 
-// The temporary GAF file: the archive path with ".gaf" appended.
+// The temporary GAF file: the archive path with ".gaf" appended. When that name
+// is taken (by the document being packed, say), the export uses a unique name
+// beside it instead and never touches what is there.
 std::string UfoTemporaryPath(const std::string& archive_path);
 
 // folder, a backslash, and the archive's file name with its last three

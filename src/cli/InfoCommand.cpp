@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/Commands.h"
+#include "document/CommandInput.h"
 #include "document/classGAF.h"
 
 namespace quilmark {
@@ -84,10 +85,12 @@ int RunInfoCommand(const std::vector<std::string>& args, std::ostream& out, std:
 
 int RunConvertCommand(const std::vector<std::string>& args, std::ostream& err) {
   std::vector<std::string> files;
-  bool compress_all = false;
+  bool compress_all = false, partial = false;
   for (const std::string& arg : args) {
     if (arg == "--compress-all") {
       compress_all = true;
+    } else if (arg == "--partial") {
+      partial = true;
     } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
       files.clear();
       break;
@@ -96,24 +99,19 @@ int RunConvertCommand(const std::vector<std::string>& args, std::ostream& err) {
     }
   }
   if (files.size() != 2) {
-    err << "usage: quilmark-cli convert IN.gaf OUT.gaf [--compress-all]\n";
+    err << "usage: quilmark-cli convert IN.gaf OUT.gaf [--compress-all] [--partial]\n";
     return 2;
   }
   classGAF doc;
-  LoadReport report;
-  doc.Load(files[0], nullptr, &report);
-  int status = 0;
-  if (!report.complete) {
-    err << files[0] << ": read only in part: " << report.problem << "\n";
-    status = 1;
-  }
+  const CommandInput input = LoadCommandInput(files[0], doc, partial, err);
+  if (!input) return 1;
   if (compress_all) doc.CompressAll();
   const SaveResult saved = doc.Save(files[1]);
   if (!saved) {
     err << files[1] << ": not saved: " << saved.error << "\n";
-    status = 1;
+    return 1;
   }
-  return status;
+  return input.complete ? 0 : 1;
 }
 
 }  // namespace quilmark

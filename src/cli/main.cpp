@@ -1,10 +1,13 @@
 // quilmark-cli: the editor's document operations for shells and build pipelines.
+#include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "archive/PackCommand.h"
 #include "cli/Commands.h"
+#include "document/TemporaryFiles.h"
 #include "images/BatchCommands.h"
 #include "images/GamePalette.h"
 
@@ -14,17 +17,33 @@ const char* kUsage =
     "usage: quilmark-cli [--palette FILE] COMMAND ARGS...\n"
     "commands:\n"
     "  info FILE.gaf                       print the document as JSON\n"
-    "  convert IN.gaf OUT.gaf [--compress-all]\n"
+    "  convert IN.gaf OUT.gaf [--compress-all] [--partial]\n"
     "                                      load and save again\n"
-    "  pack FILE.gaf OUT.ufo [--folder F]  pack the document into a UFO archive\n"
+    "  pack FILE.gaf OUT.ufo [--folder F] [--partial]\n"
+    "                                      pack the document into a UFO archive\n"
     "  export FILE.gaf DIR                 every frame and subframe as a BMP file\n"
-    "  build OUT.gaf [--into IN.gaf] [--center] [--white] [--compress] FRAME...\n"
+    "  build OUT.gaf [--into IN.gaf] [--center] [--white] [--compress] [--partial] FRAME...\n"
     "                                      a new animation from BMP files; a FRAME\n"
-    "                                      is FILE or FILE,SUBFILE,...\n";
+    "                                      is FILE or FILE,SUBFILE,...\n"
+    "OUT is written only when the input was read whole; --partial writes what\n"
+    "could be read (the exit status is then still 1).\n";
+
+int Run(const std::string& command, const std::vector<std::string>& args, const std::string& palette) {
+  if (command == "info") return quilmark::RunInfoCommand(args, std::cout, std::cerr);
+  if (command == "convert") return quilmark::RunConvertCommand(args, std::cerr);
+  if (command == "pack") return quilmark::RunPackCommand(args, std::cerr);
+  // Commands below draw with the game palette; they read it once their arguments are right.
+  if (command == "export") return quilmark::RunExportCommand(args, std::cerr, palette);
+  if (command == "build") return quilmark::RunBuildCommand(args, std::cerr, palette);
+  std::cerr << kUsage;
+  return 2;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Ctrl+C or a termination signal during a save removes its temporary files.
+  quilmark::InstallTemporaryFileCleanup();
   std::vector<std::string> args(argv + 1, argv + argc);
   // --palette FILE may stand anywhere; it is taken out before the command sees its arguments.
   std::string palette = quilmark::DefaultPalettePath();
@@ -45,15 +64,14 @@ int main(int argc, char** argv) {
   }
   const std::string command = args[0];
   args.erase(args.begin());
-  if (command == "info") return quilmark::RunInfoCommand(args, std::cout, std::cerr);
-  if (command == "convert") return quilmark::RunConvertCommand(args, std::cerr);
-  if (command == "pack") return quilmark::RunPackCommand(args, std::cerr);
-  // Commands below draw with the game palette.
-  if (command == "export" || command == "build") {
-    if (!quilmark::LoadPalette(palette))
-      std::cerr << palette << ": palette not read whole; missing colours are black\n";
-    return command == "export" ? quilmark::RunExportCommand(args, std::cerr) : quilmark::RunBuildCommand(args, std::cerr);
+  // Whatever runs out of memory ends the command, not the process: unwinding
+  // removes the temporary files of a save under way and keeps the old ones.
+  try {
+    return Run(command, args, palette);
+  } catch (const std::bad_alloc&) {
+    std::cerr << command << ": not enough memory\n";
+  } catch (const std::exception& e) {
+    std::cerr << command << ": " << e.what() << "\n";
   }
-  std::cerr << kUsage;
-  return 2;
+  return 1;
 }

@@ -928,7 +928,10 @@ QString ExportFailure(const ExportReport& report) {
 }  // namespace
 
 void FrmQuilmark::ReportExport(const ExportReport& report) {
-  if (!report.ok()) Message(ExportFailure(report));
+  QString text = report.ok() ? QString() : ExportFailure(report);
+  // Sequences written under another name than their own are told too.
+  for (const std::string& note : report.notes) text += (text.isEmpty() ? "" : "\n") + QString::fromStdString(note);
+  if (!text.isEmpty()) Message(text);
 }
 
 void FrmQuilmark::mnuFileSaveUFO_Click() {

@@ -4,13 +4,15 @@
 
 #include <ostream>
 
+#include "document/CommandInput.h"
 #include "images/FrameImages.h"
+#include "images/GamePalette.h"
 
 namespace quilmark {
 
 const char* const kExportUsage = "usage: quilmark-cli export FILE.gaf DIR\n";
 const char* const kBuildUsage =
-    "usage: quilmark-cli build OUT.gaf [--into IN.gaf] [--center] [--white] [--compress] FRAME...\n"
+    "usage: quilmark-cli build OUT.gaf [--into IN.gaf] [--center] [--white] [--compress] [--partial] FRAME...\n"
     "  FRAME is a BMP file, or several joined by commas (the frame's own image, then its subframes)\n";
 
 namespace {
@@ -18,23 +20,6 @@ namespace {
 bool IsFolder(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// Loads a GAF file whole; a file read only in part is a failure here, since the
-// command would otherwise write out less than the file held.
-bool LoadWhole(const std::string& path, classGAF& doc, std::ostream& err) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    err << path << ": no such file\n";
-    return false;
-  }
-  LoadReport report;
-  doc.Load(path, nullptr, &report);
-  if (!report.complete) {
-    err << path << ": could not be read completely: " << report.problem << "\n";
-    return false;
-  }
-  return true;
 }
 
 std::vector<std::string> SplitCommas(const std::string& text) {
@@ -51,7 +36,18 @@ std::vector<std::string> SplitCommas(const std::string& text) {
 
 }  // namespace
 
-int RunExportCommand(const std::vector<std::string>& args, std::ostream& err) {
+bool LoadCommandPalette(const std::string& path, std::ostream& err) {
+  const PaletteLoad load = ReadPalette(path);
+  if (!load.Usable()) {
+    err << path << ": cannot be used as the palette: " << load.problem << "\n";
+    return false;
+  }
+  if (!load.Whole())
+    err << path << ": warning: the palette holds only " << load.bytes << " of 768 bytes; the missing colours are black\n";
+  return true;
+}
+
+int RunExportCommand(const std::vector<std::string>& args, std::ostream& err, const std::string& palette) {
   if (args.size() != 2 || args[0].empty() || args[1].empty()) {
     err << kExportUsage;
     return 2;
@@ -64,27 +60,19 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream& err) {
   if (folder.back() != '/') folder += '/';
   classGAF doc;
   // What could be read is still exported; the unread part is reported.
-  struct stat st {};
-  bool failed = false;
-  if (::stat(args[0].c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    err << args[0] << ": no such file\n";
-    return 1;
-  }
-  LoadReport load;
-  doc.Load(args[0], nullptr, &load);
-  if (!load.complete) {
-    err << args[0] << ": could not be read completely: " << load.problem << "\n";
-    failed = true;
-  }
+  const CommandInput input = LoadCommandInput(args[0], doc, true, err);
+  if (!input) return 1;
+  if (!palette.empty() && !LoadCommandPalette(palette, err)) return 1;
   const ExportReport report = doc.ExportAllImages(folder);
   for (size_t i = 0; i < report.failedFiles.size(); ++i)
     err << report.failedFiles[i] << ": " << (i < report.reasons.size() ? report.reasons[i] : "not written") << "\n";
-  return failed || !report.ok() ? 1 : 0;
+  for (const std::string& note : report.notes) err << note << "\n";
+  return input.complete && report.ok() ? 0 : 1;
 }
 
-int RunBuildCommand(const std::vector<std::string>& args, std::ostream& err) {
+int RunBuildCommand(const std::vector<std::string>& args, std::ostream& err, const std::string& palette) {
   std::string out, into;
-  bool center = false, white = false, compress = false;
+  bool center = false, white = false, compress = false, partial = false;
   std::vector<std::string> frames;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -94,6 +82,8 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& err) {
       white = true;
     } else if (a == "--compress") {
       compress = true;
+    } else if (a == "--partial") {
+      partial = true;
     } else if (a == "--into") {
       if (i + 1 >= args.size() || !into.empty()) {
         err << kBuildUsage;
@@ -134,24 +124,35 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& err) {
   }
 
   classGAF doc;
-  if (!into.empty() && !LoadWhole(into, doc, err)) return 1;
-  ImportReport imported;
-  bool failed = false;
-  const bool added = doc.ImportSequence(lists, center, white, compress, nullptr, &imported);
-  for (const std::string& f : imported.failedFiles) {
-    err << f << ": " << kBmpLoadError << "\n";
-    failed = true;
+  bool complete = true;
+  if (!into.empty()) {
+    const CommandInput input = LoadCommandInput(into, doc, partial, err);
+    if (!input) return 1;
+    complete = input.complete;
   }
+  if (!palette.empty() && !LoadCommandPalette(palette, err)) return 1;
+  ImportReport imported;
+  const bool added = doc.ImportSequence(lists, center, white, compress, nullptr, &imported);
+  for (const std::string& f : imported.failedFiles) err << f << ": " << kBmpLoadError << "\n";
   if (!added) {
     err << "no animation was added (the first file's name is taken or cannot name one)\n";
     return 1;
+  }
+  if (!imported.failedFiles.empty()) {
+    complete = false;
+    if (!partial) {
+      err << out << ": not written, " << imported.failedFiles.size()
+          << (imported.failedFiles.size() == 1 ? " bitmap" : " bitmaps")
+          << " could not be read (--partial writes them as empty frames)\n";
+      return 1;
+    }
   }
   const SaveResult saved = doc.Save(out);
   if (!saved) {
     err << out << ": " << saved.error << "\n";
     return 1;
   }
-  return failed ? 1 : 0;
+  return complete ? 0 : 1;
 }
 
 }  // namespace quilmark

@@ -1,5 +1,6 @@
 // Frame images written out as numbered BMP files with the game palette.
 #include <cstdio>
+#include <unordered_set>
 
 #include "images/FrameImages.h"
 #include "images/modBmp.h"
@@ -17,7 +18,10 @@ std::string Number(int n) {
 
 void WriteImage(const classGAFFrame& frame, const std::string& filename, ExportReport& report) {
   std::string why;
-  if (WriteBMP(filename, frame.Pixels, GamePalette, frame.Width(), frame.Height(), true, &why)) {
+  if (frame.Width() < 0 || frame.Height() < 0) {
+    why = "the image has a negative size (" + std::to_string(frame.Width()) + " × " +
+          std::to_string(frame.Height()) + "), which a bitmap cannot hold";
+  } else if (WriteBMP(filename, frame.Pixels, GamePalette, frame.Width(), frame.Height(), true, &why)) {
     ++report.written;
     return;
   }
@@ -26,13 +30,73 @@ void WriteImage(const classGAFFrame& frame, const std::string& filename, ExportR
   report.reasons.push_back(why);
 }
 
+// Calls visit(frame, file) for every image file the export of a frame writes:
+// location_<ss> per subframe (one level more per deeper subframe), or
+// location.bmp for a frame without subframes.
+template <class Visit>
+void ForEachImage(const classGAFFrame& frame, const std::string& location, Visit& visit) {
+  int s = 0;
+  for (const FramePtr& sub : frame.Subframes) ForEachImage(*sub, location + "_" + Number(++s), visit);
+  if (frame.Subframes.IsEmpty()) visit(frame, location + ".bmp");
+}
+
+// The same for every frame of an animation, its files starting with prefix.
+template <class Visit>
+void ForEachImage(const classGAFAnimation& animation, const std::string& prefix, Visit& visit) {
+  int f = 0;
+  for (const FramePtr& frame : animation.Frames) ForEachImage(*frame, prefix + "_" + Number(++f), visit);
+}
+
+// Names compared as a file system that ignores letter case would.
+std::string Folded(std::string name) {
+  for (char& c : name)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return name;
+}
+
+// Latin-1 text as UTF-8, for messages.
+std::string Utf8(const std::string& latin1) {
+  std::string out;
+  for (const char ch : latin1) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      out += ch;
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
 }  // namespace
+
+std::string SafeFileName(const std::string& name) {
+  if (name == "." || name == "..") return std::string(name.size(), '_');
+  std::string out;
+  for (const char ch : name) {
+    const auto c = static_cast<unsigned char>(ch);
+    // Separators would lead out of the chosen folder; control characters
+    // (C0, DEL and Latin-1's C1) have no business in a file name.
+    if (c == '/' || c == '\\' || c < 0x20 || (c >= 0x7F && c < 0xA0)) {
+      out += '_';
+    } else if (c < 0x80) {
+      out += ch;
+    } else {
+      // Names are Latin-1; file names on this system are UTF-8.
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
 
 void ExportReport::Add(const ExportReport& other) {
   written += other.written;
   failed += other.failed;
   failedFiles.insert(failedFiles.end(), other.failedFiles.begin(), other.failedFiles.end());
   reasons.insert(reasons.end(), other.reasons.begin(), other.reasons.end());
+  notes.insert(notes.end(), other.notes.begin(), other.notes.end());
 }
 
 ExportReport classGAFFrame::ExportFrame(const std::string& Filename) const {
@@ -44,22 +108,44 @@ ExportReport classGAFFrame::ExportFrame(const std::string& Filename) const {
 
 ExportReport classGAFFrame::ExportAllImages(const std::string& Location) const {
   ExportReport report;
-  int s = 0;
-  for (const FramePtr& sub : Subframes) report.Add(sub->ExportAllImages(Location + "_" + Number(++s)));
-  if (Subframes.IsEmpty()) WriteImage(*this, Location + ".bmp", report);
+  auto write = [&report](const classGAFFrame& frame, const std::string& file) { WriteImage(frame, file, report); };
+  ForEachImage(*this, Location, write);
   return report;
 }
 
 ExportReport classGAFAnimation::ExportAllImages(const std::string& Location) const {
   ExportReport report;
-  int f = 0;
-  for (const FramePtr& frame : Frames) report.Add(frame->ExportAllImages(Location + Name + "_" + Number(++f)));
+  auto write = [&report](const classGAFFrame& frame, const std::string& file) { WriteImage(frame, file, report); };
+  ForEachImage(*this, Location + SafeFileName(Name), write);
   return report;
 }
 
 ExportReport classGAF::ExportAllImages(const std::string& Location) const {
   ExportReport report;
-  for (const AnimationPtr& animation : Animations) report.Add(animation->ExportAllImages(Location));
+  // Different names can give the same file names ("a/b" and "a_b", or "walk"
+  // frame 1 subframe 1 and "walk_01" frame 1): a later animation whose files
+  // would replace an earlier one's takes a numbered name instead.
+  std::unordered_set<std::string> taken;
+  for (const AnimationPtr& animation : Animations) {
+    const std::string safe = SafeFileName(animation->Name);
+    std::string stem = safe;
+    std::vector<std::string> files;
+    for (int n = 2;; ++n) {
+      files.clear();
+      auto list = [&files](const classGAFFrame&, const std::string& file) { files.push_back(Folded(file)); };
+      ForEachImage(*animation, stem, list);
+      bool clash = false;
+      for (const std::string& file : files) clash = clash || taken.count(file) > 0;
+      if (!clash) break;
+      stem = safe + "~" + std::to_string(n);
+    }
+    taken.insert(files.begin(), files.end());
+    if (stem != safe)
+      report.notes.push_back("the images of \"" + Utf8(animation->Name) + "\" were written as " + stem +
+                             "_...: another sequence's images have its file names");
+    auto write = [&report](const classGAFFrame& frame, const std::string& file) { WriteImage(frame, file, report); };
+    ForEachImage(*animation, Location + stem, write);
+  }
   return report;
 }
 

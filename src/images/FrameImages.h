@@ -23,6 +23,7 @@ struct ExportReport {
   int failed = 0;
   std::vector<std::string> failedFiles;
   std::vector<std::string> reasons;  // one per failed file, same order
+  std::vector<std::string> notes;    // what the user should know though nothing failed
 
   bool ok() const { return failed == 0; }
   void Add(const ExportReport& other);
@@ -34,6 +35,11 @@ struct ImportReport {
   int read = 0;
   std::vector<std::string> failedFiles;
 };
+
+// An animation's name as it goes into file names: "/", "\\" and control
+// characters become "_", as do the names "." and ".."; the Latin-1 name is
+// written as UTF-8. The document keeps its names; only file names change.
+std::string SafeFileName(const std::string& name);
 
 // The position that centres an image of the given size: half of it, halves
 // going to the even neighbour (5 gives 2, 7 gives 4).

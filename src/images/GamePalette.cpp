@@ -2,8 +2,11 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
-#include <cstdio>
+#include <iterator>
+
+#include "document/FileAccess.h"
 
 namespace quilmark {
 
@@ -22,16 +25,28 @@ Palette PaletteFromTriplets(const uint8_t* data, size_t size) {
   return palette;
 }
 
-bool LoadPalette(const std::string& path) {
+PaletteLoad ReadPalette(const std::string& path) {
   uint8_t raw[768] = {};
-  size_t got = 0;
-  if (FILE* f = std::fopen(path.c_str(), "rb")) {
-    got = std::fread(raw, 1, sizeof raw, f);
-    std::fclose(f);
+  PaletteLoad load;
+  InputFile file;
+  if (!file.Open(path)) {
+    load.problem = file.Error();
+  } else {
+    const int64_t got = file.ReadAt(raw, sizeof raw, 0);
+    if (got < 0) {
+      load.problem = file.Error();
+    } else if (got == 0) {
+      load.problem = "the file is empty";
+    } else {
+      load.bytes = static_cast<size_t>(got);
+    }
   }
+  if (!load.Usable()) std::fill(std::begin(raw), std::end(raw), uint8_t{0});
   GamePalette = PaletteFromTriplets(raw, sizeof raw);
-  return got == sizeof raw;
+  return load;
 }
+
+bool LoadPalette(const std::string& path) { return ReadPalette(path).Whole(); }
 
 std::string DefaultPalettePath() {
   char exe[PATH_MAX];

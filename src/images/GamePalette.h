@@ -21,9 +21,22 @@ using Palette = std::array<PaletteEntry, 256>;
 // All zero until LoadPalette has run.
 extern Palette GamePalette;
 
+// What reading a palette file found.
+struct PaletteLoad {
+  size_t bytes = 0;     // colour bytes the file gave (at most 768)
+  std::string problem;  // why the file gave no colours at all; empty when it gave some
+  bool Usable() const { return problem.empty(); }
+  bool Whole() const { return problem.empty() && bytes == 768; }
+};
+
 // Fills GamePalette from a file of 256 red-green-blue triplets (bytes after the
-// 768th are ignored, missing ones read as 0). False when the file could not be
-// opened or held fewer than 768 bytes; the palette is filled either way.
+// 768th are ignored, missing ones read as 0, so a short file leaves the last
+// colours black). Only a regular file is read, and opening never waits on a
+// pipe or device. A file that is missing, empty, unreadable or not a regular
+// file is not usable: the palette is then all black.
+PaletteLoad ReadPalette(const std::string& path);
+
+// The same; true only when the file gave all 768 bytes.
 bool LoadPalette(const std::string& path);
 
 // The same rule applied to bytes in memory.

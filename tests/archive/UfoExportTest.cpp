@@ -5,9 +5,14 @@
 #include <functional>
 #include <sstream>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "HpiTestReader.h"
 #include "archive/PackCommand.h"
 #include "archive/UfoExport.h"
+#include "document/TemporaryFiles.h"
 #include "document/classGAF.h"
 
 namespace quilmark::test {
@@ -113,14 +118,7 @@ TEST(UfoExport, EveryFailureRemovesTheTemporaryFileAndKeepsTheOldArchive) {
       {"temporary file gone before it is added", "tank.ufo",
        [&](ScriptedUi& ui) { ui.on_ask = [&] { std::filesystem::remove(temporary(ui)); }; }, "could not be added",
        false, 1, {"tank.ufo"}},
-      {"cancelled while packing", "tank.ufo", [](ScriptedUi& ui) { ui.stop_at = 1; }, "", true, 1, {"tank.ufo"}},
-      // What stands at the temporary path and is not this export's own stays.
-      {"temporary path taken by a folder", "tank.ufo",
-       [&](ScriptedUi& ui) {
-         std::filesystem::create_directory(temporary(ui));
-         WriteFile(temporary(ui) + "/inside", {'k'});
-       },
-       "could not be saved", false, 0, {"tank.ufo", "tank.ufo.gaf", "tank.ufo.gaf/inside"}}};
+      {"cancelled while packing", "tank.ufo", [](ScriptedUi& ui) { ui.stop_at = 1; }, "", true, 1, {"tank.ufo"}}};
   const classGAF doc = MakeDocument(true);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -139,6 +137,69 @@ TEST(UfoExport, EveryFailureRemovesTheTemporaryFileAndKeepsTheOldArchive) {
   }
 }
 
+TEST(UfoExport, TheTemporaryFileIsAlwaysItsOwnAndNeverWhatStandsAtItsName) {
+  // Whatever has the temporary file's usual name — a file, a link to one, a
+  // folder — stays as it was; the export writes beside it and removes only
+  // its own file.
+  const classGAF doc = MakeDocument();
+  const Row saved = SaveToBytes(doc);
+  const std::vector<std::pair<const char*, std::function<void(const TempDir&)>>> cases = {
+      {"a file", [](const TempDir& d) { WriteFile(d.File("tank.ufo.gaf"), {'p'}); }},
+      {"a link to a file",
+       [](const TempDir& d) {
+         WriteFile(d.File("precious"), {'p'});
+         std::filesystem::create_symlink(d.File("precious"), d.File("tank.ufo.gaf"));
+       }},
+      {"a dangling link", [](const TempDir& d) { std::filesystem::create_symlink(d.File("precious"), d.File("tank.ufo.gaf")); }},
+      {"a folder", [](const TempDir& d) { std::filesystem::create_directory(d.File("tank.ufo.gaf")); }}};
+  for (const auto& [what, arrange] : cases) {
+    SCOPED_TRACE(what);
+    TempDir dir;
+    arrange(dir);
+    const Names before = Entries(dir);
+    const auto state = [&] {
+      std::vector<Row> bytes;
+      for (const std::string& name : before)
+        if (std::filesystem::is_regular_file(dir.File(name))) bytes.push_back(ReadFile(dir.File(name)));
+      return bytes;
+    };
+    const std::vector<Row> contents = state();
+    ScriptedUi ui(std::string("textures"), dir.File("tank.ufo"));
+    const UfoExportResult result = ExportUfo(doc, dir.File("tank.ufo"), ui);
+    ASSERT_TRUE(result.ok) << result.error;
+    Names after = before;
+    after.push_back("tank.ufo");
+    std::sort(after.begin(), after.end());
+    EXPECT_EQ(Entries(dir), after);
+    EXPECT_EQ(state(), contents);
+    const HpiReadResult r = ReadHpi(ReadFile(dir.File("tank.ufo")));
+    ASSERT_EQ(r.files.size(), 1u);
+    EXPECT_EQ(r.files[0].bytes, saved);
+  }
+}
+
+TEST(UfoExport, ATerminationSignalWhilePackingRemovesEveryTemporaryFile) {
+  TempDir dir;
+  WriteFile(dir.File("tank.ufo"), {'o', 'l', 'd'});
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    InstallTemporaryFileCleanup();
+    ScriptedUi ui(std::string("textures"), dir.File("tank.ufo"));
+    // Both the GAF file and the archive's own temporary file exist by now.
+    ui.on_progress = [](int call) {
+      if (call == 2) ::raise(SIGTERM);
+    };
+    (void)ExportUfo(MakeDocument(true), dir.File("tank.ufo"), ui);
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  EXPECT_EQ(Entries(dir), Names{"tank.ufo"});
+  EXPECT_EQ(ReadFile(dir.File("tank.ufo")), (Row{'o', 'l', 'd'}));
+}
+
 TEST(PackCommand, ExitStatusAndWhereTheDocumentGoes) {
   TempDir dir;
   const std::string in = dir.File("in.gaf"), out = dir.File("out.ufo"), usage = "usage: quilmark-cli pack FILE.gaf OUT.ufo [--folder F]";
@@ -149,6 +210,7 @@ TEST(PackCommand, ExitStatusAndWhereTheDocumentGoes) {
       {{"--folder", "units/gfx", in, out}, 0, "units\\gfx\\out.gaf"},
       {{in, dir.File("missing/out.ufo")}, 1, "not packed"},
       {{dir.File("nothing.gaf"), dir.File("other.ufo")}, 1, "nothing.gaf"},
+      {{dir.path(), dir.File("other.ufo")}, 1, "folder"},
       {{}, 2, usage}, {{"a.gaf"}, 2, usage}, {{"a.gaf", "b.ufo", "c"}, 2, usage}, {{"a.gaf", "b.ufo", "--folder"}, 2, usage},
       {{"a.gaf", "b.ufo", "--level", "3"}, 2, usage}, {{"a.gaf", "b.ufo", "--folder", "x", "--folder", "y"}, 2, usage}};
   for (const auto& [args, status, expected] : cases) {
@@ -168,6 +230,33 @@ TEST(PackCommand, ExitStatusAndWhereTheDocumentGoes) {
     EXPECT_EQ(r.files[0].bytes, ReadFile(in));
     EXPECT_FALSE(std::filesystem::exists(out + ".gaf"));
   }
+  EXPECT_FALSE(std::filesystem::exists(dir.File("other.ufo")));
+}
+
+TEST(PackCommand, AnInputNotReadWholeNeverReplacesAnArchive) {
+  TempDir dir;
+  ASSERT_TRUE(MakeDocument().Save(dir.File("walk.gaf")));
+  const Row input = ReadFile(dir.File("walk.gaf"));
+  // The archive named after the input: its temporary file would be the input itself.
+  std::ostringstream err;
+  ASSERT_EQ(RunPackCommand({dir.File("walk.gaf"), dir.File("walk")}, err), 0) << err.str();
+  EXPECT_EQ(ReadFile(dir.File("walk.gaf")), input);
+  EXPECT_EQ(ReadHpi(ReadFile(dir.File("walk"))).files.at(0).bytes, input);
+  // A missing input, and one cut short, leave an existing archive alone.
+  const Row cut(input.begin(), input.end() - 3);
+  WriteFile(dir.File("cut.gaf"), cut);
+  WriteFile(dir.File("keep.ufo"), {'k'});
+  for (const std::string& in : {dir.File("typo.gaf"), dir.File("cut.gaf")}) {
+    EXPECT_EQ(RunPackCommand({in, dir.File("keep.ufo")}, err), 1);
+    EXPECT_EQ(ReadFile(dir.File("keep.ufo")), Row{'k'});
+  }
+  // --partial packs what was read, still exiting 1; a missing input is never packed.
+  err.str("");
+  EXPECT_EQ(RunPackCommand({dir.File("cut.gaf"), dir.File("keep.ufo"), "--partial"}, err), 1);
+  EXPECT_NE(err.str().find("read only in part"), std::string::npos) << err.str();
+  EXPECT_EQ(ReadHpi(ReadFile(dir.File("keep.ufo"))).error, "");
+  EXPECT_EQ(RunPackCommand({dir.File("typo.gaf"), dir.File("new.ufo"), "--partial"}, err), 1);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("new.ufo")));
 }
 
 }  // namespace

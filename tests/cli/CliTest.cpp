@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "TestSupport.h"
@@ -62,12 +63,37 @@ TEST(CliConvert, CompressesAllAndReportsFailures) {
   ASSERT_TRUE(report.complete);
   const FramePtr f = back.Animations.Item(1)->Frames.Item(1);
   EXPECT_EQ(std::make_pair(f->Compressed(), f->Pixels), std::make_pair(true, std::vector<uint8_t>{9, 9, 9}));
-  // A save that cannot happen exits 1 and says why; a partial input is still written.
+  // A save that cannot happen exits 1 and says why.
   EXPECT_EQ(RunConvertCommand({dir.File("in.gaf"), dir.File("no/such/out.gaf")}, err), 1);
   EXPECT_NE(err.str().find("not saved"), std::string::npos);
-  test::WriteFile(dir.File("cut.gaf"), Bytes().i32(0).i32(1).data);
-  EXPECT_EQ(RunConvertCommand({dir.File("cut.gaf"), dir.File("fromcut.gaf")}, err), 1);
-  EXPECT_EQ(test::ReadFile(dir.File("fromcut.gaf")).size(), 12u);
+}
+
+TEST(CliConvert, AnInputNotReadWholeNeverReplacesTheOutput) {
+  test::TempDir dir;
+  const std::vector<uint8_t> keep = test::ReadFile(QUILMARK_SOURCE_DIR "/samples/demo.gaf");
+  ASSERT_GT(keep.size(), 1000u);
+  const std::vector<uint8_t> cut(keep.begin(), keep.end() - 100);
+  test::WriteFile(dir.File("cut.gaf"), cut);
+  std::filesystem::create_directory(dir.File("folder.gaf"));
+  // A typo, a folder, a damaged file, and a damaged file onto itself.
+  for (const auto& [in, out] : std::vector<std::pair<std::string, std::string>>{
+           {"typo.gaf", "keep.gaf"}, {"folder.gaf", "keep.gaf"}, {"cut.gaf", "keep.gaf"}, {"cut.gaf", "cut.gaf"}}) {
+    test::WriteFile(dir.File("keep.gaf"), keep);
+    std::ostringstream err;
+    EXPECT_EQ(RunConvertCommand({dir.File(in), dir.File(out)}, err), 1) << in;
+    EXPECT_NE(err.str().find(dir.File(in)), std::string::npos) << err.str();
+    EXPECT_EQ(test::ReadFile(dir.File("keep.gaf")), keep) << in;
+    EXPECT_EQ(test::ReadFile(dir.File("cut.gaf")), cut) << in;
+  }
+  // --partial writes what was read and still says the input was not whole.
+  std::ostringstream err;
+  EXPECT_EQ(RunConvertCommand({dir.File("cut.gaf"), dir.File("part.gaf"), "--partial"}, err), 1);
+  LoadReport report;
+  const classGAF part = test::LoadFromBytes(test::ReadFile(dir.File("part.gaf")), &report);
+  EXPECT_TRUE(report.complete);
+  EXPECT_GT(part.Animations.Count(), 0);
+  EXPECT_EQ(RunConvertCommand({dir.File("typo.gaf"), dir.File("new.gaf"), "--partial"}, err), 1);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("new.gaf")));
   EXPECT_EQ(RunConvertCommand({dir.File("in.gaf")}, err), 2);
   EXPECT_EQ(RunConvertCommand({"a", "b", "--bogus"}, err), 2);
 }

@@ -7,6 +7,8 @@
 #include <set>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include "ImageTestSupport.h"
 #include "images/BatchCommands.h"
 #include "images/FrameImages.h"
@@ -163,6 +165,12 @@ TEST_F(FrameExport, ExportFrameWritesTheOwnImageOnlyWithTheGamePalette) {
   const auto cut = Frame(2, 2, 0);  // pixels that do not match the size: a failure
   cut->Pixels.resize(1);
   EXPECT_EQ(cut->ExportFrame(dir.File("cut.bmp")).failed, 1);
+  // A negative size is named as the reason.
+  const auto negative = Frame(2, 3, 0);
+  negative->SetWidth(-2);
+  const ExportReport bad = negative->ExportFrame(dir.File("neg.bmp"));
+  ASSERT_EQ(bad.reasons.size(), 1u);
+  EXPECT_NE(bad.reasons[0].find("negative size (-2 × 3)"), std::string::npos) << bad.reasons[0];
   EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"f.bmp"});
 }
 
@@ -171,21 +179,58 @@ TEST_F(FrameExport, NamesCarryTwoDigitNumbersUpTo_100AndFailuresDoNotStopTheRest
   walk->Frames.Item(12)->Subframes.Add(Frame(1, 1, 100));
   walk->Frames.Item(12)->Subframes.Add(Frame(2, 1, 101));
   classGAF doc;
-  ASSERT_TRUE(doc.Animations.Add(Animation("no/such", 2), "no/such"));  // a folder that does not exist
+  // Folders standing where fail's two files go make both fail.
+  std::filesystem::create_directory(dir.File("fail_01.bmp"));
+  std::filesystem::create_directory(dir.File("fail_02.bmp"));
+  ASSERT_TRUE(doc.Animations.Add(Animation("fail", 2), "fail"));
   ASSERT_TRUE(doc.Animations.Add(walk, walk->Name));
   ASSERT_TRUE(doc.Animations.Add(Animation("run", 1), "run"));
   const ExportReport r = doc.ExportAllImages(dir.path() + "/");
   EXPECT_EQ(r.written, 102);
   EXPECT_EQ(r.failed, 2);
-  EXPECT_EQ(r.failedFiles, (std::vector<std::string>{dir.File("no/such_01.bmp"), dir.File("no/such_02.bmp")}));
+  EXPECT_EQ(r.failedFiles, (std::vector<std::string>{dir.File("fail_01.bmp"), dir.File("fail_02.bmp")}));
   EXPECT_TRUE(r.reasons.size() == 2 && !r.reasons[0].empty() && !r.reasons[1].empty());
   const auto names = FilesIn(dir.path());
-  EXPECT_EQ(names.size(), 102u);
+  EXPECT_EQ(names.size(), 104u);
   for (const char* name : {"walk_01.bmp", "walk_09.bmp", "walk_11.bmp", "walk_12_01.bmp", "walk_12_02.bmp",
                            "walk_99.bmp", "walk_100.bmp", "run_01.bmp"})
     EXPECT_TRUE(names.count(name)) << name;
   EXPECT_EQ(test::ReadFile(dir.File("walk_12_02.bmp")), test::WrittenBmp(2, 1, {101, 101}, GamePalette));
 }
+
+TEST_F(FrameExport, FileNamesStayInTheChosenFolderAndNeverReplaceEachOther) {
+  // Names from files and renames: separators, control characters, dot names,
+  // Latin-1, and names whose files would coincide with another sequence's.
+  classGAF doc;
+  const auto walk = Animation("walk", 1);
+  walk->Frames.Item(1)->Subframes.Add(Frame(1, 1, 7));
+  walk->Frames.Item(1)->Subframes.Add(Frame(1, 1, 8));
+  for (const AnimationPtr& a : {Animation("../../escaped", 1), Animation("A/B", 1), Animation("a_b", 1),
+                                Animation("c\x01t\x7F\x85l", 1), Animation("..", 1), walk, Animation("walk_01", 1),
+                                Animation("caf\xE9", 1)})
+    ASSERT_TRUE(doc.Animations.Add(a, a->Name));
+  const std::string folder = dir.File("x/y/z");
+  std::filesystem::create_directories(folder);
+  const ExportReport r = doc.ExportAllImages(folder + "/");
+  EXPECT_TRUE(r.ok());
+  EXPECT_EQ(FilesIn(folder), (std::set<std::string>{".._.._escaped_01.bmp", "A_B_01.bmp", "a_b~2_01.bmp",
+                                                    "c_t__l_01.bmp", "___01.bmp", "walk_01_01.bmp", "walk_01_02.bmp",
+                                                    "walk_01~2_01.bmp", "caf\xC3\xA9_01.bmp"}));
+  EXPECT_EQ(FilesIn(dir.File("x")), std::set<std::string>{"y"});
+  EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"x"});
+  // Each renamed sequence is told once; the second walk_01 file holds its own image.
+  ASSERT_EQ(r.notes.size(), 2u);
+  EXPECT_NE(r.notes[0].find("\"a_b\""), std::string::npos) << r.notes[0];
+  EXPECT_EQ(test::ReadFile(folder + "/walk_01_01.bmp"), test::WrittenBmp(1, 1, {7}, GamePalette));
+  // One sequence on its own (Export Sequence) stays in its folder too.
+  const ExportReport one = doc.Animations.Item(1)->ExportAllImages(dir.File("x/"));
+  EXPECT_EQ(one.written, 1);
+  EXPECT_EQ(FilesIn(dir.File("x")), (std::set<std::string>{"y", ".._.._escaped_01.bmp"}));
+  // The document keeps its names.
+  EXPECT_EQ(doc.Animations.Item(1)->Name, "../../escaped");
+}
+
+using Args = std::vector<std::string>;
 
 class Batch : public test::ImageTest {
  protected:
@@ -216,12 +261,63 @@ TEST_F(Batch, BuildMakesOneFramePerArgumentWithCommaJoinedSubframes) {
   EXPECT_EQ(doc.Animations.Key(2), "run");
   EXPECT_EQ(RunBuildCommand({dir.File("three.gaf"), "--into", out, a}, err), 1);
   EXPECT_FALSE(std::filesystem::exists(dir.File("three.gaf")));
-  // Unreadable files: one line each, exit 1, and what could be read is written.
+}
+
+TEST_F(Batch, BuildWritesNothingUnlessEveryBitmapWasRead) {
+  const std::string a = Bitmap("tank.bmp", 2, 1, {1, 2}), out = dir.File("out.gaf");
   test::WriteFile(dir.File("bad.bmp"), {'B', 'M'});
-  EXPECT_EQ(RunBuildCommand({dir.File("four.gaf"), a, dir.File("bad.bmp"), dir.File("none.bmp")}, err), 1);
-  EXPECT_EQ(Lines(), 3);
-  EXPECT_NE(err.str().find("bad.bmp: "), std::string::npos);
-  EXPECT_TRUE(std::filesystem::exists(dir.File("four.gaf")));
+  test::WriteFile(out, {'o', 'l', 'd'});
+  const Args bad = {a, dir.File("bad.bmp"), dir.File("none.bmp")};
+  // One line naming each file, exit 1, the old OUT untouched; with --into too.
+  for (const Args& before : {Args{out}, {out, "--into", out}}) {
+    ASSERT_TRUE(before.size() == 1 || RunBuildCommand({out, Bitmap("run.bmp", 1, 1)}, err) == 0) << err.str();
+    const auto old = test::ReadFile(out);
+    err.str("");
+    Args args = before;
+    args.insert(args.end(), bad.begin(), bad.end());
+    EXPECT_EQ(RunBuildCommand(args, err), 1);
+    EXPECT_EQ(Lines(), 3) << err.str();
+    EXPECT_NE(err.str().find(dir.File("bad.bmp") + ": "), std::string::npos);
+    EXPECT_NE(err.str().find(dir.File("none.bmp") + ": "), std::string::npos);
+    EXPECT_EQ(test::ReadFile(out), old);
+  }
+  // --partial keeps the unreadable files as empty frames and still exits 1.
+  Args partial = {dir.File("part.gaf"), "--partial"};
+  partial.insert(partial.end(), bad.begin(), bad.end());
+  EXPECT_EQ(RunBuildCommand(partial, err), 1);
+  classGAF doc;
+  doc.Load(dir.File("part.gaf"));
+  ASSERT_EQ(doc.Animations.Count(), 1);
+  // Empty frames are not kept by a file; the readable one is.
+  EXPECT_EQ(doc.Animations.Item(1)->Frames.Count(), 1);
+}
+
+TEST_F(Batch, APaletteThatGivesNoColoursEndsTheCommandsThatDrawWithIt) {
+  const std::string a = Bitmap("tank.bmp", 2, 1, {1, 2}), gaf = dir.File("doc.gaf");
+  ASSERT_EQ(RunBuildCommand({gaf, a}, err), 0);
+  std::filesystem::create_directory(dir.File("out"));
+  std::filesystem::create_directory(dir.File("folder.dat"));
+  test::WriteFile(dir.File("empty.dat"), {});
+  ASSERT_EQ(::mkfifo(dir.File("pipe.dat").c_str(), 0600), 0);
+  for (const char* palette : {"missing.dat", "empty.dat", "folder.dat", "pipe.dat"}) {
+    err.str("");
+    EXPECT_EQ(RunBuildCommand({dir.File("new.gaf"), a}, err, dir.File(palette)), 1) << palette;
+    EXPECT_EQ(RunExportCommand({gaf, dir.File("out")}, err, dir.File(palette)), 1) << palette;
+    EXPECT_EQ(Lines(), 2) << err.str();
+    EXPECT_NE(err.str().find(palette), std::string::npos);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir.File("new.gaf")));
+  EXPECT_TRUE(FilesIn(dir.File("out")).empty());
+  // A short palette is used, with a warning: its missing colours are black.
+  std::vector<uint8_t> triplets(30, 0);
+  triplets[3] = 200;
+  test::WriteFile(dir.File("short.dat"), triplets);
+  err.str("");
+  EXPECT_EQ(RunExportCommand({gaf, dir.File("out")}, err, dir.File("short.dat")), 0);
+  EXPECT_NE(err.str().find("warning"), std::string::npos);
+  EXPECT_EQ(GamePalette[1].Red, 200);
+  EXPECT_EQ(GamePalette[200].Red, 0);
+  EXPECT_EQ(FilesIn(dir.File("out")), std::set<std::string>{"tank_01.bmp"});
 }
 
 TEST_F(Batch, ExportWritesEveryImageIntoTheFolderWithOrWithoutSlash) {
@@ -237,7 +333,6 @@ TEST_F(Batch, ExportWritesEveryImageIntoTheFolderWithOrWithoutSlash) {
 
 TEST_F(Batch, UsageErrorsExitTwoAndFailuresOne) {
   const std::string o = dir.File("o.gaf");
-  using Args = std::vector<std::string>;
   for (const Args& args : {Args{}, {o}, {o, "--bogus", "a.bmp"}, {o, "a.bmp", "--into"}, {o, "a.bmp,,b.bmp"}})
     EXPECT_EQ(RunBuildCommand(args, err), 2) << args.size();
   EXPECT_NE(err.str().find("usage: quilmark-cli build"), std::string::npos);
