@@ -73,22 +73,15 @@ std::string Utf8(const std::string& latin1) {
 
 std::string SafeFileName(const std::string& name) {
   if (name == "." || name == "..") return std::string(name.size(), '_');
-  std::string out;
-  for (const char ch : name) {
+  std::string safe = name;
+  for (char& ch : safe) {
     const auto c = static_cast<unsigned char>(ch);
     // Separators would lead out of the chosen folder; control characters
     // (C0, DEL and Latin-1's C1) have no business in a file name.
-    if (c == '/' || c == '\\' || c < 0x20 || (c >= 0x7F && c < 0xA0)) {
-      out += '_';
-    } else if (c < 0x80) {
-      out += ch;
-    } else {
-      // Names are Latin-1; file names on this system are UTF-8.
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    if (c == '/' || c == '\\' || c < 0x20 || (c >= 0x7F && c < 0xA0)) ch = '_';
   }
-  return out;
+  // Names are Latin-1; file names on this system are UTF-8.
+  return Utf8(safe);
 }
 
 void ExportReport::Add(const ExportReport& other) {
