@@ -248,7 +248,7 @@ bool CheckLayout(const uint8_t* head, size_t headSize, uint64_t fileSize, Layout
     const uint64_t stride = (w + 3) & ~uint64_t{3};
     // The last row may lack its padding.
     if (stride * (hgt - 1) + w > available) return false;
-  } else if (w * hgt > available * kRlePixelsPerByte) {
+  } else if ((w * hgt + kRlePixelsPerByte - 1) / kRlePixelsPerByte > available) {
     return false;
   }
 
