@@ -1,6 +1,7 @@
 #include "document/classGAFFrame.h"
 
 #include <limits>
+#include <utility>
 
 namespace quilmark {
 
@@ -23,6 +24,15 @@ void classGAFFrame::SetWidth(int32_t value) {
 void classGAFFrame::SetHeight(int32_t value) {
   if (Fits16(value)) height_ = static_cast<int16_t>(value);
   ResizePixels();
+}
+
+bool classGAFFrame::SetImage(int32_t width, int32_t height, std::vector<uint8_t>&& pixels) {
+  if (width < 0 || height < 0 || !Fits16(width) || !Fits16(height)) return false;
+  if (pixels.size() != static_cast<size_t>(width) * static_cast<size_t>(height)) return false;
+  width_ = static_cast<int16_t>(width);
+  height_ = static_cast<int16_t>(height);
+  Pixels = std::move(pixels);
+  return true;
 }
 
 bool classGAFFrame::SetPositionX(int32_t value) {

@@ -39,6 +39,11 @@ class classGAFFrame {
   int32_t Height() const { return height_; }
   void SetWidth(int32_t value);
   void SetHeight(int32_t value);
+  // Takes a new image of width × height pixels (top row first) with its sizes
+  // in one step, so that no buffer of in-between sizes is made on the way.
+  // False, with the frame and pixels unchanged, when a size is outside
+  // 0…32767 or pixels does not hold width × height bytes.
+  [[nodiscard]] bool SetImage(int32_t width, int32_t height, std::vector<uint8_t>&& pixels);
 
   // Positions are held in 16 bits; a value outside that range is refused
   // (false) and the old value stays.

@@ -1,5 +1,6 @@
 // Frames, subframes and animations built from BMP files.
 #include <memory>
+#include <new>
 #include <set>
 
 #include "display/EditorState.h"
@@ -9,6 +10,8 @@
 namespace quilmark {
 
 namespace {
+
+static_assert(kMaxBitmapSide == kMaxFrameSide, "the reader refuses exactly the bitmaps a frame cannot hold");
 
 struct Options {
   bool Center;
@@ -40,22 +43,18 @@ class ImportRun {
 bool ImportFrameInto(classGAFFrame& frame, const std::string& file, Options o, ImportRun& run) {
   frame.Initialize();
   LoadedBitmap bitmap;
-  // Frame sizes are 16-bit: a larger bitmap cannot become a frame.
-  if (!ReadBMP(file, bitmap) || bitmap.BMPInfoHeader.Width > kMaxFrameSide ||
-      bitmap.BMPInfoHeader.Height > kMaxFrameSide) {
+  // The reader refuses what a frame cannot hold (sides beyond 16 bits) and
+  // what the heap cannot; the frame takes its pixels as they are.
+  if (!ReadBMP(file, bitmap) || !frame.SetImage(bitmap.BMPInfoHeader.Width, bitmap.BMPInfoHeader.Height,
+                                                std::move(bitmap.BMPPixels))) {
     run.Failed(file);
     return false;
   }
-  const int32_t w = bitmap.BMPInfoHeader.Width;
-  const int32_t h = bitmap.BMPInfoHeader.Height;
-  frame.SetWidth(w);
-  frame.SetHeight(h);
   if (o.Center) {
     // Both fit 16 bits, being at most half of a 16-bit size.
-    (void)frame.SetPositionX(CenterOf(w));
-    (void)frame.SetPositionY(CenterOf(h));
+    (void)frame.SetPositionX(CenterOf(frame.Width()));
+    (void)frame.SetPositionY(CenterOf(frame.Height()));
   }
-  frame.Pixels = std::move(bitmap.BMPPixels);
   if (o.WhiteBG)
     for (uint8_t& p : frame.Pixels)
       if (p == 255) p = TransparentIndex;
@@ -80,12 +79,19 @@ bool ImportListInto(classGAFFrame& frame, const classFrameList& list, Options o,
 bool ImportSubframeInto(classGAFFrame& frame, const std::string& file, Options o, ImportRun& run) {
   if (frame.Subframes.IsEmpty()) {
     auto first = std::make_shared<classGAFFrame>();
-    first->SetWidth(frame.Width());
-    first->SetHeight(frame.Height());
+    try {
+      first->SetWidth(frame.Width());
+      first->SetHeight(frame.Height());
+      first->CopyImage(frame.Pixels);
+    } catch (const std::bad_alloc&) {
+      // No room for the copy of the frame's own image: the bitmap is not
+      // added either, and the frame stays as it was.
+      run.Failed(file);
+      return false;
+    }
     (void)first->SetPositionX(frame.PositionX());
     (void)first->SetPositionY(frame.PositionY());
     first->FPS = frame.FPS;
-    first->CopyImage(frame.Pixels);
     frame.Subframes.Add(first);
   }
   auto sub = std::make_shared<classGAFFrame>();

@@ -12,10 +12,16 @@
 
 namespace quilmark {
 
+// The largest width or height of a bitmap that is read: frames hold their
+// sizes in 16 bits, so a larger bitmap could never become one.
+inline constexpr int32_t kMaxBitmapSide = 32767;
+
 // The information header of the last bitmap read, as the file gave it, except
-// that Height is always positive: the rows handed over run top to bottom.
+// that Height is always positive: the rows handed over run top to bottom. The
+// old OS/2 form (Size 12) has only the sizes, planes and bit count, its sizes
+// unsigned 16-bit numbers; its other fields read 0.
 struct BitmapInfo {
-  uint32_t Size = 0;  // 40, or more for the V4/V5 forms
+  uint32_t Size = 0;  // 12 (OS/2), 40, or more for the V4/V5 forms
   int32_t Width = 0;
   int32_t Height = 0;
   uint16_t Planes = 0;
@@ -30,17 +36,23 @@ struct BitmapInfo {
 };
 
 // One bitmap as read: Width × Height indices, top row first, rows unpadded,
-// and the file's colour table filled up to 256 entries with zeros.
+// and the file's colour table filled up to 256 entries with zeros (an OS/2
+// file's three-byte entries with Reserved 0).
 struct LoadedBitmap {
   BitmapInfo BMPInfoHeader;
   std::vector<uint8_t> BMPPixels;
   Palette BMPPalette{};
 };
 
-// Decodes the bytes of an 8-bit BMP file (40-byte or larger information
-// header, bottom-up or top-down rows, uncompressed or RLE8, a colour table of
-// up to 256 entries). Any other depth and every damaged file yield false and
-// leave out untouched. The indices stay those of the file's own table.
+// Decodes the bytes of an 8-bit BMP file: a 40-byte or larger information
+// header with bottom-up or top-down rows, uncompressed or RLE8, or the 12-byte
+// OS/2 header with bottom-up uncompressed rows; a colour table of up to 256
+// entries. An RLE8 stream may stop without its end-of-bitmap code, between two
+// codes: the pixels no code reached are index 0. Any other depth, a side above
+// kMaxBitmapSide, an image the heap cannot hold and every damaged file
+// (including a stream cut inside a code) yield false and leave out untouched.
+// The sizes are checked against the file before anything of their size is
+// allocated. The indices stay those of the file's own table.
 bool DecodeBMP(const uint8_t* data, size_t size, LoadedBitmap& out);
 
 // The translation from the bitmap's colours to the nearest game colours: the
@@ -48,11 +60,18 @@ bool DecodeBMP(const uint8_t* data, size_t size, LoadedBitmap& out);
 // 255 for a colour that no game colour approaches closer than 765.
 std::array<uint8_t, 256> RemapTable(const Palette& bitmapColours, const Palette& gameColours);
 
+// to[i] = table[from[i]] for count bytes; from and to may be the same buffer.
+void MapIndices(const uint8_t* from, uint8_t* to, size_t count, const uint8_t* table);
+
 // Converts out.BMPPixels in place to indices of the game palette.
 void RemapToGamePalette(LoadedBitmap& bitmap, const Palette& gameColours = GamePalette);
 
 // Reads the file and maps its pixels to GamePalette. False (and out
-// untouched) when the file is missing, unreadable or not an 8-bit bitmap.
+// untouched) when the file is missing, not a regular file (a pipe, a device
+// or a folder is refused without waiting on it), unreadable or refused by
+// DecodeBMP. The headers are read first, and the pixels only when they pass;
+// the file is then read a band at a time, so that besides the image only
+// a small buffer is held.
 bool ReadBMP(const std::string& filename, LoadedBitmap& out);
 // The same on bytes in memory.
 bool ReadBMPFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out);

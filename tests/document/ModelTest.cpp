@@ -45,6 +45,23 @@ TEST(FrameProperties, SixteenBitLimitsOfSizesAndPositions) {
   EXPECT_EQ(std::make_pair(f.PositionX(), f.PositionY()), std::make_pair(-32768, 32767));
 }
 
+TEST(FrameProperties, SetImageTakesSizesAndTheBufferItselfOrNothing) {
+  classGAFFrame f;
+  f.SetWidth(2);
+  f.SetHeight(1);
+  // Refused: a size outside 0…32767, or pixels that do not match the sizes.
+  for (const auto& [w, h, n] : {std::tuple{-1, 1, 0}, {32768, 1, 32768}, {1, 32768, 32768}, {2, 2, 3}}) {
+    Row pixels(size_t(n), 7);
+    EXPECT_FALSE(f.SetImage(w, h, std::move(pixels))) << w << " x " << h;
+    EXPECT_EQ(pixels.size(), size_t(n));  // still the caller's
+    EXPECT_EQ(std::make_tuple(f.Width(), f.Height(), f.Pixels), std::make_tuple(2, 1, Row(2, 0)));
+  }
+  Row image{1, 2, 3, 4, 5, 6};
+  const uint8_t* storage = image.data();
+  ASSERT_TRUE(f.SetImage(3, 2, std::move(image)));
+  EXPECT_EQ(std::make_tuple(f.Width(), f.Height(), f.Pixels.data()), std::make_tuple(3, 2, storage));
+}
+
 TEST(FrameProperties, InitializeResetsPixelsAndSubframesOnly) {
   auto f = MakeFrame(3, 2);
   ASSERT_TRUE(f->SetPositionX(7));

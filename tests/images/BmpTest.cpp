@@ -2,10 +2,13 @@
 // colours to the game palette, and the bytes written.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <climits>
 #include <filesystem>
 #include <tuple>
 
+#include "HeapWatch.h"
 #include "ImageTestSupport.h"
 #include "images/modBmp.h"
 
@@ -56,6 +59,10 @@ TEST_F(Bmp, AcceptedFormsGiveTopFirstRowsOfGameIndices) {
       {"RLE8", Shape(4, 3, {3, 1, 0, 0, 0, 3, 0, 2, 1, 0, 0, 0, 0, 2, 2, 0, 2, 2, 0, 1}, 3, 1),
        {10, 10, 30, 30, 10, 30, 20, 10, 20, 20, 20, 10}},
       {"RLE8 run past the row end", Shape(2, 1, {200, 1, 0, 1}, 3, 1), {20, 20}},
+      // Streams that stop without their end code keep what they drew.
+      {"RLE8 stopping after an end of line", Shape(2, 2, {2, 1, 0, 0}, 3, 1), {10, 10, 20, 20}},
+      {"RLE8 stopping inside a row", Shape(3, 2, {2, 1, 0, 0, 1, 2}, 3, 1), {30, 10, 10, 20, 20, 10}},
+      {"RLE8 stopping on an unpadded literal", Shape(3, 1, {0, 3, 2, 1, 0}, 3, 1), {30, 20, 10}},
   };
   for (const auto& c : cases) {
     test::WriteFile(dir.File("a.bmp"), test::BuildBmp(c.shape));
@@ -80,7 +87,6 @@ TEST_F(Bmp, HostileShortAndUnsupportedFilesAreRefusedAndChangeNothing) {
       {"signature", [](BmpShape& s) { s.signature = "BA"; }},
       {"pixel offset past the end", [](BmpShape& s) { s.offset = 0xFFFF; }},
       {"pixel offset inside the header", [](BmpShape& s) { s.offset = 20; }},
-      {"core header", [](BmpShape& s) { s.headerSize = 12; }},
       {"two planes", [](BmpShape& s) { s.planes = 2; }},
       {"RLE4", [](BmpShape& s) { s.compression = 2; }},
       {"zero width", [](BmpShape& s) { s.width = 0; }},
@@ -91,8 +97,10 @@ TEST_F(Bmp, HostileShortAndUnsupportedFilesAreRefusedAndChangeNothing) {
       {"table longer than its room", [](BmpShape& s) { s.clrUsed = 4; }},
       {"rows missing", [](BmpShape& s) { s.height = 2; }},
       {"huge size", [](BmpShape& s) { s.width = 0x7FFFFFFF; s.height = 0x7FFFFFFF; }},
+      {"wider than a frame", [](BmpShape& s) { s.width = 32768; s.bits.assign(32768, 1); }},
+      {"higher than a frame", [](BmpShape& s) { s.height = -32768; s.bits.assign(4 * 32768, 1); }},
       {"top-down RLE", [](BmpShape& s) { s.compression = 1; s.height = -1; s.bits = {1, 1, 0, 1}; }},
-      {"RLE without its end", [](BmpShape& s) { s.compression = 1; s.bits = {1, 1, 0, 0}; }},
+      {"RLE cut inside a code", [](BmpShape& s) { s.compression = 1; s.bits = {1, 1, 0}; }},
       {"RLE absolute run cut short", [](BmpShape& s) { s.compression = 1; s.bits = {0, 5, 1, 2}; }},
       {"RLE delta cut short", [](BmpShape& s) { s.compression = 1; s.bits = {0, 2, 1}; }},
       {"RLE claiming more than its bytes describe",
@@ -108,12 +116,59 @@ TEST_F(Bmp, HostileShortAndUnsupportedFilesAreRefusedAndChangeNothing) {
   // Cut short: the last row may lack its 3 padding bytes, anything shorter is refused.
   const auto file = test::BuildBmp(Shape(5, 3, std::vector<uint8_t>(24, 1)));
   for (size_t cut = 0; cut + 3 < file.size(); ++cut) EXPECT_FALSE(ReadBMPFromMemory(file.data(), cut, b)) << cut;
-  EXPECT_FALSE(ReadBMP(dir.File("none.bmp"), b));
-  EXPECT_FALSE(ReadBMP(dir.path(), b));  // a folder
+  // Only regular files are read: a pipe without a writer must not be waited on.
+  ASSERT_EQ(mkfifo(dir.File("pipe.bmp").c_str(), 0600), 0);
+  for (const std::string& path : {dir.File("none.bmp"), dir.path(), std::string("/dev/zero"), dir.File("pipe.bmp")})
+    EXPECT_FALSE(ReadBMP(path, b)) << path;
   EXPECT_EQ(b.BMPInfoHeader.Width, 1);    // still the last bitmap read
   EXPECT_EQ(b.BMPPixels, std::vector<uint8_t>{20});
   ASSERT_TRUE(DecodeBMP(file.data(), file.size() - 3, b));
   EXPECT_EQ(b.BMPPixels, std::vector<uint8_t>(15, 1));  // the file's own indices
+}
+
+// Claims are weighed against the frame limit and the bytes the file holds
+// before anything of their size is asked for; the rest of a file is read only
+// then. The stream bytes each claim would need are holes of the file.
+TEST_F(Bmp, HugeClaimsAreRefusedBeforeTheirSizeIsAllocated) {
+  for (const auto& [w, h] : {std::pair{160000, 160000}, {65536, 65536}, {32768, 1}}) {
+    const auto bytes = test::BuildBmp(Shape(w, h, {0, 1}, 3, 1));
+    const std::string file = dir.File("huge.bmp");
+    test::WriteFile(file, bytes);
+    std::filesystem::resize_file(file, bytes.size() + (uint64_t(w) * uint64_t(h) + 255) / 256);
+    LoadedBitmap b;
+    const test::HeapWatch heap(1 << 20);
+    EXPECT_FALSE(ReadBMPFromMemory(bytes.data(), bytes.size(), b)) << w;
+    EXPECT_FALSE(ReadBMP(file, b)) << w;
+    EXPECT_LT(heap.LargestRequest(), 1u << 16) << w;
+  }
+}
+
+// The old OS/2 form: a 12-byte header with 16-bit sizes, then colours of three
+// bytes, blue, green, red.
+std::vector<uint8_t> CoreBmp(int w, int h, int bitCount, const std::vector<uint8_t>& table, std::vector<uint8_t> bits) {
+  const int32_t start = 26 + int32_t(table.size());
+  test::Bytes b;
+  b.text("BM").i32(start + int32_t(bits.size())).i32(0).i32(start).i32(12).i16(w).i16(h).i16(1).i16(bitCount);
+  return b.raw(table).raw(bits).data;
+}
+
+TEST_F(Bmp, TheOldCoreHeaderGivesBottomUpRowsAndThreeByteColours) {
+  const Palette& g = GamePalette;
+  std::vector<uint8_t> table;
+  for (size_t i : {10, 20, 30}) table.insert(table.end(), {g[i].Blue, g[i].Green, g[i].Red});
+  const std::vector<uint8_t> bits{2, 1, 0, 0xEE, 0, 1, 2, 0xEE};
+  test::WriteFile(dir.File("os2.bmp"), CoreBmp(3, 2, 8, table, bits));
+  LoadedBitmap b;
+  ASSERT_TRUE(ReadBMP(dir.File("os2.bmp"), b));
+  EXPECT_EQ(b.BMPPixels, (std::vector<uint8_t>{10, 20, 30, 30, 20, 10}));
+  EXPECT_EQ(std::tuple(b.BMPInfoHeader.Size, b.BMPInfoHeader.Width, b.BMPInfoHeader.Height), std::tuple(12u, 3, 2));
+  std::vector<uint8_t> colours = test::TableOf({g[10], g[20], g[30]});
+  colours.resize(1024, 0);
+  EXPECT_EQ(test::TableOf({b.BMPPalette.begin(), b.BMPPalette.end()}), colours);
+  // Sizes are unsigned there: 40000 is too wide for a frame, not negative.
+  for (const auto& file : {CoreBmp(3, 2, 4, table, bits), CoreBmp(0, 2, 8, table, bits), CoreBmp(3, 3, 8, table, bits),
+                           CoreBmp(40000, 1, 8, table, std::vector<uint8_t>(40000, 1))})
+    EXPECT_FALSE(ReadBMPFromMemory(file.data(), file.size(), b));
 }
 
 TEST(RemapToGamePalette, NearestBySumOfChannelsTiesAndDuplicatesToTheLowestIndex) {

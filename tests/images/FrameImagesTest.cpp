@@ -9,6 +9,7 @@
 
 #include <sys/stat.h>
 
+#include "HeapWatch.h"
 #include "ImageTestSupport.h"
 #include "images/BatchCommands.h"
 #include "images/FrameImages.h"
@@ -65,9 +66,13 @@ TEST_F(FrameImport, TheFrameTakesTheBitmapsIndicesAndTheOptions) {
   }
 }
 
-TEST_F(FrameImport, UnreadableOrTooWideFilesShowTheMessageAndLeaveTheFrameReset) {
-  // 32768 × 1 fits a BMP but not a frame's 16-bit width.
-  const std::vector<std::string> files{Broken(), Bitmap("wide.bmp", 32768, 1)};
+TEST_F(FrameImport, UnreadableTooWideOrTooLargeFilesShowTheMessageAndLeaveTheFrameReset) {
+  // 32768 × 1 fits a BMP but not a frame's 16-bit width; 2000 × 2000 does not
+  // fit the heap, which is held to 1 MiB here.
+  const std::vector<std::string> files{Broken(), Bitmap("wide.bmp", 32768, 1), Rle("big.bmp", 2000, 2000)};
+  const std::string small = Bitmap("small.bmp", 1, 1);
+  const FramePtr large = test::MakeFrame(1200, 1000);
+  const test::HeapWatch heap(1 << 20);
   for (const std::string& file : files) {
     classGAFFrame frame;
     EXPECT_FALSE(frame.ImportFrame(file, true, true, true, &sink, &report));
@@ -75,9 +80,24 @@ TEST_F(FrameImport, UnreadableOrTooWideFilesShowTheMessageAndLeaveTheFrameReset)
     EXPECT_EQ(frame.Pixels.size(), 1u);
     EXPECT_FALSE(frame.Compressed());
   }
-  ASSERT_EQ(sink.shown.size(), 2u);
-  EXPECT_TRUE(sink.shown[0] == sink.shown[1] && !sink.shown[0].first.empty());
-  EXPECT_EQ(report.failedFiles, files);
+  // Nor is there room for the copy of a large frame's own image that its
+  // first subframe becomes: the frame stays as it was.
+  EXPECT_FALSE(large->ImportSubframe(small, false, false, false, &sink, &report));
+  EXPECT_TRUE(large->Subframes.IsEmpty());
+  EXPECT_EQ(sink.shown, std::vector<Message>(4, {kBmpLoadError, "Quilmark"}));
+  EXPECT_EQ(report.failedFiles, (std::vector<std::string>{files[0], files[1], files[2], small}));
+}
+
+// The frame takes the decoded pixels; nothing else of their size is held
+// beside them at any point of the import.
+TEST_F(FrameImport, AnImportHoldsOneCopyOfTheImage) {
+  for (const std::string& file : {Bitmap("plain.bmp", 1500, 1000), Rle("rle.bmp", 1500, 1000)}) {
+    classGAFFrame frame;
+    const test::HeapWatch heap;
+    ASSERT_TRUE(frame.ImportFrame(file));
+    EXPECT_EQ(frame.Pixels.size(), 1500u * 1000u);
+    EXPECT_LT(heap.PeakGrowth(), frame.Pixels.size() * 5 / 4) << file;
+  }
 }
 
 TEST_F(FrameImport, ListsOfSeveralFilesGiveAnUncompressedOwnImageAndSubframes) {

@@ -53,6 +53,18 @@ inline std::vector<uint8_t> TableOf(const std::vector<PaletteEntry>& colours) {
   return t;
 }
 
+// RLE8 code of w × h pixels of one file index: runs of at most 255 pixels,
+// an end of line after each row, then the end of the bitmap.
+inline std::vector<uint8_t> RleRows(int32_t w, int32_t h, uint8_t index) {
+  std::vector<uint8_t> code;
+  for (int32_t y = 0; y < h; ++y) {
+    for (int32_t x = 0; x < w; x += 255) code.insert(code.end(), {uint8_t(std::min(255, w - x)), index});
+    code.insert(code.end(), {0, 0});
+  }
+  code.insert(code.end(), {0, 1});
+  return code;
+}
+
 // The file WriteBMP is to make of top-first pixels: 40-byte header, no
 // resolution, 256 colours used and important, rows bottom-up, zero-padded.
 inline std::vector<uint8_t> WrittenBmp(int32_t w, int32_t h, const std::vector<uint8_t>& pixels, const Palette& palette) {
@@ -87,6 +99,19 @@ class ImageTest : public ::testing::Test {
     Palette reversed;
     std::reverse_copy(GamePalette.begin(), GamePalette.end(), reversed.begin());
     WriteFile(dir.File(name), WrittenBmp(w, h, indices, reversed));
+    return dir.File(name);
+  }
+
+  // Writes an RLE8 bitmap of w × h pixels of game index 7 as dir/name.
+  std::string Rle(const std::string& name, int32_t w, int32_t h) {
+    BmpShape s;
+    s.width = w;
+    s.height = h;
+    s.compression = 1;
+    s.clrUsed = 1;
+    s.table = TableOf({GamePalette[7]});
+    s.bits = RleRows(w, h, 0);
+    WriteFile(dir.File(name), BuildBmp(s));
     return dir.File(name);
   }
 };

@@ -1,0 +1,30 @@
+// The image tests' own heap accounting. The test program replaces the global
+// operator new and delete so that a test can see how far the live heap grew
+// during a call, and can make every request above a size fail as an exhausted
+// heap would, without having to exhaust the machine's memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace quilmark::test {
+
+class HeapWatch {
+ public:
+  // Requests of more than limit bytes throw std::bad_alloc while this lives.
+  explicit HeapWatch(size_t limit = SIZE_MAX);
+  ~HeapWatch();
+  HeapWatch(const HeapWatch&) = delete;
+  HeapWatch& operator=(const HeapWatch&) = delete;
+
+  // The most bytes that were live at once since construction, beyond those
+  // live at construction.
+  size_t PeakGrowth() const;
+  // The largest single request since construction, granted or not.
+  size_t LargestRequest() const;
+
+ private:
+  size_t base_;
+};
+
+}  // namespace quilmark::test
