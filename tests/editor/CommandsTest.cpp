@@ -214,7 +214,9 @@ TEST_F(Commands, UfoExportPacksTheSavedDocumentAndLeavesNoTemporaryFile) {
     const std::string reference = (folder + "/reference.gaf").toStdString();
     ASSERT_TRUE(doc->Save(reference));
     EXPECT_EQ(archive.files[0].bytes, ReadFile(reference));
-    if (file.startsWith("/out")) EXPECT_EQ(window->State().GAFSaveDir, (folder + "/out").toStdString());
+    if (file.startsWith("/out")) {
+      EXPECT_EQ(window->State().GAFSaveDir, (folder + "/out").toStdString());
+    }
   }
   EXPECT_EQ(asked.first().folder, folder);
   EXPECT_TRUE(messages.size() == 1 && messages[0].contains("could not be exported"));
