@@ -134,8 +134,8 @@ ExportReport classGAF::ExportAllImages(const std::string& Location) const {
     }
     taken.insert(files.begin(), files.end());
     if (stem != safe)
-      report.notes.push_back("the images of \"" + Utf8(animation->Name) + "\" were written as " + stem +
-                             "_...: another sequence's images have its file names");
+      report.notes.push_back("The images of \"" + Utf8(animation->Name) + "\" were written as " + stem +
+                             "_..., because another sequence's images already have its file names.");
     auto write = [&report](const classGAFFrame& frame, const std::string& file) { WriteImage(frame, file, report); };
     ForEachImage(*animation, Location + stem, write);
   }
