@@ -96,8 +96,8 @@ const uint8_t* GafInput::Locate(size_t size) {
     const int64_t b_end = b.start + static_cast<int64_t>(b.size);
     if (b.size > 0 && pos_ >= b.start && end <= b_end) {
       b.last_use = ++clock_;
-      UseLast(b.bytes.data(), b.start, b_end);
-      return b.bytes.data() + (pos_ - b.start);
+      UseLast(b.bytes.get(), b.start, b_end);
+      return b.bytes.get() + (pos_ - b.start);
     }
     if (b.size > 0 && pos_ >= b.start && pos_ <= b_end + static_cast<int64_t>(b.next_read)) reading_on = &b;
     if (b.last_use < oldest->last_use) oldest = &b;
@@ -107,15 +107,22 @@ const uint8_t* GafInput::Locate(size_t size) {
   const auto amount = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(std::max(block, size)), size_ - pos_));
   if (ReadWholeInstead(amount)) return memory_ + pos_;
   // Row code is decoded straight from the block, which may be read a little past its data.
-  if (b.bytes.size() < amount + kRowCodePadding) b.bytes.resize(amount + kRowCodePadding);
+  // Every buffer holds the largest block, so that it is had once per load and
+  // (being large) from the system rather than from among the frames' pixels.
+  if (b.capacity < amount + kRowCodePadding) {
+    b.capacity = std::max(amount, plan_.largest_block) + kRowCodePadding;
+    b.bytes = std::make_unique_for_overwrite<uint8_t[]>(b.capacity);
+  }
   size_t got = 0;
-  const bool read = ReadFile(b.bytes.data(), amount, pos_, &got);
+  const bool read = ReadFile(b.bytes.get(), amount, pos_, &got);
+  // Row code may be decoded a little past its end; what lies there is fixed.
+  if (read) std::memset(b.bytes.get() + got, 0, kRowCodePadding);
   b.start = pos_;
   b.size = read ? got : 0;
   b.next_read = std::min(2 * block, plan_.largest_block);
   b.last_use = ++clock_;
-  UseLast(b.bytes.data(), b.start, b.start + static_cast<int64_t>(b.size));
-  return read && got >= size ? b.bytes.data() : nullptr;
+  UseLast(b.bytes.get(), b.start, b.start + static_cast<int64_t>(b.size));
+  return read && got >= size ? b.bytes.get() : nullptr;
 }
 
 bool GafInput::ReadElsewhere(void* dst, size_t size) {

@@ -118,7 +118,8 @@ class GafInput {
   // A block of the file held in memory. Its buffer has kRowCodePadding bytes
   // of room behind the data.
   struct Block {
-    std::vector<uint8_t> bytes;
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t capacity = 0;
     int64_t start = 0;
     size_t size = 0;
     size_t next_read = 0;  // reading on from here reads this much
