@@ -3,17 +3,10 @@
 #include <malloc.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
-#include <random>
 
 #include "BenchSupport.h"
-#include "document/GafIo.h"
-#include "document/GafLayout.h"
 #include "document/RowCode.h"
 #include "document/classGAF.h"
 
@@ -151,12 +144,6 @@ std::unique_ptr<classGAF> MakeDocument() {
 
 constexpr double kDocumentPixels = static_cast<double>(kSide) * kSide * kFrames;
 
-// A file the benchmarks write once and that goes with the process.
-struct BenchFile {
-  std::string path;
-  ~BenchFile() { ::unlink(path.c_str()); }
-};
-
 // The saved document, written once for the load benchmarks.
 const std::string& SavedDocument() {
   static const BenchFile file{[] {
@@ -211,146 +198,6 @@ void BM_GafLoadPeak(benchmark::State& state) {
   ::unlink(path.c_str());
 }
 BENCHMARK(BM_GafLoadPeak)->Iterations(1)->Unit(benchmark::kMillisecond);
-
-// A file of exactly 64 MiB laid out to make the reader jump. Its subframes
-// are 256 × 256 sprites, raw and compressed by turns (game files mix both),
-// four to a frame, in 4 animations. The subframe records lie at the start of
-// the file, the frames' subframe tables in the middle and the frame records at
-// the very end, so reading one frame leaps from its record to its table, to
-// each subframe record and on to that subframe's data, and back, the leaps
-// between records and tables being about 32 MiB. The subframes' data fill the
-// two halves in shuffled order; what is left to 64 MiB (under 2 %) lies as
-// zeros between the tables and the second half.
-constexpr int64_t kScatteredSize = int64_t{64} << 20;
-constexpr int kScatteredSide = 256;
-constexpr int kScatteredAnimations = 4;
-constexpr int kSubframesPerFrame = 4;
-
-std::vector<uint8_t> ScatteredBytes() {
-  using namespace gaf;
-  std::vector<std::vector<uint8_t>> data;
-  int64_t total = 0;
-  std::vector<uint8_t> code;
-  for (;;) {
-    const auto pixels = SpritePixels(kScatteredSide, kScatteredSide, static_cast<unsigned>(data.size()));
-    std::vector<uint8_t> d;
-    if (data.size() % 2 == 0) {
-      d = pixels;
-    } else {
-      for (int y = 0; y < kScatteredSide; ++y) {
-        EncodeRowPixels(pixels.data() + y * kScatteredSide, kScatteredSide, code);
-        d.push_back(static_cast<uint8_t>(code.size()));
-        d.push_back(static_cast<uint8_t>(code.size() >> 8));
-        d.insert(d.end(), code.begin(), code.end());
-      }
-    }
-    // Room for every record and table of a file this full.
-    const auto count = static_cast<int64_t>(data.size()) + 1;
-    if (total + static_cast<int64_t>(d.size()) + count * 40 + (int64_t{1} << 16) > kScatteredSize) break;
-    total += static_cast<int64_t>(d.size());
-    data.push_back(std::move(d));
-  }
-  constexpr int kGroup = kScatteredAnimations * kSubframesPerFrame;
-  data.resize(data.size() / kGroup * kGroup);
-  const int subframes = static_cast<int>(data.size());
-  const int frames = subframes / kSubframesPerFrame;
-  const int per_animation = frames / kScatteredAnimations;
-  total = 0;
-  for (const auto& d : data) total += static_cast<int64_t>(d.size());
-
-  std::vector<uint8_t> file(static_cast<size_t>(kScatteredSize), 0);
-  auto put32 = [&](int64_t at, int64_t v) { PutLE32(file.data() + at, static_cast<int32_t>(v)); };
-  auto record = [&](int64_t at, int subs, int compressed, int64_t data_at) {
-    uint8_t* r = file.data() + at;
-    PutLE16(r + 0, kScatteredSide);
-    PutLE16(r + 2, kScatteredSide);
-    r[8] = TransparentIndex;
-    r[9] = static_cast<uint8_t>(compressed);
-    r[10] = static_cast<uint8_t>(subs);
-    PutLE32(r + 16, static_cast<int32_t>(data_at));
-  };
-  const int64_t head = static_cast<int64_t>(kHeaderSize) + 4 * kScatteredAnimations +
-                       kScatteredAnimations * (static_cast<int64_t>(kEntrySize) + per_animation * kFrameEntrySize);
-  const int64_t sub_records = head;
-  const int64_t frame_records = kScatteredSize - frames * static_cast<int64_t>(kRecordSize);
-
-  // The data in shuffled order: the first half after the subframe records,
-  // then the tables, then the zeros left over, then the second half, which
-  // ends where the frame records begin.
-  std::vector<int> order(static_cast<size_t>(subframes));
-  for (int i = 0; i < subframes; ++i) order[static_cast<size_t>(i)] = i;
-  std::shuffle(order.begin(), order.end(), std::mt19937(7));
-  std::vector<int64_t> data_at(static_cast<size_t>(subframes));
-  int64_t at = sub_records + subframes * static_cast<int64_t>(kRecordSize);
-  int64_t tables = 0, placed = 0;
-  for (const int sub : order) {
-    const auto& d = data[static_cast<size_t>(sub)];
-    if (tables == 0 && placed >= total / 2) {
-      tables = at;
-      at = frame_records - (total - placed);
-      if (at < tables + frames * 4 * kSubframesPerFrame) std::abort();
-    }
-    data_at[static_cast<size_t>(sub)] = at;
-    std::memcpy(file.data() + at, d.data(), d.size());
-    at += static_cast<int64_t>(d.size());
-    placed += static_cast<int64_t>(d.size());
-  }
-
-  PutLE32(file.data(), kVersion);
-  put32(4, kScatteredAnimations);
-  int64_t entry = static_cast<int64_t>(kHeaderSize) + 4 * kScatteredAnimations;
-  for (int a = 0; a < kScatteredAnimations; ++a) {
-    put32(static_cast<int64_t>(kHeaderSize) + 4 * a, entry);
-    PutLE16(file.data() + entry, per_animation);
-    std::snprintf(reinterpret_cast<char*>(file.data() + entry + 8), kNameSize, "scattered%d", a);
-    for (int f = 0; f < per_animation; ++f) {
-      const int frame = a * per_animation + f;
-      const int64_t e = entry + static_cast<int64_t>(kEntrySize) + f * static_cast<int64_t>(kFrameEntrySize);
-      put32(e, frame_records + frame * static_cast<int64_t>(kRecordSize));
-      put32(e + 4, kStillFlag);
-      const int64_t table = tables + frame * 4 * kSubframesPerFrame;
-      record(frame_records + frame * static_cast<int64_t>(kRecordSize), kSubframesPerFrame, 0, table);
-      for (int k = 0; k < kSubframesPerFrame; ++k) {
-        const int sub = frame * kSubframesPerFrame + k;
-        const int64_t r = sub_records + sub * static_cast<int64_t>(kRecordSize);
-        put32(table + 4 * k, r);
-        record(r, 0, sub % 2, data_at[static_cast<size_t>(sub)]);
-      }
-    }
-    entry += static_cast<int64_t>(kEntrySize) + per_animation * static_cast<int64_t>(kFrameEntrySize);
-  }
-  return file;
-}
-
-const std::string& ScatteredFile() {
-  static const BenchFile file{[] {
-    const std::string p = TempPath("scattered.gaf");
-    const std::vector<uint8_t> bytes = ScatteredBytes();
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                             static_cast<std::streamsize>(bytes.size()));
-    return p;
-  }()};
-  return file.path;
-}
-
-void BM_GafLoadScattered(benchmark::State& state) {
-  const std::string& path = ScatteredFile();
-  double read = 0;
-  for (auto _ : state) {
-    classGAF doc;
-    GafInput in;
-    if (!in.OpenFile(path) || in.Size() != kScatteredSize) return state.SkipWithError("scattered file not written");
-    doc.Load(in);
-    if (!in.Report().complete) state.SkipWithError("load incomplete");
-    read = static_cast<double>(in.BytesRead()) / static_cast<double>(kScatteredSize);
-    benchmark::DoNotOptimize(doc.Animations.Count());
-  }
-  state.counters["gaf_load_scattered_MBps"] = benchmark::Counter(
-      static_cast<double>(kScatteredSize) * static_cast<double>(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
-  // Bytes read from the file per byte it holds.
-  state.counters["read_per_file_byte"] = read;
-}
-BENCHMARK(BM_GafLoadScattered)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 }  // namespace
 }  // namespace quilmark::bench
