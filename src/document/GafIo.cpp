@@ -11,10 +11,14 @@ namespace quilmark {
 namespace {
 // Deepest chain of subframes inside subframes that is followed.
 constexpr size_t kMaxDepth = 32;
-// A writer-made file has at least one byte per 120 pixels (compressed
-// transparent rows), so 128 pixels per byte admits every honest file; the
-// fixed allowance covers small files with sparse rows.
-constexpr uint64_t kPixelsPerFileByte = 128;
+// Every pixel costs memory and the time to set it, whatever the file spent on
+// it: an empty compressed row of 32767 pixels takes 2 bytes, a frame with
+// subframes has an image of its own backed by nothing, and many frames may
+// share one frame's data. 16 pixels per byte of the file beyond a fixed
+// 64 MiB keep a 10 MB file within about 230 MB; a writer-made file needs more
+// only when, over more than 64 MiB of pixels, it is almost all transparent
+// (a sprite file holds a few pixels per byte).
+constexpr uint64_t kPixelsPerFileByte = 16;
 constexpr uint64_t kPixelAllowance = 64ull << 20;
 // Row code is read as spans; a row holds at most 32767 bytes.
 constexpr size_t kMaxSpan = size_t{64} << 10;

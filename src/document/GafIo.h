@@ -25,12 +25,11 @@
 
 namespace quilmark {
 
-// The reader may go through a few times the file's bytes in records and
-// tables (a writer-made file is gone through once), with a floor for small
-// files. Every reference followed is charged, also one then cut off as a loop
+// The reader may go through twice the file's bytes in records and tables (a
+// writer-made file is gone through once), with a floor for small files. Every reference followed is charged, also one then cut off as a loop
 // or as nested too deeply, so neither what a file yields nor the work of
 // reading it can outgrow the file.
-inline constexpr uint64_t kExaminedPerFileByte = 3;
+inline constexpr uint64_t kExaminedPerFileByte = 2;
 inline constexpr uint64_t kExaminedFloor = 4096 * gaf::kRecordSize;
 inline uint64_t GafExamineBudget(uint64_t file_size) { return kExaminedFloor + kExaminedPerFileByte * file_size; }
 // The most frames and subframes a file of this size can yield.

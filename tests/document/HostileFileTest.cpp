@@ -64,6 +64,17 @@ TEST(HostileFiles, HugeCountsAndClaimsReadOnlyWhatIsThere) {
     EXPECT_EQ(LoadDamaged(b)->Frames.Count(), 0) << compressed;
   }
 
+  // One 1024 × 1024 frame of empty rows (1 MiB of pixels from 2 KiB of row
+  // counts) listed 32767 times in a file of 1 MiB: what loads stays within a
+  // few dozen pixels per byte of the file beyond a fixed 64 MiB.
+  Bytes empty_rows = GafOneAnimation("empty", std::vector<std::pair<int32_t, int32_t>>(32767, {262192, 10}));
+  GafRecord(empty_rows, 1024, 1024, 1, 0, 262216).fill(2048, 0);
+  empty_rows.fill((1 << 20) - empty_rows.size(), 0);
+  uint64_t pixels = 0;
+  const AnimationPtr empty = LoadDamaged(empty_rows);
+  for (const FramePtr& f : empty->Frames) pixels += f->Pixels.size();
+  EXPECT_LE(pixels, (64u << 20) + 32 * empty_rows.size());
+
   // Frames cut short are dropped, the good one before them kept.
   Bytes t = GafOneAnimation("t", {{80, 10}, {108, 10}, {500, 10}});
   GafRecord(t, 2, 2, 0, 0, 104).raw({1, 2, 3, 4});   // 80, good
