@@ -8,12 +8,12 @@
 #pragma once
 
 #include <array>
-#include <cstring>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <memory>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -26,9 +26,10 @@
 namespace quilmark {
 
 // The reader may go through twice the file's bytes in records and tables (a
-// writer-made file is gone through once), with a floor for small files. Every reference followed is charged, also one then cut off as a loop
-// or as nested too deeply, so neither what a file yields nor the work of
-// reading it can outgrow the file.
+// writer-made file is gone through once), with a floor for small files. Every
+// reference followed is charged, also one then cut off as a loop or as nested
+// too deeply, so neither what a file yields nor the work of reading it can
+// outgrow the file.
 inline constexpr uint64_t kExaminedPerFileByte = 2;
 inline constexpr uint64_t kExaminedFloor = 4096 * gaf::kRecordSize;
 inline uint64_t GafExamineBudget(uint64_t file_size) { return kExaminedFloor + kExaminedPerFileByte * file_size; }

@@ -125,7 +125,7 @@ bool classGAFFrame::Load(GafInput& in) {
     // Any other compressed byte: nothing is stored that could be read. The
     // frame stays transparent and is written back compressed, which would
     // replace the image the file holds.
-    in.Fail("a frame's pixels are stored in an unknown form and load transparent");
+    in.Fail("a frame's pixels are stored in an unknown form: they load transparent, and saving replaces them");
   }
   return true;
 }
@@ -196,8 +196,11 @@ void LoadDocument(classGAF& doc, GafInput& in, ProgressSession& progress) {
 void LoadGuarded(classGAF& doc, GafInput& in, ProgressSession& progress) {
   try {
     LoadDocument(doc, in, progress);
-  } catch (const std::exception&) {
+  } catch (const std::bad_alloc&) {
     in.Fail("not enough memory to read the whole file");
+  } catch (const std::exception&) {
+    // Nothing else is expected to throw (a progress display might).
+    in.Fail("reading stopped early");
   }
 }
 constexpr const char* kLoadingStatus = "Loading GAF file...";
@@ -235,6 +238,7 @@ bool classGAF::LoadBytes(const uint8_t* data, size_t size, LoadReport* report, b
     Load(in);
     result = in.TakeReport();
   } catch (const std::exception&) {
+    // Memory ran out before reading began.
   }
   if (report) *report = std::move(result);
   return true;
