@@ -58,4 +58,6 @@ std::string TempPath(const std::string& name) {
   return std::string(dir && *dir ? dir : "/tmp") + "/quilmark-bench-" + std::to_string(::getpid()) + "-" + name;
 }
 
+BenchFile::~BenchFile() { ::unlink(path.c_str()); }
+
 }  // namespace quilmark::bench

@@ -20,4 +20,10 @@ void ResetPeakResident();
 // A file path in the temporary folder, unique to this process.
 std::string TempPath(const std::string& name);
 
+// A file a benchmark writes once; removed when the program ends.
+struct BenchFile {
+  std::string path;
+  ~BenchFile();
+};
+
 }  // namespace quilmark::bench

@@ -146,12 +146,12 @@ constexpr double kDocumentPixels = static_cast<double>(kSide) * kSide * kFrames;
 
 // The saved document, written once for the load benchmarks.
 const std::string& SavedDocument() {
-  static const std::string path = [] {
+  static const BenchFile file{[] {
     const std::string p = TempPath("load.gaf");
     MakeDocument()->Save(p);
     return p;
-  }();
-  return path;
+  }()};
+  return file.path;
 }
 
 void BM_GafSave(benchmark::State& state) {

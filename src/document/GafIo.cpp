@@ -1,132 +1,153 @@
 #include "document/GafIo.h"
 
-#include "document/RowCode.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+#include <new>
+
+#include "document/RowCode.h"
 
 namespace quilmark {
 
 namespace {
-constexpr size_t kWindow = 1 << 20;
 // Deepest chain of subframes inside subframes that is followed.
 constexpr size_t kMaxDepth = 32;
-// A writer-made file has at least one byte per 120 pixels (compressed
-// transparent rows), so 128 pixels per byte admits every honest file; the
-// fixed allowance covers small files with sparse rows.
-constexpr uint64_t kPixelsPerFileByte = 128;
+// Every pixel costs memory and the time to set it, whatever the file spent on
+// it: an empty compressed row of 32767 pixels takes 2 bytes, a frame with
+// subframes has an image of its own backed by nothing, and many frames may
+// share one frame's data. 16 pixels per byte of the file beyond a fixed
+// 64 MiB keep a 10 MB file within about 230 MB; a writer-made file needs more
+// only when, over more than 64 MiB of pixels, it is almost all transparent
+// (a sprite file holds a few pixels per byte).
+constexpr uint64_t kPixelsPerFileByte = 16;
 constexpr uint64_t kPixelAllowance = 64ull << 20;
-// Every frame record takes 24 bytes; a frame table entry 8.
-constexpr uint64_t kObjectAllowance = 1u << 18;
-
-ssize_t ReadFully(int fd, uint8_t* dst, size_t size, off_t at) {
-  size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::pread(fd, dst + done, size - done, at + static_cast<off_t>(done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return -1;
-    }
-    if (n == 0) break;
-    done += static_cast<size_t>(n);
-  }
-  return static_cast<ssize_t>(done);
-}
+// Row code is read as spans; a row holds at most 32767 bytes.
+constexpr size_t kMaxSpan = size_t{64} << 10;
+// Room for the first problem, so that noting it when memory has run out does
+// not need more.
+constexpr size_t kProblemRoom = 256;
 }  // namespace
 
-GafInput::~GafInput() {
-  if (fd_ >= 0) ::close(fd_);
+GafInput::GafInput(ReadPlan plan) : plan_(plan) {
+  plan_.first_block = std::max<size_t>(plan_.first_block, 1);
+  plan_.largest_block = std::max(plan_.largest_block, plan_.first_block);
+  report_.problem.reserve(kProblemRoom);
 }
 
 bool GafInput::OpenFile(const std::string& path) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd_ < 0) {
-    Fail("cannot open the file: " + std::string(std::strerror(errno)));
-    SetBudgets();
-    return false;
-  }
-  struct stat st {};
-  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-    Fail("not a regular file");
-    ::close(fd_);
-    fd_ = -1;
-    SetBudgets();
-    return false;
-  }
-  size_ = st.st_size;
-  // Row code is decoded straight from the window, which may be read a little past its data.
-  window_.resize(kWindow + kRowCodePadding);
-  SetBudgets();
-  return true;
+  const bool opened = file_.Open(path);
+  if (!opened) Fail("cannot open the file: " + file_.Error());
+  size_ = opened ? file_.Size() : 0;
+  examine_left_ = GafExamineBudget(static_cast<uint64_t>(size_));
+  pixels_left_ = kPixelAllowance + static_cast<uint64_t>(size_) * kPixelsPerFileByte;
+  return opened;
 }
 
 void GafInput::OpenMemory(const uint8_t* data, size_t size, bool padded) {
   memory_ = data;
   memory_padded_ = padded;
   size_ = static_cast<int64_t>(size);
-  SetBudgets();
-}
-
-void GafInput::SetBudgets() {
-  const auto size = static_cast<uint64_t>(size_);
-  objects_left_ = kObjectAllowance + size / 8;
+  UseLast(memory_, 0, size_);
+  examine_left_ = GafExamineBudget(size);
   pixels_left_ = kPixelAllowance + size * kPixelsPerFileByte;
 }
 
-bool GafInput::Fill(int64_t pos) {
-  const size_t want = static_cast<size_t>(std::min<int64_t>(kWindow, size_ - pos));
-  const ssize_t got = ReadFully(fd_, window_.data(), want, pos);
-  if (got < 0) {
-    window_size_ = 0;
+bool GafInput::InBounds(size_t size) const {
+  return pos_ >= 0 && pos_ <= size_ && static_cast<uint64_t>(size_ - pos_) >= size;
+}
+
+bool GafInput::Held(size_t size) const {
+  const int64_t end = pos_ + static_cast<int64_t>(size);
+  return std::any_of(blocks_.begin(), blocks_.end(), [&](const Block& b) {
+    return pos_ >= b.start && end <= b.start + static_cast<int64_t>(b.size);
+  });
+}
+
+bool GafInput::ReadFile(void* dst, size_t size, int64_t at, size_t* got) {
+  const int64_t n = file_.ReadAt(dst, size, at);
+  if (n < 0) {
+    Fail("cannot read the file: " + file_.Error());
     return false;
   }
-  window_start_ = pos;
-  window_size_ = static_cast<size_t>(got);
+  bytes_read_ += static_cast<uint64_t>(n);
+  *got = static_cast<size_t>(n);
   return true;
 }
 
-bool GafInput::Read(void* dst, size_t size) {
-  if (pos_ < 0 || pos_ > size_ || static_cast<uint64_t>(size_ - pos_) < size) return false;
-  if (size == 0) return true;
-  if (memory_) {
-    std::memcpy(dst, memory_ + pos_, size);
-    pos_ += static_cast<int64_t>(size);
-    return true;
-  }
-  const bool in_window =
-      pos_ >= window_start_ && pos_ + static_cast<int64_t>(size) <= window_start_ + static_cast<int64_t>(window_size_);
-  if (!in_window) {
-    if (size >= kWindow / 2) {
-      // Large blocks (raw pixels) go straight to their place.
-      if (ReadFully(fd_, static_cast<uint8_t*>(dst), size, pos_) != static_cast<ssize_t>(size)) return false;
-      pos_ += static_cast<int64_t>(size);
-      return true;
+bool GafInput::ReadWholeInstead(uint64_t amount) {
+  if (plan_.whole_file_after == 0 || bytes_read_ + amount <= plan_.whole_file_after * static_cast<uint64_t>(size_))
+    return false;
+  plan_.whole_file_after = 0;  // tried once, whatever comes of it
+  const auto size = static_cast<size_t>(size_);
+  std::unique_ptr<uint8_t[]> whole(new (std::nothrow) uint8_t[size + kRowCodePadding]);
+  if (!whole) return false;  // reading goes on in blocks
+  size_t got = 0;
+  if (!ReadFile(whole.get(), size, 0, &got) || got != size) return false;
+  std::memset(whole.get() + size, 0, kRowCodePadding);
+  whole_ = std::move(whole);
+  memory_ = whole_.get();
+  memory_padded_ = true;
+  UseLast(memory_, 0, size_);
+  for (Block& b : blocks_) b = Block{};
+  return true;
+}
+
+const uint8_t* GafInput::Locate(size_t size) {
+  if (memory_) return memory_ + pos_;
+  const int64_t end = pos_ + static_cast<int64_t>(size);
+  Block* reading_on = nullptr;
+  Block* oldest = &blocks_[0];
+  for (Block& b : blocks_) {
+    const int64_t b_end = b.start + static_cast<int64_t>(b.size);
+    if (b.size > 0 && pos_ >= b.start && end <= b_end) {
+      b.last_use = ++clock_;
+      UseLast(b.bytes.get(), b.start, b_end);
+      return b.bytes.get() + (pos_ - b.start);
     }
-    if (!Fill(pos_) || window_size_ < size) return false;
+    if (b.size > 0 && pos_ >= b.start && pos_ <= b_end + static_cast<int64_t>(b.next_read)) reading_on = &b;
+    if (b.last_use < oldest->last_use) oldest = &b;
   }
-  std::memcpy(dst, window_.data() + (pos_ - window_start_), size);
+  Block& b = reading_on ? *reading_on : *oldest;
+  const size_t block = reading_on ? reading_on->next_read : plan_.first_block;
+  const auto amount = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(std::max(block, size)), size_ - pos_));
+  if (ReadWholeInstead(amount)) return memory_ + pos_;
+  // Row code is decoded straight from the block, which may be read a little past its data.
+  // Every buffer holds the largest block, so that it is had once per load and
+  // (being large) from the system rather than from among the frames' pixels.
+  if (b.capacity < amount + kRowCodePadding) {
+    b.capacity = std::max(amount, plan_.largest_block) + kRowCodePadding;
+    b.bytes = std::make_unique_for_overwrite<uint8_t[]>(b.capacity);
+  }
+  size_t got = 0;
+  const bool read = ReadFile(b.bytes.get(), amount, pos_, &got);
+  // Row code may be decoded a little past its end; what lies there is fixed.
+  if (read) std::memset(b.bytes.get() + got, 0, kRowCodePadding);
+  b.start = pos_;
+  b.size = read ? got : 0;
+  b.next_read = std::min(2 * block, plan_.largest_block);
+  b.last_use = ++clock_;
+  UseLast(b.bytes.get(), b.start, b.start + static_cast<int64_t>(b.size));
+  return read && got >= size ? b.bytes.get() : nullptr;
+}
+
+bool GafInput::ReadElsewhere(void* dst, size_t size) {
+  if (!InBounds(size)) return false;
+  if (size == 0) return true;
+  if (!memory_ && size >= plan_.largest_block / 2 && !Held(size) && !ReadWholeInstead(size)) {
+    // Large blocks (raw pixels) go straight to their place.
+    size_t got = 0;
+    if (!ReadFile(dst, size, pos_, &got) || got != size) return false;
+  } else {
+    const uint8_t* at = Locate(size);
+    if (!at) return false;
+    std::memcpy(dst, at, size);
+  }
   pos_ += static_cast<int64_t>(size);
   return true;
 }
 
-const uint8_t* GafInput::ReadSpan(size_t size) {
-  if (pos_ < 0 || pos_ > size_ || static_cast<uint64_t>(size_ - pos_) < size || size > kWindow / 2) return nullptr;
-  const uint8_t* at;
-  if (memory_) {
-    at = memory_ + pos_;
-  } else {
-    const bool in_window =
-        pos_ >= window_start_ && pos_ + static_cast<int64_t>(size) <= window_start_ + static_cast<int64_t>(window_size_);
-    if (!in_window && (!Fill(pos_) || window_size_ < size)) return nullptr;
-    at = window_.data() + (pos_ - window_start_);
-  }
-  pos_ += static_cast<int64_t>(size);
-  return at;
+const uint8_t* GafInput::SpanElsewhere(size_t size) {
+  if (!InBounds(size) || size > kMaxSpan) return nullptr;
+  return Locate(size);
 }
 
 bool GafInput::EnterRecord(int64_t offset) {
@@ -142,12 +163,13 @@ bool GafInput::EnterRecord(int64_t offset) {
   return true;
 }
 
-bool GafInput::ReserveObject() {
-  if (objects_left_ == 0) {
-    Fail("more frames than the file can hold");
+bool GafInput::Examine(uint64_t bytes) {
+  if (bytes > examine_left_) {
+    examine_left_ = 0;
+    Fail("the file refers to more frames than it can hold");
     return false;
   }
-  --objects_left_;
+  examine_left_ -= bytes;
   return true;
 }
 
@@ -160,10 +182,10 @@ bool GafInput::ReservePixels(uint64_t count) {
   return true;
 }
 
-void GafInput::Fail(const std::string& why) {
+void GafInput::Fail(std::string_view why) {
   if (report_.complete) {
     report_.complete = false;
-    report_.problem = why;
+    report_.problem.assign(why);
   }
 }
 

@@ -1,42 +1,90 @@
 // Byte access for the GAF reader and writer.
 //
-// GafInput reads a file (or bytes in memory) at explicit positions, through a
-// window so that large files are not held in memory twice, and keeps the
-// limits that make hostile files harmless: every read is bounds-checked,
+// GafInput reads a file (or bytes in memory) at explicit positions and keeps
+// the limits that make hostile files harmless: every read is bounds-checked,
 // subframe offsets that loop back are cut off, nesting is bounded, and the
-// pixels and objects one file may make are budgeted against its size.
+// pixels and the records and tables one file may make the reader go through
+// are budgeted against its size.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "document/AtomicFile.h"
+#include "document/FileAccess.h"
+#include "document/GafLayout.h"
 #include "document/classGAF.h"
 
 namespace quilmark {
 
+// The reader may go through twice the file's bytes in records and tables (a
+// writer-made file is gone through once), with a floor for small files. Every
+// reference followed is charged, also one then cut off as a loop or as nested
+// too deeply, so neither what a file yields nor the work of reading it can
+// outgrow the file.
+inline constexpr uint64_t kExaminedPerFileByte = 2;
+inline constexpr uint64_t kExaminedFloor = 4096 * gaf::kRecordSize;
+inline uint64_t GafExamineBudget(uint64_t file_size) { return kExaminedFloor + kExaminedPerFileByte * file_size; }
+// The most frames and subframes a file of this size can yield.
+inline uint64_t GafMaxRecords(uint64_t file_size) { return GafExamineBudget(file_size) / gaf::kRecordSize; }
+
+// How a file is read. Frame records, their tables and their data may lie
+// anywhere in the file, so a read that jumps away reads only a small block;
+// reading on from a block doubles the next read, up to the largest, so that a
+// writer-made file still streams in big blocks. Blocks of a few places are
+// kept, for readers that go back and forth between tables and records. Once
+// the reads add up to whole_file_after times the file's size (a layout made to
+// defeat the blocks), the file is read whole into memory, so that no layout
+// costs more than a few times its size in reads.
+struct ReadPlan {
+  size_t first_block = size_t{4} << 10;
+  size_t largest_block = size_t{1} << 20;
+  uint64_t whole_file_after = 2;  // 0: never
+};
+
 class GafInput {
  public:
-  GafInput() = default;
-  ~GafInput();
+  explicit GafInput(ReadPlan plan = {});
   GafInput(const GafInput&) = delete;
   GafInput& operator=(const GafInput&) = delete;
 
+  // Opens a regular file; false, with the reason in the report, for anything
+  // else (a folder, a pipe, a device) or when it cannot be opened.
   bool OpenFile(const std::string& path);
   void OpenMemory(const uint8_t* data, size_t size, bool padded = false);
 
   int64_t Size() const { return size_; }
   int64_t Position() const { return pos_; }
   void Seek(int64_t pos) { pos_ = pos; }
+  // Bytes read from the file so far (0 for bytes in memory).
+  uint64_t BytesRead() const { return bytes_read_; }
 
   // Reads size bytes at the position and moves past them; false (nothing
   // moved) when the bytes are not all there.
-  bool Read(void* dst, size_t size);
+  bool Read(void* dst, size_t size) {
+    if (const uint8_t* at = InLastBlock(size)) {
+      std::memcpy(dst, at, size);
+      pos_ += static_cast<int64_t>(size);
+      return true;
+    }
+    return ReadElsewhere(dst, size);
+  }
   // The next size bytes (size ≤ 64 KiB) without copying them out, or nullptr.
-  const uint8_t* ReadSpan(size_t size);
+  // Valid until the next read.
+  const uint8_t* ReadSpan(size_t size) {
+    const uint8_t* at = InLastBlock(size);
+    if (!at) at = SpanElsewhere(size);
+    if (at) pos_ += static_cast<int64_t>(size);
+    return at;
+  }
   // Whether spans may be read kRowCodePadding bytes past their end.
   bool SpansPadded() const { return memory_ == nullptr || memory_padded_; }
 
@@ -55,29 +103,66 @@ class GafInput {
   // the current path (a loop) or nesting is too deep.
   bool EnterRecord(int64_t offset);
   void LeaveRecord() { path_.pop_back(); }
-  // Budgets: false once the file has made more objects or pixels than its
-  // size can account for.
-  bool ReserveObject();
+  // Budgets: false once the file has made the reader go through more records
+  // and tables, or make more pixels, than its size can account for.
+  bool Examine(uint64_t bytes);
   bool ReservePixels(uint64_t count);
 
-  // Notes that part of the file could not be read.
-  void Fail(const std::string& why);
+  // Notes that part of the file could not be read; the first reason is kept.
+  // Does not allocate for reasons of ordinary length.
+  void Fail(std::string_view why);
   const LoadReport& Report() const { return report_; }
+  LoadReport TakeReport() { return std::move(report_); }
 
  private:
-  bool Fill(int64_t pos);
-  void SetBudgets();
+  // A block of the file held in memory. Its buffer has kRowCodePadding bytes
+  // of room behind the data.
+  struct Block {
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t capacity = 0;
+    int64_t start = 0;
+    size_t size = 0;
+    size_t next_read = 0;  // reading on from here reads this much
+    uint64_t last_use = 0;
+  };
 
-  int fd_ = -1;
+  // Most reads fall where the last one did: the bytes there, or nullptr.
+  const uint8_t* InLastBlock(size_t size) const {
+    if (pos_ < last_start_ || pos_ > last_end_ || static_cast<uint64_t>(last_end_ - pos_) < size) return nullptr;
+    return last_bytes_ + (pos_ - last_start_);
+  }
+  bool ReadElsewhere(void* dst, size_t size);
+  const uint8_t* SpanElsewhere(size_t size);
+  void UseLast(const uint8_t* bytes, int64_t start, int64_t end) {
+    last_bytes_ = bytes;
+    last_start_ = start;
+    last_end_ = end;
+  }
+  bool InBounds(size_t size) const;
+  // [pos_, pos_ + size) in memory, read from the file when needed; nullptr
+  // when it cannot be read.
+  const uint8_t* Locate(size_t size);
+  bool Held(size_t size) const;
+  // Whether a read of amount bytes stays within the plan; when it does not,
+  // the file is read whole (true when that has happened).
+  bool ReadWholeInstead(uint64_t amount);
+  bool ReadFile(void* dst, size_t size, int64_t at, size_t* got);
+
+  ReadPlan plan_;
+  InputFile file_;
   const uint8_t* memory_ = nullptr;
   bool memory_padded_ = false;
+  std::unique_ptr<uint8_t[]> whole_;
+  std::array<Block, 4> blocks_;
+  uint64_t clock_ = 0;
+  const uint8_t* last_bytes_ = nullptr;
+  int64_t last_start_ = 0;
+  int64_t last_end_ = 0;
+  uint64_t bytes_read_ = 0;
   int64_t size_ = 0;
   int64_t pos_ = 0;
-  std::vector<uint8_t> window_;
-  int64_t window_start_ = 0;
-  size_t window_size_ = 0;
   std::vector<int64_t> path_;
-  uint64_t objects_left_ = 0;
+  uint64_t examine_left_ = 0;
   uint64_t pixels_left_ = 0;
   LoadReport report_;
 };

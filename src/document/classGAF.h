@@ -43,6 +43,9 @@ class classGAF {
   // file holds: what cannot be read is left out. report, when given, says
   // whether the file was read whole.
   bool Load(const std::string& filename, ProgressSink* progress = nullptr, LoadReport* report = nullptr);
+  // The same from an open input, whose report then says what was read (tests
+  // and fuzzing read through small blocks this way).
+  bool Load(GafInput& in, ProgressSink* progress = nullptr);
   // The same, from bytes in memory.
   // padded: 64 readable bytes follow the data (lets rows decode faster).
   bool LoadBytes(const uint8_t* data, size_t size, LoadReport* report = nullptr, bool padded = false);

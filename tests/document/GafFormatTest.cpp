@@ -123,14 +123,15 @@ TEST(GafWriter, PixelsMissingFromAShortBufferAreWrittenAsZero) {
 
 TEST(GafReader, ReadRulesOfTheFrameTableAndTheRecords) {
   // Offset 0 is skipped, flag 2 makes the animation animated, a 0 × 3 frame is
-  // dropped, and a compressed byte of 2 reads as all transparent.
+  // dropped, and a compressed byte of 2 reads as all transparent; as saving
+  // would replace that frame's image, the file counts as read in part.
   Bytes b = GafOneAnimation("a", {{0, 10}, {96, 10}, {-5, 2}, {122, 10}, {146, 10}});
   GafRecord(b, 2, 1, 0, 0, 120, 15, 1, 2).raw({3, 4});    // 96
   GafRecord(b, 0, 3, 0, 0, 146);                          // 122
   GafRecord(b, 3, 2, 2, 0, 170).raw({1, 2, 3, 4, 5, 6});  // 146
   LoadReport report;
   const classGAF doc = LoadFromBytes(b.data, &report);
-  EXPECT_TRUE(report.complete) << report.problem;
+  EXPECT_FALSE(report.complete || report.problem.empty());
   ASSERT_EQ(doc.Animations.Count(), 1);
   const auto a = doc.Animations.Item(1);
   EXPECT_TRUE(a->Animated);
