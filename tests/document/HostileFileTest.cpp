@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "FailingAllocations.h"
+#include "HeapWatch.h"
 #include "GafBytes.h"
 #include "document/GafIo.h"
 #include "document/classGAF.h"
@@ -154,7 +154,7 @@ TEST(HostileFiles, MemoryRunningOutDropsWhatCannotBeMadeAndNothingThrows) {
   LoadReport report;
   classGAF doc;
   {
-    FailAllocations none(8 << 20);
+    const HeapWatch none((8 << 20) - 1);
     doc.LoadBytes(b.data.data(), b.size(), &report);
   }
   EXPECT_FALSE(report.complete);
@@ -171,7 +171,7 @@ TEST(HostileFiles, MemoryRunningOutDropsWhatCannotBeMadeAndNothingThrows) {
     TempDir dir;
     WriteFile(dir.File("t.gaf"), table.data);
     classGAF t;
-    FailAllocations none(64 << 10);
+    const HeapWatch none((64 << 10) - 1);
     from_file ? t.Load(dir.File("t.gaf"), nullptr, &report) : t.LoadBytes(table.data.data(), table.size(), &report);
     EXPECT_FALSE(report.complete) << from_file;
   }

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <tuple>
 
-#include "HeapWatch.h"
+#include "../document/HeapWatch.h"
 #include "ImageTestSupport.h"
 #include "images/modBmp.h"
 

@@ -9,7 +9,7 @@
 
 #include <sys/stat.h>
 
-#include "HeapWatch.h"
+#include "../document/HeapWatch.h"
 #include "ImageTestSupport.h"
 #include "images/BatchCommands.h"
 #include "images/FrameImages.h"

@@ -1,7 +1,7 @@
-// The image tests' own heap accounting. The test program replaces the global
-// operator new and delete so that a test can see how far the live heap grew
-// during a call, and can make every request above a size fail as an exhausted
-// heap would, without having to exhaust the machine's memory.
+// Heap accounting for the tests. A test program that links HeapWatch.cpp
+// replaces the global operator new and delete, so that a test can see how far
+// the live heap grew during a call, and can make every request above a size
+// fail as an exhausted heap would, without exhausting the machine's memory.
 #pragma once
 
 #include <cstddef>
