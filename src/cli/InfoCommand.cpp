@@ -4,6 +4,7 @@
 
 #include "cli/Commands.h"
 #include "document/CommandInput.h"
+#include "document/FileAccess.h"
 #include "document/classGAF.h"
 
 namespace quilmark {
@@ -59,7 +60,14 @@ int RunInfoCommand(const std::vector<std::string>& args, std::ostream& out, std:
   }
   classGAF doc;
   LoadReport report;
-  doc.Load(args[0], nullptr, &report);
+  // A file that cannot be opened at all is said so, not "read in part".
+  InputFile probe;
+  const bool readable = probe.Open(args[0]);
+  if (readable) {
+    doc.Load(args[0], nullptr, &report);
+  } else {
+    report.complete = false;
+  }
   out << "{\"complete\": " << (report.complete ? "true" : "false") << ", \"animations\": [";
   bool first_animation = true;
   for (const AnimationPtr& animation : doc.Animations) {
@@ -76,6 +84,10 @@ int RunInfoCommand(const std::vector<std::string>& args, std::ostream& out, std:
     out << "]}";
   }
   out << "]}\n";
+  if (!readable) {
+    err << args[0] << ": cannot be read: " << probe.Error() << "\n";
+    return 1;
+  }
   if (!report.complete) {
     err << args[0] << ": read only in part: " << report.problem << "\n";
     return 1;

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include "TestSupport.h"
 #include "cli/Commands.h"
 
@@ -44,7 +46,15 @@ TEST(CliInfo, PrintsTheDocumentAsJsonAndExitsOneOnPartlyReadFiles) {
   EXPECT_EQ(RunInfoCommand({dir.File("cut.gaf")}, out, err), 1);
   EXPECT_EQ(out.str(), "{\"complete\": false, \"animations\": []}\n");
   EXPECT_NE(err.str().find("cut.gaf"), std::string::npos);
-  EXPECT_EQ(RunInfoCommand({dir.File("missing.gaf")}, out, err), 1);
+  // What cannot be opened is said so, at once also for a named pipe.
+  ASSERT_EQ(::mkfifo(dir.File("pipe.gaf").c_str(), 0600), 0);
+  for (const char* name : {"missing.gaf", "pipe.gaf"}) {
+    out.str("");
+    err.str("");
+    EXPECT_EQ(RunInfoCommand({dir.File(name)}, out, err), 1);
+    EXPECT_EQ(out.str(), "{\"complete\": false, \"animations\": []}\n");
+    EXPECT_NE(err.str().find(": cannot be read: "), std::string::npos) << err.str();
+  }
   EXPECT_EQ(RunInfoCommand({}, out, err), 2);
   EXPECT_EQ(RunInfoCommand({"a", "b"}, out, err), 2);
 }
