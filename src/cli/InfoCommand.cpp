@@ -4,14 +4,14 @@
 
 #include "cli/Commands.h"
 #include "document/CommandInput.h"
-#include "document/FileAccess.h"
 #include "document/classGAF.h"
 
 namespace quilmark {
 
 std::string JsonString(const std::string& latin1) {
   std::string out = "\"";
-  for (const char ch : latin1) {
+  // Bytes of the UTF-8 form at 0x80 and above pass unchanged.
+  for (const char ch : Latin1ToUtf8(latin1)) {
     const auto c = static_cast<unsigned char>(ch);
     switch (c) {
       case '"': out += "\\\""; break;
@@ -25,11 +25,8 @@ std::string JsonString(const std::string& latin1) {
           out += "\\u00";
           out += hex[c >> 4];
           out += hex[c & 15];
-        } else if (c < 0x80) {
-          out += static_cast<char>(c);
         } else {
-          out += static_cast<char>(0xC0 | (c >> 6));
-          out += static_cast<char>(0x80 | (c & 0x3F));
+          out += ch;
         }
     }
   }
@@ -60,14 +57,7 @@ int RunInfoCommand(const std::vector<std::string>& args, std::ostream& out, std:
   }
   classGAF doc;
   LoadReport report;
-  // A file that cannot be opened at all is said so, not "read in part".
-  InputFile probe;
-  const bool readable = probe.Open(args[0]);
-  if (readable) {
-    doc.Load(args[0], nullptr, &report);
-  } else {
-    report.complete = false;
-  }
+  doc.Load(args[0], nullptr, &report);
   out << "{\"complete\": " << (report.complete ? "true" : "false") << ", \"animations\": [";
   bool first_animation = true;
   for (const AnimationPtr& animation : doc.Animations) {
@@ -84,8 +74,9 @@ int RunInfoCommand(const std::vector<std::string>& args, std::ostream& out, std:
     out << "]}";
   }
   out << "]}\n";
-  if (!readable) {
-    err << args[0] << ": cannot be read: " << probe.Error() << "\n";
+  // A file that cannot be opened at all is said so, not "read in part".
+  if (!report.opened) {
+    err << args[0] << ": cannot be read: " << report.problem << "\n";
     return 1;
   }
   if (!report.complete) {

@@ -213,7 +213,7 @@ void AtomicFile::Discard() {
     fd_ = -1;
   }
   if (scratch_) {
-    if (!committed_) Remove();
+    Remove();
     return;
   }
   if (!committed_ && !temp_.empty()) {
@@ -236,9 +236,6 @@ bool AtomicFile::Remove(std::string* why) {
   return removed;
 }
 
-AtomicFile::~AtomicFile() {
-  Discard();
-  Remove();
-}
+AtomicFile::~AtomicFile() { Discard(); }
 
 }  // namespace quilmark

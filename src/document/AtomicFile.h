@@ -27,15 +27,13 @@ class AtomicFile {
   // removed with this object (or earlier by Remove).
   struct Scratch {};
   AtomicFile(std::string path, Scratch);
-  // Removes the temporary file unless Commit succeeded (a scratch file always).
+  // Discard.
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
   AtomicFile& operator=(const AtomicFile&) = delete;
 
   // Creates the temporary file. False (with Error()) when that is impossible.
   bool Open();
-  // The temporary file being written (empty before Open and after Commit).
-  const std::string& TemporaryPath() const { return temp_; }
   // Appends bytes (buffered).
   bool Write(const void* data, size_t size);
   // Overwrites bytes already written at pos (pos + size ≤ Position()).
@@ -50,7 +48,8 @@ class AtomicFile {
 
   // Flushes, syncs and renames the temporary file over the target.
   bool Commit();
-  // Gives up: the temporary file is removed, the target stays as it was.
+  // Gives up: the temporary file is removed, the target stays as it was. A
+  // scratch file is removed whether it was committed or not.
   void Discard();
   // Removes a scratch file now. False, with why, when it could not be.
   bool Remove(std::string* why = nullptr);

@@ -19,6 +19,8 @@ namespace quilmark {
 // text; the game's code page is Latin-1 for its letters.
 std::string FoldCase(std::string_view text);
 bool KeysEqual(std::string_view a, std::string_view b);
+// A name as UTF-8 text, for file names and text outside the program.
+std::string Latin1ToUtf8(std::string_view text);
 
 template <class T>
 class Collection {

@@ -2,21 +2,16 @@
 
 #include <ostream>
 
-#include "document/FileAccess.h"
-
 namespace quilmark {
 
 CommandInput LoadCommandInput(const std::string& path, classGAF& doc, bool partial, std::ostream& err) {
   CommandInput result;
-  {
-    InputFile probe;
-    if (!probe.Open(path)) {
-      err << path << ": cannot be read: " << probe.Error() << "\n";
-      return result;
-    }
-  }
   LoadReport report;
   doc.Load(path, nullptr, &report);
+  if (!report.opened) {
+    err << path << ": cannot be read: " << report.problem << "\n";
+    return result;
+  }
   result.complete = report.complete;
   if (!report.complete && !partial) {
     err << path << ": could not be read completely (" << report.problem

@@ -59,26 +59,4 @@ int64_t InputFile::ReadAt(void* dst, size_t size, int64_t offset) {
   return static_cast<int64_t>(done);
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string* why, uint64_t limit) {
-  InputFile file;
-  auto fail = [why](const std::string& reason) {
-    if (why) *why = reason;
-    return false;
-  };
-  if (!file.Open(path)) return fail(file.Error());
-  if (file.Size() < 0 || static_cast<uint64_t>(file.Size()) > limit) return fail("the file is too large");
-  std::vector<uint8_t> data;
-  try {
-    data.resize(static_cast<size_t>(file.Size()));
-  } catch (const std::bad_alloc&) {
-    return fail("not enough memory to read the file");
-  }
-  const int64_t got = file.ReadAt(data.data(), data.size(), 0);
-  if (got < 0) return fail(file.Error());
-  // A file that shrank while it was read is taken as it was found.
-  data.resize(static_cast<size_t>(got));
-  bytes = std::move(data);
-  return true;
-}
-
 }  // namespace quilmark

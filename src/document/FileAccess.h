@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace quilmark {
 
@@ -36,10 +35,5 @@ class InputFile {
   int64_t size_ = 0;
   std::string error_;
 };
-
-// Reads the whole of a regular file. False, with why set when given, when the
-// path is not a regular file, cannot be read, or holds more than limit bytes.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, std::string* why = nullptr,
-                   uint64_t limit = UINT64_MAX);
 
 }  // namespace quilmark

@@ -35,7 +35,10 @@ GafInput::GafInput(ReadPlan plan) : plan_(plan) {
 
 bool GafInput::OpenFile(const std::string& path) {
   const bool opened = file_.Open(path);
-  if (!opened) Fail("cannot open the file: " + file_.Error());
+  if (!opened) {
+    report_.opened = false;
+    Fail(file_.Error());
+  }
   size_ = opened ? file_.Size() : 0;
   examine_left_ = GafExamineBudget(static_cast<uint64_t>(size_));
   pixels_left_ = kPixelAllowance + static_cast<uint64_t>(size_) * kPixelsPerFileByte;

@@ -209,9 +209,10 @@ constexpr const char* kLoadingStatus = "Loading GAF file...";
 bool classGAF::Load(const std::string& filename, ProgressSink* progress, LoadReport* report) {
   LoadReport result{false, {}};
   try {
-    ProgressSession session(progress, kLoadingStatus);
     GafInput in;
-    if (in.OpenFile(filename)) LoadGuarded(*this, in, session);
+    // A file that cannot be opened reads as empty; the report says why.
+    in.OpenFile(filename);
+    Load(in, progress);
     result = in.TakeReport();
   } catch (const std::exception&) {
     // Memory ran out before reading began; the reason cannot be spelled out.

@@ -13,8 +13,13 @@ namespace quilmark {
 using namespace gaf;
 
 namespace {
-// Every offset stored in the file is a signed 32-bit number.
-bool OffsetFits(uint64_t position) { return position <= static_cast<uint64_t>(std::numeric_limits<int32_t>::max()); }
+// Every offset stored in the file is a signed 32-bit number: false, and the
+// save stopped, when position cannot be one.
+bool OffsetFits(GafOutput& out, uint64_t position) {
+  if (position <= static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) return true;
+  out.Fail("the file would pass the format's 2 GiB limit");
+  return false;
+}
 }  // namespace
 
 bool classGAFFrame::Save(GafOutput& out) const {
@@ -23,10 +28,7 @@ bool classGAFFrame::Save(GafOutput& out) const {
     return false;
   }
   const uint64_t here = out.Position();
-  if (!OffsetFits(here + kRecordSize)) {
-    out.Fail("the file would pass the format's 2 GiB limit");
-    return false;
-  }
+  if (!OffsetFits(out, here + kRecordSize)) return false;
   uint8_t record[kRecordSize] = {};
   PutLE16(record + 0, width_);
   PutLE16(record + 2, height_);
@@ -45,10 +47,7 @@ bool classGAFFrame::Save(GafOutput& out) const {
     if (!out.Write(table.data(), table.size())) return false;
     size_t i = 0;
     for (const FramePtr& sub : Subframes) {
-      if (!OffsetFits(out.Position())) {
-        out.Fail("the file would pass the format's 2 GiB limit");
-        return false;
-      }
+      if (!OffsetFits(out, out.Position())) return false;
       PutLE32(table.data() + 4 * i++, static_cast<int32_t>(out.Position()));
       if (!sub->Save(out)) return false;
     }
@@ -115,10 +114,7 @@ bool classGAFAnimation::Save(GafOutput& out) const {
   if (!out.Write(table.data(), table.size())) return false;
   size_t i = 0;
   for (const FramePtr& frame : Frames) {
-    if (!OffsetFits(out.Position())) {
-      out.Fail("the file would pass the format's 2 GiB limit");
-      return false;
-    }
+    if (!OffsetFits(out, out.Position())) return false;
     PutLE32(table.data() + kFrameEntrySize * i, static_cast<int32_t>(out.Position()));
     PutLE32(table.data() + kFrameEntrySize * i + 4, Animated ? kAnimatedFlag : kStillFlag);
     ++i;
@@ -151,8 +147,7 @@ SaveResult classGAF::Save(AtomicFile& file, ProgressSink* progress) const {
     ok = out.Write(table.data(), table.size());
     for (int32_t i = 1; ok && i <= count; ++i) {
       session.Update(i, count);
-      if (!OffsetFits(out.Position())) {
-        out.Fail("the file would pass the format's 2 GiB limit");
+      if (!OffsetFits(out, out.Position())) {
         ok = false;
         break;
       }

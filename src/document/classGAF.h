@@ -27,6 +27,9 @@ struct LoadReport {
   bool complete = true;
   // First problem met, in words; empty when complete.
   std::string problem;
+  // False when the file could not be opened at all (missing, a folder, a
+  // pipe, unreadable); problem then says why.
+  bool opened = true;
 };
 
 struct SaveResult {

@@ -27,7 +27,7 @@ void classGAFFrame::SetHeight(int32_t value) {
 }
 
 bool classGAFFrame::SetImage(int32_t width, int32_t height, std::vector<uint8_t>&& pixels) {
-  if (width < 0 || height < 0 || !Fits16(width) || !Fits16(height)) return false;
+  if (width < 0 || height < 0 || width > kMaxFrameSide || height > kMaxFrameSide) return false;
   if (pixels.size() != static_cast<size_t>(width) * static_cast<size_t>(height)) return false;
   width_ = static_cast<int16_t>(width);
   height_ = static_cast<int16_t>(height);

@@ -22,6 +22,9 @@ struct ImportReport;
 // Palette index that means "no pixel here".
 inline constexpr uint8_t TransparentIndex = 9;
 
+// The largest width or height a frame can hold: sizes are 16-bit.
+inline constexpr int32_t kMaxFrameSide = 32767;
+
 class classGAFFrame {
  public:
   Collection<classGAFFrame> Subframes;
@@ -42,7 +45,7 @@ class classGAFFrame {
   // Takes a new image of width × height pixels (top row first) with its sizes
   // in one step, so that no buffer of in-between sizes is made on the way.
   // False, with the frame and pixels unchanged, when a size is outside
-  // 0…32767 or pixels does not hold width × height bytes.
+  // 0…kMaxFrameSide or pixels does not hold width × height bytes.
   [[nodiscard]] bool SetImage(int32_t width, int32_t height, std::vector<uint8_t>&& pixels);
 
   // Positions are held in 16 bits; a value outside that range is refused

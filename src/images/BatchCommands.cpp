@@ -43,7 +43,8 @@ bool LoadCommandPalette(const std::string& path, std::ostream& err) {
     return false;
   }
   if (!load.Whole())
-    err << path << ": warning: the palette holds only " << load.bytes << " of 768 bytes; the missing colours are black\n";
+    err << path << ": warning: the palette holds only " << load.bytes
+        << " of 768 bytes; the missing colours are black\n";
   return true;
 }
 
@@ -58,11 +59,12 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream& err, co
     return 1;
   }
   if (folder.back() != '/') folder += '/';
+  // The palette first: without colours the document need not be read.
+  if (!palette.empty() && !LoadCommandPalette(palette, err)) return 1;
   classGAF doc;
   // What could be read is still exported; the unread part is reported.
   const CommandInput input = LoadCommandInput(args[0], doc, true, err);
   if (!input) return 1;
-  if (!palette.empty() && !LoadCommandPalette(palette, err)) return 1;
   const ExportReport report = doc.ExportAllImages(folder);
   for (size_t i = 0; i < report.failedFiles.size(); ++i)
     err << report.failedFiles[i] << ": " << (i < report.reasons.size() ? report.reasons[i] : "not written") << "\n";
@@ -123,6 +125,7 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& err, con
     lists.push_back(std::move(list));
   }
 
+  if (!palette.empty() && !LoadCommandPalette(palette, err)) return 1;
   classGAF doc;
   bool complete = true;
   if (!into.empty()) {
@@ -130,7 +133,6 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& err, con
     if (!input) return 1;
     complete = input.complete;
   }
-  if (!palette.empty() && !LoadCommandPalette(palette, err)) return 1;
   ImportReport imported;
   const bool added = doc.ImportSequence(lists, center, white, compress, nullptr, &imported);
   for (const std::string& f : imported.failedFiles) err << f << ": " << kBmpLoadError << "\n";

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "document/FileAccess.h"
+#include "document/classGAFFrame.h"
 #include "images/modBmp.h"
 
 namespace quilmark {
@@ -220,8 +221,8 @@ bool CheckLayout(const uint8_t* head, size_t headSize, uint64_t fileSize, Layout
   if (!ReadInfoHeader(head + kFileHeaderSize, headSize - kFileHeaderSize, info, rawHeight, entrySize)) return false;
 
   if (info.BitCount != 8 || info.Planes != 1) return false;
-  if (info.Width <= 0 || info.Width > kMaxBitmapSide || rawHeight == 0 || rawHeight < -kMaxBitmapSide ||
-      rawHeight > kMaxBitmapSide)
+  if (info.Width <= 0 || info.Width > kMaxFrameSide || rawHeight == 0 || rawHeight < -kMaxFrameSide ||
+      rawHeight > kMaxFrameSide)
     return false;
   info.TopDown = rawHeight < 0;
   info.Height = static_cast<int32_t>(info.TopDown ? -rawHeight : rawHeight);

@@ -47,42 +47,24 @@ void ForEachImage(const classGAFAnimation& animation, const std::string& prefix,
   for (const FramePtr& frame : animation.Frames) ForEachImage(*frame, prefix + "_" + Number(++f), visit);
 }
 
-// Names compared as a file system that ignores letter case would.
-std::string Folded(std::string name) {
-  for (char& c : name)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return name;
-}
-
-// Latin-1 text as UTF-8, for messages.
-std::string Utf8(const std::string& latin1) {
-  std::string out;
-  for (const char ch : latin1) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x80) {
-      out += ch;
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
-}  // namespace
-
-std::string SafeFileName(const std::string& name) {
+// The name with "/", "\\" and control characters (C0, DEL and Latin-1's C1)
+// made "_", as are the names "." and "..": separators would lead out of the
+// chosen folder, and control characters have no business in a file name.
+// Still Latin-1.
+std::string SafeName(const std::string& name) {
   if (name == "." || name == "..") return std::string(name.size(), '_');
   std::string safe = name;
   for (char& ch : safe) {
     const auto c = static_cast<unsigned char>(ch);
-    // Separators would lead out of the chosen folder; control characters
-    // (C0, DEL and Latin-1's C1) have no business in a file name.
     if (c == '/' || c == '\\' || c < 0x20 || (c >= 0x7F && c < 0xA0)) ch = '_';
   }
-  // Names are Latin-1; file names on this system are UTF-8.
-  return Utf8(safe);
+  return safe;
 }
+
+}  // namespace
+
+// Names are Latin-1; file names on this system are UTF-8.
+std::string SafeFileName(const std::string& name) { return Latin1ToUtf8(SafeName(name)); }
 
 void ExportReport::Add(const ExportReport& other) {
   written += other.written;
@@ -120,12 +102,14 @@ ExportReport classGAF::ExportAllImages(const std::string& Location) const {
   // would replace an earlier one's takes a numbered name instead.
   std::unordered_set<std::string> taken;
   for (const AnimationPtr& animation : Animations) {
-    const std::string safe = SafeFileName(animation->Name);
+    // Compared as Latin-1 names without regard to letter case, as a file
+    // system that ignores it would.
+    const std::string safe = SafeName(animation->Name);
     std::string stem = safe;
     std::vector<std::string> files;
     for (int n = 2;; ++n) {
       files.clear();
-      auto list = [&files](const classGAFFrame&, const std::string& file) { files.push_back(Folded(file)); };
+      auto list = [&files](const classGAFFrame&, const std::string& file) { files.push_back(FoldCase(file)); };
       ForEachImage(*animation, stem, list);
       bool clash = false;
       for (const std::string& file : files) clash = clash || taken.count(file) > 0;
@@ -134,10 +118,11 @@ ExportReport classGAF::ExportAllImages(const std::string& Location) const {
     }
     taken.insert(files.begin(), files.end());
     if (stem != safe)
-      report.notes.push_back("The images of \"" + Utf8(animation->Name) + "\" were written as " + stem +
+      report.notes.push_back("The images of \"" + Latin1ToUtf8(animation->Name) + "\" were written as " +
+                             Latin1ToUtf8(stem) +
                              "_..., because another sequence's images already have its file names.");
     auto write = [&report](const classGAFFrame& frame, const std::string& file) { WriteImage(frame, file, report); };
-    ForEachImage(*animation, Location + stem, write);
+    ForEachImage(*animation, Location + Latin1ToUtf8(stem), write);
   }
   return report;
 }

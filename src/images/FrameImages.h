@@ -45,7 +45,4 @@ std::string SafeFileName(const std::string& name);
 // going to the even neighbour (5 gives 2, 7 gives 4).
 int32_t CenterOf(int32_t size);
 
-// The largest width or height a frame can hold.
-inline constexpr int32_t kMaxFrameSide = 32767;
-
 }  // namespace quilmark

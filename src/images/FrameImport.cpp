@@ -11,8 +11,6 @@ namespace quilmark {
 
 namespace {
 
-static_assert(kMaxBitmapSide == kMaxFrameSide, "the reader refuses exactly the bitmaps a frame cannot hold");
-
 struct Options {
   bool Center;
   bool WhiteBG;

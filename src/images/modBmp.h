@@ -12,10 +12,6 @@
 
 namespace quilmark {
 
-// The largest width or height of a bitmap that is read: frames hold their
-// sizes in 16 bits, so a larger bitmap could never become one.
-inline constexpr int32_t kMaxBitmapSide = 32767;
-
 // The information header of the last bitmap read, as the file gave it, except
 // that Height is always positive: the rows handed over run top to bottom. The
 // old OS/2 form (Size 12) has only the sizes, planes and bit count, its sizes
@@ -49,7 +45,8 @@ struct LoadedBitmap {
 // OS/2 header with bottom-up uncompressed rows; a colour table of up to 256
 // entries. An RLE8 stream may stop without its end-of-bitmap code, between two
 // codes: the pixels no code reached are index 0. Any other depth, a side above
-// kMaxBitmapSide, an image the heap cannot hold and every damaged file
+// kMaxFrameSide (document/classGAFFrame.h: a larger bitmap could never become a
+// frame), an image the heap cannot hold and every damaged file
 // (including a stream cut inside a code) yield false and leave out untouched.
 // The sizes are checked against the file before anything of their size is
 // allocated. The indices stay those of the file's own table.
