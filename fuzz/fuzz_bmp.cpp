@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "document/classGAFFrame.h"
 #include "images/GamePalette.h"
 #include "images/modBmp.h"
 
@@ -44,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (quilmark::ReadBMP(path, fromFile) != read || quilmark::DecodeBMP(data, size, raw) != read) std::abort();
   if (!read) return 0;
   const auto& info = bitmap.BMPInfoHeader;
-  if (info.Width <= 0 || info.Height <= 0 || info.Width > quilmark::kMaxBitmapSide ||
-      info.Height > quilmark::kMaxBitmapSide ||
+  if (info.Width <= 0 || info.Height <= 0 || info.Width > quilmark::kMaxFrameSide ||
+      info.Height > quilmark::kMaxFrameSide ||
       bitmap.BMPPixels.size() != static_cast<size_t>(info.Width) * static_cast<size_t>(info.Height))
     std::abort();
   quilmark::RemapToGamePalette(raw);
