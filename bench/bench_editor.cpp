@@ -51,7 +51,7 @@ FramePtr Image(int w, int h, int px, int py, uint8_t fill) {
 void frame_switch_ms(benchmark::State& state) {
   App();
   FrmQuilmark window({});
-  window.MessageHook = [](const QString&, const QString&) {};
+  window.MessageHook = [](const QString&, const QString&, MessageIcon) {};
   window.InitializeWindow();
   window.resize(1400, 1000);
   window.show();
@@ -103,7 +103,7 @@ void startup_ms(benchmark::State& state) {
     o.commandLine = SamplesDir() + "/demo.gaf";
     o.palettePath = SamplesDir() + "/palette.dat";
     auto window = std::make_unique<FrmQuilmark>(o);
-    window->MessageHook = [](const QString&, const QString&) {};
+    window->MessageHook = [](const QString&, const QString&, MessageIcon) {};
     window->InitializeWindow();
     window->show();
     (void)QTest::qWaitForWindowExposed(window.get());

@@ -22,7 +22,8 @@ std::optional<QString> InputBox(QWidget* owner, const QString& prompt, const QSt
 void ShowMessageBox(QWidget* owner, MessageSink* sink, const QString& text, const QString& title,
                     QMessageBox::Icon icon) {
   if (sink) {
-    sink->ShowMessage(text.toStdString(), title.toStdString());
+    sink->ShowMessage(text.toStdString(), title.toStdString(),
+                      icon == QMessageBox::NoIcon ? MessageIcon::None : MessageIcon::Information);
     return;
   }
   QMessageBox box(icon, title, text, QMessageBox::Ok, owner);

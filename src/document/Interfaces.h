@@ -8,11 +8,15 @@ namespace quilmark {
 
 class classGAFAnimation;
 
+// The picture a message box shows beside its text.
+enum class MessageIcon { Information, None };
+
 // Message boxes with an OK button.
 class MessageSink {
  public:
   virtual ~MessageSink() = default;
-  virtual void ShowMessage(const std::string& text, const std::string& title = "Quilmark") = 0;
+  virtual void ShowMessage(const std::string& text, const std::string& title = "Quilmark",
+                           MessageIcon icon = MessageIcon::Information) = 0;
 };
 
 // Shows an animation in the main window with its first frame selected.

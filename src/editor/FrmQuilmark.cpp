@@ -726,16 +726,19 @@ void FrmQuilmark::KeepPicture() { PicFrame->update(); }
 
 void FrmQuilmark::SetCompressedChecked() { SetCompressedValue(true); }
 
-void FrmQuilmark::ShowMessage(const std::string& text, const std::string& title) {
-  Message(QString::fromStdString(text), QString::fromStdString(title));
+void FrmQuilmark::ShowMessage(const std::string& text, const std::string& title, MessageIcon icon) {
+  Message(QString::fromStdString(text), QString::fromStdString(title), icon);
 }
 
-void FrmQuilmark::Message(const QString& text, const QString& title) {
+void FrmQuilmark::Message(const QString& text, const QString& title, MessageIcon icon) {
   if (MessageHook) {
-    MessageHook(text, title);
+    MessageHook(text, title, icon);
     return;
   }
-  QMessageBox::information(this, title, text, QMessageBox::Ok);
+  QMessageBox box(icon == MessageIcon::None ? QMessageBox::NoIcon : QMessageBox::Information, title, text,
+                  QMessageBox::Ok, this);
+  box.setObjectName("MessageBox");
+  box.exec();
 }
 
 // ---------------------------------------------------------------- layout and splitter

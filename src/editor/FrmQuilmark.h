@@ -84,7 +84,7 @@ class FrmQuilmark : public QMainWindow,
   // Replace the dialogs and message boxes (tests, scripted use). A file hook
   // returns the chosen path, empty for cancel.
   std::function<QString(const FileDialogRequest&)> FileDialogHook;
-  std::function<void(const QString& text, const QString& title)> MessageHook;
+  std::function<void(const QString& text, const QString& title, MessageIcon icon)> MessageHook;
 
   // Procedures of the editor.
   void NewDocument();
@@ -166,7 +166,8 @@ class FrmQuilmark : public QMainWindow,
   classFastWin& Surface() override { return Frame; }
 
   // MessageSink, CompressedIndicator, AnimationDisplay
-  void ShowMessage(const std::string& text, const std::string& title = "Quilmark") override;
+  void ShowMessage(const std::string& text, const std::string& title = "Quilmark",
+                   MessageIcon icon = MessageIcon::Information) override;
   void SetCompressedChecked() override;
   void DisplayAnimation(classGAFAnimation& animation) override;
 
@@ -190,7 +191,7 @@ class FrmQuilmark : public QMainWindow,
   void SetUpDownShown(UpDown* upDown, QLineEdit* box, int32_t value);
   void DisplaySelectedPicture();
   QString ShowFileDialog(const FileDialogRequest& request);
-  void Message(const QString& text, const QString& title = "Quilmark");
+  void Message(const QString& text, const QString& title = "Quilmark", MessageIcon icon = MessageIcon::Information);
   void LoadInto(const std::shared_ptr<classGAF>& doc, const QString& path);
   void ShowImportFrames(bool subframes);
   QString AskBitmapName();

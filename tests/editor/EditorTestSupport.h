@@ -116,7 +116,7 @@ class EditorTest : public ::testing::Test {
   // Makes, starts and shows the main window.
   FrmQuilmark& Start(const QString& commandLine = {}) {
     window = std::make_unique<FrmQuilmark>(FrmQuilmark::Options{WriteTestPalette(), commandLine});
-    window->MessageHook = [this](const QString& text, const QString&) { messages << text; };
+    window->MessageHook = [this](const QString& text, const QString&, MessageIcon) { messages << text; };
     // Every file dialog is answered with answer; what was asked is kept.
     window->FileDialogHook = [this](const FileDialogRequest& r) {
       asked << r;

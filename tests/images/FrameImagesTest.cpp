@@ -24,7 +24,7 @@ using Message = std::pair<std::string, std::string>;
 struct Recorder : MessageSink, AnimationDisplay {
   std::vector<Message> shown;
   std::vector<classGAFAnimation*> displayed;
-  void ShowMessage(const std::string& text, const std::string& title) override { shown.emplace_back(text, title); }
+  void ShowMessage(const std::string& text, const std::string& title, MessageIcon) override { shown.emplace_back(text, title); }
   void DisplayAnimation(classGAFAnimation& animation) override { displayed.push_back(&animation); }
 };
 
