@@ -77,7 +77,7 @@ void RunExport(const classGAF& doc, const std::string& archive_path, UfoExportUi
     return 1;
   });
   if (created == 0) {
-    result.error = archive_path + ": the archive cannot be written: " + HPILastError();
+    result.error = "the archive cannot be written: " + HPILastError();
     return;
   }
   HandleGuard handle(created);
@@ -85,7 +85,7 @@ void RunExport(const classGAF& doc, const std::string& archive_path, UfoExportUi
 
   const SaveResult saved = doc.Save(temporary, ui.SaveProgress());
   if (!saved) {
-    result.error = temporary.Target() + ": the document could not be saved: " + saved.error;
+    result.error = "the document could not be saved as " + temporary.Target() + ": " + saved.error;
     return;
   }
 

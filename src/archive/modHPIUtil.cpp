@@ -60,10 +60,10 @@ int32_t HPICreate(const std::string& archive_path, HPICallback callback) {
   if (archive_path.empty() || archive_path.back() == '/') return Fail("no archive file name given");
   const std::string folder = FolderOf(archive_path);
   struct stat st {};
-  if (::stat(folder.c_str(), &st) != 0) return Fail(folder + ": " + std::strerror(errno));
-  if (!S_ISDIR(st.st_mode)) return Fail(folder + ": not a folder");
-  if (::access(folder.c_str(), W_OK | X_OK) != 0) return Fail(folder + ": " + std::strerror(errno));
-  if (::stat(archive_path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return Fail(archive_path + ": is a folder");
+  if (::stat(folder.c_str(), &st) != 0) return Fail("the folder " + folder + ": " + std::strerror(errno));
+  if (!S_ISDIR(st.st_mode)) return Fail(folder + " is not a folder");
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) return Fail("the folder " + folder + ": " + std::strerror(errno));
+  if (::stat(archive_path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return Fail("a folder has that name");
 
   auto archive = std::make_shared<Archive>(Archive{HpiWriter(archive_path), std::move(callback)});
   std::lock_guard<std::mutex> lock(g_mutex);
@@ -95,7 +95,7 @@ int32_t HPIPackArchive(int32_t handle, int32_t compress) {
     };
   }
   const HpiWriteResult result = archive->writer.Write(progress, compress != 0);
-  if (!result) return Fail(archive->writer.ArchivePath() + ": " + result.error);
+  if (!result) return Fail(result.error);
   return 1;
 }
 

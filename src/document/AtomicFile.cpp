@@ -130,7 +130,7 @@ bool AtomicFile::OpenScratch() {
     const size_t room = NAME_MAX > suffix.size() + 7 ? NAME_MAX - suffix.size() - 7 : 0;
     fd_ = CreateUnique(FolderOf(target_) + "/" + Cut(stem, room) + ".", suffix, target_);
   }
-  if (fd_ < 0) return SetError("cannot create " + target_);
+  if (fd_ < 0) return SetError("the file cannot be created");
   created_ = true;
   registration_.Register(target_);
   return true;
@@ -139,7 +139,7 @@ bool AtomicFile::OpenScratch() {
 bool AtomicFile::Flush() {
   if (failed_ || fd_ < 0) return false;
   if (used_ == 0) return true;
-  if (!WriteAll(fd_, buffer_.get(), used_, 0, false)) return SetError("cannot write " + target_);
+  if (!WriteAll(fd_, buffer_.get(), used_, 0, false)) return SetError("writing failed");
   // Start writing back now, so that the final flush before the rename has
   // little left to wait for.
   ::sync_file_range(fd_, static_cast<off_t>(flushed_), static_cast<off_t>(used_), SYNC_FILE_RANGE_WRITE);
@@ -161,7 +161,7 @@ bool AtomicFile::Write(const void* data, size_t size) {
   if (used_ + size > kBufferSize) {
     if (!Flush()) return false;
     if (size >= kBufferSize) {
-      if (!WriteAll(fd_, bytes, size, 0, false)) return SetError("cannot write " + target_);
+      if (!WriteAll(fd_, bytes, size, 0, false)) return SetError("writing failed");
       flushed_ += size;
       return true;
     }
@@ -182,7 +182,7 @@ bool AtomicFile::WriteAt(uint64_t pos, const void* data, size_t size) {
   size_t on_disk = 0;
   if (pos < flushed_) on_disk = static_cast<size_t>(std::min<uint64_t>(size, flushed_ - pos));
   if (on_disk > 0 && !WriteAll(fd_, bytes, on_disk, static_cast<off_t>(pos), true))
-    return SetError("cannot write " + target_);
+    return SetError("writing failed");
   if (on_disk < size) std::memcpy(buffer_.get() + (pos + on_disk - flushed_), bytes + on_disk, size - on_disk);
   return true;
 }
@@ -190,17 +190,17 @@ bool AtomicFile::WriteAt(uint64_t pos, const void* data, size_t size) {
 bool AtomicFile::Commit() {
   if (failed_ || fd_ < 0) return false;
   if (!Flush()) return false;
-  if (::fsync(fd_) != 0) return SetError("cannot flush " + target_);
+  if (::fsync(fd_) != 0) return SetError("flushing to disk failed");
   if (::close(fd_) != 0) {
     fd_ = -1;
-    return SetError("cannot close " + target_);
+    return SetError("closing the file failed");
   }
   fd_ = -1;
   committed_ = true;
   if (scratch_) return true;
   if (::rename(temp_.c_str(), target_.c_str()) != 0) {
     committed_ = false;
-    return SetError("cannot replace " + target_);
+    return SetError("the old file cannot be replaced");
   }
   registration_.Release();
   temp_.clear();

@@ -158,7 +158,7 @@ SaveResult classGAF::Save(AtomicFile& file, ProgressSink* progress) const {
   }
   if (ok) ok = file.Commit();
   if (!ok) {
-    result.error = file.Error().empty() ? "cannot write " + file.Target() : file.Error();
+    result.error = file.Error().empty() ? "writing failed" : file.Error();
     return result;
   }
   result.ok = true;

@@ -13,6 +13,7 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <charconv>
 #include <cmath>
 
@@ -54,19 +55,45 @@ QString ShortestFloat(double value) {
   return QString::fromLatin1(buffer, static_cast<int>(result.ptr - buffer));
 }
 
-// The animation list. A keyboard move of the current row is reported (a click
-// comes through itemClicked); changes made in code are not.
+// The animation list. Picked is reported once for every click (on a row or on
+// empty space) and for every move of the current row by mouse or keyboard, so
+// that the highlighted row and the shown animation stay one; rows made current
+// in code are not reported.
 class AnimationList : public QTreeWidget {
  public:
   using QTreeWidget::QTreeWidget;
-  std::function<void()> KeySelected;
+  std::function<void()> Picked;
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override {
-    QTreeWidgetItem* before = currentItem();
-    QTreeWidget::keyPressEvent(event);
-    if (currentItem() != before && KeySelected) KeySelected();
+  void mousePressEvent(QMouseEvent* event) override {
+    movedByPress_ = Reported([&] { QTreeWidget::mousePressEvent(event); });
   }
+  void mouseMoveEvent(QMouseEvent* event) override {
+    if (Reported([&] { QTreeWidget::mouseMoveEvent(event); })) movedByPress_ = true;
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    // A click that did not move the current row is still a click.
+    if (!Reported([&] { QTreeWidget::mouseReleaseEvent(event); }) && !movedByPress_ &&
+        event->button() == Qt::LeftButton && Picked)
+      Picked();
+    movedByPress_ = false;
+  }
+  void keyPressEvent(QKeyEvent* event) override {
+    Reported([&] { QTreeWidget::keyPressEvent(event); });
+  }
+
+ private:
+  // Runs the view's own handling; reports and returns true when it moved the
+  // current row.
+  template <typename Handling>
+  bool Reported(Handling handling) {
+    QTreeWidgetItem* before = currentItem();
+    handling();
+    if (currentItem() == before || !currentItem()) return false;
+    if (Picked) Picked();
+    return true;
+  }
+  bool movedByPress_ = false;
 };
 
 // Reports every committed name edit, also one that leaves the text as it was
@@ -75,6 +102,13 @@ class NameEditDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
   std::function<void(int row, const QString& text)> Committed;
+
+  // Only the name can be edited in place; the other cells are the document's.
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override {
+    if (index.column() != 0) return nullptr;
+    return QStyledItemDelegate::createEditor(parent, option, index);
+  }
 
   void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
     QStyledItemDelegate::setModelData(editor, model, index);
@@ -133,7 +167,10 @@ QAction* FrmQuilmark::AddItem(QMenu* menu, const char* name, const QString& capt
   QAction* action = menu->addAction(caption);
   action->setObjectName(name);
   if (!shortcut.isEmpty()) action->setShortcut(shortcut);
-  connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+  connect(action, &QAction::triggered, this, [this, handler] {
+    ApplyPendingEdits();
+    (this->*handler)();
+  });
   return action;
 }
 
@@ -216,7 +253,10 @@ void FrmQuilmark::BuildToolbar() {
     a->setToolTip(b.tip);
     a->setObjectName(QString("Toolbar_") + b.key);
     a->setData(QString(b.key));
-    connect(a, &QAction::triggered, this, [this, a] { Toolbar_ButtonClick(a->data().toString()); });
+    connect(a, &QAction::triggered, this, [this, a] {
+      ApplyPendingEdits();
+      Toolbar_ButtonClick(a->data().toString());
+    });
   }
   Status = new QStatusBar(Client);
   Status->setObjectName("Status");
@@ -240,9 +280,8 @@ void FrmQuilmark::BuildPane() {
   ListGAF->setColumnCount(4);
   ListGAF->header()->setStretchLastSection(false);
   ListGAF->setHeaderLabels({"", "", "", ""});
-  connect(ListGAF, &QTreeWidget::itemClicked, this, [this] { ListGAF_Click(); });
   connect(ListGAF, &QTreeWidget::itemDoubleClicked, this, [this] { ListGAF_DblClick(); });
-  list->KeySelected = [this] { ListGAF_Click(); };
+  list->Picked = [this] { ListGAF_Click(); };
   auto* names = new NameEditDelegate(ListGAF);
   names->Committed = [this](int row, const QString& text) {
     if (QTreeWidgetItem* item = ListGAF->topLevelItem(row)) ListGAF_AfterLabelEdit(item, text);
@@ -305,10 +344,19 @@ void FrmQuilmark::BuildPane() {
   ScrollXPos = updown("ScrollXPos", 1200, -1024, 1024, 1);
   ScrollYPos = updown("ScrollYPos", 1620, -1024, 1024, 1);
   ScrollFPS = updown("ScrollFPS", 2040, 0, 32000, 100);
-  ScrollFPS->SetBuddy(TxtFPS);
-  connect(ScrollXPos, &UpDown::ValueChanged, this, &FrmQuilmark::ScrollXPos_Change);
-  connect(ScrollYPos, &UpDown::ValueChanged, this, &FrmQuilmark::ScrollYPos_Change);
-  connect(ScrollFPS, &UpDown::ValueChanged, this, &FrmQuilmark::ScrollFPS_Change);
+  typedFields_ = {
+      {TxtXPos, ScrollXPos, [](const classGAFFrame& f) -> int32_t { return f.PositionX(); },
+       &FrmQuilmark::ScrollXPos_Change},
+      {TxtYPos, ScrollYPos, [](const classGAFFrame& f) -> int32_t { return f.PositionY(); },
+       &FrmQuilmark::ScrollYPos_Change},
+      {TxtFPS, ScrollFPS, [](const classGAFFrame& f) -> int32_t { return f.FPS; }, &FrmQuilmark::ScrollFPS_Change}};
+  for (const TypedField& field : typedFields_) {
+    // The arrows step from the shown image's own value, after what was typed
+    // into the box has been applied.
+    field.upDown->StepBase = [this, stored = field.stored] { return stored(*Editor().GetSelectedFrame()); };
+    connect(field.upDown, &UpDown::AboutToStep, this, &FrmQuilmark::ApplyPendingEdits);
+    connect(field.upDown, &UpDown::ValueChanged, this, field.change);
+  }
   chkCompressed = new QCheckBox("Compress", FrameInfo);
   chkCompressed->setObjectName("chkCompressed");
   Place(chkCompressed, {60, 2460, 1095, 255});
@@ -316,6 +364,9 @@ void FrmQuilmark::BuildPane() {
 
   CmdFrame = new QPushButton("&Frame >", PicView);
   CmdFrame->setObjectName("CmdFrame");
+  // Alt+F belongs to the File menu: the button keeps its caption but takes no
+  // access key, so one press opens the menu.
+  CmdFrame->setShortcut(QKeySequence());
   connect(CmdFrame, &QPushButton::clicked, this, [this] { CmdFrame_Click(); });
   CmdSubframe = new QPushButton("&Subframe >", PicView);
   CmdSubframe->setObjectName("CmdSubframe");
@@ -335,6 +386,9 @@ void FrmQuilmark::BuildPane() {
   connect(ScrollSubframes, &QSlider::valueChanged, this, &FrmQuilmark::ScrollSubframes_Change);
   PicFrame = new FrameView(PicView);
   PicFrame->setObjectName("PicFrame");
+  // A click on the picture or the pane takes the focus, so that a number
+  // typed into a box is applied as the box is left.
+  for (QWidget* w : std::initializer_list<QWidget*>{PicView, FrameInfo, PicFrame}) w->setFocusPolicy(Qt::ClickFocus);
   ApplyLayout();
 }
 
@@ -395,20 +449,21 @@ double FrmQuilmark::TwipsPerPixel() const {
 void FrmQuilmark::SettingsLoad() {
   QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Quilmark", "Quilmark");
   const double tpp = TwipsPerPixel();
-  // A stored number, or nothing when it is absent, zero, or unreadable.
-  auto number = [&settings](const char* key, double current) -> std::optional<int32_t> {
+  // A stored number, or nothing when it is absent, zero, or unreadable; a size
+  // must also be positive.
+  auto number = [&settings](const char* key, double current, bool size = false) -> std::optional<int32_t> {
     const QString text = settings.value(QString("Startup/") + key, ShortestFloat(current)).toString();
     const auto value = ReadNumber(text.toStdString());
     if (!value) return std::nullopt;
     const auto rounded = RoundToInt32(*value);
-    if (!rounded || *rounded == 0) return std::nullopt;
+    if (!rounded || *rounded == 0 || (size && *rounded < 0)) return std::nullopt;
     return rounded;
   };
   if (auto v = number("SliderLeft", layout_.PicSplitter.Left)) layout_.PicSplitter.Left = *v;
   if (auto v = number("Left", x() * tpp)) move(static_cast<int>(std::lround(*v / tpp)), y());
   if (auto v = number("Top", y() * tpp)) move(x(), static_cast<int>(std::lround(*v / tpp)));
-  if (auto v = number("Width", width() * tpp)) resize(std::max(1L, std::lround(*v / tpp)), height());
-  if (auto v = number("Height", height() * tpp)) resize(width(), std::max(1L, std::lround(*v / tpp)));
+  if (auto v = number("Width", width() * tpp, true)) resize(std::max(1L, std::lround(*v / tpp)), height());
+  if (auto v = number("Height", height() * tpp, true)) resize(width(), std::max(1L, std::lround(*v / tpp)));
   const int current = isMinimized() ? 1 : isMaximized() ? 2 : 0;
   const QString state = settings.value("Startup/WindowState", QString::number(current)).toString();
   if (auto value = ReadNumber(state.toStdString()))
@@ -539,6 +594,19 @@ void FrmQuilmark::CreateList() {
     row->setText(2, QString::number(a->Frames.Count()));
     row->setText(3, QString::number(SubframeTotal(*a)));
   }
+  HighlightCurrentRow();
+}
+
+void FrmQuilmark::HighlightCurrentRow() {
+  QSignalBlocker block(ListGAF);
+  const std::string& name = Editor().CurrentAnimation->Name;
+  for (int i = 0; i < ListGAF->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* row = ListGAF->topLevelItem(i);
+    if (!KeysEqual(row->data(0, KeyRole).toByteArray().toStdString(), name)) continue;
+    ListGAF->setCurrentItem(row);
+    row->setSelected(true);
+    return;
+  }
 }
 
 void FrmQuilmark::RefreshList() {
@@ -560,6 +628,8 @@ void FrmQuilmark::ListGAF_Click() {
   if (QTreeWidgetItem* row = ListGAF->currentItem())
     if (auto a = st.CurrentGAF->Animations.Find(row->data(0, KeyRole).toByteArray().toStdString()))
       st.CurrentAnimation = a;
+  // A click on empty space leaves the current animation's row highlighted.
+  HighlightCurrentRow();
   DisplayAnimation(*st.CurrentAnimation);
   RefreshStatus();
 }
@@ -600,12 +670,14 @@ void FrmQuilmark::ListGAF_AfterLabelEdit(QTreeWidgetItem* item, const QString& n
 // ---------------------------------------------------------------- frame controls
 
 void FrmQuilmark::ScrollFrames_Change(int value) {
+  ApplyPendingEdits();
   EditorState& st = Editor();
   st.CurrentFrame = value;
   if (FramePtr frame = st.CurrentAnimation->Frames.Item(value)) DisplayFrame(*frame, *this, st);
 }
 
 void FrmQuilmark::ScrollSubframes_Change(int value) {
+  ApplyPendingEdits();
   EditorState& st = Editor();
   st.CurrentSubframe = value;
   if (FramePtr frame = st.CurrentAnimation->Frames.Item(st.CurrentFrame))
@@ -631,7 +703,19 @@ void FrmQuilmark::ScrollFPS_Change(int value) {
   Editor().GetSelectedFrame()->FPS = value;
 }
 
-void FrmQuilmark::ApplyTyped(UpDown* upDown, QLineEdit* box) {
+const FrmQuilmark::TypedField* FrmQuilmark::FieldOf(const QObject* control) const {
+  for (const TypedField& field : typedFields_)
+    if (field.box == control || field.upDown == control) return &field;
+  return nullptr;
+}
+
+void FrmQuilmark::ApplyTyped(QLineEdit* box) {
+  const TypedField* field = FieldOf(box);
+  // Only what the user typed is applied: a box left as the display filled it
+  // changes nothing, also when it shows a value beyond the limits.
+  if (!field || !box->isModified()) return;
+  box->setModified(false);
+  UpDown* upDown = field->upDown;
   const auto number = ReadNumber(box->text().toStdString());
   int value = 0;
   if (!number) {
@@ -643,27 +727,54 @@ void FrmQuilmark::ApplyTyped(UpDown* upDown, QLineEdit* box) {
   } else {
     value = RoundToInt32(*number).value_or(0);
   }
-  if (!upDown->SetValue(value)) upDown->SetValue(0);
-  // The box shows the number now held, also when it did not change.
-  box->setText(QString::number(upDown->Value()));
+  {
+    QSignalBlocker block(upDown);
+    upDown->SetValue(value);
+  }
+  // The value is compared with the shown image's own, not with one the
+  // up-down may have kept from another image.
+  if (value != field->stored(*Editor().GetSelectedFrame())) {
+    (this->*field->change)(value);
+  } else {
+    box->setText(QString::number(value));
+  }
 }
 
-void FrmQuilmark::TxtXPos_LostFocus() { ApplyTyped(ScrollXPos, TxtXPos); }
-void FrmQuilmark::TxtYPos_LostFocus() { ApplyTyped(ScrollYPos, TxtYPos); }
-void FrmQuilmark::TxtFPS_LostFocus() { ApplyTyped(ScrollFPS, TxtFPS); }
+void FrmQuilmark::TxtXPos_LostFocus() { ApplyTyped(TxtXPos); }
+void FrmQuilmark::TxtYPos_LostFocus() { ApplyTyped(TxtYPos); }
+void FrmQuilmark::TxtFPS_LostFocus() { ApplyTyped(TxtFPS); }
 
-void FrmQuilmark::chkCompressed_Click() { Editor().GetSelectedFrame()->SetCompressed(chkCompressed->isChecked()); }
+void FrmQuilmark::ApplyPendingEdits() {
+  for (const TypedField& field : typedFields_) ApplyTyped(field.box);
+}
+
+void FrmQuilmark::chkCompressed_Click() {
+  ApplyPendingEdits();
+  Editor().GetSelectedFrame()->SetCompressed(chkCompressed->isChecked());
+}
 
 void FrmQuilmark::CmdFrame_Click() {
+  ApplyPendingEdits();
   mnuFrame->popup(CmdFrame->mapToGlobal(QPoint(CmdFrame->width(), 0)));
 }
 
 void FrmQuilmark::CmdSubframe_Click() {
+  ApplyPendingEdits();
   mnuSubframe->popup(CmdSubframe->mapToGlobal(QPoint(CmdSubframe->width(), 0)));
 }
 
+void FrmQuilmark::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // Sizes that arrive while the window is minimised are not laid out; a
+  // restored window (also one started minimised) is laid out once it is back.
+  if (event->type() == QEvent::WindowStateChange && !isMinimized())
+    QTimer::singleShot(0, this, [this] { Form_Resize(); });
+}
+
 bool FrmQuilmark::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusOut) {
+  // A menu popping up keeps the typing: the command chosen from it applies
+  // it first, and the box has the focus again when the menu closes unused.
+  if (event->type() == QEvent::FocusOut && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
     if (watched == TxtXPos) TxtXPos_LostFocus();
     if (watched == TxtYPos) TxtYPos_LostFocus();
     if (watched == TxtFPS) TxtFPS_LostFocus();
@@ -699,7 +810,7 @@ void FrmQuilmark::SetTxtFPS(const std::string& text) { TxtFPS->setText(QString::
 
 void FrmQuilmark::SetUpDownShown(UpDown* upDown, QLineEdit* box, int32_t value) {
   QSignalBlocker block(upDown);
-  upDown->SetValue(value);
+  upDown->SetValue(std::clamp(value, upDown->Min(), upDown->Max()));
   // The box shows the image's own value, even one beyond the up-down's limits.
   box->setText(QString::number(value));
 }
@@ -731,6 +842,13 @@ void FrmQuilmark::ShowMessage(const std::string& text, const std::string& title,
 }
 
 void FrmQuilmark::Message(const QString& text, const QString& title, MessageIcon icon) {
+  // A message is read with the normal pointer; a command's busy pointer comes
+  // back once it has been answered.
+  int busy = 0;
+  for (; QApplication::overrideCursor(); ++busy) QApplication::restoreOverrideCursor();
+  Ending ending([busy] {
+    for (int i = 0; i < busy; ++i) QApplication::setOverrideCursor(Qt::WaitCursor);
+  });
   if (MessageHook) {
     MessageHook(text, title, icon);
     return;
@@ -854,11 +972,7 @@ void FrmQuilmark::mnuFileSaveGAF_Click() {
   ProgressWindowSink progress(this);
   const SaveResult result = doc->Save(PathBytes(name), &progress);
   progress.Close();
-  if (!result) {
-    QApplication::restoreOverrideCursor();
-    Message(name + " could not be saved: " + QString::fromStdString(result.error));
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-  }
+  if (!result) Message(name + " could not be saved: " + QString::fromStdString(result.error));
 }
 
 void FrmQuilmark::mnuFileExit_Click() { close(); }

@@ -95,6 +95,8 @@ class FrmQuilmark : public QMainWindow,
   void EnableControls(bool enabled);
   void CreateList();
   void RefreshList();
+  // The current animation's row becomes the highlighted one.
+  void HighlightCurrentRow();
   void InitializeCommands(const QString& arguments);
   void SettingsLoad();
   void SettingsSave();
@@ -133,6 +135,9 @@ class FrmQuilmark : public QMainWindow,
   void TxtXPos_LostFocus();
   void TxtYPos_LostFocus();
   void TxtFPS_LostFocus();
+  // Applies what the user typed into the X, Y or Framerate box and has not
+  // yet left: before an arrow step, a command, a frame change or a save.
+  void ApplyPendingEdits();
   void chkCompressed_Click();
   void CmdFrame_Click();
   void CmdSubframe_Click();
@@ -174,6 +179,7 @@ class FrmQuilmark : public QMainWindow,
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void BuildMenus();
@@ -187,7 +193,8 @@ class FrmQuilmark : public QMainWindow,
   void StyleToolbar();
   void Place(QWidget* widget, const TwipsRect& rect);
   void ApplyLayout();
-  void ApplyTyped(UpDown* upDown, QLineEdit* box);
+  // A box the user typed into gets its number read and applied.
+  void ApplyTyped(QLineEdit* box);
   void SetUpDownShown(UpDown* upDown, QLineEdit* box, int32_t value);
   void DisplaySelectedPicture();
   QString ShowFileDialog(const FileDialogRequest& request);
@@ -197,6 +204,17 @@ class FrmQuilmark : public QMainWindow,
   QString AskBitmapName();
   // One message for the images an export could not write.
   void ReportExport(const ExportReport& report);
+
+  // The X, Y and Framerate boxes, each with its up-down, the shown image's own
+  // value and the change handling that writes a new one.
+  struct TypedField {
+    QLineEdit* box;
+    UpDown* upDown;
+    int32_t (*stored)(const classGAFFrame&);
+    void (FrmQuilmark::*change)(int);
+  };
+  const TypedField* FieldOf(const QObject* control) const;
+  std::vector<TypedField> typedFields_;
 
   Options options_;
   MainLayout layout_;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "display/NumberReading.h"
 
 namespace quilmark {
 
@@ -34,14 +33,11 @@ bool UpDown::SetValue(int value) {
 }
 
 void UpDown::Step(int direction) {
-  long long base = value_;
-  if (buddy_) {
-    const auto n = ReadNumber(buddy_->text().toStdString());
-    const auto r = n ? RoundToInt32(*n) : std::nullopt;
-    base = r ? *r : 0;
-  }
+  emit AboutToStep();
+  const long long base = StepBase ? StepBase() : value_;
   const long long next = std::clamp<long long>(base + static_cast<long long>(direction) * increment_, min_, max_);
-  SetValue(static_cast<int>(next));
+  value_ = static_cast<int>(next);
+  if (next != base) emit ValueChanged(value_);
 }
 
 void UpDown::resizeEvent(QResizeEvent*) {

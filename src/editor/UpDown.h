@@ -1,11 +1,10 @@
 // An up-down control: two arrow buttons holding an integer within limits. The
-// text it stands beside is a separate text box; a buddy text box, when set, is
-// where the arrows take their starting number from.
+// number it stands for is shown in a separate text box.
 #pragma once
 
-#include <QLineEdit>
 #include <QToolButton>
 #include <QWidget>
+#include <functional>
 
 namespace quilmark {
 
@@ -20,20 +19,25 @@ class UpDown : public QWidget {
   int Increment() const { return increment_; }
   void SetRange(int min, int max);
   void SetIncrement(int increment) { increment_ = increment; }
-  void SetBuddy(QLineEdit* buddy) { buddy_ = buddy; }
 
   // Refuses a value outside the limits (false, old value kept). A new value
   // emits ValueChanged; the same value emits nothing.
   bool SetValue(int value);
 
+  // The number an arrow steps from: the one the user sees beside the arrows,
+  // which may lie beyond the limits. Unset, the arrows step from the value.
+  std::function<int()> StepBase;
+
   QToolButton* UpButton() const { return up_; }
   QToolButton* DownButton() const { return down_; }
 
-  // One arrow step: from the buddy's number (when there is a buddy) or the
-  // value, by the increment, held within the limits.
+  // One arrow step: AboutToStep, then from the step base by the increment,
+  // held within the limits. The result becomes the value and is announced
+  // whenever it differs from the step base, also when it equals the value.
   void Step(int direction);
 
  signals:
+  void AboutToStep();
   void ValueChanged(int value);
 
  protected:
@@ -41,7 +45,6 @@ class UpDown : public QWidget {
 
  private:
   int value_ = 0, min_ = 0, max_ = 100, increment_ = 1;
-  QLineEdit* buddy_ = nullptr;
   QToolButton* up_;
   QToolButton* down_;
 };

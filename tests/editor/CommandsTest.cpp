@@ -1,4 +1,5 @@
 #include <QDesktopServices>
+#include <QRegularExpression>
 
 #include "../archive/HpiTestReader.h"
 #include "EditorTestSupport.h"
@@ -220,6 +221,30 @@ TEST_F(Commands, UfoExportPacksTheSavedDocumentAndLeavesNoTemporaryFile) {
   }
   EXPECT_EQ(asked.first().folder, folder);
   EXPECT_TRUE(messages.size() == 1 && messages[0].contains("could not be exported"));
+}
+
+TEST_F(Commands, AFailedUfoExportIsToldWithTheNormalPointerNamingTheArchiveOnce) {
+  const QString folder = TempFolder("ufo-gone") + "/out";
+  QString seen;
+  window->MessageHook = [&seen](const QString& text, const QString&, MessageIcon icon) {
+    seen = QString("%1 %2|%3").arg(QApplication::overrideCursor() ? "busy" : "normal",
+                                   icon == MessageIcon::Information ? "information" : "other", text);
+  };
+  // The archive's folder goes while the folder question is open: the export
+  // is then under way, with the busy pointer.
+  for (const QString& archive : {folder + "/tank.ufo", folder}) {
+    QDir().mkpath(folder);
+    answer = archive;
+    if (archive != folder) AnswerInputBox("textures", false, [&] { QDir(folder).removeRecursively(); });
+    window->mnuFileSaveUFO_Click();
+    const QString text = seen.section('|', 1);
+    EXPECT_EQ(seen.section('|', 0, 0), "normal information") << archive.toStdString();
+    // (The temporary file beside it, the archive's name plus ".gaf", is another path.)
+    EXPECT_EQ(text.count(QRegularExpression(QRegularExpression::escape(archive) + "(?!\\.gaf)")), 1)
+        << text.toStdString();
+    EXPECT_TRUE(text.startsWith(archive + " could not be exported: ")) << text.toStdString();
+    ExpectControlsBack();
+  }
 }
 
 }  // namespace

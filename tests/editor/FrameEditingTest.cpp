@@ -78,8 +78,11 @@ TEST_F(FrameEditing, ArrowsStepAndEditsLandOnTheSubframe) {
   QTest::mouseClick(w.ScrollYPos->DownButton(), Qt::LeftButton);
   EXPECT_EQ(w.TxtXPos->text(), "8");
   EXPECT_EQ(Props(2, 2), "8,2 fps6 c");
-  // Frame rate steps by 100 from the number shown.
-  w.TxtFPS->setText("250");
+  // Frame rate steps by 100 from the number shown: a number typed and not yet
+  // left is applied first.
+  w.TxtFPS->setFocus();
+  w.TxtFPS->selectAll();
+  QTest::keyClicks(w.TxtFPS, "250");
   QTest::mouseClick(w.ScrollFPS->UpButton(), Qt::LeftButton);
   QTest::mouseClick(w.chkCompressed, Qt::LeftButton);
   Type(w.TxtXPos, "-20");
@@ -87,6 +90,78 @@ TEST_F(FrameEditing, ArrowsStepAndEditsLandOnTheSubframe) {
   // The frame and the other subframe are untouched.
   EXPECT_EQ(Props(2), "1,1 fps4 c");
   EXPECT_EQ(Props(2, 1), "2,2 fps5");
+}
+
+TEST_F(FrameEditing, EditsCompareWithTheShownImageNotWithTheLastOne) {
+  FrmQuilmark& w = *window;
+  auto click = [](UpDown* upDown, int direction) {
+    QTest::mouseClick(direction > 0 ? upDown->UpButton() : upDown->DownButton(), Qt::LeftButton);
+  };
+  // 105 typed on frame 1; frame 2 shows its subframe's 5, one step up is 105
+  // again, and it is stored.
+  Type(w.TxtFPS, "105");
+  w.ScrollFrames->setValue(2);
+  ASSERT_EQ(w.TxtFPS->text(), "5");
+  click(w.ScrollFPS, 1);
+  EXPECT_EQ(FrameAt(2, 1).FPS, 105);
+  // The same value typed on the next image is stored too.
+  w.ScrollSubframes->setValue(2);
+  Type(w.TxtFPS, "105");
+  EXPECT_EQ(FrameAt(2, 2).FPS, 105);
+  EXPECT_EQ(w.TxtFPS->text(), "105");
+  // X and Y of an image stored beyond the boxes' limits: a step goes to the
+  // nearest limit, from either side; passing through the box changes nothing.
+  ASSERT_TRUE(FrameAt(3, 1).SetPositionX(2000) && FrameAt(3, 1).SetPositionY(-3000));
+  w.ScrollFrames->setValue(3);
+  ASSERT_EQ(w.TxtXPos->text() + " " + w.TxtYPos->text(), "2000 -3000");
+  w.TxtXPos->setFocus();
+  w.ListGAF->setFocus();
+  EXPECT_EQ(Props(3, 1), "2000,-3000 fps7");
+  click(w.ScrollXPos, -1);
+  click(w.ScrollYPos, 1);
+  EXPECT_EQ(Props(3, 1), "1024,-1024 fps7");
+  EXPECT_EQ(w.TxtXPos->text() + " " + w.TxtYPos->text(), "1024 -1024");
+  ASSERT_TRUE(FrameAt(3, 1).SetPositionX(-2000));
+  w.ScrollFrames->setValue(1);
+  w.ScrollFrames->setValue(3);
+  Type(w.TxtXPos, "-1024");  // what the up-down held last; the image holds -2000
+  EXPECT_EQ(FrameAt(3, 1).PositionX(), -1024);
+}
+
+TEST_F(FrameEditing, ATypedNumberIsAppliedBeforeWhateverComesNext) {
+  FrmQuilmark& w = *window;
+  auto typeOnly = [](QLineEdit* box, const QString& text) {
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, text);
+  };
+  // Before an arrow click on its own up-down.
+  typeOnly(w.TxtXPos, "200");
+  QTest::mouseClick(w.ScrollXPos->UpButton(), Qt::LeftButton);
+  EXPECT_EQ(Props(1), "201,5 fps3");
+  // A click on the picture or on the pane leaves the box.
+  typeOnly(w.TxtYPos, "-40");
+  QTest::mouseClick(w.PicFrame, Qt::LeftButton);
+  EXPECT_EQ(Props(1), "201,-40 fps3");
+  typeOnly(w.TxtFPS, "900");
+  QTest::mouseClick(w.PicView, Qt::LeftButton, {}, QPoint(2, w.PicView->height() - 2));
+  EXPECT_EQ(Props(1), "201,-40 fps900");
+  // Before a frame change that takes no focus, on the image it was typed for.
+  typeOnly(w.TxtXPos, "33");
+  w.ScrollFrames->setValue(2);
+  EXPECT_EQ(Props(1), "33,-40 fps900");
+  EXPECT_EQ(Props(2, 1), "2,2 fps5");
+  // Before a save through the menu's key, into the saved file.
+  typeOnly(w.TxtYPos, "77");
+  answer = TempFolder("typed") + "/typed.gaf";
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  QTest::keyClick(w.TxtYPos, Qt::Key_S, Qt::ControlModifier);
+  ASSERT_EQ(asked.size(), 1);
+  classGAF saved;
+  ASSERT_TRUE(saved.Load(answer.toStdString()));
+  EXPECT_EQ(saved.Animations.Item(1)->Frames.Item(2)->Subframes.Item(1)->PositionY(), 77);
+  EXPECT_EQ(w.TxtYPos->text(), "77");
 }
 
 TEST_F(FrameEditing, TheFrameButtonPopsItsMenuUpAtItsTopRightCorner) {

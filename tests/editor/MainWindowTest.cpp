@@ -1,5 +1,7 @@
 #include <QDialog>
 #include <QFile>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -36,6 +38,43 @@ TEST_F(MainWindow, CommandLineOpensOneGafPathQuotedOrNotAndTheFileTypeIsRegister
   ASSERT_TRUE(QFile::resize(path, QFile(path).size() - 20));
   EXPECT_EQ(Start(path).windowTitle(), "walk.GAF - Quilmark");
   EXPECT_TRUE(messages.size() == 1 && messages[0].startsWith(path + " could not be read completely"));
+  // The real box: the information icon, the normal pointer, the path once.
+  window.reset();
+  auto* timer = new QTimer;
+  QString seen;
+  QObject::connect(timer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    timer->stop();
+    seen = QString("%1 %2 %3").arg(box->icon() == QMessageBox::Information ? "information" : "other",
+                                   QApplication::overrideCursor() ? "busy" : "normal")
+               .arg(box->text().count(path));
+    box->accept();
+  });
+  timer->start(5);
+  window = std::make_unique<FrmQuilmark>(FrmQuilmark::Options{WriteTestPalette(), path});
+  EXPECT_TRUE(window->InitializeWindow());
+  delete timer;
+  EXPECT_EQ(seen, "information normal 1");
+}
+
+TEST_F(MainWindow, OneAltPressOpensTheFileMenuAndAccessKeysAreUnique) {
+  FrmQuilmark& w = Start();
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  w.ListGAF->setFocus();
+  QTest::keyClick(&w, Qt::Key_F, Qt::AltModifier);
+  EXPECT_TRUE(w.mnuFile->isVisible());
+  w.mnuFile->hide();
+  EXPECT_EQ(w.CmdFrame->text(), "&Frame >");
+  // Every access key of the window does one thing.
+  QStringList keys;
+  for (QAction* menu : w.menuBar()->actions()) keys << QKeySequence::mnemonic(menu->text()).toString();
+  for (QAbstractButton* button : w.findChildren<QAbstractButton*>())
+    if (!button->shortcut().isEmpty()) keys << button->shortcut().toString();
+  keys.removeAll(QString());
+  EXPECT_EQ(keys.size(), QSet<QString>(keys.begin(), keys.end()).size()) << keys.join(" ").toStdString();
+  EXPECT_TRUE(keys.contains("Alt+S")) << keys.join(" ").toStdString();
 }
 
 using Rows = DocumentTest;
@@ -66,6 +105,48 @@ TEST_F(Rows, ClickAndKeysSelectAnimation) {
     EXPECT_EQ(w.State().CurrentFrame, 1) << name;
     EXPECT_EQ(w.StatusText(2), name);
   }
+}
+
+TEST_F(Rows, TheHighlightedRowIsAlwaysTheShownAnimation) {
+  FrmQuilmark& w = *window;
+  QTreeWidget* list = w.ListGAF;
+  auto centre = [list](int row) { return list->visualItemRect(list->topLevelItem(row)).center(); };
+  // The highlighted row, the shown animation and the status panel, as one.
+  auto shown = [&] {
+    QTreeWidgetItem* row = list->currentItem();
+    return QString("%1%2 %3 %4 frame %5")
+        .arg(row ? row->text(0) : "-", row && row->isSelected() ? "*" : "")
+        .arg(QString::fromLatin1(w.State().CurrentAnimation->Name.c_str()), w.StatusText(2))
+        .arg(w.State().CurrentFrame);
+  };
+  EXPECT_EQ(shown(), "alpha* alpha alpha frame 1");
+  // Pressed on one row, released on another.
+  QTest::mousePress(list->viewport(), Qt::LeftButton, {}, centre(0));
+  QTest::mouseMove(list->viewport(), centre(2));
+  QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, centre(2));
+  EXPECT_EQ(shown(), "gamma* gamma gamma frame 1");
+  // A click on empty space shows the current animation from frame 1.
+  ClickRow(0);
+  w.ScrollFrames->setValue(3);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(20, list->viewport()->height() - 5));
+  EXPECT_EQ(shown(), "alpha* alpha alpha frame 1");
+  // Only the name is edited in place.
+  for (int column : {1, 2, 3}) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    list->editItem(list->topLevelItem(0), column);
+    auto* editor = list->findChild<QLineEdit*>();
+    EXPECT_FALSE(editor && editor->isVisible()) << column;
+    if (editor) QTest::keyClick(editor, Qt::Key_Escape);
+  }
+  // After every reset of the view the current animation's row is highlighted.
+  ClickRow(1);
+  w.ResetView();
+  EXPECT_EQ(shown(), "alpha* alpha alpha frame 1");
+  AnswerInputBox("delta");
+  w.mnuImagesCreateSequence_Click();
+  EXPECT_EQ(shown(), "alpha* alpha alpha frame 1");
+  w.mnuImageRemoveSequence_Click();
+  EXPECT_EQ(shown(), "beta* beta beta frame 1");
 }
 
 TEST_F(Rows, RenameMovesToEndAndRefusesDuplicatesAndEmpty) {
@@ -177,14 +258,33 @@ TEST_F(LayoutSettings, SettingsRoundTripAndMaximisedKeepsTheNormalPlacement) {
   EXPECT_EQ(StoredSettings()->value("Startup/Width").toString(), "12000");
 }
 
-TEST_F(LayoutSettings, GarbageAndZeroSettingsAreIgnored) {
-  for (const auto& [key, value] : {std::pair{"Width", "banana"}, {"Height", "1E400"}, {"SliderLeft", "0"},
-                                   {"WindowState", "7"}, {"Left", "&H10"}})
-    StoredSettings()->setValue(QString("Startup/") + key, value);
+TEST_F(LayoutSettings, GarbageZeroAndNegativeSettingsAreIgnored) {
+  for (const auto& [width, height] : {std::pair{"banana", "1E400"}, {"-3000", "-0.5E4"}}) {
+    for (const auto& [key, value] : {std::pair{"Width", width}, {"Height", height}, {"SliderLeft", "0"},
+                                     {"WindowState", "7"}, {"Left", "&H10"}})
+      StoredSettings()->setValue(QString("Startup/") + key, value);
+    FrmQuilmark& w = Start();
+    EXPECT_EQ(w.Client->size(), QSize(715, 461)) << width;
+    EXPECT_EQ(w.Geometry().PicSplitter.Left, 3240);
+    EXPECT_FALSE(w.isMinimized() || w.isMaximized());
+  }
+}
+
+TEST_F(LayoutSettings, AWindowStartedMinimisedIsLaidOutWhenRestored) {
+  StoredSettings()->setValue("Startup/WindowState", "1");
+  StoredSettings()->setValue("Startup/Width", "12000");
+  StoredSettings()->setValue("Startup/Height", "8400");
   FrmQuilmark& w = Start();
-  EXPECT_EQ(w.Client->size(), QSize(715, 461));
-  EXPECT_EQ(w.Geometry().PicSplitter.Left, 3240);
-  EXPECT_FALSE(w.isMinimized() || w.isMaximized());
+  EXPECT_TRUE(w.isMinimized());
+  w.showNormal();
+  QTest::qWait(20);
+  const QRect client = w.Client->rect();
+  EXPECT_EQ(w.Toolbar->geometry().top(), 0);
+  EXPECT_EQ(w.Status->geometry().bottom(), client.bottom());
+  EXPECT_GT(w.Status->geometry().top(), w.Toolbar->geometry().bottom());
+  for (QWidget* part : {static_cast<QWidget*>(w.ListGAF), w.PicView})
+    EXPECT_TRUE(client.contains(part->geometry())) << part->objectName().toStdString();
+  EXPECT_EQ(w.PicView->geometry().right() + 1, client.width());
 }
 
 }  // namespace
