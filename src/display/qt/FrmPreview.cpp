@@ -50,7 +50,7 @@ void PreviewCanvas::paintEvent(QPaintEvent* event) {
 int32_t FrmPreview::SurfaceSide(int32_t largest) { return (largest + 96) / 4 * 4; }
 
 FrmPreview::FrmPreview(AnimationPtr animation, QWidget* owner, MessageSink* messages)
-    : QWidget(owner, Qt::Window), PreviewAnimation(std::move(animation)), messages_(messages) {
+    : QWidget(owner, Qt::Tool), PreviewAnimation(std::move(animation)), messages_(messages) {
   setObjectName("FrmPreview");
   setAttribute(Qt::WA_DeleteOnClose);
   Canvas = new PreviewCanvas(this);

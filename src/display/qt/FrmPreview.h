@@ -40,10 +40,14 @@ class PreviewCanvas : public QWidget, public SurfaceScreen {
   QRgb colours_[256] = {};
 };
 
+// A tool window of its owner's: a transient of the owner's window, so kept
+// above it and left out of the taskbar, placed by the window manager clear of
+// other windows (a dialog would be centred on the owner, each new preview on
+// the last), and not modal.
 class FrmPreview : public QWidget {
   Q_OBJECT
  public:
-  // The window deletes itself when closed.
+  // The window deletes itself when closed, and closes with its owner.
   FrmPreview(AnimationPtr animation, QWidget* owner, MessageSink* messages = nullptr);
   ~FrmPreview() override;
 
