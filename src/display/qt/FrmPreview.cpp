@@ -6,6 +6,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QShowEvent>
+#include <QWindow>
 #include <algorithm>
 #include <cstdlib>
 
@@ -50,7 +52,7 @@ void PreviewCanvas::paintEvent(QPaintEvent* event) {
 int32_t FrmPreview::SurfaceSide(int32_t largest) { return (largest + 96) / 4 * 4; }
 
 FrmPreview::FrmPreview(AnimationPtr animation, QWidget* owner, MessageSink* messages)
-    : QWidget(owner, Qt::Window), PreviewAnimation(std::move(animation)), messages_(messages) {
+    : QWidget(owner, Qt::Tool), PreviewAnimation(std::move(animation)), messages_(messages) {
   setObjectName("FrmPreview");
   setAttribute(Qt::WA_DeleteOnClose);
   Canvas = new PreviewCanvas(this);
@@ -67,8 +69,7 @@ FrmPreview::~FrmPreview() {
 
 QPointer<FrmPreview> FrmPreview::Open(AnimationPtr animation, QWidget* owner, MessageSink* messages) {
   QPointer<FrmPreview> window = new FrmPreview(std::move(animation), owner, messages);
-  window->show();
-  window->Form_Load();
+  if (!window->Form_Load()) return nullptr;
   return window;
 }
 
@@ -90,13 +91,14 @@ bool FrmPreview::Form_Load() {
     return false;
   }
   PreviewBackground.assign(static_cast<size_t>(PreviewWidth) * static_cast<size_t>(PreviewHeight), 255);
-  // The whole surface shows in the client area.
-  setFixedSize(PreviewWidth, PreviewHeight);
-  Canvas->setGeometry(0, 0, PreviewWidth, PreviewHeight);
+  FitOuterSize();
+  Form_Resize();
   Canvas->Prepare(PreviewWidth, PreviewHeight, PreviewSurface.ColourTable(),
                   PaletteColour(PreviewSurface.ColourTable(), 255));
   PreviewFrame = 1;
   TmrAnimate->start();
+  // Shown only now, so that it appears at its size.
+  show();
   QCoreApplication::processEvents();
   return true;
 }
@@ -117,9 +119,48 @@ bool FrmPreview::TmrAnimate_Timer() {
   return true;
 }
 
+void FrmPreview::Form_Resize() { Canvas->setGeometry(0, 0, width(), height()); }
+
+void FrmPreview::FitOuterSize() {
+  if (PreviewWidth <= 0 || PreviewHeight <= 0) return;
+  // The user's size, once given, is kept.
+  if (fitted_ && size() != fittedClient_) return;
+  // Until the window manager has framed this window, the frame of the owner's
+  // window is the best guess of its own.
+  QMargins margins;
+  if (QWindow* own = windowHandle(); own && own->isExposed()) {
+    margins = own->frameMargins();
+  } else if (QWidget* owner = parentWidget(); owner && owner->window()->windowHandle()) {
+    margins = owner->window()->windowHandle()->frameMargins();
+  }
+  if (fitted_ && margins == fittedMargins_) return;
+  fitted_ = true;
+  fittedMargins_ = margins;
+  fittedClient_ = QSize(std::max(1, PreviewWidth - margins.left() - margins.right()),
+                        std::max(1, PreviewHeight - margins.top() - margins.bottom()));
+  resize(fittedClient_);
+}
+
+bool FrmPreview::eventFilter(QObject* watched, QEvent* event) {
+  // The frame's margins are sure once the window is exposed.
+  if (watched == windowHandle() && event->type() == QEvent::Expose) FitOuterSize();
+  return QWidget::eventFilter(watched, event);
+}
+
+void FrmPreview::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (QWindow* own = windowHandle()) own->installEventFilter(this);
+}
+
+void FrmPreview::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  FitOuterSize();
+}
+
 void FrmPreview::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  Canvas->setGeometry(0, 0, width(), height());
+  FitOuterSize();
+  Form_Resize();
 }
 
 void FrmPreview::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,7 @@
 // window; it keeps the very animation object, so edits show at the next tick.
 #pragma once
 
+#include <QMargins>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -40,10 +41,15 @@ class PreviewCanvas : public QWidget, public SurfaceScreen {
   QRgb colours_[256] = {};
 };
 
+// A tool window of its owner's: a transient of the owner's window, so kept
+// above it and left out of the taskbar, placed by the window manager clear of
+// other windows (a dialog would be centred on the owner, each new preview on
+// the last), and not modal. Its outer size, frame included, is the surface's
+// size; the user may resize it, the canvas then filling the client area.
 class FrmPreview : public QWidget {
   Q_OBJECT
  public:
-  // The window deletes itself when closed.
+  // The window deletes itself when closed, and closes with its owner.
   FrmPreview(AnimationPtr animation, QWidget* owner, MessageSink* messages = nullptr);
   ~FrmPreview() override;
 
@@ -51,8 +57,11 @@ class FrmPreview : public QWidget {
   // (set-up failed, or its first ticks did).
   static QPointer<FrmPreview> Open(AnimationPtr animation, QWidget* owner, MessageSink* messages = nullptr);
 
-  // Set-up; false when the surface could not be made (the window then closes).
+  // Set-up, then shown; false when the surface could not be made (the window
+  // then closes).
   bool Form_Load();
+  // The canvas takes the whole client area.
+  void Form_Resize();
   // One frame shown and the counter advanced; a tick that cannot show its
   // frame closes the window and yields false.
   bool TmrAnimate_Timer();
@@ -72,11 +81,23 @@ class FrmPreview : public QWidget {
   QTimer* TmrAnimate;
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // Gives the client area the surface's size less the frame. The window
+  // manager's frame is known only once it has framed the window, so this runs
+  // again whenever the frame's margins change, as long as the user has not
+  // resized the window since.
+  void FitOuterSize();
+
   MessageSink* messages_;
+  bool fitted_ = false;
+  QMargins fittedMargins_;
+  QSize fittedClient_;
 };
 
 }  // namespace quilmark

@@ -1,0 +1,104 @@
+// The preview window as a window: owned by the main window, sized from the
+// outside edge of its frame, and resizable with the canvas filling it.
+#include <QWindow>
+
+#include "EditorTestSupport.h"
+#include "display/qt/FrmPreview.h"
+
+// Sizes in failure messages as sizes.
+inline void PrintTo(const QSize& s, std::ostream* os) { *os << s.width() << " x " << s.height(); }
+inline void PrintTo(const QRect& r, std::ostream* os) {
+  *os << r.width() << " x " << r.height() << " at (" << r.x() << ", " << r.y() << ")";
+}
+
+namespace quilmark::test {
+namespace {
+
+using Preview = DocumentTest;
+
+// A preview of the given animation (1-based), held still: its timer stopped
+// and its window exposed.
+QPointer<FrmPreview> OpenStill(classGAF& doc, int animation, QWidget* owner) {
+  QPointer<FrmPreview> p = FrmPreview::Open(doc.Animations.Item(animation), owner);
+  if (!p) return p;
+  p->TmrAnimate->stop();
+  EXPECT_TRUE(QTest::qWaitForWindowExposed(p.data()));
+  return p;
+}
+
+QSize ClientSize(const FrmPreview& p, QSize outer) {
+  const QMargins m = p.windowHandle()->frameMargins();
+  return QSize(outer.width() - m.left() - m.right(), outer.height() - m.top() - m.bottom());
+}
+
+TEST_F(Preview, OwnedByTheMainWindowWithoutModalityOrTaskbarEntryAndClosedWithIt) {
+  window->mnuImagesPreview_Click();
+  window->mnuImagesPreview_Click();
+  QList<QPointer<FrmPreview>> open;
+  for (FrmPreview* p : window->findChildren<FrmPreview*>()) open << p;
+  ASSERT_EQ(open.size(), 2);
+  for (const QPointer<FrmPreview>& p : open) {
+    QWindow* handle = p->windowHandle();
+    ASSERT_TRUE(handle);
+    // A transient of the main window, of a kind that window managers keep
+    // above its owner and leave out of the taskbar (WM_TRANSIENT_FOR on X11,
+    // an owned window elsewhere).
+    EXPECT_EQ(handle->transientParent(), window->windowHandle());
+    EXPECT_TRUE(handle->type() == Qt::Dialog || handle->type() == Qt::Tool) << handle->type();
+    EXPECT_TRUE(handle->flags() & Qt::WindowTitleHint);
+    EXPECT_EQ(handle->modality(), Qt::NonModal);
+  }
+  // The main window goes on taking input while they play.
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  ClickRow(1);
+  EXPECT_EQ(window->State().CurrentAnimation->Name, "beta");
+  window->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(open[0].isNull() && open[1].isNull());
+}
+
+TEST_F(Preview, OuterSizeIsTheSurfaceSizeAndTheCanvasGetsTheClientArea) {
+  // A frameless owner tells nothing about the preview's own frame: its
+  // margins are learnt once the preview is shown.
+  QWidget frameless(nullptr, Qt::Window | Qt::FramelessWindowHint);
+  frameless.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frameless));
+  // alpha: largest image 10 x 10; beta: 12 x 6; gamma: no frames.
+  for (const auto& [animation, outer] :
+       {std::pair{1, QSize(104, 104)}, {2, QSize(108, 100)}, {3, QSize(96, 96)}}) {
+    for (QWidget* owner : {static_cast<QWidget*>(window.get()), &frameless}) {
+      QPointer<FrmPreview> p = OpenStill(*doc, animation, owner);
+      ASSERT_TRUE(p);
+      QCoreApplication::processEvents();
+      EXPECT_EQ(QSize(p->PreviewWidth, p->PreviewHeight), outer);
+      EXPECT_EQ(p->frameGeometry().size(), outer) << animation;
+      EXPECT_EQ(p->size(), ClientSize(*p, outer)) << animation;
+      EXPECT_EQ(p->Canvas->geometry(), p->rect()) << animation;
+      p->close();
+    }
+  }
+}
+
+TEST_F(Preview, ResizingMakesTheCanvasFillTheClientAreaWhileTheSurfaceKeepsItsSize) {
+  QPointer<FrmPreview> p = OpenStill(*doc, 1, window.get());
+  ASSERT_TRUE(p);
+  for (const QSize& size : {QSize(230, 170), QSize(60, 40)}) {
+    p->resize(size);
+    QCoreApplication::processEvents();
+    // Moving the window afterwards keeps the user's size.
+    p->move(p->pos() + QPoint(7, 5));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(p->size(), size);
+    EXPECT_EQ(p->Canvas->geometry(), QRect(QPoint(0, 0), size));
+  }
+  // The picture stays at the surface's size, the frame at its centre: the
+  // 10 x 10 image with origin (5, 5) from (47, 47), its first pixel clear.
+  ASSERT_TRUE(p->TmrAnimate_Timer());
+  const QImage& picture = p->Canvas->Picture();
+  EXPECT_EQ(picture.size(), QSize(104, 104));
+  EXPECT_EQ(QList<QRgb>({picture.pixel(47, 47), picture.pixel(48, 47), picture.pixel(56, 56), picture.pixel(57, 57)}),
+            QList<QRgb>({TestColour(255), TestColour(20), TestColour(20), TestColour(255)}));
+}
+
+}  // namespace
+}  // namespace quilmark::test
