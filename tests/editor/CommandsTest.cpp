@@ -157,7 +157,7 @@ TEST_F(Commands, EachPreviewIsAnotherWindowPlayingOnItsOwn) {
   FrmPreview *a = open[0], *b = open[1];
   EXPECT_EQ(a->windowTitle(), "Preview - 'alpha'");
   EXPECT_TRUE(a->isWindow() && !a->isModal() && a->TmrAnimate->isActive());
-  EXPECT_EQ(a->Canvas->size(), QSize(104, 104));  // largest image 10 x 10, plus 96, down to a multiple of 4
+  EXPECT_EQ(a->frameGeometry().size(), QSize(104, 104));  // largest image 10 x 10, plus 96, down to a multiple of 4
   for (FrmPreview* p : open) p->TmrAnimate->stop();
   for (int i = 0; i < 3; ++i) ASSERT_TRUE(a->TmrAnimate_Timer());
   ASSERT_TRUE(b->TmrAnimate_Timer());
@@ -176,7 +176,7 @@ TEST_F(Commands, EachPreviewIsAnotherWindowPlayingOnItsOwn) {
   EXPECT_EQ(window->findChildren<FrmPreview*>(), QList<FrmPreview*>({a}));
   // An animation without frames: closed at the real timer's first tick.
   QPointer<FrmPreview> empty = FrmPreview::Open(doc->Animations.Item(3), window.get(), window.get());
-  ASSERT_TRUE(empty && empty->size() == QSize(96, 96));
+  ASSERT_TRUE(empty && empty->frameGeometry().size() == QSize(96, 96));
   for (int i = 0; i < 50 && empty; ++i) QTest::qWait(10);
   EXPECT_TRUE(empty.isNull());
   EXPECT_TRUE(messages.isEmpty());

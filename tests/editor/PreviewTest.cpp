@@ -91,6 +91,10 @@ TEST_F(Preview, ResizingMakesTheCanvasFillTheClientAreaWhileTheSurfaceKeepsItsSi
     EXPECT_EQ(p->size(), size);
     EXPECT_EQ(p->Canvas->geometry(), QRect(QPoint(0, 0), size));
   }
+  // Beyond the surface, a larger window shows the blank colour.
+  p->resize(230, 170);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(p->Canvas->grab().toImage().pixel(200, 150), TestColour(255));
   // The picture stays at the surface's size, the frame at its centre: the
   // 10 x 10 image with origin (5, 5) from (47, 47), its first pixel clear.
   ASSERT_TRUE(p->TmrAnimate_Timer());

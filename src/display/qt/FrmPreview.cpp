@@ -22,6 +22,7 @@ void PreviewCanvas::Prepare(int width, int height, const Palette& palette, QRgb 
   for (int i = 0; i < 256; ++i) colours_[i] = PaletteColour(palette, i);
   picture_ = QImage(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
   picture_.fill(colour);
+  background_ = colour;
   update();
 }
 
@@ -45,7 +46,8 @@ void PreviewCanvas::PutSurface(const classFastWin& surface, int32_t destLeft, in
 
 void PreviewCanvas::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  painter.fillRect(rect(), Qt::black);
+  // A window made larger than the surface shows the blank colour beyond it.
+  painter.fillRect(event->rect(), QColor(background_));
   if (!picture_.isNull()) painter.drawImage(event->rect(), picture_, event->rect());
 }
 

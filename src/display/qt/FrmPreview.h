@@ -39,6 +39,7 @@ class PreviewCanvas : public QWidget, public SurfaceScreen {
  private:
   QImage picture_;
   QRgb colours_[256] = {};
+  QRgb background_ = 0;
 };
 
 // A tool window of its owner's: a transient of the owner's window, so kept
