@@ -185,6 +185,9 @@ class FrmQuilmark : public QMainWindow,
   void BuildMenus();
   void BuildToolbar();
   void BuildPane();
+  void BuildList();
+  void BuildSplitter();
+  void BuildFramePane();
   QAction* AddItem(QMenu* menu, const char* name, const QString& caption, void (FrmQuilmark::*handler)(),
                    const QKeySequence& shortcut = {});
   void AddBreak(QMenu* menu, const char* name);

@@ -1,0 +1,35 @@
+// Small helpers the main window's files share.
+#pragma once
+
+#include <QFile>
+#include <QString>
+#include <cmath>
+#include <functional>
+#include <string>
+
+#include "display/Layout.h"
+
+namespace quilmark {
+
+// Twips of the layout to pixels.
+inline int Px(int32_t twips) {
+  return static_cast<int>(std::lround(twips / static_cast<double>(LayoutTwipsPerPixel)));
+}
+
+// Paths as the core holds them (bytes) and as Qt shows them.
+inline std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
+inline QString PathText(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+
+// Restores the pointer (and runs the rest of a command's ending) on every exit.
+class Ending {
+ public:
+  explicit Ending(std::function<void()> steps) : steps_(std::move(steps)) {}
+  ~Ending() { steps_(); }
+  Ending(const Ending&) = delete;
+  Ending& operator=(const Ending&) = delete;
+
+ private:
+  std::function<void()> steps_;
+};
+
+}  // namespace quilmark

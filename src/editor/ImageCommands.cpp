@@ -1,0 +1,156 @@
+// The Images menu's commands and the Frame and Subframe menus: sequences
+// created, removed, imported and exported, frames and subframes imported,
+// exported and removed, and the about box.
+#include <QApplication>
+
+#include "dialogs/FrmAbout.h"
+#include "dialogs/FrmDirectory.h"
+#include "dialogs/FrmImportFrame.h"
+#include "dialogs/FrmImportSequence.h"
+#include "dialogs/InputBox.h"
+#include "display/qt/FrmPreview.h"
+#include "editor/EditorSupport.h"
+#include "editor/FrmQuilmark.h"
+#include "images/FrameImages.h"
+
+namespace quilmark {
+namespace {
+
+// "N images could not be written", with the first file and why.
+QString ExportFailure(const ExportReport& report) {
+  QString text = report.failed == 1 ? QString("1 image could not be written")
+                                    : QString("%1 images could not be written").arg(report.failed);
+  if (report.written > 0) text += QString(" (%1 written)").arg(report.written);
+  if (!report.failedFiles.empty()) {
+    text += ":\n" + PathText(report.failedFiles.front());
+    if (!report.reasons.empty() && !report.reasons.front().empty())
+      text += ": " + QString::fromStdString(report.reasons.front());
+    if (report.failed > 1) text += QString("\nand %1 more.").arg(report.failed - 1);
+  }
+  return text;
+}
+
+}  // namespace
+
+void FrmQuilmark::ReportExport(const ExportReport& report) {
+  QString text = report.ok() ? QString() : ExportFailure(report);
+  // Sequences written under another name than their own are told too.
+  for (const std::string& note : report.notes) text += (text.isEmpty() ? "" : "\n") + QString::fromStdString(note);
+  if (!text.isEmpty()) Message(text);
+}
+
+void FrmQuilmark::mnuImagesCreateSequence_Click() {
+  const std::optional<QString> answer = InputBox(this, "Enter a name for the sequence.", "Create Sequence");
+  if (!answer || answer->isEmpty()) return;
+  auto animation = std::make_shared<classGAFAnimation>();
+  // Names are 8-bit text; characters outside Latin-1 become '?'.
+  animation->Name = answer->toLatin1().toStdString();
+  animation->Animated = true;
+  // A name already in use (letter case ignored) is refused by the collection.
+  (void)Editor().CurrentGAF->Animations.Add(animation, animation->Name);
+  ResetView();
+}
+
+void FrmQuilmark::mnuImageRemoveSequence_Click() {
+  EditorState& st = Editor();
+  // The current animation itself goes; with no animations there is none to remove.
+  (void)st.CurrentGAF->Animations.Remove(st.CurrentGAF->Animations.IndexOf(st.CurrentAnimation.get()));
+  ResetView();
+}
+
+void FrmQuilmark::mnuImagesImportSequence_Click() {
+  FrmImportSequence dialog(this, [this] { ResetView(); }, this);
+  dialog.exec();
+}
+
+void FrmQuilmark::mnuImagesExportSequence_Click() {
+  Ending ending([this] { EnableControls(true); });
+  {
+    FrmDirectory chooser(this, this);
+    chooser.exec();
+  }
+  const std::string folder = Editor().SelectedDirectory;
+  if (folder.empty()) return;
+  EnableControls(false);
+  const AnimationPtr animation = Editor().CurrentAnimation;
+  ReportExport(animation->ExportAllImages(folder));
+}
+
+void FrmQuilmark::mnuImagesCompress_Click() { Editor().CurrentGAF->CompressAll(this); }
+
+void FrmQuilmark::mnuImagesExportAll_Click() {
+  Ending ending([this] { EnableControls(true); });
+  {
+    FrmDirectory chooser(this, this);
+    chooser.exec();
+  }
+  const std::string folder = Editor().SelectedDirectory;
+  if (folder.empty()) return;
+  EnableControls(false);
+  const auto doc = Editor().CurrentGAF;
+  ReportExport(doc->ExportAllImages(folder));
+}
+
+void FrmQuilmark::mnuImagesPreview_Click() { FrmPreview::Open(Editor().CurrentAnimation, this, this); }
+
+void FrmQuilmark::ShowImportFrames(bool subframes) {
+  FrmImportFrame dialog(this, this, this);
+  if (subframes) dialog.setWindowTitle(FrmImportFrame::SubframesCaption);
+  dialog.exec();
+  // The import redrew the animation; the list's counts follow it.
+  RefreshList();
+}
+
+void FrmQuilmark::mnuFrameImport_Click() { ShowImportFrames(false); }
+
+void FrmQuilmark::mnuSubframeImport_Click() { ShowImportFrames(true); }
+
+QString FrmQuilmark::AskBitmapName() {
+  return ShowFileDialog({true, "BMP files (*.bmp)|*.bmp", "bmp", QString(), QString()});
+}
+
+void FrmQuilmark::mnuFrameExport_Click() {
+  Ending ending([] {
+    if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+  });
+  const QString name = AskBitmapName();
+  if (name.isEmpty()) return;
+  const EditorState& st = Editor();
+  if (FramePtr frame = st.CurrentAnimation->Frames.Item(st.CurrentFrame)) ReportExport(frame->ExportFrame(PathBytes(name)));
+}
+
+void FrmQuilmark::mnuSubframeExport_Click() {
+  Ending ending([] {
+    if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+  });
+  const QString name = AskBitmapName();
+  if (name.isEmpty()) return;
+  const EditorState& st = Editor();
+  const FramePtr frame = st.CurrentAnimation->Frames.Item(st.CurrentFrame);
+  if (!frame) return;
+  if (FramePtr sub = frame->Subframes.Item(st.CurrentSubframe)) ReportExport(sub->ExportFrame(PathBytes(name)));
+}
+
+void FrmQuilmark::mnuFrameRemove_Click() {
+  EditorState& st = Editor();
+  const AnimationPtr animation = st.CurrentAnimation;
+  (void)animation->Frames.Remove(st.CurrentFrame);
+  DisplayAnimation(*animation);
+  RefreshList();
+}
+
+void FrmQuilmark::mnuSubframeRemove_Click() {
+  EditorState& st = Editor();
+  if (FramePtr frame = st.CurrentAnimation->Frames.Item(st.CurrentFrame)) {
+    (void)frame->Subframes.Remove(st.CurrentSubframe);
+    if (graphicsReady_) DisplayFrame(*frame, *this, st);
+  }
+  RefreshList();
+}
+
+void FrmQuilmark::mnuHelpAbout_Click() {
+  FrmAbout about(this);
+  about.exec();
+}
+
+}  // namespace quilmark
