@@ -43,6 +43,8 @@ FrmDirectory::FrmDirectory(QWidget* owner, MessageSink* messages) : QDialog(owne
   Drive = new PlacesList(this);
   Drive->setObjectName("Drive");
   Drive->setGeometry(Twips(120, 2460, 3135, 315));
+  // Buttons stay auto-default: the one that has focus takes Enter, and OK
+  // takes it everywhere else.
   CmdOk = new QPushButton("OK", this);
   CmdOk->setObjectName("CmdOk");
   CmdOk->setGeometry(Twips(3360, 480, 975, 375));
@@ -53,8 +55,6 @@ FrmDirectory::FrmDirectory(QWidget* owner, MessageSink* messages) : QDialog(owne
   CmdMakeDir = new QPushButton("&Create...", this);
   CmdMakeDir->setObjectName("CmdMakeDir");
   CmdMakeDir->setGeometry(Twips(3360, 1440, 975, 375));
-  CmdMakeDir->setAutoDefault(false);
-  CmdCancel->setAutoDefault(false);
 
   connect(Drive, &PlacesList::PlaceChosen, this, &FrmDirectory::Drive_Change);
   connect(Dir, &FolderList::Changed, this, &FrmDirectory::Dir_Change);

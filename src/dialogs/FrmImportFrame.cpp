@@ -36,12 +36,10 @@ FrmImportFrame::FrmImportFrame(QWidget* owner, AnimationDisplay* display, Messag
   CmdAdd->setObjectName("CmdAdd");
   CmdAdd->setToolTip("Add selected files as GAF image frames.");
   CmdAdd->setGeometry(Twips(2820, 2100, 435, 435));
-  CmdAdd->setAutoDefault(false);
   CmdDelete = new QPushButton("<<", this);
   CmdDelete->setObjectName("CmdDelete");
   CmdDelete->setToolTip("Remove GAF images.");
   CmdDelete->setGeometry(Twips(2820, 2700, 435, 435));
-  CmdDelete->setAutoDefault(false);
   Label1 = new QLabel("Frames", this);
   Label1->setObjectName("Label1");
   Label1->setGeometry(Twips(3420, 240, 675, 195));
@@ -62,6 +60,8 @@ FrmImportFrame::FrmImportFrame(QWidget* owner, AnimationDisplay* display, Messag
   chkCompress = new QCheckBox("Compress &images", Frame1);
   chkCompress->setObjectName("chkCompress");
   chkCompress->setGeometry(Twips(3300, 240, 1635, 255).adjusted(0, 0, 30, 2));
+  // Buttons stay auto-default: the one that has focus takes Enter, and OK
+  // takes it everywhere else.
   CmdOK = new QPushButton("OK", this);
   CmdOK->setObjectName("CmdOK");
   CmdOK->setGeometry(Twips(3720, 4620, 1035, 375));
@@ -69,7 +69,6 @@ FrmImportFrame::FrmImportFrame(QWidget* owner, AnimationDisplay* display, Messag
   CmdCancel = new QPushButton("Cancel", this);
   CmdCancel->setObjectName("CmdCancel");
   CmdCancel->setGeometry(Twips(4920, 4620, 1035, 375));
-  CmdCancel->setAutoDefault(false);
 
   connect(Drives, &PlacesList::PlaceChosen, this, &FrmImportFrame::Drives_Change);
   connect(Dirs, &FolderList::Changed, this, &FrmImportFrame::Dirs_Change);

@@ -56,12 +56,13 @@ FrmImportSequence::FrmImportSequence(QWidget* owner, std::function<void()> reset
   LstFrames->setObjectName("LstFrames");
   LstFrames->setGeometry(Twips(3840, 600, 3315, 1815));
   LstFrames->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  // Buttons stay auto-default: the one that has focus takes Enter, and OK
+  // takes it everywhere else.
   auto button = [this](const char* name, const char* caption, const char* tip, QRect r) {
     auto* b = new QPushButton(caption, this);
     b->setObjectName(name);
     b->setToolTip(tip);
     b->setGeometry(r);
-    b->setAutoDefault(false);
     return b;
   };
   CmdDelete = button("CmdDelete", "<<", "Remove GAF images.", Twips(3240, 1560, 435, 435));

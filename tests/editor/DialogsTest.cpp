@@ -193,5 +193,115 @@ TEST_F(Dialogs, ChosenFilesAreKeyedByNameWithoutLetterCase) {
   EXPECT_EQ(*d.ChosenFiles.Item(2), Bytes(folder + "/existing/A.bmp"));
 }
 
+
+// ---------------------------------------------------------------- keyboard
+
+// Shows the dialog as the active window, gives target the focus and presses
+// key there, as a user's keyboard does: a key the target leaves goes on to
+// the dialog.
+void PressOn(QDialog& dialog, QWidget* target, Qt::Key key) {
+  dialog.show();
+  dialog.activateWindow();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &dialog; }));
+  target->setFocus(Qt::TabFocusReason);
+  ASSERT_EQ(QApplication::focusWidget(), target) << target->objectName().toStdString();
+  QTest::keyClick(target, key);
+}
+bool Rejected(const QDialog& d) { return !d.isVisible() && d.result() == QDialog::Rejected; }
+bool Accepted(const QDialog& d) { return !d.isVisible() && d.result() == QDialog::Accepted; }
+
+TEST_F(Dialogs, EnterPressesTheFocusedButtonOfImportSequenceAndOkElsewhere) {
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+    FrmImportSequence d(window.get(), [this] { ++resets; }, window.get());
+    SelectOnly(d.Files, {"a.bmp"});
+    PressOn(d, d.CmdAdd, key);
+    EXPECT_EQ(Lines(d.LstFrames), QStringList({"a.bmp"}));
+    SelectOnly(d.Files, {"b.bmp"});
+    PressOn(d, d.CmdAddFrame, key);
+    EXPECT_EQ(Lines(d.LstSubframes), QStringList({"a.bmp", "b.bmp"}));
+    SelectOnly(d.LstSubframes, {"a.bmp"});
+    PressOn(d, d.CmdRemoveFrame, key);
+    EXPECT_EQ(Lines(d.LstSubframes), QStringList({"b.bmp"}));
+    SelectOnly(d.LstFrames, {"a.bmp"});
+    PressOn(d, d.CmdDelete, key);
+    EXPECT_EQ(d.LstFrames->count(), 0);
+    SelectOnly(d.Files, {"c.bmp"});
+    d.CmdAdd_Click();
+    PressOn(d, d.CmdCancel, key);
+    EXPECT_TRUE(Rejected(d));
+  }
+  EXPECT_TRUE(doc->Animations.Count() == 3 && resets == 0);
+  // A list, a check box or OK itself: OK imports.
+  for (const char* focus : {"LstFrames", "chkWhite", "CmdOK"}) {
+    FrmImportSequence d(window.get(), [this] { ++resets; }, window.get());
+    SelectOnly(d.Files, {"c.bmp"});
+    d.CmdAdd_Click();
+    PressOn(d, d.findChild<QWidget*>(focus), Qt::Key_Return);
+    EXPECT_TRUE(Accepted(d)) << focus;
+  }
+  EXPECT_TRUE(doc->Animations.Count() == 4 && resets == 3);
+}
+
+TEST_F(Dialogs, EnterPressesTheFocusedButtonOfImportFramesAndOkElsewhere) {
+  const auto frames = [this] { return Editor().CurrentAnimation->Frames.Count(); };
+  const int before = frames();
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+    FrmImportFrame d(window.get(), window.get(), window.get());
+    SelectOnly(d.Files, {"a.bmp", "b.bmp"});
+    PressOn(d, d.CmdAdd, key);
+    EXPECT_EQ(Lines(d.LstFrames), QStringList({"a.bmp", "b.bmp"}));
+    SelectOnly(d.LstFrames, {"a.bmp"});
+    PressOn(d, d.CmdDelete, key);
+    EXPECT_EQ(Lines(d.LstFrames), QStringList({"b.bmp"}));
+    PressOn(d, d.CmdCancel, key);
+    EXPECT_TRUE(Rejected(d));
+  }
+  EXPECT_EQ(frames(), before);
+  for (const char* focus : {"Files", "chkCenter", "CmdOK"}) {
+    FrmImportFrame d(window.get(), window.get(), window.get());
+    SelectOnly(d.Files, {"d.bmp"});
+    d.CmdAdd_Click();
+    PressOn(d, d.findChild<QWidget*>(focus), Qt::Key_Enter);
+    EXPECT_TRUE(Accepted(d)) << focus;
+  }
+  EXPECT_EQ(frames(), before + 3);
+}
+
+TEST_F(Dialogs, EnterPressesTheFocusedButtonOfTheChooserAndOkElsewhere) {
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+    FrmDirectory chooser(window.get(), window.get());
+    chooser.Dir->SetPath(folder);
+    AnswerInputBox(key == Qt::Key_Return ? "made" : "made2");
+    PressOn(chooser, chooser.CmdMakeDir, key);
+    ExpectShows(chooser, folder + (key == Qt::Key_Return ? "/made" : "/made2"));
+    PressOn(chooser, chooser.CmdCancel, key);
+    EXPECT_TRUE(Rejected(chooser) && Editor().SelectedDirectory.empty());
+  }
+  for (const char* focus : {"Drive", "CmdOk"}) {
+    FrmDirectory chooser(window.get(), window.get());
+    chooser.Dir->SetPath(folder);
+    PressOn(chooser, chooser.findChild<QWidget*>(focus), Qt::Key_Return);
+    EXPECT_TRUE(Accepted(chooser) && Editor().SelectedDirectory == Bytes(folder + "/")) << focus;
+  }
+}
+
+// The export commands' chooser, run modally: Tab from OK to Cancel, then
+// Enter, exports nothing.
+TEST_F(Dialogs, TabToCancelAndEnterInTheExportChooserExportsNothing) {
+  const QString start = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(folder + "/existing"));
+  WhenModal("FrmDirectory", [](QWidget* w) {
+    auto* chooser = static_cast<FrmDirectory*>(w);
+    chooser->CmdOk->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), chooser->CmdCancel);
+    QTest::keyClick(chooser->CmdCancel, Qt::Key_Return);
+  });
+  window->mnuImagesExportAll_Click();
+  QDir::setCurrent(start);
+  EXPECT_EQ(QDir(folder + "/existing").entryList(QDir::Files), QStringList());
+  EXPECT_EQ(Editor().SelectedDirectory, "");
+}
+
 }  // namespace
 }  // namespace quilmark::test
