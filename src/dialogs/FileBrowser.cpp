@@ -89,6 +89,8 @@ void FolderList::Refresh() {
     line->setData(FolderRole, folder);
   };
   for (qsizetype i = 0; i < chain.size(); ++i) add(chain[i], i, open);
+  // Hidden folders are left out, as hidden files are in the file list; the
+  // path's own folders are shown whatever their names.
   const QStringList names =
       QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
   for (const QString& name : names) add(JoinPath(path_, name), chain.size(), closed);
@@ -131,7 +133,9 @@ void FileList::Fill() {
   if (path_.isEmpty()) return;
   QDir dir(path_);
   dir.setNameFilters({pattern_});
-  dir.setFilter(QDir::Files | QDir::Hidden);
+  // Hidden entries (names starting with ".") stay out of sight, as in the
+  // folder list.
+  dir.setFilter(QDir::Files);
   dir.setSorting(QDir::Name | QDir::IgnoreCase);
   for (const QString& name : dir.entryList()) addItem(name);
 }

@@ -1,7 +1,8 @@
 // The browsing controls the dialogs share: a places list (the file system
 // root, the home folder and mounted volumes), a folder list that opens a
 // folder on double-click or Enter, and a file list of one folder's files
-// matching a pattern.
+// matching a pattern. Both lists leave out hidden entries (names starting
+// with "."), as the desktop's own file dialogs do.
 #pragma once
 
 #include <QComboBox>

@@ -194,6 +194,23 @@ TEST_F(Dialogs, ChosenFilesAreKeyedByNameWithoutLetterCase) {
 }
 
 
+TEST_F(Dialogs, HiddenFilesAndFoldersAreLeftOutOfEveryList) {
+  const QString mixed = folder + "/mixed";
+  for (const char* name : {".hiddendir", "visibledir"}) ASSERT_TRUE(QDir().mkpath(mixed + "/" + name));
+  for (const char* name : {".hidden.bmp", "visible.bmp"}) ASSERT_TRUE(QFile::copy(folder + "/a.bmp", mixed + "/" + name));
+  Editor().BMPLoadDir = Bytes(mixed);
+  FrmImportSequence sequence(window.get(), {}, window.get());
+  FrmImportFrame frames(window.get(), window.get(), window.get());
+  FrmDirectory chooser(window.get(), window.get());
+  ASSERT_TRUE(chooser.Dir->SetPath(mixed));
+  for (FolderList* dirs : {sequence.Dirs, frames.Dirs, chooser.Dir}) {
+    // The lines below the current folder's are its subfolders.
+    const QStringList lines = Lines(dirs).mid(dirs->currentRow() + 1);
+    EXPECT_EQ(lines.size() == 1 ? lines[0].trimmed() : QString(), "visibledir") << lines.join(",").toStdString();
+  }
+  for (FileList* files : {sequence.Files, frames.Files}) EXPECT_EQ(Lines(files), QStringList({"visible.bmp"}));
+}
+
 // ---------------------------------------------------------------- keyboard
 
 // Shows the dialog as the active window, gives target the focus and presses
