@@ -101,6 +101,26 @@ TEST(KeyedCollection, RemovingClosesTheGapAndFreesTheKey) {
   EXPECT_FALSE(c.Remove(4));
 }
 
+TEST(Names, Utf8FileNamesBecomeLatin1AndOtherBytesStay) {
+  EXPECT_EQ(Utf8ToLatin1("walk_01"), "walk_01");
+  // Latin-1 letters, the first and last of the two-byte range.
+  EXPECT_EQ(Utf8ToLatin1("\xC3\xBCn\xC3\xAF_3x3"), "\xFCn\xEF_3x3");
+  EXPECT_EQ(Utf8ToLatin1("\xC2\x80\xC3\xBF"), "\x80\xFF");
+  // Beyond Latin-1: one '?' a character, whatever its length.
+  EXPECT_EQ(Utf8ToLatin1("a\xC4\x80" "b\xE2\x82\xAC" "c\xF0\x9F\x98\x80" "d"), "a?b?c?d");
+  // Not UTF-8: an 8-bit name, a stray continuation byte, an overlong form, a
+  // surrogate and a value past U+10FFFF keep their bytes.
+  for (const char* bytes : {"caf\xE9", "\x80x", "\xC1\xBC", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"})
+    EXPECT_EQ(Utf8ToLatin1(bytes), bytes);
+  // Truncated sequences, at the end and before another character.
+  for (const char* bytes : {"a\xC3", "\xE2\x82", "\xF0\x9F\x98", "\xE2\x82x"}) EXPECT_EQ(Utf8ToLatin1(bytes), bytes);
+  EXPECT_EQ(Utf8ToLatin1("\xC3\xC3\xA9"), "\xC3\xE9");  // a lead byte cut short, then a whole character
+  // Every Latin-1 name comes back from its UTF-8 form.
+  std::string all;
+  for (int c = 1; c < 256; ++c) all += static_cast<char>(c);
+  EXPECT_EQ(Utf8ToLatin1(Latin1ToUtf8(all)), all);
+}
+
 TEST(Animation, MaxSizesLookAtFramesAndFirstLevelSubframes) {
   classGAFAnimation a, negative;
   EXPECT_EQ(a.GetMaxWidth(), 0);
