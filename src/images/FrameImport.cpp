@@ -4,6 +4,7 @@
 #include <set>
 
 #include "display/EditorState.h"
+#include "document/Collection.h"
 #include "images/FrameImages.h"
 #include "images/modBmp.h"
 
@@ -104,8 +105,9 @@ bool ImportListsInto(classGAFAnimation& animation, const std::vector<classFrameL
   for (const classFrameList& list : lists) {
     if (list.Name.empty()) continue;
     if (animation.Name.empty()) {
-      // The animation is named after its first file, without the extension.
-      const std::string file = StripPath(list.Name);
+      // The animation is named after its first file, without the extension;
+      // names are 8-bit text, file names UTF-8.
+      const std::string file = Utf8ToLatin1(StripPath(list.Name));
       if (file.size() < 4) return false;
       animation.Name = file.substr(0, file.size() - 4);
     }

@@ -194,6 +194,18 @@ TEST_F(Dialogs, ChosenFilesAreKeyedByNameWithoutLetterCase) {
 }
 
 
+TEST_F(Dialogs, ASequenceNamedAfterAUtf8FileNameHoldsItsLatin1Name) {
+  const QString name = QString::fromUtf8("\xC3\xBCn\xC3\xAF_3x3");  // ünï_3x3
+  ASSERT_TRUE(QFile::copy(folder + "/a.bmp", folder + "/" + name + ".bmp"));
+  FrmImportSequence d(window.get(), [this] { window->ResetView(); }, window.get());
+  SelectOnly(d.Files, {name + ".bmp"});
+  d.CmdAdd_Click();
+  d.CmdOK_Click();
+  ASSERT_EQ(doc->Animations.Count(), 4);
+  EXPECT_EQ(doc->Animations.Item(4)->Name, "\xFCn\xEF_3x3");
+  EXPECT_EQ(ListNames().value(3), name);
+}
+
 TEST_F(Dialogs, HiddenFilesAndFoldersAreLeftOutOfEveryList) {
   const QString mixed = folder + "/mixed";
   for (const char* name : {".hiddendir", "visibledir"}) ASSERT_TRUE(QDir().mkpath(mixed + "/" + name));
