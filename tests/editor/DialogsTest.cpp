@@ -4,6 +4,8 @@
 #include "dialogs/FrmImportSequence.h"
 #include "images/modBmp.h"
 
+#include <QMessageBox>
+
 namespace quilmark::test {
 namespace {
 
@@ -204,6 +206,33 @@ TEST_F(Dialogs, ASequenceNamedAfterAUtf8FileNameHoldsItsLatin1Name) {
   ASSERT_EQ(doc->Animations.Count(), 4);
   EXPECT_EQ(doc->Animations.Item(4)->Name, "\xFCn\xEF_3x3");
   EXPECT_EQ(ListNames().value(3), name);
+}
+
+// The real message boxes of the main window, caught while they are open.
+TEST_F(Dialogs, DirErrorShowsNoIconAndOtherDialogMessagesTheInformationIcon) {
+  window->MessageHook = nullptr;
+  std::string seen;
+  const auto catchBox = [&seen] {
+    WhenModal("MessageBox", [&seen](QWidget* w) {
+      auto* box = static_cast<QMessageBox*>(w);
+      const int icon = box->icon();
+      seen += (box->windowTitle() + ": " + box->text()).toStdString() +
+              (icon == QMessageBox::NoIcon ? " (no icon)\n" : icon == QMessageBox::Information ? " (i)\n" : " (?)\n");
+      box->accept();
+    });
+  };
+  FrmDirectory chooser(window.get(), window.get());
+  ASSERT_TRUE(chooser.Dir->SetPath(folder));
+  AnswerInputBox("existing");
+  catchBox();
+  chooser.CmdMakeDir_Click();
+  FrmImportSequence d(window.get(), {}, window.get());
+  SelectOnly(d.Files, {"a.bmp"});
+  d.CmdAdd_Click();
+  catchBox();
+  d.CmdRemoveFrame_Click();
+  EXPECT_EQ(seen, "Dir Error: Directory already exists. (no icon)\n"
+                  "Quilmark: You cannot remove the only frame in an image. (i)\n");
 }
 
 TEST_F(Dialogs, HiddenFilesAndFoldersAreLeftOutOfEveryList) {
