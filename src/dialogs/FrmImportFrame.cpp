@@ -13,6 +13,9 @@ namespace {
 QRect Twips(int l, int t, int w, int h) { return QRect(l / 15, t / 15, w / 15, h / 15); }
 std::string Bytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString Text(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+// A file's key: its name with every letter's case folded. The collection
+// folds only 8-bit letters, and file names are UTF-8.
+std::string Key(const QString& name) { return name.toCaseFolded().toStdString(); }
 }  // namespace
 
 FrmImportFrame::FrmImportFrame(QWidget* owner, AnimationDisplay* display, MessageSink* messages)
@@ -89,14 +92,14 @@ void FrmImportFrame::Dirs_Change(const QString& path) { Files->SetPath(path); }
 void FrmImportFrame::CmdAdd_Click() {
   // A name already chosen is skipped: the first file of that name stays.
   for (const QString& name : Files->SelectedNames())
-    (void)ChosenFiles.Add(std::make_shared<std::string>(Bytes(Files->FullPath(name))), Bytes(name));
+    (void)ChosenFiles.Add(std::make_shared<std::string>(Bytes(Files->FullPath(name))), Key(name));
   FillFrameList();
 }
 
 void FrmImportFrame::CmdDelete_Click() {
   for (int row = 0; row < LstFrames->count(); ++row) {
     QListWidgetItem* line = LstFrames->item(row);
-    if (line->isSelected()) (void)ChosenFiles.Remove(Bytes(line->text()));
+    if (line->isSelected()) (void)ChosenFiles.Remove(Key(line->text()));
   }
   FillFrameList();
 }

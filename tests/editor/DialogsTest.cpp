@@ -193,6 +193,20 @@ TEST_F(Dialogs, ChosenFilesAreKeyedByNameWithoutLetterCase) {
   d.CmdAdd_Click();
   EXPECT_EQ(Lines(d.LstFrames), QStringList({"b.bmp", "A.bmp"}));
   EXPECT_EQ(*d.ChosenFiles.Item(2), Bytes(folder + "/existing/A.bmp"));
+  // Letters beyond ASCII: "Über.bmp" and "über.bmp" are one name; the first stays.
+  const QString upper = QString::fromUtf8("\xC3\x9C" "ber.bmp"), lower = QString::fromUtf8("\xC3\xBC" "ber.bmp");
+  ASSERT_TRUE(QFile::copy(folder + "/a.bmp", folder + "/existing/" + upper));
+  ASSERT_TRUE(QFile::copy(folder + "/a.bmp", folder + "/" + lower));
+  d.Dirs->SetPath(folder + "/existing");  // read again
+  SelectOnly(d.Files, {upper});
+  d.CmdAdd_Click();
+  d.Dirs->SetPath(folder);
+  SelectOnly(d.Files, {lower});
+  d.CmdAdd_Click();
+  EXPECT_EQ(Lines(d.LstFrames), QStringList({"b.bmp", "A.bmp", upper}));
+  SelectOnly(d.LstFrames, {upper});
+  d.CmdDelete_Click();
+  EXPECT_EQ(Lines(d.LstFrames), QStringList({"b.bmp", "A.bmp"}));
 }
 
 
