@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "display/NumberReading.h"
+#include "editorcore/NumberReading.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QMouseEvent>
 
-#include "editor/Pictures.h"
+#include "dialogs/Pictures.h"
 
 namespace quilmark {
 namespace {

@@ -6,7 +6,7 @@
 #include <QPainter>
 
 #include "dialogs/InputBox.h"
-#include "display/EditorState.h"
+#include "editorcore/EditorState.h"
 
 namespace quilmark {
 namespace {

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "dialogs/FrmImportSequence.h"
-#include "display/EditorState.h"
+#include "editorcore/EditorState.h"
 #include "images/FrameImages.h"
 
 namespace quilmark {

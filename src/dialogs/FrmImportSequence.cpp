@@ -6,7 +6,7 @@
 #include <QFileInfo>
 
 #include "dialogs/InputBox.h"
-#include "display/EditorState.h"
+#include "editorcore/EditorState.h"
 #include "images/FrameImages.h"
 
 namespace quilmark {

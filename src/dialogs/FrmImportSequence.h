@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "dialogs/FileBrowser.h"
-#include "dialogs/classFrameList.h"
+#include "images/classFrameList.h"
 
 namespace quilmark {
 

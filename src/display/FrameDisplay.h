@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "display/EditorState.h"
+#include "editorcore/EditorState.h"
 #include "display/classFastWin.h"
 
 namespace quilmark {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "display/Layout.h"
+#include "editorcore/Layout.h"
 
 namespace quilmark {
 

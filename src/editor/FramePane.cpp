@@ -4,7 +4,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
-#include "display/NumberReading.h"
+#include "editorcore/NumberReading.h"
 #include "editor/EditorSupport.h"
 #include "editor/FrmQuilmark.h"
 

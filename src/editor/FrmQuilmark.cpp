@@ -7,7 +7,7 @@
 
 #include "editor/EditorSupport.h"
 #include "editor/FrmProgress.h"
-#include "editor/Pictures.h"
+#include "dialogs/Pictures.h"
 #include "editor/modRegistry.h"
 #include "images/GamePalette.h"
 

@@ -16,9 +16,9 @@
 #include <functional>
 #include <string>
 
-#include "display/EditorState.h"
+#include "editorcore/EditorState.h"
 #include "display/FrameDisplay.h"
-#include "display/Layout.h"
+#include "editorcore/Layout.h"
 #include "display/classFastWin.h"
 #include "display/qt/FrameView.h"
 #include "document/Interfaces.h"

@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <charconv>
 
-#include "display/NumberReading.h"
+#include "editorcore/NumberReading.h"
 #include "editor/EditorSupport.h"
 #include "editor/FrmQuilmark.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/classFrameList.h"
+#include "images/classFrameList.h"
 #include "document/Interfaces.h"
 #include "document/classGAF.h"
 

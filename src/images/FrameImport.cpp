@@ -3,8 +3,8 @@
 #include <new>
 #include <set>
 
-#include "display/EditorState.h"
 #include "document/Collection.h"
+#include "document/PathNames.h"
 #include "images/FrameImages.h"
 #include "images/modBmp.h"
 

@@ -364,8 +364,12 @@ TEST_F(Dialogs, TabToCancelAndEnterInTheExportChooserExportsNothing) {
   ASSERT_TRUE(QDir::setCurrent(folder + "/existing"));
   WhenModal("FrmDirectory", [](QWidget* w) {
     auto* chooser = static_cast<FrmDirectory*>(w);
+    // Keys go to the active window: the chooser, once it is that.
+    chooser->activateWindow();
+    for (int i = 0; i < 200 && QApplication::activeWindow() != chooser; ++i) QTest::qWait(5);
+    ASSERT_EQ(QApplication::activeWindow(), chooser);
     chooser->CmdOk->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(chooser->CmdOk, Qt::Key_Tab);
     ASSERT_EQ(QApplication::focusWidget(), chooser->CmdCancel);
     QTest::keyClick(chooser->CmdCancel, Qt::Key_Return);
   });

@@ -125,6 +125,10 @@ class EditorTest : public ::testing::Test {
     EXPECT_TRUE(window->InitializeWindow());
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    // Active before the test goes on, so that no late activation takes the
+    // keys from a dialog the test opens.
+    window->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     return *window;
   }
   void ClickRow(int row) {

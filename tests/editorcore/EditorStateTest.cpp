@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "display/EditorState.h"
-#include "display/NumberReading.h"
+#include "editorcore/EditorState.h"
+#include "editorcore/NumberReading.h"
 
 namespace quilmark {
 namespace {

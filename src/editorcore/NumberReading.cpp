@@ -1,4 +1,4 @@
-#include "display/NumberReading.h"
+#include "editorcore/NumberReading.h"
 
 #include <cctype>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "dialogs/classFrameList.h"
+#include "images/classFrameList.h"
 
 namespace quilmark {
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "document/PathNames.h"
 #include "document/classGAF.h"
 
 namespace quilmark {
@@ -31,14 +32,6 @@ struct EditorState {
 
 // The one instance of the running program.
 EditorState& Editor();
-
-// Path helpers; "/" separates folders.
-// The text after the last "/", the whole text when there is none.
-std::string StripPath(const std::string& path);
-// The text before the last "/", the whole text when there is none.
-std::string GetFolder(const std::string& path);
-// The root of the path: "/" for an absolute path, else its first three characters.
-std::string GetDrive(const std::string& path);
 
 // The window caption for a file name: "<name> - Quilmark", or "Quilmark".
 std::string TitleFor(const std::string& currentFileName);

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "display/Layout.h"
+#include "editorcore/Layout.h"
 
 namespace quilmark {
 namespace {

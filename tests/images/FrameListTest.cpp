@@ -1,7 +1,7 @@
 // The per-frame file list of a sequence being built.
 #include <gtest/gtest.h>
 
-#include "dialogs/classFrameList.h"
+#include "images/classFrameList.h"
 
 namespace quilmark {
 namespace {

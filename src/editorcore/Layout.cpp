@@ -1,4 +1,4 @@
-#include "display/Layout.h"
+#include "editorcore/Layout.h"
 
 #include <cmath>
 

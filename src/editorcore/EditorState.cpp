@@ -1,4 +1,4 @@
-#include "display/EditorState.h"
+#include "editorcore/EditorState.h"
 
 namespace quilmark {
 
@@ -16,21 +16,6 @@ FramePtr EditorState::GetSelectedFrame() const {
 EditorState& Editor() {
   static EditorState state;
   return state;
-}
-
-std::string StripPath(const std::string& path) {
-  const auto pos = path.rfind('/');
-  return pos == std::string::npos ? path : path.substr(pos + 1);
-}
-
-std::string GetFolder(const std::string& path) {
-  const auto pos = path.rfind('/');
-  return pos == std::string::npos ? path : path.substr(0, pos);
-}
-
-std::string GetDrive(const std::string& path) {
-  if (!path.empty() && path[0] == '/') return "/";
-  return path.substr(0, 3);
 }
 
 std::string TitleFor(const std::string& currentFileName) {

@@ -1,4 +1,4 @@
-#include "editor/Pictures.h"
+#include "dialogs/Pictures.h"
 
 #include <QPainter>
 #include <QPainterPath>
