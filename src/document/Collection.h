@@ -54,6 +54,10 @@ class Collection {
   }
   void Clear() { items_.clear(); }
 
+  // Every item in order; Assign makes the collection hold exactly these.
+  const std::vector<Ptr>& Items() const { return items_; }
+  void Assign(std::vector<Ptr> items) { items_ = std::move(items); }
+
   auto begin() const { return items_.begin(); }
   auto end() const { return items_.end(); }
 
@@ -115,6 +119,32 @@ class KeyedCollection {
     items_.clear();
     keys_.clear();
     folded_.clear();
+  }
+
+  // Every item with its key, in order; Assign makes the collection hold
+  // exactly these, or fails and changes nothing when two keys are equal.
+  struct Entry {
+    std::string key;
+    Ptr item;
+  };
+  std::vector<Entry> Entries() const {
+    std::vector<Entry> entries;
+    entries.reserve(items_.size());
+    for (size_t i = 0; i < items_.size(); ++i) entries.push_back({keys_[i], items_[i]});
+    return entries;
+  }
+  bool Assign(const std::vector<Entry>& entries) {
+    std::unordered_set<std::string> folded;
+    for (const Entry& e : entries)
+      if (!folded.insert(FoldCase(e.key)).second) return false;
+    items_.clear();
+    keys_.clear();
+    for (const Entry& e : entries) {
+      items_.push_back(e.item);
+      keys_.push_back(e.key);
+    }
+    folded_ = std::move(folded);
+    return true;
   }
 
   auto begin() const { return items_.begin(); }

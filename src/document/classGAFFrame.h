@@ -60,6 +60,8 @@ class classGAFFrame {
   bool Compressed() const { return compressed_ != 0; }
   void SetCompressed(bool value) { compressed_ = value ? 1 : 0; }
   uint8_t CompressedByte() const { return compressed_; }
+  // Puts back a stored byte as it was read (undo of a change to the flag).
+  void SetCompressedByte(uint8_t value) { compressed_ = value; }
 
   // Pixels become one byte of 0 and Subframes a new empty collection.
   void Initialize();

@@ -161,8 +161,15 @@ void FrmQuilmark::ListGAF_Click() {
 }
 
 void FrmQuilmark::ListGAF_DblClick() {
-  Editor().CurrentAnimation->Animated = !Editor().CurrentAnimation->Animated;
+  const AnimationPtr animation = Editor().CurrentAnimation;
+  const bool before = animation->Animated;
+  animation->Animated = !before;
   RefreshList();
+  if (Editor().CurrentGAF->Animations.IndexOf(animation.get()) != 0)
+    Record(new DocumentStep(*this, "Animate",
+                            {[animation, before] { animation->Animated = before; },
+                             [animation, before] { animation->Animated = !before; }},
+                            Here(), Here(), false));
 }
 
 void FrmQuilmark::ListGAF_AfterLabelEdit(QTreeWidgetItem* item, const QString& newText) {
@@ -182,9 +189,14 @@ void FrmQuilmark::ListGAF_AfterLabelEdit(QTreeWidgetItem* item, const QString& n
     restore();
     return;
   }
+  const auto before = st.CurrentGAF->Animations.Entries();
+  const std::string oldName = animation->Name;
   st.CurrentGAF->Animations.Remove(oldKey);
   animation->Name = name;
   st.CurrentGAF->Animations.Add(animation, name);
+  EditPlace place = Here();
+  place.animation = animation;
+  Record(RenameStep(*this, st.CurrentGAF, animation, oldName, before, place));
   {
     QSignalBlocker block(ListGAF);
     item->setData(0, KeyRole, QByteArray::fromStdString(name));

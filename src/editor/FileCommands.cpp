@@ -44,6 +44,7 @@ void FrmQuilmark::mnuFileOpen_Click() {
   auto doc = std::make_shared<classGAF>();
   Editor().CurrentGAF = doc;
   LoadInto(doc, name);
+  History->clear();
   ResetView();
 }
 
@@ -62,7 +63,11 @@ void FrmQuilmark::mnuFileSaveGAF_Click() {
   ProgressWindowSink progress(this);
   const SaveResult result = doc->Save(PathBytes(name), &progress);
   progress.Close();
-  if (!result) Message(name + " could not be saved: " + QString::fromStdString(result.error));
+  if (!result) {
+    Message(name + " could not be saved: " + QString::fromStdString(result.error));
+  } else {
+    History->setClean();
+  }
 }
 
 void FrmQuilmark::mnuFileExit_Click() { close(); }

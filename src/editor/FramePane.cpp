@@ -125,20 +125,41 @@ void FrmQuilmark::ScrollSubframes_Change(int value) {
 void FrmQuilmark::ScrollXPos_Change(int value) {
   TxtXPos->setText(QString::number(value));
   FramePtr f = Editor().GetSelectedFrame();
+  const int32_t before = f->PositionX();
   (void)f->SetPositionX(value);
   DisplayPicture(*f, *this, Editor());
+  RecordField(f, FieldStep::X, before, f->PositionX());
 }
 
 void FrmQuilmark::ScrollYPos_Change(int value) {
   TxtYPos->setText(QString::number(value));
   FramePtr f = Editor().GetSelectedFrame();
+  const int32_t before = f->PositionY();
   (void)f->SetPositionY(value);
   DisplayPicture(*f, *this, Editor());
+  RecordField(f, FieldStep::Y, before, f->PositionY());
 }
 
 void FrmQuilmark::ScrollFPS_Change(int value) {
   TxtFPS->setText(QString::number(value));
-  Editor().GetSelectedFrame()->FPS = value;
+  FramePtr f = Editor().GetSelectedFrame();
+  const int32_t before = f->FPS;
+  f->FPS = value;
+  RecordField(f, FieldStep::Fps, before, f->FPS);
+}
+
+bool FrmQuilmark::InDocument(const FramePtr& image) const {
+  const EditorState& st = Editor();
+  if (st.CurrentGAF->Animations.IndexOf(st.CurrentAnimation.get()) == 0) return false;
+  const FramePtr frame = st.CurrentAnimation->Frames.Item(st.CurrentFrame);
+  return frame && (frame == image || frame->Subframes.IndexOf(image.get()) != 0);
+}
+
+void FrmQuilmark::RecordField(const FramePtr& image, int field, int32_t before, int32_t after) {
+  // An edit of an image outside the document (nothing selected) is lost
+  // anyway and is no step.
+  if (before == after || !InDocument(image)) return;
+  Record(new FieldStep(*this, Here(), image, static_cast<FieldStep::Field>(field), before, after, !typing_));
 }
 
 const FrmQuilmark::TypedField* FrmQuilmark::FieldOf(const QObject* control) const {
@@ -172,7 +193,9 @@ void FrmQuilmark::ApplyTyped(QLineEdit* box) {
   // The value is compared with the shown image's own, not with one the
   // up-down may have kept from another image.
   if (value != field->stored(*Editor().GetSelectedFrame())) {
+    typing_ = true;
     (this->*field->change)(value);
+    typing_ = false;
   } else {
     box->setText(QString::number(value));
   }
@@ -188,7 +211,11 @@ void FrmQuilmark::ApplyPendingEdits() {
 
 void FrmQuilmark::chkCompressed_Click() {
   ApplyPendingEdits();
-  Editor().GetSelectedFrame()->SetCompressed(chkCompressed->isChecked());
+  const FramePtr image = Editor().GetSelectedFrame();
+  CompressedBytes before = CompressedBytes::Of({image});
+  image->SetCompressed(chkCompressed->isChecked());
+  if (before.bytes[0] != image->CompressedByte() && InDocument(image))
+    Record(CompressedStep(*this, "Compress", std::move(before), Here()));
 }
 
 void FrmQuilmark::CmdFrame_Click() {

@@ -29,8 +29,11 @@ FrmQuilmark::FrmQuilmark(Options options, QWidget* parent) : QMainWindow(parent)
   Client->setObjectName("Client");
   setCentralWidget(Client);
   Client->installEventFilter(this);
+  History = new QUndoStack(this);
+  KeepEditingKeysInTextBoxes(this);
   BuildMenus();
   BuildToolbar();
+  ShowModified();
   BuildPane();
   resize(Px(MainLayout::DesignWidth), Px(MainLayout::DesignHeight) + menuBar()->sizeHint().height());
 }
@@ -61,6 +64,8 @@ void FrmQuilmark::BuildMenus() {
   AddItem(mnuFile, "mnuFileSaveUFO", "Export &UFO...", &FrmQuilmark::mnuFileSaveUFO_Click);
   AddBreak(mnuFile, "mnuFileBreak2");
   AddItem(mnuFile, "mnuFileExit", "E&xit", &FrmQuilmark::mnuFileExit_Click);
+
+  BuildEditMenu();
 
   mnuImages = menuBar()->addMenu("&Images");
   mnuImages->setObjectName("mnuImages");
@@ -143,6 +148,10 @@ void FrmQuilmark::BuildToolbar() {
   StatusPanel2->setObjectName("StatusPanel2");
   Status->addWidget(StatusPanel1);
   Status->addWidget(StatusPanel2, 1);
+  StatusPanel3 = new QLabel(Status);
+  StatusPanel3->setObjectName("StatusPanel3");
+  StatusPanel3->setMinimumWidth(80);
+  Status->addWidget(StatusPanel3);
 }
 
 void FrmQuilmark::BuildPane() {
@@ -221,6 +230,7 @@ void FrmQuilmark::InitializeCommands(const QString& arguments) {
     });
     LoadInto(Editor().CurrentGAF, path);
   }
+  History->clear();
   ResetView();
 }
 
@@ -236,6 +246,7 @@ void FrmQuilmark::LoadInto(const std::shared_ptr<classGAF>& doc, const QString& 
 void FrmQuilmark::NewDocument() {
   Editor().CurrentFileName = "Untitled.gaf";
   Editor().CurrentGAF = std::make_shared<classGAF>();
+  History->clear();
   ResetView();
 }
 
@@ -267,7 +278,9 @@ void FrmQuilmark::RefreshStatus() {
   StatusPanel2->setText(QString::fromLatin1(Editor().CurrentAnimation->Name.c_str()));
 }
 
-QString FrmQuilmark::StatusText(int panel) const { return panel == 1 ? StatusPanel1->text() : StatusPanel2->text(); }
+QString FrmQuilmark::StatusText(int panel) const {
+  return (panel == 1 ? StatusPanel1 : panel == 2 ? StatusPanel2 : StatusPanel3)->text();
+}
 
 void FrmQuilmark::EnableControls(bool enabled) {
   Toolbar->setEnabled(enabled);

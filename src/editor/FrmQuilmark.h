@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QUndoStack>
 #include <functional>
 #include <string>
 
@@ -22,6 +23,7 @@
 #include "display/classFastWin.h"
 #include "display/qt/FrameView.h"
 #include "document/Interfaces.h"
+#include "editor/UndoCommands.h"
 #include "editor/UpDown.h"
 
 namespace quilmark {
@@ -54,11 +56,16 @@ struct FileDialogRequest {
   QString fileName;       // initial file name
 };
 
+// Makes Del, undo and redo typed into any text box of the program edit its
+// text rather than run the window's commands.
+void KeepEditingKeysInTextBoxes(QObject* owner);
+
 class FrmQuilmark : public QMainWindow,
                     public FrameControls,
                     public MessageSink,
                     public CompressedIndicator,
-                    public AnimationDisplay {
+                    public AnimationDisplay,
+                    public EditView {
   Q_OBJECT
  public:
   struct Options {
@@ -170,6 +177,11 @@ class FrmQuilmark : public QMainWindow,
   void KeepPicture() override;
   classFastWin& Surface() override { return Frame; }
 
+  // EditView: after an undo or redo.
+  void ShowPlace(const EditPlace& place, bool rowsChanged) override;
+  // What the user sees now.
+  EditPlace Here() const;
+
   // MessageSink, CompressedIndicator, AnimationDisplay
   void ShowMessage(const std::string& text, const std::string& title = "Quilmark",
                    MessageIcon icon = MessageIcon::Information) override;
@@ -183,6 +195,15 @@ class FrmQuilmark : public QMainWindow,
 
  private:
   void BuildMenus();
+  void BuildEditMenu();
+  // The third status panel follows the history's clean point.
+  void ShowModified();
+  // Pushes a step that has been done onto the history.
+  void Record(QUndoCommand* step);
+  // Whether image is the shown frame or one of its subframes in the document.
+  bool InDocument(const FramePtr& image) const;
+  void RecordField(const FramePtr& image, int field, int32_t before, int32_t after);
+
   void BuildToolbar();
   void BuildPane();
   void BuildList();
@@ -204,6 +225,11 @@ class FrmQuilmark : public QMainWindow,
   void Message(const QString& text, const QString& title = "Quilmark", MessageIcon icon = MessageIcon::Information);
   void LoadInto(const std::shared_ptr<classGAF>& doc, const QString& path);
   void ShowImportFrames(bool subframes);
+  // Run steps and record what they changed of the document's animations, or
+  // of one collection of frames, as one step.
+  void RecordAnimations(const QString& text, const std::function<void()>& steps);
+  void RecordFrames(const QString& text, const std::shared_ptr<void>& owner, Collection<classGAFFrame>& frames,
+                    const std::function<void()>& steps);
   QString AskBitmapName();
   // One message for the images an export could not write.
   void ReportExport(const ExportReport& report);
@@ -224,6 +250,7 @@ class FrmQuilmark : public QMainWindow,
   SplitterDrag splitter_;
   bool graphicsReady_ = false;
   bool settingsSaved_ = false;
+  bool typing_ = false;  // a typed value is being applied (not an arrow step)
   QString lastDialogFolder_;
 
  public:
@@ -233,6 +260,8 @@ class FrmQuilmark : public QMainWindow,
   QStatusBar* Status;
   QLabel* StatusPanel1;
   QLabel* StatusPanel2;
+  QLabel* StatusPanel3;  // "Modified" while the document differs from the last open or save
+  QUndoStack* History;
   QTreeWidget* ListGAF;
   SplitterBar* PicSplitter;
   QWidget* PicView;
@@ -246,7 +275,8 @@ class FrmQuilmark : public QMainWindow,
   QSlider* ScrollFrames;
   QSlider* ScrollSubframes;
   FrameView* PicFrame;
-  QMenu *mnuFile, *mnuImages, *mnuFrame, *mnuSubframe, *mnuHelp;
+  QMenu *mnuFile, *mnuEdit, *mnuImages, *mnuFrame, *mnuSubframe, *mnuHelp;
+  QAction *mnuEditUndo, *mnuEditRedo;
   QAction* mnuViewCenter;
 };
 

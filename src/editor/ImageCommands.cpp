@@ -46,21 +46,46 @@ void FrmQuilmark::mnuImagesCreateSequence_Click() {
   // Names are 8-bit text; characters outside Latin-1 become '?'.
   animation->Name = answer->toLatin1().toStdString();
   animation->Animated = true;
-  // A name already in use (letter case ignored) is refused by the collection.
-  (void)Editor().CurrentGAF->Animations.Add(animation, animation->Name);
-  ResetView();
+  RecordAnimations("Create Sequence", [&] {
+    // A name already in use (letter case ignored) is refused by the collection.
+    (void)Editor().CurrentGAF->Animations.Add(animation, animation->Name);
+    ResetView();
+  });
 }
 
 void FrmQuilmark::mnuImageRemoveSequence_Click() {
-  EditorState& st = Editor();
-  // The current animation itself goes; with no animations there is none to remove.
-  (void)st.CurrentGAF->Animations.Remove(st.CurrentGAF->Animations.IndexOf(st.CurrentAnimation.get()));
-  ResetView();
+  RecordAnimations("Remove Sequence", [&] {
+    EditorState& st = Editor();
+    // The current animation itself goes; with no animations there is none to remove.
+    (void)st.CurrentGAF->Animations.Remove(st.CurrentGAF->Animations.IndexOf(st.CurrentAnimation.get()));
+    ResetView();
+  });
 }
 
 void FrmQuilmark::mnuImagesImportSequence_Click() {
-  FrmImportSequence dialog(this, [this] { ResetView(); }, this);
-  dialog.exec();
+  RecordAnimations("Import Sequence", [&] {
+    FrmImportSequence dialog(this, [this] { ResetView(); }, this);
+    dialog.exec();
+  });
+}
+
+void FrmQuilmark::RecordAnimations(const QString& text, const std::function<void()>& steps) {
+  const std::shared_ptr<classGAF> doc = Editor().CurrentGAF;
+  const auto before = doc->Animations.Entries();
+  const EditPlace place = Here();
+  steps();
+  const auto after = doc->Animations.Entries();
+  const bool same = std::equal(before.begin(), before.end(), after.begin(), after.end(),
+                               [](const auto& a, const auto& b) { return a.item == b.item && a.key == b.key; });
+  if (!same && doc == Editor().CurrentGAF) Record(AnimationsStep(*this, text, doc, before, place, Here()));
+}
+
+void FrmQuilmark::RecordFrames(const QString& text, const std::shared_ptr<void>& owner,
+                               Collection<classGAFFrame>& frames, const std::function<void()>& steps) {
+  const std::vector<FramePtr> before = frames.Items();
+  const EditPlace place = Here();
+  steps();
+  if (frames.Items() != before) Record(FramesStep(*this, text, owner, frames, before, place, Here()));
 }
 
 void FrmQuilmark::mnuImagesExportSequence_Click() {
@@ -76,7 +101,18 @@ void FrmQuilmark::mnuImagesExportSequence_Click() {
   ReportExport(animation->ExportAllImages(folder));
 }
 
-void FrmQuilmark::mnuImagesCompress_Click() { Editor().CurrentGAF->CompressAll(this); }
+void FrmQuilmark::mnuImagesCompress_Click() {
+  std::vector<FramePtr> images;
+  for (const AnimationPtr& animation : Editor().CurrentGAF->Animations)
+    for (const FramePtr& frame : animation->Frames) {
+      images.push_back(frame);
+      for (const FramePtr& sub : frame->Subframes) images.push_back(sub);
+    }
+  CompressedBytes before = CompressedBytes::Of(std::move(images));
+  Editor().CurrentGAF->CompressAll(this);
+  if (before.bytes != CompressedBytes::Of(before.images).bytes)
+    Record(CompressedStep(*this, "Compress All Images", std::move(before), Here()));
+}
 
 void FrmQuilmark::mnuImagesExportAll_Click() {
   Ending ending([this] { EnableControls(true); });
@@ -94,11 +130,21 @@ void FrmQuilmark::mnuImagesExportAll_Click() {
 void FrmQuilmark::mnuImagesPreview_Click() { FrmPreview::Open(Editor().CurrentAnimation, this, this); }
 
 void FrmQuilmark::ShowImportFrames(bool subframes) {
-  FrmImportFrame dialog(this, this, this);
-  if (subframes) dialog.setWindowTitle(FrmImportFrame::SubframesCaption);
-  dialog.exec();
-  // The import redrew the animation; the list's counts follow it.
-  RefreshList();
+  const EditorState& st = Editor();
+  const AnimationPtr animation = st.CurrentAnimation;
+  // Subframes go to the frame shown when the dialog opens.
+  const FramePtr frame = animation->Frames.Item(st.CurrentFrame);
+  const std::shared_ptr<void> owner = subframes ? std::shared_ptr<void>(frame) : std::shared_ptr<void>(animation);
+  auto run = [&] {
+    FrmImportFrame dialog(this, this, this);
+    if (subframes) dialog.setWindowTitle(FrmImportFrame::SubframesCaption);
+    dialog.exec();
+    // The import redrew the animation; the list's counts follow it.
+    RefreshList();
+  };
+  if (subframes && !frame) return run();
+  RecordFrames(subframes ? "Import Subframes" : "Import Frames", owner,
+               subframes ? frame->Subframes : animation->Frames, run);
 }
 
 void FrmQuilmark::mnuFrameImport_Click() { ShowImportFrames(false); }
@@ -134,16 +180,20 @@ void FrmQuilmark::mnuSubframeExport_Click() {
 void FrmQuilmark::mnuFrameRemove_Click() {
   EditorState& st = Editor();
   const AnimationPtr animation = st.CurrentAnimation;
-  (void)animation->Frames.Remove(st.CurrentFrame);
-  DisplayAnimation(*animation);
-  RefreshList();
+  RecordFrames("Remove Frame", animation, animation->Frames, [&] {
+    (void)animation->Frames.Remove(st.CurrentFrame);
+    DisplayAnimation(*animation);
+    RefreshList();
+  });
 }
 
 void FrmQuilmark::mnuSubframeRemove_Click() {
   EditorState& st = Editor();
   if (FramePtr frame = st.CurrentAnimation->Frames.Item(st.CurrentFrame)) {
-    (void)frame->Subframes.Remove(st.CurrentSubframe);
-    if (graphicsReady_) DisplayFrame(*frame, *this, st);
+    RecordFrames("Remove Subframe", frame, frame->Subframes, [&] {
+      (void)frame->Subframes.Remove(st.CurrentSubframe);
+      if (graphicsReady_) DisplayFrame(*frame, *this, st);
+    });
   }
   RefreshList();
 }

@@ -101,6 +101,22 @@ TEST(KeyedCollection, RemovingClosesTheGapAndFreesTheKey) {
   EXPECT_FALSE(c.Remove(4));
 }
 
+TEST(KeyedCollection, AssignPutsBackEntriesOrRefusesEqualKeys) {
+  KeyedCollection<classGAFAnimation> c;
+  auto a = std::make_shared<classGAFAnimation>(), b = std::make_shared<classGAFAnimation>();
+  ASSERT_TRUE(c.Add(a, "tank") && c.Add(b, "Walk"));
+  const auto before = c.Entries();
+  ASSERT_TRUE(c.Remove("tank") && c.Add(a, "\xC9" "clair"));
+  // Two keys equal without regard to case: refused, nothing changed.
+  EXPECT_FALSE(c.Assign({{"walk", a}, {"WALK", b}}));
+  EXPECT_EQ(c.Key(1) + "|" + c.Key(2), "Walk|\xC9" "clair");
+  ASSERT_TRUE(c.Assign(before));
+  EXPECT_TRUE(c.Item(1) == a && c.Item(2) == b && c.Key(1) == "tank");
+  // The freed key is free, the restored ones are taken again.
+  EXPECT_TRUE(c.Add(b, "\xE9" "CLAIR"));
+  EXPECT_FALSE(c.Add(b, "TANK"));
+}
+
 TEST(Names, Utf8FileNamesBecomeLatin1AndOtherBytesStay) {
   EXPECT_EQ(Utf8ToLatin1("walk_01"), "walk_01");
   // Latin-1 letters, the first and last of the two-byte range.
