@@ -1,0 +1,259 @@
+#include <QFile>
+#include <QMenuBar>
+#include <fstream>
+#include <random>
+
+#include "EditorTestSupport.h"
+#include "dialogs/FrmImportFrame.h"
+#include "dialogs/FrmImportSequence.h"
+#include "images/GamePalette.h"
+#include "images/modBmp.h"
+
+namespace quilmark::test {
+namespace {
+
+std::string Bytes(const QString& s) { return QFile::encodeName(s).toStdString(); }
+
+class Undo : public DocumentTest {
+ protected:
+  void SetUp() override {
+    DocumentTest::SetUp();
+    folder = TempFolder("undo");
+    for (int i = 0; i < 3; ++i) {
+      std::vector<uint8_t> pixels(static_cast<size_t>(6 * (i + 2)), uint8_t(110 + i));
+      ASSERT_TRUE(WriteBMP(Bytes(folder + "/" + QChar('a' + i) + ".bmp"), pixels, GamePalette, 6, i + 2, true));
+    }
+    Editor().BMPLoadDir = Bytes(folder);
+  }
+  // The document as the next save writes it.
+  std::string Saved() {
+    const std::string path = Bytes(folder + "/saved.gaf");
+    EXPECT_TRUE(window->State().CurrentGAF->Save(path));
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  void Trigger(QAction* action) {
+    ASSERT_TRUE(action->isEnabled()) << action->text().toStdString();
+    action->trigger();
+  }
+  // What the user sees: the highlighted row, the frame and subframe shown,
+  // and the list's rows with their counts.
+  QString View() {
+    QStringList rows;
+    for (int i = 0; i < window->ListGAF->topLevelItemCount(); ++i)
+      rows << Cell(i, 0) + ":" + Cell(i, 1) + "/" + Cell(i, 2) + "/" + Cell(i, 3);
+    const EditorState& st = window->State();
+    QTreeWidgetItem* current = window->ListGAF->currentItem();
+    return QString("%1 %2.%3 [%4]")
+        .arg(current ? current->text(0) : "-")
+        .arg(st.CurrentFrame)
+        .arg(st.CurrentSubframe)
+        .arg(rows.join(" "));
+  }
+  // A dialog of the import commands answered with files a, b (and c).
+  void ImportThrough(const QString& dialog, const QStringList& files) {
+    WhenModal(dialog, [files](QWidget* w) {
+      auto* list = w->findChild<QListWidget*>("Files");
+      for (int i = 0; i < list->count(); ++i) list->item(i)->setSelected(files.contains(list->item(i)->text()));
+      if (auto* sequence = qobject_cast<FrmImportSequence*>(w)) {
+        sequence->CmdAdd_Click();
+        sequence->CmdOK_Click();
+      } else if (auto* frames = qobject_cast<FrmImportFrame*>(w)) {
+        frames->CmdAdd_Click();
+        frames->CmdOK_Click();
+      }
+    });
+  }
+  QAction* Action(const char* name) { return window->findChild<QAction*>(name); }
+  QString folder;
+};
+
+TEST_F(Undo, EveryKindOfStepGoesBackAndForthByteForByteAndShowsWhereItActed) {
+  FrmQuilmark& w = *window;
+  struct Step {
+    QString name;
+    std::function<void()> make;
+    std::function<void()> prepare = [] {};  // what is shown before it
+  };
+  const std::vector<Step> steps = {
+      {"X Position", [&] { QTest::mouseClick(w.ScrollXPos->UpButton(), Qt::LeftButton); }},
+      {"Y Position",
+       [&] {
+         w.TxtYPos->setFocus();
+         w.TxtYPos->selectAll();
+         QTest::keyClicks(w.TxtYPos, "-40");
+         w.ListGAF->setFocus();
+       }},
+      {"Framerate", [&] { QTest::mouseClick(w.ScrollFPS->DownButton(), Qt::LeftButton); }},
+      {"Compress", [&] { QTest::mouseClick(w.chkCompressed, Qt::LeftButton); }},
+      {"Animate",
+       [&] {
+         QTest::mouseDClick(w.ListGAF->viewport(), Qt::LeftButton, {},
+                            w.ListGAF->visualItemRect(w.ListGAF->topLevelItem(1)).center());
+       },
+       [&] { ClickRow(1); }},
+      {"Rename", [&] { RenameRow(0, "zeta"); }},
+      {"Create Sequence",
+       [&] {
+         AnswerInputBox("delta");
+         Trigger(Action("mnuImagesCreateSequence"));
+       }},
+      {"Remove Sequence", [&] { Trigger(Action("mnuImageRemoveSequence")); }},
+      {"Remove Frame", [&] { Trigger(Action("mnuFrameRemove")); }},
+      {"Remove Subframe", [&] { Trigger(Action("mnuSubframeRemove")); }},
+      {"Import Sequence",
+       [&] {
+         ImportThrough("FrmImportSequence", {"a.bmp", "b.bmp"});
+         Trigger(Action("mnuImagesImportSequence"));
+       }},
+      {"Import Frames",
+       [&] {
+         ImportThrough("FrmImportFrame", {"b.bmp", "c.bmp"});
+         Trigger(Action("mnuFrameImport"));
+       }},
+      {"Import Subframes",
+       [&] {
+         ImportThrough("FrmImportFrame", {"c.bmp"});
+         Trigger(Action("mnuSubframeImport"));
+       },
+       [&] { w.ScrollFrames->setValue(1); }},
+      {"Compress All Images", [&] { Trigger(Action("mnuImagesCompress")); }},
+  };
+  for (const Step& step : steps) {
+    // Every step starts on a fresh document from alpha's second frame, second
+    // subframe shown.
+    w.State().CurrentGAF = doc = MakeDocument();
+    w.ResetView();
+    w.History->clear();
+    w.ScrollFrames->setValue(2);
+    w.ScrollSubframes->setValue(2);
+    step.prepare();
+    const std::string before = Saved();
+    const QString shownBefore = View();
+    step.make();
+    const std::string after = Saved();
+    const QString shownAfter = View();
+    ASSERT_NE(before, after) << step.name.toStdString();
+    EXPECT_EQ(w.mnuEditUndo->text(), "&Undo " + step.name);
+    EXPECT_EQ(w.StatusText(3), "Modified");
+    Trigger(w.mnuEditUndo);
+    EXPECT_EQ(Saved(), before) << step.name.toStdString();
+    EXPECT_EQ(w.mnuEditRedo->text(), "&Redo " + step.name);
+    // Where the step acted, as it was (a step that opened a dialog or a box
+    // shows where it began).
+    EXPECT_EQ(View(), shownBefore) << step.name.toStdString();
+    EXPECT_EQ(w.StatusText(3), "");
+    Trigger(w.mnuEditRedo);
+    EXPECT_EQ(Saved(), after) << step.name.toStdString();
+    // A redone rename shows the list rebuilt: the row moves to the end.
+    if (step.name != "Rename") {
+      EXPECT_EQ(View(), shownAfter) << step.name.toStdString();
+    }
+    EXPECT_FALSE(w.mnuEditRedo->isEnabled());
+  }
+}
+
+TEST_F(Undo, ArrowRunsMergeTypedValuesDoNotAndTheHistoryFollowsOpenNewAndSave) {
+  FrmQuilmark& w = *window;
+  const int before = w.History->count();
+  for (int i = 0; i < 3; ++i) QTest::mouseClick(w.ScrollXPos->UpButton(), Qt::LeftButton);
+  EXPECT_EQ(w.History->count(), before + 1);
+  w.TxtXPos->setFocus();
+  w.TxtXPos->selectAll();
+  QTest::keyClicks(w.TxtXPos, "30");
+  w.ListGAF->setFocus();
+  QTest::mouseClick(w.ScrollXPos->UpButton(), Qt::LeftButton);
+  EXPECT_EQ(w.History->count(), before + 3);
+  EXPECT_EQ(doc->Animations.Item(1)->Frames.Item(1)->PositionX(), 31);
+  Trigger(w.mnuEditUndo);
+  Trigger(w.mnuEditUndo);
+  EXPECT_EQ(w.TxtXPos->text(), "8");
+  // Saving marks the clean point; undoing past it and back moves "Modified".
+  answer = folder + "/kept.gaf";
+  Trigger(Action("mnuFileSaveGAF"));
+  EXPECT_EQ(w.StatusText(3), "");
+  Trigger(w.mnuEditUndo);
+  EXPECT_EQ(w.StatusText(3), "Modified");
+  Trigger(w.mnuEditRedo);
+  EXPECT_EQ(w.StatusText(3), "");
+  EXPECT_TRUE(w.mnuEditRedo->isEnabled());  // the save kept the history
+  // Open and New start afresh.
+  Trigger(Action("mnuFileOpen"));
+  EXPECT_FALSE(w.mnuEditUndo->isEnabled() || w.mnuEditRedo->isEnabled());
+  Trigger(Action("mnuImageRemoveSequence"));
+  Trigger(Action("mnuFileNew"));
+  EXPECT_EQ(w.History->count(), 0);
+  EXPECT_EQ(w.mnuEditUndo->text(), "&Undo");
+  EXPECT_EQ(w.StatusText(3), "");
+}
+
+TEST_F(Undo, EditingKeysInATextBoxEditItsText) {
+  FrmQuilmark& w = *window;
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  Trigger(Action("mnuImageRemoveSequence"));
+  ASSERT_EQ(doc->Animations.Count(), 2);
+  // Del, Ctrl+Z and Ctrl+Y in the X box: the text changes, the document not.
+  w.TxtXPos->setFocus();
+  w.TxtXPos->selectAll();
+  QTest::keyClicks(w.TxtXPos, "123");
+  QTest::keyClick(w.TxtXPos, Qt::Key_Home);
+  QTest::keyClick(w.TxtXPos, Qt::Key_Delete);
+  EXPECT_EQ(w.TxtXPos->text(), "23");
+  QTest::keyClick(w.TxtXPos, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(w.TxtXPos->text(), "123");
+  QTest::keyClick(w.TxtXPos, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(doc->Animations.Count(), 2);
+  // Elsewhere, the keys act on the document.
+  w.ListGAF->setFocus();
+  QTest::keyClick(w.ListGAF, Qt::Key_Z, Qt::ControlModifier);  // the typed 123, then the removal
+  QTest::keyClick(w.ListGAF, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(doc->Animations.Count(), 3);
+  EXPECT_EQ(w.StatusText(2), "alpha");
+  QTest::keyClick(w.ListGAF, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(doc->Animations.Count(), 2);
+  QTest::keyClick(w.ListGAF, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(doc->Animations.Count(), 2);  // nothing left to redo
+  // The Edit menu sits between File and Images.
+  QStringList menus;
+  for (QAction* menu : w.menuBar()->actions()) menus << menu->text();
+  EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Images", "&Help"}));
+}
+
+TEST_F(Undo, ARandomRunOfStepsUndoneToTheStartGivesTheOpenedFileBack) {
+  FrmQuilmark& w = *window;
+  answer = QString(QUILMARK_SAMPLES) + "/demo.gaf";
+  Trigger(Action("mnuFileOpen"));
+  const std::string start = Saved();
+  std::mt19937 random(12345);
+  auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(std::max(n, 1))); };
+  for (int i = 0; i < 200; ++i) {
+    const int rows = w.ListGAF->topLevelItemCount();
+    if (rows > 0) ClickRow(pick(rows));
+    if (w.ScrollFrames->isEnabled()) w.ScrollFrames->setValue(1 + pick(w.ScrollFrames->maximum()));
+    if (w.ScrollSubframes->isEnabled()) w.ScrollSubframes->setValue(1 + pick(w.ScrollSubframes->maximum()));
+    switch (pick(9)) {
+      case 0: QTest::mouseClick(w.ScrollXPos->UpButton(), Qt::LeftButton); break;
+      case 1: QTest::mouseClick(w.ScrollYPos->DownButton(), Qt::LeftButton); break;
+      case 2: QTest::mouseClick(w.ScrollFPS->UpButton(), Qt::LeftButton); break;
+      case 3: if (w.chkCompressed->isEnabled()) QTest::mouseClick(w.chkCompressed, Qt::LeftButton); break;
+      case 4: w.ListGAF_DblClick(); break;
+      case 5: if (rows > 0) RenameRow(pick(rows), QString("n%1").arg(i)); break;
+      case 6: Trigger(Action("mnuFrameRemove")); break;
+      case 7: Action("mnuSubframeRemove")->trigger(); break;
+      case 8:
+        if (pick(4) == 0) {
+          Trigger(Action("mnuImageRemoveSequence"));
+        } else {
+          Trigger(Action("mnuImagesCompress"));
+        }
+        break;
+    }
+  }
+  ASSERT_GT(w.History->count(), 50);
+  while (w.mnuEditUndo->isEnabled()) w.mnuEditUndo->trigger();
+  EXPECT_EQ(Saved(), start);
+  EXPECT_EQ(w.StatusText(3), "");
+}
+
+}  // namespace
+}  // namespace quilmark::test
