@@ -1,17 +1,22 @@
 // The editor's interactive speed, offscreen: moving the frame slider to a
 // 512 x 512 frame made of two subframes until it is painted, one tick of the
-// preview window on such an animation, and starting the main window with the
-// demo document up to its first paint.
+// preview window on such an animation, starting the main window with the
+// demo document up to its first paint, and the edit history on a 64 MiB
+// document: undoing the removal of its largest animation, and the memory a
+// thousand steps keep.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QStandardPaths>
 #include <QTest>
+#include <malloc.h>
+
 #include <chrono>
 #include <cstring>
 #include <memory>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "display/qt/FrmPreview.h"
 #include "editor/FrmQuilmark.h"
 
@@ -170,5 +175,99 @@ void preview_tick_ms(benchmark::State& state) {
   preview->close();
 }
 BENCHMARK(preview_tick_ms)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// 64 MiB of pixels: animations of 512 x 512 frames, the first the largest
+// (64 frames), then 6 of 32.
+std::shared_ptr<classGAF> BigDocument() {
+  auto doc = std::make_shared<classGAF>();
+  const std::vector<uint8_t> pixels = bench::SpritePixels(512, 512, 7);
+  for (int a = 0; a < 7; ++a) {
+    auto animation = std::make_shared<classGAFAnimation>();
+    animation->Name = "anim" + std::to_string(a);
+    for (int f = 0; f < (a == 0 ? 64 : 32); ++f) {
+      auto frame = std::make_shared<classGAFFrame>();
+      (void)frame->SetImage(512, 512, std::vector<uint8_t>(pixels));
+      animation->Frames.Add(frame);
+    }
+    doc->Animations.Add(animation, animation->Name);
+  }
+  return doc;
+}
+
+// A main window shown over the big document.
+std::unique_ptr<FrmQuilmark> BigWindow(std::shared_ptr<classGAF> doc) {
+  auto window = std::make_unique<FrmQuilmark>(FrmQuilmark::Options{});
+  window->MessageHook = [](const QString&, const QString&, MessageIcon) {};
+  window->InitializeWindow();
+  window->show();
+  (void)QTest::qWaitForWindowExposed(window.get());
+  window->State().CurrentGAF = std::move(doc);
+  window->ResetView();
+  return window;
+}
+
+void undo_remove_sequence_ms(benchmark::State& state) {
+  App();
+  auto window = BigWindow(BigDocument());
+  double total = 0;
+  for (auto _ : state) {
+    window->ResetView();  // the largest animation, first, is the current one
+    window->mnuImageRemoveSequence_Click();
+    const auto start = std::chrono::steady_clock::now();
+    window->History->undo();
+    window->PicFrame->repaint();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (window->State().CurrentGAF->Animations.Count() != 7) state.SkipWithError("the sequence did not come back");
+    total += seconds;
+    state.SetIterationTime(seconds);
+  }
+  if (state.iterations() > 0)
+    state.counters["undo_remove_sequence_ms"] = total / static_cast<double>(state.iterations()) * 1e3;
+  window->close();
+}
+BENCHMARK(undo_remove_sequence_ms)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Growth of the resident memory over a thousand steps of every kind on the
+// big document, against the memory the document and window take.
+void undo_history_growth_pct(benchmark::State& state) {
+  App();
+  // The documents of earlier benchmarks (the editor state keeps the last one)
+  // are freed and their memory goes back to the system first, so that the
+  // document cannot hide in it.
+  Editor() = EditorState{};
+  malloc_trim(0);
+  const uint64_t start = bench::ResidentBytes();
+  auto window = BigWindow(BigDocument());
+  const uint64_t withDocument = bench::ResidentBytes();
+  for (auto _ : state) {
+    // Positions, frame rates and flags of one image after another, frames
+    // and sequences removed (and some brought back), until the history holds
+    // a thousand steps.
+    for (int i = 0; window->History->count() < 1000 && i < 5000; ++i) {
+      window->ResetView();
+      window->ScrollFrames->setValue(1 + i % 32);
+      switch (i % 6) {
+        case 0: window->ScrollXPos->Step(1); break;
+        case 1: window->ScrollFPS->Step(1); break;
+        case 2: window->chkCompressed->click(); break;
+        case 3: window->ScrollYPos->Step(-1); break;
+        case 4: window->mnuFrameRemove_Click(); break;
+        case 5:
+          if (window->State().CurrentGAF->Animations.Count() > 2) {
+            window->mnuImageRemoveSequence_Click();
+          } else {
+            window->History->undo();
+          }
+          break;
+      }
+    }
+  }
+  const double grown = static_cast<double>(bench::ResidentBytes()) - static_cast<double>(withDocument);
+  const double document = static_cast<double>(withDocument) - static_cast<double>(start);
+  state.counters["undo_history_growth_pct"] = document > 0 ? 100.0 * grown / document : 0;
+  state.counters["undo_steps"] = window->History->count();
+  window->close();
+}
+BENCHMARK(undo_history_growth_pct)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -14,7 +14,7 @@
 namespace {
 
 bool IsHeadline(const std::string& name) {
-  for (const char* suffix : {"_GBps", "_MBps", "_ms", "_bytes_per_pixel"}) {
+  for (const char* suffix : {"_GBps", "_MBps", "_ms", "_bytes_per_pixel", "_pct"}) {
     const size_t n = std::strlen(suffix);
     if (name.size() > n && name.compare(name.size() - n, n, suffix) == 0) return true;
   }
