@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <algorithm>
 
 #include "display/FrameDisplay.h"
 #include "editor/FrmQuilmark.h"

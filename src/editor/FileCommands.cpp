@@ -43,8 +43,9 @@ void FrmQuilmark::mnuFileOpen_Click() {
   // messages through.
   auto doc = std::make_shared<classGAF>();
   Editor().CurrentGAF = doc;
-  LoadInto(doc, name);
+  // The steps of the document before are gone with it.
   History->clear();
+  LoadInto(doc, name);
   ResetView();
 }
 

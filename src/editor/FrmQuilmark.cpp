@@ -228,9 +228,9 @@ void FrmQuilmark::InitializeCommands(const QString& arguments) {
       QApplication::restoreOverrideCursor();
       EnableControls(true);
     });
+    History->clear();
     LoadInto(Editor().CurrentGAF, path);
   }
-  History->clear();
   ResetView();
 }
 
