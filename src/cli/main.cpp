@@ -9,6 +9,7 @@
 #include "cli/Commands.h"
 #include "document/TemporaryFiles.h"
 #include "images/BatchCommands.h"
+#include "images/FolderCommands.h"
 #include "images/GamePalette.h"
 
 namespace {
@@ -25,6 +26,10 @@ const char* kUsage =
     "  build OUT.gaf [--into IN.gaf] [--center] [--white] [--compress] [--partial] FRAME...\n"
     "                                      a new animation from BMP files; a FRAME\n"
     "                                      is FILE or FILE,SUBFILE,...\n"
+    "  explode FILE.gaf DIR [--format png|bmp]\n"
+    "                                      every image into DIR, the rest of the\n"
+    "                                      document into DIR/quilmark.json\n"
+    "  implode DIR OUT.gaf                 the document DIR/quilmark.json describes\n"
     "OUT is written only when the input was read whole; --partial writes what\n"
     "could be read (the exit status is then still 1).\n";
 
@@ -35,6 +40,8 @@ int Run(const std::string& command, const std::vector<std::string>& args, const 
   // Commands below draw with the game palette; they read it once their arguments are right.
   if (command == "export") return quilmark::RunExportCommand(args, std::cerr, palette);
   if (command == "build") return quilmark::RunBuildCommand(args, std::cerr, palette);
+  if (command == "explode") return quilmark::RunExplodeCommand(args, std::cerr, palette);
+  if (command == "implode") return quilmark::RunImplodeCommand(args, std::cerr, palette);
   std::cerr << kUsage;
   return 2;
 }

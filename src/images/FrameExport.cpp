@@ -30,14 +30,14 @@ void WriteImage(const classGAFFrame& frame, const std::string& filename, ExportR
   report.reasons.push_back(why);
 }
 
-// Calls visit(frame, file) for every image file the export of a frame writes:
-// location_<ss> per subframe (one level more per deeper subframe), or
-// location.bmp for a frame without subframes.
+// Calls visit(frame, file) for every image file the export of a frame writes,
+// named without its extension: location_<ss> per subframe (one level more per
+// deeper subframe), or location for a frame without subframes.
 template <class Visit>
 void ForEachImage(const classGAFFrame& frame, const std::string& location, Visit& visit) {
   int s = 0;
   for (const FramePtr& sub : frame.Subframes) ForEachImage(*sub, location + "_" + Number(++s), visit);
-  if (frame.Subframes.IsEmpty()) visit(frame, location + ".bmp");
+  if (frame.Subframes.IsEmpty()) visit(frame, location);
 }
 
 // The same for every frame of an animation, its files starting with prefix.
@@ -83,25 +83,29 @@ ExportReport classGAFFrame::ExportFrame(const std::string& Filename) const {
 
 ExportReport classGAFFrame::ExportAllImages(const std::string& Location) const {
   ExportReport report;
-  auto write = [&report](const classGAFFrame& frame, const std::string& file) { WriteImage(frame, file, report); };
+  auto write = [&report](const classGAFFrame& frame, const std::string& file) {
+    WriteImage(frame, file + ".bmp", report);
+  };
   ForEachImage(*this, Location, write);
   return report;
 }
 
 ExportReport classGAFAnimation::ExportAllImages(const std::string& Location) const {
   ExportReport report;
-  auto write = [&report](const classGAFFrame& frame, const std::string& file) { WriteImage(frame, file, report); };
+  auto write = [&report](const classGAFFrame& frame, const std::string& file) {
+    WriteImage(frame, file + ".bmp", report);
+  };
   ForEachImage(*this, Location + SafeFileName(Name), write);
   return report;
 }
 
-ExportReport classGAF::ExportAllImages(const std::string& Location) const {
-  ExportReport report;
+std::vector<ImageFile> ExportFiles(const classGAF& doc, std::vector<std::string>* notes) {
+  std::vector<ImageFile> plan;
   // Different names can give the same file names ("a/b" and "a_b", or "walk"
   // frame 1 subframe 1 and "walk_01" frame 1): a later animation whose files
   // would replace an earlier one's takes a numbered name instead.
   std::unordered_set<std::string> taken;
-  for (const AnimationPtr& animation : Animations) {
+  for (const AnimationPtr& animation : doc.Animations) {
     // Compared as Latin-1 names without regard to letter case, as a file
     // system that ignores it would.
     const std::string safe = SafeName(animation->Name);
@@ -117,13 +121,19 @@ ExportReport classGAF::ExportAllImages(const std::string& Location) const {
       stem = safe + "~" + std::to_string(n);
     }
     taken.insert(files.begin(), files.end());
-    if (stem != safe)
-      report.notes.push_back("The images of \"" + Latin1ToUtf8(animation->Name) + "\" were written as " +
-                             Latin1ToUtf8(stem) +
-                             "_..., because another sequence's images already have its file names.");
-    auto write = [&report](const classGAFFrame& frame, const std::string& file) { WriteImage(frame, file, report); };
-    ForEachImage(*animation, Location + Latin1ToUtf8(stem), write);
+    if (stem != safe && notes)
+      notes->push_back("The images of \"" + Latin1ToUtf8(animation->Name) + "\" were written as " +
+                       Latin1ToUtf8(stem) + "_..., because another sequence's images already have its file names.");
+    auto add = [&plan](const classGAFFrame& frame, const std::string& file) { plan.push_back({&frame, file}); };
+    ForEachImage(*animation, Latin1ToUtf8(stem), add);
   }
+  return plan;
+}
+
+ExportReport classGAF::ExportAllImages(const std::string& Location) const {
+  ExportReport report;
+  for (const ImageFile& file : ExportFiles(*this, &report.notes))
+    WriteImage(*file.image, Location + file.name + ".bmp", report);
   return report;
 }
 

@@ -36,6 +36,17 @@ struct ImportReport {
   std::vector<std::string> failedFiles;
 };
 
+// One image file of a document's export: the image (a frame or subframe
+// without subframes) and its file name, without folder and extension.
+struct ImageFile {
+  const classGAFFrame* image;
+  std::string name;
+};
+// Every image file the export of the document writes, in document order.
+// notes, when given, gets a line for each animation whose files take a
+// numbered name because another's have its names.
+std::vector<ImageFile> ExportFiles(const classGAF& doc, std::vector<std::string>* notes = nullptr);
+
 // An animation's name as it goes into file names: "/", "\\" and control
 // characters become "_", as do the names "." and ".."; the Latin-1 name is
 // written as UTF-8. The document keeps its names; only file names change.

@@ -1,0 +1,341 @@
+#include "images/Manifest.h"
+
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <unordered_set>
+
+#include "document/AtomicFile.h"
+#include "document/Collection.h"
+#include "document/FileAccess.h"
+#include "images/FrameImages.h"
+#include "images/modBmp.h"
+
+namespace quilmark {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// Deeper chains of subframes than any file the reader takes.
+constexpr size_t kMaxNesting = 64;
+
+// 8-bit names as JSON text: each byte the character of the same number.
+std::string NameText(const std::string& latin1) { return Latin1ToUtf8(latin1); }
+
+// Back from JSON text: nothing when a character lies beyond Latin-1.
+std::optional<std::string> NameBytes(const std::string& utf8) {
+  std::string out;
+  for (size_t i = 0; i < utf8.size();) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+      ++i;
+    } else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size()) {
+      const auto d = static_cast<unsigned char>(utf8[i + 1]);
+      if ((d & 0xC0) != 0x80) return std::nullopt;
+      out.push_back(static_cast<char>(((c & 0x03) << 6) | (d & 0x3F)));
+      i += 2;
+    } else {
+      return std::nullopt;
+    }
+  }
+  return out;
+}
+
+Json FrameJson(const classGAFFrame& frame, const std::vector<ImageFile>& files, size_t& next,
+               const std::string& extension) {
+  Json j;
+  // The export lists the images without subframes in the order met here.
+  if (frame.Subframes.IsEmpty() && next < files.size() && files[next].image == &frame) {
+    const bool drawable = frame.Width() > 0 && frame.Height() > 0;
+    j["image"] = drawable ? Json(files[next].name + "." + extension) : Json(nullptr);
+    ++next;
+  } else {
+    j["image"] = nullptr;
+  }
+  j["width"] = frame.Width();
+  j["height"] = frame.Height();
+  j["x"] = frame.PositionX();
+  j["y"] = frame.PositionY();
+  j["fps"] = frame.FPS;
+  j["compressed"] = frame.CompressedByte();
+  Json subframes = Json::array();
+  for (const FramePtr& sub : frame.Subframes) subframes.push_back(FrameJson(*sub, files, next, extension));
+  j["subframes"] = std::move(subframes);
+  return j;
+}
+
+// Reading, with the field's place for every refusal.
+class Reader {
+ public:
+  explicit Reader(std::string& error) : error_(error) {}
+
+  bool Fail(const std::string& path, const std::string& why) {
+    error_ = path + ": " + why;
+    return false;
+  }
+  const Json* Field(const Json& object, const std::string& path, const char* key) {
+    const auto it = object.find(key);
+    if (it == object.end()) {
+      Fail(path + "." + key, "missing");
+      return nullptr;
+    }
+    return &*it;
+  }
+  bool Number(const Json& object, const std::string& path, const char* key, int64_t min, int64_t max,
+              int32_t& out) {
+    const Json* v = Field(object, path, key);
+    if (!v) return false;
+    if (!v->is_number_integer()) return Fail(path + "." + key, "not a whole number");
+    const auto n = v->is_number_unsigned() ? static_cast<int64_t>(std::min<uint64_t>(v->get<uint64_t>(), INT64_MAX))
+                                           : v->get<int64_t>();
+    if (n < min || n > max)
+      return Fail(path + "." + key, "out of range (" + std::to_string(min) + " to " + std::to_string(max) + ")");
+    out = static_cast<int32_t>(n);
+    return true;
+  }
+  bool Frame(const Json& j, const std::string& path, size_t depth, ManifestFrame& out) {
+    if (!j.is_object()) return Fail(path, "not an object");
+    if (depth > kMaxNesting) return Fail(path, "subframes nested too deeply");
+    out.path = path;
+    const Json* image = Field(j, path, "image");
+    if (!image) return false;
+    if (image->is_string()) {
+      out.image = image->get<std::string>();
+    } else if (!image->is_null()) {
+      return Fail(path + ".image", "not a file name or null");
+    }
+    int32_t compressed = 0;
+    if (!Number(j, path, "width", 0, kMaxFrameSide, out.width) ||
+        !Number(j, path, "height", 0, kMaxFrameSide, out.height) ||
+        !Number(j, path, "x", INT16_MIN, INT16_MAX, out.x) || !Number(j, path, "y", INT16_MIN, INT16_MAX, out.y) ||
+        !Number(j, path, "fps", INT32_MIN, INT32_MAX, out.fps) ||
+        !Number(j, path, "compressed", 0, 255, compressed))
+      return false;
+    out.compressed = static_cast<uint8_t>(compressed);
+    const Json* subs = Field(j, path, "subframes");
+    if (!subs) return false;
+    if (!subs->is_array()) return Fail(path + ".subframes", "not a list");
+    if (subs->size() > 255) return Fail(path + ".subframes", "more than 255 subframes");
+    out.subframes.resize(subs->size());
+    for (size_t i = 0; i < subs->size(); ++i)
+      if (!Frame((*subs)[i], path + ".subframes[" + std::to_string(i) + "]", depth + 1, out.subframes[i]))
+        return false;
+    // A frame shows its subframes or its own image, never both.
+    if (!out.subframes.empty() && out.image) return Fail(path + ".image", "a frame with subframes has no image");
+    if (out.subframes.empty() && !out.image && out.width > 0 && out.height > 0)
+      return Fail(path + ".image", "missing for an image of " + std::to_string(out.width) + " x " +
+                                       std::to_string(out.height));
+    return true;
+  }
+  bool Document(const Json& j, Manifest& out) {
+    if (!j.is_object()) return Fail("manifest", "not an object");
+    const Json* format = Field(j, "manifest", "format");
+    if (!format) return false;
+    if (!format->is_string() || format->get<std::string>() != kManifestFormat)
+      return Fail("manifest.format", std::string("not \"") + kManifestFormat + "\"");
+    int32_t version = 0;
+    if (!Number(j, "manifest", "version", 0, INT32_MAX, version)) return false;
+    if (version != kManifestVersion) return Fail("manifest.version", "not a version this program reads");
+    const Json* animations = Field(j, "manifest", "animations");
+    if (!animations) return false;
+    if (!animations->is_array()) return Fail("animations", "not a list");
+    std::unordered_set<std::string> names;
+    for (size_t i = 0; i < animations->size(); ++i) {
+      const Json& a = (*animations)[i];
+      const std::string path = "animations[" + std::to_string(i) + "]";
+      if (!a.is_object()) return Fail(path, "not an object");
+      ManifestAnimation animation;
+      const Json* name = Field(a, path, "name");
+      if (!name) return false;
+      if (!name->is_string()) return Fail(path + ".name", "not text");
+      const auto bytes = NameBytes(name->get<std::string>());
+      if (!bytes) return Fail(path + ".name", "has a character outside Latin-1");
+      if (!names.insert(FoldCase(*bytes)).second) return Fail(path + ".name", "another animation has this name");
+      animation.name = *bytes;
+      const Json* animated = Field(a, path, "animated");
+      if (!animated) return false;
+      if (!animated->is_boolean()) return Fail(path + ".animated", "not true or false");
+      animation.animated = animated->get<bool>();
+      const Json* frames = Field(a, path, "frames");
+      if (!frames) return false;
+      if (!frames->is_array()) return Fail(path + ".frames", "not a list");
+      if (frames->size() > 32767) return Fail(path + ".frames", "more than 32767 frames");
+      animation.frames.resize(frames->size());
+      for (size_t f = 0; f < frames->size(); ++f)
+        if (!Frame((*frames)[f], path + ".frames[" + std::to_string(f) + "]", 0, animation.frames[f])) return false;
+      out.animations.push_back(std::move(animation));
+    }
+    return true;
+  }
+
+ private:
+  std::string& error_;
+};
+
+bool WriteImageFile(const classGAFFrame& frame, const std::string& path, const std::string& extension,
+                    std::string& why) {
+  if (extension == "bmp") return WriteBMP(path, frame.Pixels, GamePalette, frame.Width(), frame.Height(), true, &why);
+  why = "no writer for ." + extension + " files";
+  return false;
+}
+
+bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes, std::string& why) {
+  InputFile file;
+  if (!file.Open(path)) {
+    why = file.Error();
+    return false;
+  }
+  bytes.resize(static_cast<size_t>(file.Size()));
+  const int64_t got = file.ReadAt(bytes.data(), bytes.size(), 0);
+  if (got != file.Size()) {
+    why = got < 0 ? file.Error() : "the file changed while it was read";
+    return false;
+  }
+  return true;
+}
+
+bool SameColours(const Palette& a, const Palette& b) {
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i].Red != b[i].Red || a[i].Green != b[i].Green || a[i].Blue != b[i].Blue) return false;
+  return true;
+}
+
+// The image of one manifest entry, as game-palette indices.
+bool ReadImage(const std::string& folder, const ManifestFrame& entry, std::vector<uint8_t>& pixels,
+               std::string& error) {
+  const std::string& name = *entry.image;
+  // The file lies in the folder itself.
+  if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..") {
+    error = entry.path + ".image: not a file name in the folder";
+    return false;
+  }
+  std::vector<uint8_t> bytes;
+  std::string why;
+  if (!ReadWhole(folder + name, bytes, why)) {
+    error = entry.path + ".image: " + name + ": " + why;
+    return false;
+  }
+  LoadedBitmap bitmap;
+  if (!DecodeBMP(bytes.data(), bytes.size(), bitmap)) {
+    error = entry.path + ".image: " + name + ": not an image this program reads";
+    return false;
+  }
+  if (bitmap.BMPInfoHeader.Width != entry.width || bitmap.BMPInfoHeader.Height != entry.height) {
+    error = entry.path + ".image: " + name + " is " + std::to_string(bitmap.BMPInfoHeader.Width) + " x " +
+            std::to_string(bitmap.BMPInfoHeader.Height) + ", not " + std::to_string(entry.width) + " x " +
+            std::to_string(entry.height);
+    return false;
+  }
+  // Its own indices when they are the game's; mapped as an import otherwise.
+  if (!SameColours(bitmap.BMPPalette, GamePalette)) RemapToGamePalette(bitmap);
+  pixels = std::move(bitmap.BMPPixels);
+  return true;
+}
+
+bool BuildFrame(const std::string& folder, const ManifestFrame& entry, classGAFFrame& frame, std::string& error) {
+  std::vector<uint8_t> pixels(static_cast<size_t>(entry.width) * static_cast<size_t>(entry.height), 0);
+  if (entry.image && !ReadImage(folder, entry, pixels, error)) return false;
+  if (!frame.SetImage(entry.width, entry.height, std::move(pixels))) {
+    error = entry.path + ": the image cannot be held";
+    return false;
+  }
+  (void)frame.SetPositionX(entry.x);
+  (void)frame.SetPositionY(entry.y);
+  frame.FPS = entry.fps;
+  frame.SetCompressedByte(entry.compressed);
+  for (const ManifestFrame& subEntry : entry.subframes) {
+    auto sub = std::make_shared<classGAFFrame>();
+    if (!BuildFrame(folder, subEntry, *sub, error)) return false;
+    frame.Subframes.Add(sub);
+  }
+  return true;
+}
+
+std::string InFolder(std::string folder) {
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder;
+}
+
+}  // namespace
+
+std::string ManifestText(const classGAF& doc, const std::string& extension) {
+  const std::vector<ImageFile> files = ExportFiles(doc);
+  size_t next = 0;
+  Json animations = Json::array();
+  for (const AnimationPtr& animation : doc.Animations) {
+    Json a;
+    a["name"] = NameText(animation->Name);
+    a["animated"] = animation->Animated;
+    Json frames = Json::array();
+    for (const FramePtr& frame : animation->Frames) frames.push_back(FrameJson(*frame, files, next, extension));
+    a["frames"] = std::move(frames);
+    animations.push_back(std::move(a));
+  }
+  Json j;
+  j["format"] = kManifestFormat;
+  j["version"] = kManifestVersion;
+  j["animations"] = std::move(animations);
+  return j.dump(2) + "\n";
+}
+
+bool ParseManifest(std::string_view text, Manifest& out, std::string& error) {
+  const Json j = Json::parse(text.begin(), text.end(), nullptr, false);
+  if (j.is_discarded()) {
+    error = "manifest: not JSON";
+    return false;
+  }
+  Manifest manifest;
+  Reader reader(error);
+  if (!reader.Document(j, manifest)) return false;
+  out = std::move(manifest);
+  return true;
+}
+
+bool ExplodeDocument(const classGAF& doc, const std::string& folder, const std::string& extension,
+                     std::vector<std::string>& errors) {
+  const std::string dir = InFolder(folder);
+  for (const ImageFile& file : ExportFiles(doc)) {
+    if (file.image->Width() <= 0 || file.image->Height() <= 0) continue;  // nothing to draw; the manifest says its size
+    std::string why;
+    const std::string path = dir + file.name + "." + extension;
+    if (!WriteImageFile(*file.image, path, extension, why)) errors.push_back(path + ": " + why);
+  }
+  // The manifest last, and only when every image is there.
+  if (!errors.empty()) return false;
+  AtomicFile manifest(dir + kManifestName);
+  const std::string text = ManifestText(doc, extension);
+  if (!manifest.Open() || !manifest.Write(text.data(), text.size()) || !manifest.Commit()) {
+    errors.push_back(dir + kManifestName + ": " + manifest.Error());
+    return false;
+  }
+  return true;
+}
+
+bool ImplodeDocument(const std::string& folder, classGAF& doc, std::string& error) {
+  const std::string dir = InFolder(folder);
+  std::vector<uint8_t> bytes;
+  std::string why;
+  if (!ReadWhole(dir + kManifestName, bytes, why)) {
+    error = dir + kManifestName + ": " + why;
+    return false;
+  }
+  Manifest manifest;
+  if (!ParseManifest(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), manifest, error))
+    return false;
+  classGAF built;
+  for (const ManifestAnimation& entry : manifest.animations) {
+    auto animation = std::make_shared<classGAFAnimation>();
+    animation->Name = entry.name;
+    animation->Animated = entry.animated;
+    for (const ManifestFrame& frameEntry : entry.frames) {
+      auto frame = std::make_shared<classGAFFrame>();
+      if (!BuildFrame(dir, frameEntry, *frame, error)) return false;
+      animation->Frames.Add(frame);
+    }
+    (void)built.Animations.Add(animation, animation->Name);
+  }
+  doc.Animations = std::move(built.Animations);
+  return true;
+}
+
+}  // namespace quilmark

@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <sstream>
+
+#include "../document/TestSupport.h"
+#include "images/FolderCommands.h"
+#include "images/Manifest.h"
+#include "images/modBmp.h"
+
+namespace quilmark {
+namespace {
+
+// A game palette in which every index has its own colour except 200, which
+// repeats 100: a mapping would turn 200 into 100, keeping the indices does not.
+class Folder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved_ = GamePalette;
+    for (int i = 0; i < 256; ++i)
+      GamePalette[i] = {uint8_t(i / 2), uint8_t(255 - i), uint8_t(i), 0};
+    GamePalette[200] = GamePalette[100];
+  }
+  void TearDown() override { GamePalette = saved_; }
+
+  // explode, then implode; the saved bytes of the result.
+  std::vector<uint8_t> RoundTrip(const classGAF& doc, const std::string& format = "bmp") {
+    const std::string folder = dir.File("folder-" + std::to_string(++runs_));
+    std::filesystem::create_directories(folder);
+    std::vector<std::string> errors;
+    EXPECT_TRUE(ExplodeDocument(doc, folder, format, errors)) << (errors.empty() ? "" : errors[0]);
+    classGAF back;
+    std::string error;
+    EXPECT_TRUE(ImplodeDocument(folder, back, error)) << error;
+    return test::SaveToBytes(back);
+  }
+  test::TempDir dir;
+
+ private:
+  Palette saved_{};
+  int runs_ = 0;
+};
+
+// Random documents: sizes 0 to 40, names with every Latin-1 letter, nested
+// subframes three deep, compressed bytes 0, 1 and 2, extreme positions.
+classGAF RandomDocument(unsigned seed) {
+  std::mt19937 random(seed);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+  std::function<FramePtr(int)> frame = [&](int depth) {
+    const int w = pick(0, 40), h = pick(0, 3) == 0 ? 0 : pick(1, 40);
+    std::vector<uint8_t> pixels(static_cast<size_t>(w * h));
+    for (uint8_t& p : pixels) p = static_cast<uint8_t>(pick(0, 255));
+    auto f = test::MakeFrame(w, h, pixels);
+    EXPECT_TRUE(f->SetPositionX(pick(0, 1) ? pick(-32768, 32767) : pick(-5, 5)));
+    EXPECT_TRUE(f->SetPositionY(pick(-32768, 32767)));
+    f->FPS = pick(0, 2) == 0 ? pick(INT32_MIN, INT32_MAX) : pick(0, 100);
+    f->SetCompressedByte(static_cast<uint8_t>(pick(0, 2)));
+    if (depth < 3 && pick(0, 2) == 0)
+      for (int s = pick(1, 3); s > 0; --s) f->Subframes.Add(frame(depth + 1));
+    return f;
+  };
+  classGAF doc;
+  std::string letters;
+  for (int c = 0xC0; c <= 0xFF; ++c) letters.push_back(static_cast<char>(c));
+  for (int a = pick(1, 4); a > 0; --a) {
+    auto animation = std::make_shared<classGAFAnimation>();
+    animation->Name = letters.substr(static_cast<size_t>(pick(0, 60)), 4) + " " + std::to_string(a) + "/x";
+    animation->Animated = pick(0, 1) == 1;
+    for (int f = pick(0, 5); f > 0; --f) animation->Frames.Add(frame(0));
+    EXPECT_TRUE(doc.Animations.Add(animation, animation->Name));
+  }
+  // A name longer than the file's 32 bytes, every Latin-1 letter in it.
+  auto all = std::make_shared<classGAFAnimation>();
+  all->Name = letters;
+  all->Frames.Add(test::MakeFrame(2, 2, {1, 200, 9, 255}));
+  EXPECT_TRUE(doc.Animations.Add(all, all->Name));
+  return doc;
+}
+
+TEST_F(Folder, ExplodeThenImplodeGivesTheSavedFileBackByteForByte) {
+  for (unsigned seed = 1; seed <= 12; ++seed) {
+    const classGAF doc = RandomDocument(seed);
+    EXPECT_EQ(RoundTrip(doc), test::SaveToBytes(doc)) << "seed " << seed;
+  }
+  // The demo document through the batch tool: implode of its explode is what
+  // convert writes.
+  std::ostringstream err;
+  const std::string demo = std::string(QUILMARK_SOURCE_DIR) + "/samples/demo.gaf";
+  std::filesystem::create_directories(dir.File("demo"));
+  ASSERT_EQ(RunExplodeCommand({demo, dir.File("demo"), "--format", "bmp"}, err), 0) << err.str();
+  ASSERT_EQ(RunImplodeCommand({dir.File("demo"), dir.File("demo.gaf")}, err), 0) << err.str();
+  classGAF loaded;
+  ASSERT_TRUE(loaded.Load(demo));
+  EXPECT_EQ(test::ReadFile(dir.File("demo.gaf")), test::SaveToBytes(loaded));
+}
+
+TEST_F(Folder, TheManifestNamesTheExportsFilesAndOneChangeIsOneLine) {
+  classGAF doc;
+  for (const char* name : {"a/b", "a_b"}) {
+    auto a = std::make_shared<classGAFAnimation>();
+    a->Name = name;
+    auto parent = test::MakeFrame(3, 3);
+    parent->Subframes.Add(test::MakeFrame(2, 1, {1, 2}));
+    parent->Subframes.Add(test::MakeFrame(0, 0));
+    a->Frames.Add(parent);
+    a->Frames.Add(test::MakeFrame(1, 1, {5}));
+    ASSERT_TRUE(doc.Animations.Add(a, name));
+  }
+  const std::string before = ManifestText(doc, "png");
+  // "a/b" is written as a_b; "a_b" then takes a numbered name, as in export.
+  for (const char* file : {"\"image\": \"a_b_01_01.png\"", "\"image\": \"a_b_02.png\"", "\"image\": \"a_b~2_02.png\""})
+    EXPECT_NE(before.find(file), std::string::npos) << file << "\n" << before;
+  EXPECT_NE(before.find("\"name\": \"a/b\""), std::string::npos);
+  // The frame with subframes and the empty subframe have no image.
+  size_t nulls = 0;
+  for (size_t at = 0; (at = before.find("\"image\": null", at)) != std::string::npos; ++at) ++nulls;
+  EXPECT_EQ(nulls, 4u);
+  ASSERT_TRUE(doc.Animations.Item(2)->Frames.Item(2)->SetPositionX(-7));
+  const std::string after = ManifestText(doc, "png");
+  std::istringstream a(before), b(after);
+  std::string la, lb;
+  int differing = 0, lines = 0;
+  while (std::getline(a, la) && std::getline(b, lb)) {
+    ++lines;
+    if (la != lb) ++differing;
+  }
+  EXPECT_EQ(differing, 1);
+  EXPECT_GT(lines, 40);
+}
+
+TEST_F(Folder, ImagesKeepTheGamesIndicesAndOthersAreMapped) {
+  classGAF doc;
+  auto a = std::make_shared<classGAFAnimation>();
+  a->Name = "walk";
+  a->Frames.Add(test::MakeFrame(4, 1, {200, 100, 9, 3}));
+  ASSERT_TRUE(doc.Animations.Add(a, "walk"));
+  EXPECT_EQ(RoundTrip(doc), test::SaveToBytes(doc));  // 200 stays 200
+  // The same picture from another program, with its own colour table: mapped.
+  const std::string folder = dir.File("other");
+  std::filesystem::create_directories(folder);
+  std::vector<std::string> errors;
+  ASSERT_TRUE(ExplodeDocument(doc, folder, "bmp", errors));
+  Palette reversed{};
+  for (int i = 0; i < 256; ++i) reversed[i] = GamePalette[255 - i];
+  ASSERT_TRUE(WriteBMP(folder + "/walk_01.bmp", {55, 155, 246, 252}, reversed, 4, 1, true));
+  classGAF back;
+  std::string error;
+  ASSERT_TRUE(ImplodeDocument(folder, back, error)) << error;
+  EXPECT_EQ(back.Animations.Item(1)->Frames.Item(1)->Pixels, std::vector<uint8_t>({100, 100, 9, 3}));
+}
+
+TEST_F(Folder, BadManifestsAreRefusedNamingTheFieldAndWriteNothing) {
+  classGAF doc;
+  auto a = std::make_shared<classGAFAnimation>();
+  a->Name = "tank";
+  auto parent = test::MakeFrame(2, 2);
+  parent->Subframes.Add(test::MakeFrame(3, 1, {1, 2, 3}));
+  a->Frames.Add(test::MakeFrame(2, 1, {4, 5}));
+  a->Frames.Add(parent);
+  ASSERT_TRUE(doc.Animations.Add(a, "tank"));
+  const std::string folder = dir.File("bad");
+  std::filesystem::create_directories(folder);
+  std::vector<std::string> errors;
+  ASSERT_TRUE(ExplodeDocument(doc, folder, "bmp", errors));
+  const std::string good = ManifestText(doc, "bmp");
+  auto replaced = [&](const std::string& from, const std::string& to) {
+    std::string text = good;
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+  };
+  ASSERT_TRUE(WriteBMP(folder + "/small.bmp", {1, 2}, GamePalette, 2, 1, true));
+  const std::pair<std::string, std::string> cases[] = {
+      {"{\"format\": ", "manifest: not JSON"},
+      {replaced("\"x\": 0", "\"x\": \"left\""), "animations[0].frames[0].x: not a whole number"},
+      {replaced("\"y\": 0,\n", ""), "animations[0].frames[0].y: missing"},
+      {replaced("\"x\": 0", "\"x\": 40000"), "animations[0].frames[0].x: out of range (-32768 to 32767)"},
+      {replaced("\"animated\": false", "\"animated\": 1"), "animations[0].animated: not true or false"},
+      {replaced("\"name\": \"tank\"", "\"name\": \"t\\u0101nk\""), "animations[0].name: has a character outside Latin-1"},
+      {replaced("tank_01.bmp", "gone.bmp"), "animations[0].frames[0].image: gone.bmp: no such file"},
+      {replaced("tank_02_01.bmp", "small.bmp"), "animations[0].frames[1].subframes[0].image: small.bmp is 2 x 1, not 3 x 1"},
+      {replaced("tank_01.bmp", "../tank_01.bmp"), "animations[0].frames[0].image: not a file name in the folder"},
+      {replaced("\"compressed\": 0", "\"compressed\": 256"), "animations[0].frames[0].compressed: out of range (0 to 255)"},
+      {replaced("\"version\": 1", "\"version\": 2"), "manifest.version: not a version this program reads"},
+      {replaced("\"subframes\": []", "\"subframes\": {}"), "animations[0].frames[0].subframes: not a list"},
+  };
+  std::filesystem::copy_file(dir.File("bad/tank_01.bmp"), dir.File("keep.gaf"));
+  const std::vector<uint8_t> untouched = test::ReadFile(dir.File("keep.gaf"));
+  for (const auto& [text, expected] : cases) {
+    std::ofstream(folder + "/" + kManifestName, std::ios::binary | std::ios::trunc) << text;
+    std::ostringstream err;
+    EXPECT_EQ(RunImplodeCommand({folder, dir.File("keep.gaf")}, err), 1) << expected;
+    EXPECT_EQ(err.str(), expected + "\n") << text;
+    EXPECT_EQ(test::ReadFile(dir.File("keep.gaf")), untouched) << expected;
+  }
+  // Two animations of one name (letter case aside), and subframes nested
+  // deeper than any file holds.
+  std::string twice = good;
+  const size_t list = twice.find("\"animations\": [") + 15;
+  const size_t end = twice.rfind(']');
+  const std::string one = twice.substr(list, end - list);
+  std::string upper = one;
+  upper.replace(upper.find("\"tank\""), 6, "\"TANK\"");
+  twice = twice.substr(0, end) + "," + upper + twice.substr(end);
+  Manifest manifest;
+  std::string error;
+  EXPECT_FALSE(ParseManifest(twice, manifest, error));
+  EXPECT_EQ(error, "animations[1].name: another animation has this name");
+  std::string deep = "{\"image\": null, \"width\": 0, \"height\": 0, \"x\": 0, \"y\": 0, \"fps\": 0, \"compressed\": 0, "
+                     "\"subframes\": []}";
+  for (int i = 0; i < 70; ++i)
+    deep = "{\"image\": null, \"width\": 0, \"height\": 0, \"x\": 0, \"y\": 0, \"fps\": 0, \"compressed\": 0, "
+           "\"subframes\": [" + deep + "]}";
+  EXPECT_FALSE(ParseManifest("{\"format\": \"quilmark-gaf-folder\", \"version\": 1, \"animations\": [{\"name\": "
+                             "\"a\", \"animated\": true, \"frames\": [" + deep + "]}]}",
+                             manifest, error));
+  EXPECT_NE(error.find("subframes nested too deeply"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace quilmark
