@@ -95,6 +95,31 @@ TEST_F(Folder, ExplodeThenImplodeGivesTheSavedFileBackByteForByte) {
   EXPECT_EQ(test::ReadFile(dir.File("demo.gaf")), test::SaveToBytes(loaded));
 }
 
+TEST_F(Folder, ExplodeTakesOnlyAWholeFileIntoAFolder) {
+  classGAF doc = RandomDocument(3);
+  ASSERT_TRUE(doc.Save(dir.File("whole.gaf")));
+  std::vector<uint8_t> bytes = test::ReadFile(dir.File("whole.gaf"));
+  bytes.resize(bytes.size() - 5);
+  test::WriteFile(dir.File("cut.gaf"), bytes);
+  std::filesystem::create_directories(dir.File("out"));
+  const std::pair<std::vector<std::string>, int> cases[] = {
+      {{dir.File("whole.gaf"), dir.File("out"), "--format", "gif"}, 2},
+      {{dir.File("whole.gaf")}, 2},
+      {{dir.File("whole.gaf"), dir.File("missing")}, 1},
+      {{dir.File("cut.gaf"), dir.File("out")}, 1},
+  };
+  for (const auto& [args, status] : cases) {
+    std::ostringstream err;
+    EXPECT_EQ(RunExplodeCommand(args, err), status) << args.back();
+    EXPECT_FALSE(err.str().empty());
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(dir.File("out")));
+  std::ostringstream err;
+  EXPECT_EQ(RunImplodeCommand({dir.File("out"), dir.File("new.gaf")}, err), 1);
+  EXPECT_NE(err.str().find("quilmark.json: no such file"), std::string::npos) << err.str();
+  EXPECT_FALSE(std::filesystem::exists(dir.File("new.gaf")));
+}
+
 TEST_F(Folder, TheManifestNamesTheExportsFilesAndOneChangeIsOneLine) {
   classGAF doc;
   for (const char* name : {"a/b", "a_b"}) {
