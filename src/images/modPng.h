@@ -1,0 +1,43 @@
+// PNG files: reading them into game-palette indices like a BMP file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "images/GamePalette.h"
+#include "images/modBmp.h"
+
+namespace quilmark {
+
+// True when the bytes start with the eight-byte PNG signature.
+bool IsPNG(const uint8_t* data, size_t size);
+
+// Decodes the bytes of a PNG file of any colour type, bit depth and
+// interlacing, into out (a record as the BMP reader fills it; the header's
+// Width, Height and BitCount, bits per pixel, are set and TopDown is true):
+// - a palettised file (1, 2, 4 or 8 bits) gives the file's own indices, its
+//   colour table in BMPPalette (entries the file lacks are black) and the
+//   entries whose tRNS alpha is below 128 in TransparentEntries;
+// - a grey or truecolour file, with or without alpha, gives game indices
+//   (out.OwnColourTable false, BMPPalette = GamePalette): each colour becomes
+//   the nearest game colour by RemapTable's rule, taking the high byte of
+//   16-bit samples and scaling grey of 1, 2 or 4 bits to 0…255; a pixel whose
+//   alpha is below 128 (below 32768 at 16 bits), or that equals the tRNS key
+//   colour, becomes TransparentIndex.
+// Refused (false, out untouched): anything not a PNG file, a damaged one (a
+// bad checksum, a cut or corrupt stream), a side above kMaxFrameSide, and a
+// file too small to hold the pixels it claims (deflate packs at most 1032
+// bytes into one; the claim is weighed before anything of its size is
+// allocated), or an image the heap cannot hold.
+bool DecodePNG(const uint8_t* data, size_t size, LoadedBitmap& out);
+
+// The same, then every pixel in game indices (RemapToGamePalette).
+bool ReadPNGFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out);
+
+// Reads the file (a regular file only, as ReadBMP) as ReadPNGFromMemory does,
+// a piece at a time, so that besides the image only small buffers are held.
+bool ReadPNG(const std::string& filename, LoadedBitmap& out);
+
+}  // namespace quilmark
