@@ -21,10 +21,12 @@ const char* kUsage =
     "                                      load and save again\n"
     "  pack FILE.gaf OUT.ufo [--folder F] [--partial]\n"
     "                                      pack the document into a UFO archive\n"
-    "  export FILE.gaf DIR                 every frame and subframe as a BMP file\n"
+    "  export FILE.gaf DIR [--format bmp|png]\n"
+    "                                      every frame and subframe as a BMP (default)\n"
+    "                                      or PNG file\n"
     "  build OUT.gaf [--into IN.gaf] [--center] [--white] [--compress] [--partial] FRAME...\n"
-    "                                      a new animation from BMP files; a FRAME\n"
-    "                                      is FILE or FILE,SUBFILE,...\n"
+    "                                      a new animation from BMP and PNG files; a\n"
+    "                                      FRAME is FILE or FILE,SUBFILE,...\n"
     "OUT is written only when the input was read whole; --partial writes what\n"
     "could be read (the exit status is then still 1).\n";
 

@@ -1,9 +1,10 @@
-// Frame images written out as numbered BMP files with the game palette.
+// Frame images written out as numbered BMP or PNG files with the game palette.
 #include <cstdio>
 #include <unordered_set>
 
 #include "images/FrameImages.h"
 #include "images/modBmp.h"
+#include "images/modPng.h"
 
 namespace quilmark {
 
@@ -16,12 +17,16 @@ std::string Number(int n) {
   return text;
 }
 
-void WriteImage(const classGAFFrame& frame, const std::string& filename, ExportReport& report) {
+const char* Extension(ImageFormat format) { return format == ImageFormat::Png ? ".png" : ".bmp"; }
+
+void WriteImage(const classGAFFrame& frame, const std::string& filename, ImageFormat format, ExportReport& report) {
   std::string why;
   if (frame.Width() < 0 || frame.Height() < 0) {
     why = "the image has a negative size (" + std::to_string(frame.Width()) + " × " +
           std::to_string(frame.Height()) + "), which a bitmap cannot hold";
-  } else if (WriteBMP(filename, frame.Pixels, GamePalette, frame.Width(), frame.Height(), true, &why)) {
+  } else if (format == ImageFormat::Png
+                 ? WritePNG(filename, frame.Pixels, frame.Width(), frame.Height(), GamePalette, &why)
+                 : WriteBMP(filename, frame.Pixels, GamePalette, frame.Width(), frame.Height(), true, &why)) {
     ++report.written;
     return;
   }
@@ -32,19 +37,19 @@ void WriteImage(const classGAFFrame& frame, const std::string& filename, ExportR
 
 // Calls visit(frame, file) for every image file the export of a frame writes:
 // location_<ss> per subframe (one level more per deeper subframe), or
-// location.bmp for a frame without subframes.
+// location.bmp (.png) for a frame without subframes.
 template <class Visit>
-void ForEachImage(const classGAFFrame& frame, const std::string& location, Visit& visit) {
+void ForEachImage(const classGAFFrame& frame, const std::string& location, ImageFormat format, Visit& visit) {
   int s = 0;
-  for (const FramePtr& sub : frame.Subframes) ForEachImage(*sub, location + "_" + Number(++s), visit);
-  if (frame.Subframes.IsEmpty()) visit(frame, location + ".bmp");
+  for (const FramePtr& sub : frame.Subframes) ForEachImage(*sub, location + "_" + Number(++s), format, visit);
+  if (frame.Subframes.IsEmpty()) visit(frame, location + Extension(format));
 }
 
 // The same for every frame of an animation, its files starting with prefix.
 template <class Visit>
-void ForEachImage(const classGAFAnimation& animation, const std::string& prefix, Visit& visit) {
+void ForEachImage(const classGAFAnimation& animation, const std::string& prefix, ImageFormat format, Visit& visit) {
   int f = 0;
-  for (const FramePtr& frame : animation.Frames) ForEachImage(*frame, prefix + "_" + Number(++f), visit);
+  for (const FramePtr& frame : animation.Frames) ForEachImage(*frame, prefix + "_" + Number(++f), format, visit);
 }
 
 // The name with "/", "\\" and control characters (C0, DEL and Latin-1's C1)
@@ -74,28 +79,28 @@ void ExportReport::Add(const ExportReport& other) {
   notes.insert(notes.end(), other.notes.begin(), other.notes.end());
 }
 
-ExportReport classGAFFrame::ExportFrame(const std::string& Filename) const {
+ExportReport classGAFFrame::ExportFrame(const std::string& Filename, ImageFormat format) const {
   ExportReport report;
   // A frame with subframes is seen only through them.
-  if (Subframes.IsEmpty()) WriteImage(*this, Filename, report);
+  if (Subframes.IsEmpty()) WriteImage(*this, Filename, format, report);
   return report;
 }
 
-ExportReport classGAFFrame::ExportAllImages(const std::string& Location) const {
+ExportReport classGAFFrame::ExportAllImages(const std::string& Location, ImageFormat format) const {
   ExportReport report;
-  auto write = [&report](const classGAFFrame& frame, const std::string& file) { WriteImage(frame, file, report); };
-  ForEachImage(*this, Location, write);
+  auto write = [&](const classGAFFrame& frame, const std::string& file) { WriteImage(frame, file, format, report); };
+  ForEachImage(*this, Location, format, write);
   return report;
 }
 
-ExportReport classGAFAnimation::ExportAllImages(const std::string& Location) const {
+ExportReport classGAFAnimation::ExportAllImages(const std::string& Location, ImageFormat format) const {
   ExportReport report;
-  auto write = [&report](const classGAFFrame& frame, const std::string& file) { WriteImage(frame, file, report); };
-  ForEachImage(*this, Location + SafeFileName(Name), write);
+  auto write = [&](const classGAFFrame& frame, const std::string& file) { WriteImage(frame, file, format, report); };
+  ForEachImage(*this, Location + SafeFileName(Name), format, write);
   return report;
 }
 
-ExportReport classGAF::ExportAllImages(const std::string& Location) const {
+ExportReport classGAF::ExportAllImages(const std::string& Location, ImageFormat format) const {
   ExportReport report;
   // Different names can give the same file names ("a/b" and "a_b", or "walk"
   // frame 1 subframe 1 and "walk_01" frame 1): a later animation whose files
@@ -110,7 +115,7 @@ ExportReport classGAF::ExportAllImages(const std::string& Location) const {
     for (int n = 2;; ++n) {
       files.clear();
       auto list = [&files](const classGAFFrame&, const std::string& file) { files.push_back(FoldCase(file)); };
-      ForEachImage(*animation, stem, list);
+      ForEachImage(*animation, stem, format, list);
       bool clash = false;
       for (const std::string& file : files) clash = clash || taken.count(file) > 0;
       if (!clash) break;
@@ -121,8 +126,8 @@ ExportReport classGAF::ExportAllImages(const std::string& Location) const {
       report.notes.push_back("The images of \"" + Latin1ToUtf8(animation->Name) + "\" were written as " +
                              Latin1ToUtf8(stem) +
                              "_..., because another sequence's images already have its file names.");
-    auto write = [&report](const classGAFFrame& frame, const std::string& file) { WriteImage(frame, file, report); };
-    ForEachImage(*animation, Location + Latin1ToUtf8(stem), write);
+    auto write = [&](const classGAFFrame& frame, const std::string& file) { WriteImage(frame, file, format, report); };
+    ForEachImage(*animation, Location + Latin1ToUtf8(stem), format, write);
   }
   return report;
 }

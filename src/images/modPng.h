@@ -1,4 +1,5 @@
-// PNG files: reading them into game-palette indices like a BMP file.
+// PNG files: reading them into game-palette indices like a BMP file, and
+// writing frame images out as 8-bit palettised PNG files with the game palette.
 #pragma once
 
 #include <cstddef>
@@ -39,5 +40,19 @@ bool ReadPNGFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out);
 // Reads the file (a regular file only, as ReadBMP) as ReadPNGFromMemory does,
 // a piece at a time, so that besides the image only small buffers are held.
 bool ReadPNG(const std::string& filename, LoadedBitmap& out);
+
+// An 8-bit palettised PNG file of width × height indices (top row first):
+// a 256-entry PLTE of palette's colours and a tRNS chunk that makes entry
+// TransparentIndex fully transparent and every other entry opaque. False,
+// with error (when given) saying why, when a side is not 1…2^31 - 1 or the
+// buffer is shorter than width × height.
+bool EncodePNG(const std::vector<uint8_t>& pixels, int32_t width, int32_t height, const Palette& palette,
+               std::vector<uint8_t>& file, std::string* error = nullptr);
+
+// Writes EncodePNG's file to filename. The file is replaced only once it was
+// written whole; on failure nothing is left behind, an older file of that name
+// stays, and error (when given) says why.
+bool WritePNG(const std::string& filename, const std::vector<uint8_t>& pixels, int32_t width, int32_t height,
+              const Palette& palette, std::string* error = nullptr);
 
 }  // namespace quilmark

@@ -1,15 +1,20 @@
 // PNG files: every colour type, bit depth and interlacing mapped to game
-// indices, transparency and refused files. Input files are written here byte
-// by byte from the file format.
+// indices, transparency, refused files, the files written, and the batch
+// commands taking and making them. Input files are written here byte by byte
+// from the file format; written files are read back with libspng itself.
 #include <gtest/gtest.h>
+#include <spng.h>
 #include <zlib.h>
 
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <set>
+#include <sstream>
 
 #include "../document/HeapWatch.h"
 #include "ImageTestSupport.h"
+#include "images/BatchCommands.h"
 #include "images/FrameImages.h"
 #include "images/ImageFile.h"
 #include "images/modPng.h"
@@ -374,6 +379,107 @@ TEST_F(Png, DamagedHugeAndForeignFilesAreRefusedLikeBitmaps) {
   EXPECT_FALSE(frame.ImportFrame(dir.File("claim.png"), true, true, true, &sink));
   EXPECT_EQ(std::tuple(frame.Width(), frame.Height(), frame.Pixels.size()), std::tuple(0, 0, size_t{1}));
   EXPECT_EQ(sink.shown, std::vector<std::string>{kBmpLoadError});
+}
+
+// libspng's own reading of a written file, as 8-bit RGBA.
+std::vector<uint8_t> DecodeWithLibspng(const std::vector<uint8_t>& file, spng_ihdr& ihdr) {
+  spng_ctx* ctx = spng_ctx_new(0);
+  spng_set_png_buffer(ctx, file.data(), file.size());
+  spng_get_ihdr(ctx, &ihdr);
+  size_t size = 0;
+  spng_decoded_image_size(ctx, SPNG_FMT_RGBA8, &size);
+  std::vector<uint8_t> rgba(size);
+  EXPECT_EQ(spng_decode_image(ctx, rgba.data(), rgba.size(), SPNG_FMT_RGBA8, SPNG_DECODE_TRNS), 0);
+  spng_ctx_free(ctx);
+  return rgba;
+}
+
+TEST_F(Png, WrittenFilesHoldTheGameColoursWithIndexNineTransparent) {
+  const int w = 17, h = 16;
+  Pixels pixels(size_t(w * h));
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i);
+  const std::string file = dir.File("out.png");
+  test::WriteFile(file, std::vector<uint8_t>(5000, 0xAB));  // a longer old file is replaced whole
+  ASSERT_TRUE(WritePNG(file, pixels, w, h, GamePalette));
+  const auto bytes = test::ReadFile(file);
+  spng_ihdr ihdr{};
+  const std::vector<uint8_t> rgba = DecodeWithLibspng(bytes, ihdr);
+  EXPECT_EQ(std::tuple(ihdr.width, ihdr.height, ihdr.bit_depth, ihdr.color_type), std::tuple(17u, 16u, 8, 3));
+  ASSERT_EQ(rgba.size(), pixels.size() * 4);
+  for (size_t i = 0; i < pixels.size(); ++i) {
+    const PaletteEntry& c = GamePalette[pixels[i]];
+    EXPECT_EQ(std::vector<uint8_t>(rgba.begin() + ptrdiff_t(4 * i), rgba.begin() + ptrdiff_t(4 * i + 4)),
+              (std::vector<uint8_t>{c.Red, c.Green, c.Blue, uint8_t(pixels[i] == 9 ? 0 : 255)}))
+        << i;
+  }
+  EXPECT_EQ(ChunkLength(bytes, ChunkAt(bytes, "PLTE")), 768u);  // 256 entries
+  // Read back: the same indices (the game colours are all different).
+  LoadedBitmap b;
+  ASSERT_TRUE(ReadImage(file, b));
+  EXPECT_EQ(b.BMPPixels, pixels);
+  // Failures leave the old file and nothing else, and say why.
+  std::string noFolder, empty, shortBuffer;
+  EXPECT_FALSE(WritePNG(dir.File("no/such/a.png"), pixels, w, h, GamePalette, &noFolder));
+  EXPECT_FALSE(WritePNG(file, {}, 0, 0, GamePalette, &empty));
+  EXPECT_FALSE(WritePNG(file, {1, 2, 3}, 2, 2, GamePalette, &shortBuffer));
+  EXPECT_FALSE(noFolder.empty() || empty.empty() || shortBuffer.empty());
+  EXPECT_EQ(test::ReadFile(file), bytes);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+std::set<std::string> FilesIn(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) names.insert(e.path().filename().string());
+  return names;
+}
+
+// The batch tool builds from PNG and BMP files alike and exports either.
+TEST_F(Png, BuildTakesPngFilesAndExportWritesThemOnRequest) {
+  PngShape s;
+  s.width = 2, s.height = 1, s.type = 2;
+  for (size_t i : {5, 255}) s.pixels.push_back({GamePalette[i].Red, GamePalette[i].Green, GamePalette[i].Blue});
+  test::WriteFile(dir.File("tank.png"), BuildPng(s));
+  const std::string gaf = dir.File("doc.gaf"), sub = Bitmap("sub.bmp", 2, 1, {7, 9});
+  std::ostringstream err;
+  ASSERT_EQ(RunBuildCommand({gaf, "--white", dir.File("tank.png"), dir.File("tank.png") + "," + sub}, err), 0)
+      << err.str();
+  classGAF doc;
+  doc.Load(gaf);
+  ASSERT_EQ(doc.Animations.Count(), 1);
+  const auto anim = doc.Animations.Item(1);
+  EXPECT_EQ(anim->Name, "tank");
+  EXPECT_EQ(anim->Frames.Item(1)->Pixels, (Pixels{5, 9}));
+  // The frame's own file is its first subframe too.
+  EXPECT_EQ(anim->Frames.Item(2)->Subframes.Item(2)->Pixels, (Pixels{7, 9}));
+
+  std::filesystem::create_directory(dir.File("png"));
+  std::filesystem::create_directory(dir.File("bmp"));
+  ASSERT_EQ(RunExportCommand({gaf, dir.File("png"), "--format", "png"}, err), 0) << err.str();
+  ASSERT_EQ(RunExportCommand({"--format", "bmp", gaf, dir.File("bmp")}, err), 0) << err.str();
+  EXPECT_EQ(FilesIn(dir.File("png")), (std::set<std::string>{"tank_01.png", "tank_02_01.png", "tank_02_02.png"}));
+  EXPECT_EQ(FilesIn(dir.File("bmp")), (std::set<std::string>{"tank_01.bmp", "tank_02_01.bmp", "tank_02_02.bmp"}));
+  spng_ihdr ihdr{};
+  const auto rgba = DecodeWithLibspng(test::ReadFile(dir.File("png/tank_02_02.png")), ihdr);
+  const PaletteEntry c = GamePalette[7];
+  EXPECT_EQ(rgba, (std::vector<uint8_t>{c.Red, c.Green, c.Blue, 255, GamePalette[9].Red, GamePalette[9].Green,
+                                        GamePalette[9].Blue, 0}));
+  // A frame a PNG cannot hold (0 × 0, as an unreadable import leaves it) is
+  // reported; the rest are written.
+  auto a = std::make_shared<classGAFAnimation>();
+  a->Name = "a";
+  a->Frames.Add(test::MakeFrame(2, 1, {1, 2}));
+  a->Frames.Add(std::make_shared<classGAFFrame>());
+  a->Frames.Add(test::MakeFrame(1, 1, {3}));
+  classGAF withEmpty;
+  ASSERT_TRUE(withEmpty.Animations.Add(a, a->Name));
+  const ExportReport report = withEmpty.ExportAllImages(dir.File("png/"), ImageFormat::Png);
+  EXPECT_EQ(std::tuple(report.written, report.failed), std::tuple(2, 1));
+  ASSERT_EQ(report.failedFiles, std::vector<std::string>{dir.File("png/a_02.png")});
+  err.str("");
+  for (const std::vector<std::string>& args : {std::vector<std::string>{gaf, dir.File("png"), "--format"},
+                                               {gaf, dir.File("png"), "--format", "gif"}})
+    EXPECT_EQ(RunExportCommand(args, err), 2);
+  EXPECT_NE(err.str().find("--format bmp|png"), std::string::npos);
 }
 
 }  // namespace
