@@ -56,6 +56,20 @@ class ColourCache {
   explicit ColourCache(const Palette& game) : game_(game) { Reset(kFirstSlots); }
 
   uint8_t Index(uint32_t rgb) {
+    // Most colours are met again, and most in the first slot they try.
+    if (direct_.empty()) {
+      const size_t slot = Slot(rgb);
+      if (keys_[slot] == rgb) return values_[slot];
+    }
+    return Lookup(rgb);
+  }
+
+ private:
+  static constexpr uint32_t kEmpty = 0xFFFFFFFF;  // no colour has bits above 24
+  static constexpr size_t kFirstSlots = 1024;
+  static constexpr size_t kMaxSlots = size_t{1} << 21;
+
+  [[gnu::noinline]] uint8_t Lookup(uint32_t rgb) {
     if (!direct_.empty()) {
       uint64_t& word = known_[rgb >> 6];
       const uint64_t bit = uint64_t{1} << (rgb & 63);
@@ -74,11 +88,6 @@ class ColourCache {
     if (++count_ * 2 > keys_.size()) Grow();
     return index;
   }
-
- private:
-  static constexpr uint32_t kEmpty = 0xFFFFFFFF;  // no colour has bits above 24
-  static constexpr size_t kFirstSlots = 1024;
-  static constexpr size_t kMaxSlots = size_t{1} << 21;
 
   void Reset(size_t slots) {
     keys_.assign(slots, kEmpty);
@@ -188,11 +197,8 @@ class PixelMapper {
         for (size_t i = 0; i < count; ++i, line += 2 * bytes_)
           out[i * step] = line[bytes_] < 128 ? TransparentIndex : grey_[line[0]];
         break;
-      case SPNG_COLOR_TYPE_TRUECOLOR:
-        MapColours(line, count, out, step, 3 * bytes_, false);
-        break;
-      default:  // truecolour with alpha
-        MapColours(line, count, out, step, 4 * bytes_, true);
+      default:  // truecolour, with or without alpha
+        MapColours(line, count, out, step);
         break;
     }
   }
@@ -201,31 +207,45 @@ class PixelMapper {
   static uint32_t Sample16(const uint8_t* p) { return uint32_t{p[0]} << 8 | p[1]; }
 
   // Sprites repeat a colour along a row, so the last one is kept at hand.
-  void MapColours(const uint8_t* line, size_t count, uint8_t* out, size_t step, size_t pixelBytes, bool alpha) {
+  // Bytes is the size of a sample; alpha and key say what makes a pixel
+  // transparent (the checks are left out of the loop where a file has none).
+  template <size_t Bytes, bool Alpha, bool Key>
+  void MapColoursOf(const uint8_t* line, size_t count, uint8_t* out, size_t step) {
+    constexpr size_t kPixelBytes = (Alpha ? 4 : 3) * Bytes;
+    ColourCache& cache = *cache_;
+    const uint64_t key = key_;
     uint32_t last = 0xFFFFFFFF;
     uint8_t lastIndex = 0;
-    const size_t b = bytes_;
-    for (size_t i = 0; i < count; ++i, line += pixelBytes) {
-      if (alpha && line[3 * b] < 128) {
-        out[i * step] = TransparentIndex;
-        continue;
-      }
-      if (hasKey_) {
-        const uint64_t raw = b == 2 ? uint64_t{Sample16(line)} << 32 | uint64_t{Sample16(line + 2)} << 16 |
+    for (size_t i = 0; i < count; ++i, line += kPixelBytes) {
+      uint8_t index;
+      if (Alpha && line[3 * Bytes] < 128) {
+        index = TransparentIndex;
+      } else if (Key && (Bytes == 2 ? uint64_t{Sample16(line)} << 32 | uint64_t{Sample16(line + 2)} << 16 |
                                           Sample16(line + 4)
-                                    : uint64_t{line[0]} << 32 | uint64_t{line[1]} << 16 | line[2];
-        if (raw == key_) {
-          out[i * step] = TransparentIndex;
-          continue;
+                                    : uint64_t{line[0]} << 32 | uint64_t{line[1]} << 16 | line[2]) == key) {
+        index = TransparentIndex;
+      } else {
+        const uint32_t rgb = uint32_t{line[0]} << 16 | uint32_t{line[Bytes]} << 8 | line[2 * Bytes];
+        if (rgb != last) {
+          last = rgb;
+          lastIndex = cache.Index(rgb);
         }
+        index = lastIndex;
       }
-      const uint32_t rgb = uint32_t{line[0]} << 16 | uint32_t{line[b]} << 8 | line[2 * b];
-      if (rgb != last) {
-        last = rgb;
-        lastIndex = cache_->Index(rgb);
-      }
-      out[i * step] = lastIndex;
+      out[i * step] = index;
     }
+  }
+
+  void MapColours(const uint8_t* line, size_t count, uint8_t* out, size_t step) {
+    const bool alpha = type_ == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
+    if (bytes_ == 1) {
+      if (alpha) return MapColoursOf<1, true, false>(line, count, out, step);
+      if (hasKey_) return MapColoursOf<1, false, true>(line, count, out, step);
+      return MapColoursOf<1, false, false>(line, count, out, step);
+    }
+    if (alpha) return MapColoursOf<2, true, false>(line, count, out, step);
+    if (hasKey_) return MapColoursOf<2, false, true>(line, count, out, step);
+    MapColoursOf<2, false, false>(line, count, out, step);
   }
 
   uint8_t type_, depth_;
