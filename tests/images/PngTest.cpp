@@ -306,6 +306,16 @@ TEST_F(Png, APngAndABmpOfTheSamePictureMakeTheSameFrame) {
   EXPECT_EQ(raw.BMPPixels, plain.Pixels);
   EXPECT_EQ(test::TableOf({raw.BMPPalette.begin(), raw.BMPPalette.end()}),
             test::TableOf({GamePalette.begin(), GamePalette.end()}));
+  // The frame takes the decoded pixels; nothing else of their size is held
+  // beside them on the way.
+  PngShape large;
+  large.width = 1500, large.height = 1000, large.type = 2, large.pixels.assign(1500000, {1, 2, 3});
+  test::WriteFile(dir.File("large.png"), BuildPng(large));
+  classGAFFrame frame;
+  const test::HeapWatch heap;
+  ASSERT_TRUE(frame.ImportFrame(dir.File("large.png")));
+  EXPECT_EQ(frame.Pixels.size(), 1500000u);
+  EXPECT_LT(heap.PeakGrowth(), frame.Pixels.size() * 5 / 4);
 }
 
 // The bytes of a chunk start after its 8-byte head.
