@@ -202,7 +202,7 @@ void BM_GafLoadPeak(benchmark::State& state) {
 }
 BENCHMARK(BM_GafLoadPeak)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-// The document exploded into a folder of images and imploded back: pixel
+// The document exploded into a folder of PNG images and imploded back: pixel
 // bytes per second of the pair. The game palette is set, so that the images
 // keep their indices as explode's own output does.
 void BM_ExplodeImplode(benchmark::State& state) {
@@ -212,7 +212,7 @@ void BM_ExplodeImplode(benchmark::State& state) {
   std::filesystem::create_directories(folder);
   for (auto _ : state) {
     std::vector<std::string> errors;
-    if (!ExplodeDocument(*doc, folder, "bmp", errors)) state.SkipWithError("explode failed");
+    if (!ExplodeDocument(*doc, folder, "png", errors)) state.SkipWithError("explode failed");
     classGAF back;
     std::string error;
     if (!ImplodeDocument(folder, back, error)) state.SkipWithError(error.c_str());

@@ -1,8 +1,8 @@
 # Shared by ./run and ./test: installs what is missing (only then, with one
 # apt-get update first) and configures and builds with CMake and Ninja.
 
-QUILMARK_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev zlib1g-dev libspng-dev nlohmann-json3-dev libgtest-dev
-  libbenchmark-dev xvfb xauth openbox x11-utils xdotool imagemagick)
+QUILMARK_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev zlib1g-dev libgtest-dev
+  libbenchmark-dev pkg-config libspng-dev nlohmann-json3-dev xvfb xauth openbox x11-utils xdotool imagemagick)
 
 quilmark_setup() {
   local missing=()

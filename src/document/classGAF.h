@@ -68,7 +68,7 @@ class classGAF {
   bool ImportSequence(const std::vector<classFrameList>& Images, bool Center, bool WhiteBG, bool Compress,
                       MessageSink* messages = nullptr, ImportReport* report = nullptr);
   // Writes the images of every animation.
-  ExportReport ExportAllImages(const std::string& Location) const;
+  ExportReport ExportAllImages(const std::string& Location, ImageFormat format = ImageFormat::Bmp) const;
 };
 
 }  // namespace quilmark

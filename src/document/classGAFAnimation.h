@@ -41,8 +41,8 @@ class classGAFAnimation {
   bool ImportFrames(const std::vector<std::string>& Files, bool Center, bool WhiteBG, bool Subframes, bool Compress,
                     int32_t currentFrame, AnimationDisplay* display = nullptr, MessageSink* messages = nullptr,
                     ImportReport* report = nullptr);
-  // Writes Location<Name>_<ff>[_<ss>].bmp for every frame.
-  ExportReport ExportAllImages(const std::string& Location) const;
+  // Writes Location<Name>_<ff>[_<ss>].bmp (.png) for every frame.
+  ExportReport ExportAllImages(const std::string& Location, ImageFormat format = ImageFormat::Bmp) const;
 };
 
 using AnimationPtr = std::shared_ptr<classGAFAnimation>;

@@ -25,6 +25,9 @@ inline constexpr uint8_t TransparentIndex = 9;
 // The largest width or height a frame can hold: sizes are 16-bit.
 inline constexpr int32_t kMaxFrameSide = 32767;
 
+// The file format frame images are exported in.
+enum class ImageFormat { Bmp, Png };
+
 class classGAFFrame {
  public:
   Collection<classGAFFrame> Subframes;
@@ -93,9 +96,10 @@ class classGAFFrame {
   // Pixels become a copy of Buffer; Width and Height are left to the caller.
   void CopyImage(const std::vector<uint8_t>& Buffer);
   // Writes the frame's own image; a frame with subframes writes nothing.
-  ExportReport ExportFrame(const std::string& Filename) const;
-  // Writes Location_<ss>.bmp per subframe, or Location.bmp without subframes.
-  ExportReport ExportAllImages(const std::string& Location) const;
+  ExportReport ExportFrame(const std::string& Filename, ImageFormat format = ImageFormat::Bmp) const;
+  // Writes Location_<ss>.bmp per subframe, or Location.bmp without subframes
+  // (.png in that format).
+  ExportReport ExportAllImages(const std::string& Location, ImageFormat format = ImageFormat::Bmp) const;
 
  private:
   void ResizePixels();

@@ -10,10 +10,10 @@
 
 namespace quilmark {
 
-const char* const kExportUsage = "usage: quilmark-cli export FILE.gaf DIR\n";
+const char* const kExportUsage = "usage: quilmark-cli export FILE.gaf DIR [--format bmp|png]\n";
 const char* const kBuildUsage =
     "usage: quilmark-cli build OUT.gaf [--into IN.gaf] [--center] [--white] [--compress] [--partial] FRAME...\n"
-    "  FRAME is a BMP file, or several joined by commas (the frame's own image, then its subframes)\n";
+    "  FRAME is a BMP or PNG file, or several joined by commas (the frame's own image, then its subframes)\n";
 
 namespace {
 
@@ -49,11 +49,23 @@ bool LoadCommandPalette(const std::string& path, std::ostream& err) {
 }
 
 int RunExportCommand(const std::vector<std::string>& args, std::ostream& err, const std::string& palette) {
-  if (args.size() != 2 || args[0].empty() || args[1].empty()) {
+  std::vector<std::string> paths;
+  ImageFormat format = ImageFormat::Bmp;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] != "--format") {
+      paths.push_back(args[i]);
+    } else if (i + 1 < args.size() && (args[i + 1] == "bmp" || args[i + 1] == "png")) {
+      format = args[++i] == "png" ? ImageFormat::Png : ImageFormat::Bmp;
+    } else {
+      err << kExportUsage;
+      return 2;
+    }
+  }
+  if (paths.size() != 2 || paths[0].empty() || paths[1].empty()) {
     err << kExportUsage;
     return 2;
   }
-  std::string folder = args[1];
+  std::string folder = paths[1];
   if (!IsFolder(folder)) {
     err << folder << ": not a folder\n";
     return 1;
@@ -63,9 +75,9 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream& err, co
   if (!palette.empty() && !LoadCommandPalette(palette, err)) return 1;
   classGAF doc;
   // What could be read is still exported; the unread part is reported.
-  const CommandInput input = LoadCommandInput(args[0], doc, true, err);
+  const CommandInput input = LoadCommandInput(paths[0], doc, true, err);
   if (!input) return 1;
-  const ExportReport report = doc.ExportAllImages(folder);
+  const ExportReport report = doc.ExportAllImages(folder, format);
   for (size_t i = 0; i < report.failedFiles.size(); ++i)
     err << report.failedFiles[i] << ": " << (i < report.reasons.size() ? report.reasons[i] : "not written") << "\n";
   for (const std::string& note : report.notes) err << note << "\n";
@@ -144,7 +156,7 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& err, con
     complete = false;
     if (!partial) {
       err << out << ": not written, " << imported.failedFiles.size()
-          << (imported.failedFiles.size() == 1 ? " bitmap" : " bitmaps")
+          << (imported.failedFiles.size() == 1 ? " image" : " images")
           << " could not be read (--partial writes them as empty frames)\n";
       return 1;
     }

@@ -11,15 +11,15 @@
 
 namespace quilmark {
 
-// export FILE.gaf DIR — every image of the document into DIR as
-// <DIR>/<animation>_<ff>[_<ss>].bmp.
+// export FILE.gaf DIR [--format bmp|png] — every image of the document into
+// DIR as <DIR>/<animation>_<ff>[_<ss>].bmp, or .png with --format png.
 int RunExportCommand(const std::vector<std::string>& args, std::ostream& err, const std::string& palette = "");
 
 // build OUT.gaf [--into IN.gaf] [--center] [--white] [--compress] [--partial] FRAME...
-// A new sequence with one frame per FRAME; a FRAME is a BMP path, or several
-// joined by commas: the frame's own file first, then its further images.
-// OUT is written only when every bitmap (and IN) was read whole, unless
-// --partial asks for what could be read (unreadable bitmaps become 0 × 0
+// A new sequence with one frame per FRAME; a FRAME is a BMP or PNG path, or
+// several joined by commas: the frame's own file first, then its further
+// images. OUT is written only when every image (and IN) was read whole, unless
+// --partial asks for what could be read (unreadable images become 0 × 0
 // frames; the exit status is then still 1).
 int RunBuildCommand(const std::vector<std::string>& args, std::ostream& err, const std::string& palette = "");
 

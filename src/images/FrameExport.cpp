@@ -1,9 +1,10 @@
-// Frame images written out as numbered BMP files with the game palette.
+// Frame images written out as numbered BMP or PNG files with the game palette.
 #include <cstdio>
 #include <unordered_set>
 
 #include "images/FrameImages.h"
 #include "images/modBmp.h"
+#include "images/modPng.h"
 
 namespace quilmark {
 
@@ -16,12 +17,16 @@ std::string Number(int n) {
   return text;
 }
 
-void WriteImage(const classGAFFrame& frame, const std::string& filename, ExportReport& report) {
+const char* Extension(ImageFormat format) { return format == ImageFormat::Png ? ".png" : ".bmp"; }
+
+void WriteImage(const classGAFFrame& frame, const std::string& filename, ImageFormat format, ExportReport& report) {
   std::string why;
   if (frame.Width() < 0 || frame.Height() < 0) {
     why = "the image has a negative size (" + std::to_string(frame.Width()) + " × " +
           std::to_string(frame.Height()) + "), which a bitmap cannot hold";
-  } else if (WriteBMP(filename, frame.Pixels, GamePalette, frame.Width(), frame.Height(), true, &why)) {
+  } else if (format == ImageFormat::Png
+                 ? WritePNG(filename, frame.Pixels, frame.Width(), frame.Height(), GamePalette, &why)
+                 : WriteBMP(filename, frame.Pixels, GamePalette, frame.Width(), frame.Height(), true, &why)) {
     ++report.written;
     return;
   }
@@ -74,26 +79,26 @@ void ExportReport::Add(const ExportReport& other) {
   notes.insert(notes.end(), other.notes.begin(), other.notes.end());
 }
 
-ExportReport classGAFFrame::ExportFrame(const std::string& Filename) const {
+ExportReport classGAFFrame::ExportFrame(const std::string& Filename, ImageFormat format) const {
   ExportReport report;
   // A frame with subframes is seen only through them.
-  if (Subframes.IsEmpty()) WriteImage(*this, Filename, report);
+  if (Subframes.IsEmpty()) WriteImage(*this, Filename, format, report);
   return report;
 }
 
-ExportReport classGAFFrame::ExportAllImages(const std::string& Location) const {
+ExportReport classGAFFrame::ExportAllImages(const std::string& Location, ImageFormat format) const {
   ExportReport report;
-  auto write = [&report](const classGAFFrame& frame, const std::string& file) {
-    WriteImage(frame, file + ".bmp", report);
+  auto write = [&](const classGAFFrame& frame, const std::string& file) {
+    WriteImage(frame, file + Extension(format), format, report);
   };
   ForEachImage(*this, Location, write);
   return report;
 }
 
-ExportReport classGAFAnimation::ExportAllImages(const std::string& Location) const {
+ExportReport classGAFAnimation::ExportAllImages(const std::string& Location, ImageFormat format) const {
   ExportReport report;
-  auto write = [&report](const classGAFFrame& frame, const std::string& file) {
-    WriteImage(frame, file + ".bmp", report);
+  auto write = [&](const classGAFFrame& frame, const std::string& file) {
+    WriteImage(frame, file + Extension(format), format, report);
   };
   ForEachImage(*this, Location + SafeFileName(Name), write);
   return report;
@@ -130,10 +135,10 @@ std::vector<ImageFile> ExportFiles(const classGAF& doc, std::vector<std::string>
   return plan;
 }
 
-ExportReport classGAF::ExportAllImages(const std::string& Location) const {
+ExportReport classGAF::ExportAllImages(const std::string& Location, ImageFormat format) const {
   ExportReport report;
   for (const ImageFile& file : ExportFiles(*this, &report.notes))
-    WriteImage(*file.image, Location + file.name + ".bmp", report);
+    WriteImage(*file.image, Location + file.name + Extension(format), format, report);
   return report;
 }
 

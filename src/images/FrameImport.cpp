@@ -1,4 +1,4 @@
-// Frames, subframes and animations built from BMP files.
+// Frames, subframes and animations built from BMP and PNG files.
 #include <memory>
 #include <new>
 #include <set>
@@ -6,7 +6,7 @@
 #include "document/Collection.h"
 #include "document/PathNames.h"
 #include "images/FrameImages.h"
-#include "images/modBmp.h"
+#include "images/ImageFile.h"
 
 namespace quilmark {
 
@@ -44,7 +44,7 @@ bool ImportFrameInto(classGAFFrame& frame, const std::string& file, Options o, I
   LoadedBitmap bitmap;
   // The reader refuses what a frame cannot hold (sides beyond 16 bits) and
   // what the heap cannot; the frame takes its pixels as they are.
-  if (!ReadBMP(file, bitmap) || !frame.SetImage(bitmap.BMPInfoHeader.Width, bitmap.BMPInfoHeader.Height,
+  if (!ReadImage(file, bitmap) || !frame.SetImage(bitmap.BMPInfoHeader.Width, bitmap.BMPInfoHeader.Height,
                                                 std::move(bitmap.BMPPixels))) {
     run.Failed(file);
     return false;

@@ -9,6 +9,7 @@
 #include "document/FileAccess.h"
 #include "images/FrameImages.h"
 #include "images/modBmp.h"
+#include "images/modPng.h"
 
 namespace quilmark {
 namespace {
@@ -174,9 +175,8 @@ class Reader {
 
 bool WriteImageFile(const classGAFFrame& frame, const std::string& path, const std::string& extension,
                     std::string& why) {
-  if (extension == "bmp") return WriteBMP(path, frame.Pixels, GamePalette, frame.Width(), frame.Height(), true, &why);
-  why = "no writer for ." + extension + " files";
-  return false;
+  if (extension == "png") return WritePNG(path, frame.Pixels, frame.Width(), frame.Height(), GamePalette, &why);
+  return WriteBMP(path, frame.Pixels, GamePalette, frame.Width(), frame.Height(), true, &why);
 }
 
 bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes, std::string& why) {
@@ -216,7 +216,9 @@ bool ReadImage(const std::string& folder, const ManifestFrame& entry, std::vecto
     return false;
   }
   LoadedBitmap bitmap;
-  if (!DecodeBMP(bytes.data(), bytes.size(), bitmap)) {
+  const bool decoded = IsPNG(bytes.data(), bytes.size()) ? DecodePNG(bytes.data(), bytes.size(), bitmap)
+                                                          : DecodeBMP(bytes.data(), bytes.size(), bitmap);
+  if (!decoded) {
     error = entry.path + ".image: " + name + ": not an image this program reads";
     return false;
   }
@@ -227,7 +229,7 @@ bool ReadImage(const std::string& folder, const ManifestFrame& entry, std::vecto
     return false;
   }
   // Its own indices when they are the game's; mapped as an import otherwise.
-  if (!SameColours(bitmap.BMPPalette, GamePalette)) RemapToGamePalette(bitmap);
+  if (!bitmap.OwnColourTable || !SameColours(bitmap.BMPPalette, GamePalette)) RemapToGamePalette(bitmap);
   pixels = std::move(bitmap.BMPPixels);
   return true;
 }

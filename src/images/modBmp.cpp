@@ -1,10 +1,12 @@
 #include "images/modBmp.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
 #include "document/AtomicFile.h"
+#include "document/classGAFFrame.h"
 
 namespace quilmark {
 
@@ -77,8 +79,25 @@ std::array<uint8_t, 256> RemapTable(const Palette& bitmapColours, const Palette&
   return table;
 }
 
+uint8_t NearestColour(const PaletteEntry& colour, const Palette& gameColours) {
+  int best = 765;
+  uint8_t index = 255;
+  for (size_t g = 0; g < 256; ++g) {
+    const PaletteEntry& e = gameColours[g];
+    const int d = std::abs(colour.Red - e.Red) + std::abs(colour.Green - e.Green) + std::abs(colour.Blue - e.Blue);
+    if (d < best) {
+      best = d;
+      index = static_cast<uint8_t>(g);
+    }
+  }
+  return index;
+}
+
 void RemapToGamePalette(LoadedBitmap& bitmap, const Palette& gameColours) {
-  const std::array<uint8_t, 256> table = RemapTable(bitmap.BMPPalette, gameColours);
+  if (!bitmap.OwnColourTable) return;
+  std::array<uint8_t, 256> table = RemapTable(bitmap.BMPPalette, gameColours);
+  for (size_t i = 0; i < 256; ++i)
+    if (bitmap.TransparentEntries[i]) table[i] = TransparentIndex;
   MapIndices(bitmap.BMPPixels.data(), bitmap.BMPPixels.data(), bitmap.BMPPixels.size(), table.data());
 }
 

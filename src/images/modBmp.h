@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -33,11 +34,21 @@ struct BitmapInfo {
 
 // One bitmap as read: Width × Height indices, top row first, rows unpadded,
 // and the file's colour table filled up to 256 entries with zeros (an OS/2
-// file's three-byte entries with Reserved 0).
+// file's three-byte entries with Reserved 0). A PNG file (modPng.h) fills the
+// same record.
 struct LoadedBitmap {
   BitmapInfo BMPInfoHeader;
   std::vector<uint8_t> BMPPixels;
   Palette BMPPalette{};
+  // True when BMPPixels indexes BMPPalette, the file's own colour table (every
+  // BMP file, a PNG file with a colour table). False for a PNG file without
+  // one (grey or truecolour): its colours were matched to the game palette
+  // pixel by pixel, BMPPixels already holds game indices and BMPPalette is
+  // that game palette.
+  bool OwnColourTable = true;
+  // Entries of BMPPalette that the file makes transparent (a PNG colour
+  // table's alpha below 128); they map to TransparentIndex.
+  std::bitset<256> TransparentEntries;
 };
 
 // Decodes the bytes of an 8-bit BMP file: a 40-byte or larger information
@@ -57,10 +68,15 @@ bool DecodeBMP(const uint8_t* data, size_t size, LoadedBitmap& out);
 // 255 for a colour that no game colour approaches closer than 765.
 std::array<uint8_t, 256> RemapTable(const Palette& bitmapColours, const Palette& gameColours);
 
+// The game colour nearest to one colour by RemapTable's rule.
+uint8_t NearestColour(const PaletteEntry& colour, const Palette& gameColours);
+
 // to[i] = table[from[i]] for count bytes; from and to may be the same buffer.
 void MapIndices(const uint8_t* from, uint8_t* to, size_t count, const uint8_t* table);
 
-// Converts out.BMPPixels in place to indices of the game palette.
+// Converts out.BMPPixels in place to indices of the game palette; entries
+// in TransparentEntries become TransparentIndex. Pixels that already are game
+// indices (OwnColourTable false) stay as they are.
 void RemapToGamePalette(LoadedBitmap& bitmap, const Palette& gameColours = GamePalette);
 
 // Reads the file and maps its pixels to GamePalette. False (and out

@@ -1,0 +1,19 @@
+// Reading an image file for import, whichever of the two formats it is in.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "images/modBmp.h"
+
+namespace quilmark {
+
+// A file that starts with the PNG signature is read as PNG (ReadPNG), any
+// other as BMP (ReadBMP); either way out then holds game indices, and is
+// untouched when the file is refused.
+bool ReadImage(const std::string& filename, LoadedBitmap& out);
+// The same on bytes in memory.
+bool ReadImageFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out);
+
+}  // namespace quilmark

@@ -1,0 +1,373 @@
+// Reading PNG files. libspng takes the file apart a scanline at a time (one
+// pass of an interlaced image after another) in the file's own sample layout;
+// each scanline's pixels become indices straight in the image, so that besides
+// the image only a scanline and libspng's small buffers are held.
+#include <spng.h>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+
+#include "document/FileAccess.h"
+#include "document/classGAFFrame.h"
+#include "images/modPng.h"
+
+namespace quilmark {
+
+namespace {
+
+constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+// Deflate packs at most 1032 bytes into one (a 258-byte match in two bits of
+// code). An image whose rows need more than that many times the file's size
+// cannot be in the file, whatever it claims.
+constexpr uint64_t kInflateRatio = 1032;
+// What libspng may keep of ancillary chunks (text, colour profiles), unpacked.
+constexpr size_t kChunkCacheLimit = size_t{64} << 20;
+
+// Where each pass of the Adam7 interlace starts in a row, and its step.
+constexpr uint32_t kPassStartX[7] = {0, 4, 0, 2, 0, 1, 0};
+constexpr uint32_t kPassStepX[7] = {8, 8, 4, 4, 2, 2, 1};
+
+struct ContextFree {
+  void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
+};
+using Context = std::unique_ptr<spng_ctx, ContextFree>;
+
+unsigned Channels(uint8_t colourType) {
+  switch (colourType) {
+    case SPNG_COLOR_TYPE_TRUECOLOR:
+      return 3;
+    case SPNG_COLOR_TYPE_GRAYSCALE_ALPHA:
+      return 2;
+    case SPNG_COLOR_TYPE_TRUECOLOR_ALPHA:
+      return 4;
+    default:  // grey, indexed
+      return 1;
+  }
+}
+
+// Game indices of truecolour colours (0xRRGGBB), each searched for once: a
+// hash table of the colours met, and past kMaxSlots / 2 of them (a photograph
+// rather than a sprite) a direct table over all 2^24 colours.
+class ColourCache {
+ public:
+  explicit ColourCache(const Palette& game) : game_(game) { Reset(kFirstSlots); }
+
+  uint8_t Index(uint32_t rgb) {
+    // Most colours are met again, and most in the first slot they try.
+    if (direct_.empty()) {
+      const size_t slot = Slot(rgb);
+      if (keys_[slot] == rgb) return values_[slot];
+    }
+    return Lookup(rgb);
+  }
+
+ private:
+  static constexpr uint32_t kEmpty = 0xFFFFFFFF;  // no colour has bits above 24
+  static constexpr size_t kFirstSlots = 1024;
+  static constexpr size_t kMaxSlots = size_t{1} << 21;
+
+  [[gnu::noinline]] uint8_t Lookup(uint32_t rgb) {
+    if (!direct_.empty()) {
+      uint64_t& word = known_[rgb >> 6];
+      const uint64_t bit = uint64_t{1} << (rgb & 63);
+      if (!(word & bit)) {
+        direct_[rgb] = Search(rgb);
+        word |= bit;
+      }
+      return direct_[rgb];
+    }
+    size_t slot = Slot(rgb);
+    for (; keys_[slot] != kEmpty; slot = (slot + 1) & (keys_.size() - 1))
+      if (keys_[slot] == rgb) return values_[slot];
+    const uint8_t index = Search(rgb);
+    keys_[slot] = rgb;
+    values_[slot] = index;
+    if (++count_ * 2 > keys_.size()) Grow();
+    return index;
+  }
+
+  void Reset(size_t slots) {
+    keys_.assign(slots, kEmpty);
+    values_.assign(slots, 0);
+    shift_ = 32;
+    for (size_t s = slots; s > 1; s >>= 1) --shift_;
+    count_ = 0;
+  }
+  size_t Slot(uint32_t rgb) const { return (rgb * 0x9E3779B1u) >> shift_; }
+  uint8_t Search(uint32_t rgb) const {
+    PaletteEntry colour;
+    colour.Red = static_cast<uint8_t>(rgb >> 16);
+    colour.Green = static_cast<uint8_t>(rgb >> 8);
+    colour.Blue = static_cast<uint8_t>(rgb);
+    return NearestColour(colour, game_);
+  }
+  void Grow() {
+    std::vector<uint32_t> keys = std::move(keys_);
+    std::vector<uint8_t> values = std::move(values_);
+    if (keys.size() >= kMaxSlots) {
+      direct_.assign(size_t{1} << 24, 0);
+      known_.assign((size_t{1} << 24) / 64, 0);
+      for (size_t i = 0; i < keys.size(); ++i)
+        if (keys[i] != kEmpty) {
+          direct_[keys[i]] = values[i];
+          known_[keys[i] >> 6] |= uint64_t{1} << (keys[i] & 63);
+        }
+      return;
+    }
+    Reset(keys.size() * 2);
+    for (size_t i = 0; i < keys.size(); ++i) {
+      if (keys[i] == kEmpty) continue;
+      size_t slot = Slot(keys[i]);
+      while (keys_[slot] != kEmpty) slot = (slot + 1) & (keys_.size() - 1);
+      keys_[slot] = keys[i];
+      values_[slot] = values[i];
+      ++count_;
+    }
+  }
+
+  const Palette& game_;
+  std::vector<uint32_t> keys_;
+  std::vector<uint8_t> values_;
+  unsigned shift_ = 32;
+  size_t count_ = 0;
+  std::vector<uint8_t> direct_;
+  std::vector<uint64_t> known_;
+};
+
+// Turns the pixels of one scanline, in the file's own sample layout (samples
+// of less than 8 bits packed from the high bit down, 16-bit ones big-endian),
+// into indices.
+class PixelMapper {
+ public:
+  // mapped: a palettised file's indices go through table (to game colours),
+  // else they stay the file's own.
+  PixelMapper(const spng_ihdr& ihdr, const Palette& own, const std::bitset<256>& transparent, const spng_trns* trns,
+              bool mapped)
+      : type_(ihdr.color_type), depth_(ihdr.bit_depth), bytes_(ihdr.bit_depth == 16 ? 2 : 1) {
+    if (type_ == SPNG_COLOR_TYPE_INDEXED) {
+      const std::array<uint8_t, 256> remap = RemapTable(own, GamePalette);
+      for (size_t i = 0; i < 256; ++i)
+        table_[i] = !mapped ? static_cast<uint8_t>(i) : transparent[i] ? TransparentIndex : remap[i];
+      return;
+    }
+    if (type_ == SPNG_COLOR_TYPE_GRAYSCALE || type_ == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA) {
+      Palette greys{};
+      for (size_t v = 0; v < 256; ++v) greys[v] = {uint8_t(v), uint8_t(v), uint8_t(v), 0};
+      grey_ = RemapTable(greys, GamePalette);
+    }
+    if (trns && type_ == SPNG_COLOR_TYPE_GRAYSCALE) {
+      hasKey_ = true;
+      key_ = trns->gray;
+    } else if (trns && type_ == SPNG_COLOR_TYPE_TRUECOLOR) {
+      hasKey_ = true;
+      key_ = uint64_t{trns->red} << 32 | uint64_t{trns->green} << 16 | trns->blue;
+    }
+    if (type_ == SPNG_COLOR_TYPE_GRAYSCALE && depth_ <= 8) {
+      // Every sample value has its index in the table, the key among them.
+      const unsigned top = (1u << depth_) - 1;
+      for (unsigned s = 0; s <= top; ++s)
+        table_[s] = hasKey_ && s == key_ ? TransparentIndex : grey_[s * 255 / top];
+    }
+    if (type_ == SPNG_COLOR_TYPE_TRUECOLOR || type_ == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA)
+      cache_ = std::make_unique<ColourCache>(GamePalette);
+  }
+
+  // count pixels of line into out, step bytes apart.
+  void Map(const uint8_t* line, size_t count, uint8_t* out, size_t step) {
+    switch (type_) {
+      case SPNG_COLOR_TYPE_INDEXED:
+      case SPNG_COLOR_TYPE_GRAYSCALE:
+        if (depth_ == 16) {
+          for (size_t i = 0; i < count; ++i, line += 2)
+            out[i * step] = hasKey_ && Sample16(line) == key_ ? TransparentIndex : grey_[line[0]];
+        } else if (depth_ == 8) {
+          for (size_t i = 0; i < count; ++i) out[i * step] = table_[line[i]];
+        } else {
+          const unsigned mask = (1u << depth_) - 1;
+          for (size_t i = 0; i < count; ++i) {
+            const size_t bit = i * depth_;
+            out[i * step] = table_[(line[bit >> 3] >> (8 - depth_ - (bit & 7))) & mask];
+          }
+        }
+        break;
+      case SPNG_COLOR_TYPE_GRAYSCALE_ALPHA:
+        for (size_t i = 0; i < count; ++i, line += 2 * bytes_)
+          out[i * step] = line[bytes_] < 128 ? TransparentIndex : grey_[line[0]];
+        break;
+      default:  // truecolour, with or without alpha
+        MapColours(line, count, out, step);
+        break;
+    }
+  }
+
+ private:
+  static uint32_t Sample16(const uint8_t* p) { return uint32_t{p[0]} << 8 | p[1]; }
+
+  // Sprites repeat a colour along a row, so the last one is kept at hand.
+  // Bytes is the size of a sample; alpha and key say what makes a pixel
+  // transparent (the checks are left out of the loop where a file has none).
+  template <size_t Bytes, bool Alpha, bool Key>
+  void MapColoursOf(const uint8_t* line, size_t count, uint8_t* out, size_t step) {
+    constexpr size_t kPixelBytes = (Alpha ? 4 : 3) * Bytes;
+    ColourCache& cache = *cache_;
+    const uint64_t key = key_;
+    uint32_t last = 0xFFFFFFFF;
+    uint8_t lastIndex = 0;
+    for (size_t i = 0; i < count; ++i, line += kPixelBytes) {
+      uint8_t index;
+      if (Alpha && line[3 * Bytes] < 128) {
+        index = TransparentIndex;
+      } else if (Key && (Bytes == 2 ? uint64_t{Sample16(line)} << 32 | uint64_t{Sample16(line + 2)} << 16 |
+                                          Sample16(line + 4)
+                                    : uint64_t{line[0]} << 32 | uint64_t{line[1]} << 16 | line[2]) == key) {
+        index = TransparentIndex;
+      } else {
+        const uint32_t rgb = uint32_t{line[0]} << 16 | uint32_t{line[Bytes]} << 8 | line[2 * Bytes];
+        if (rgb != last) {
+          last = rgb;
+          lastIndex = cache.Index(rgb);
+        }
+        index = lastIndex;
+      }
+      out[i * step] = index;
+    }
+  }
+
+  void MapColours(const uint8_t* line, size_t count, uint8_t* out, size_t step) {
+    const bool alpha = type_ == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
+    if (bytes_ == 1) {
+      if (alpha) return MapColoursOf<1, true, false>(line, count, out, step);
+      if (hasKey_) return MapColoursOf<1, false, true>(line, count, out, step);
+      return MapColoursOf<1, false, false>(line, count, out, step);
+    }
+    if (alpha) return MapColoursOf<2, true, false>(line, count, out, step);
+    if (hasKey_) return MapColoursOf<2, false, true>(line, count, out, step);
+    MapColoursOf<2, false, false>(line, count, out, step);
+  }
+
+  uint8_t type_, depth_;
+  size_t bytes_;  // per sample, for depths of 8 and 16
+  std::array<uint8_t, 256> table_{};  // indexed, and grey of up to 8 bits: sample → index
+  std::array<uint8_t, 256> grey_{};   // grey level → game index
+  bool hasKey_ = false;
+  uint64_t key_ = 0;  // the tRNS colour, its samples as the file stores them
+  std::unique_ptr<ColourCache> cache_;
+};
+
+// Decodes the PNG that ctx reads (fileSize bytes long) into out; see DecodePNG.
+bool Decode(spng_ctx* ctx, uint64_t fileSize, bool mapped, LoadedBitmap& out) {
+  if (spng_set_image_limits(ctx, kMaxFrameSide, kMaxFrameSide) != 0) return false;
+  const uint64_t chunkLimit = std::min<uint64_t>(fileSize, std::numeric_limits<int32_t>::max());
+  if (spng_set_chunk_limits(ctx, static_cast<size_t>(chunkLimit), kChunkCacheLimit) != 0) return false;
+  spng_ihdr ihdr{};
+  if (spng_get_ihdr(ctx, &ihdr) != 0) return false;
+  const uint64_t width = ihdr.width, height = ihdr.height;
+  const unsigned bits = Channels(ihdr.color_type) * ihdr.bit_depth;
+  const uint64_t lineBytes = (width * bits + 7) / 8;
+  if (width == 0 || height == 0 || width > uint64_t{kMaxFrameSide} || height > uint64_t{kMaxFrameSide} ||
+      height * lineBytes > kInflateRatio * fileSize)
+    return false;
+  if (spng_decode_image(ctx, nullptr, 0, SPNG_FMT_RAW, SPNG_DECODE_PROGRESSIVE) != 0) return false;
+
+  const bool indexed = ihdr.color_type == SPNG_COLOR_TYPE_INDEXED;
+  Palette own{};
+  std::bitset<256> transparent;
+  spng_trns trns{};
+  const bool hasTrns = spng_get_trns(ctx, &trns) == 0;
+  if (indexed) {
+    spng_plte plte{};
+    if (spng_get_plte(ctx, &plte) != 0) return false;
+    for (size_t i = 0; i < std::min<size_t>(plte.n_entries, 256); ++i)
+      own[i] = {plte.entries[i].blue, plte.entries[i].green, plte.entries[i].red, 0};
+    if (hasTrns)
+      for (size_t i = 0; i < std::min<size_t>(trns.n_type3_entries, 256); ++i) transparent[i] = trns.type3_alpha[i] < 128;
+  }
+
+  const bool interlaced = ihdr.interlace_method == SPNG_INTERLACE_ADAM7;
+  try {
+    std::vector<uint8_t> pixels(static_cast<size_t>(width * height));
+    std::vector<uint8_t> line(static_cast<size_t>(lineBytes));
+    PixelMapper mapper(ihdr, own, transparent, hasTrns ? &trns : nullptr, mapped);
+    for (;;) {
+      spng_row_info row{};
+      if (spng_get_row_info(ctx, &row) != 0) return false;
+      const int status = spng_decode_scanline(ctx, line.data(), line.size());
+      if (status != 0 && status != SPNG_EOI) return false;
+      const size_t pass = interlaced ? static_cast<size_t>(row.pass) : 0;
+      if (pass > 6 || row.row_num >= height) return false;
+      const size_t start = interlaced ? kPassStartX[pass] : 0;
+      const size_t step = interlaced ? kPassStepX[pass] : 1;
+      if (start < width) {
+        const size_t count = (static_cast<size_t>(width) - start + step - 1) / step;
+        mapper.Map(line.data(), count, pixels.data() + row.row_num * width + start, step);
+      }
+      if (status == SPNG_EOI) break;
+    }
+    LoadedBitmap result;
+    result.BMPInfoHeader.Width = static_cast<int32_t>(width);
+    result.BMPInfoHeader.Height = static_cast<int32_t>(height);
+    result.BMPInfoHeader.Planes = 1;
+    result.BMPInfoHeader.BitCount = static_cast<uint16_t>(bits);
+    result.BMPInfoHeader.TopDown = true;
+    result.BMPPixels = std::move(pixels);
+    result.BMPPalette = indexed ? own : GamePalette;
+    result.OwnColourTable = indexed;
+    result.TransparentEntries = transparent;
+    out = std::move(result);
+    return true;
+  } catch (const std::bad_alloc&) {
+    // An image that the heap cannot hold is refused like an unreadable one.
+    return false;
+  }
+}
+
+bool DecodeInMemory(const uint8_t* data, size_t size, bool mapped, LoadedBitmap& out) {
+  if (!IsPNG(data, size)) return false;
+  Context ctx(spng_ctx_new(0));
+  if (!ctx || spng_set_png_buffer(ctx.get(), data, size) != 0) return false;
+  return Decode(ctx.get(), size, mapped, out);
+}
+
+// libspng's reader over an open file: the bytes asked for, from where the
+// last read ended.
+struct FileStream {
+  InputFile& file;
+  uint64_t at = 0;
+};
+
+int ReadFromFile(spng_ctx*, void* user, void* dst, size_t length) {
+  auto* stream = static_cast<FileStream*>(user);
+  const int64_t n = stream->file.ReadAt(dst, length, static_cast<int64_t>(stream->at));
+  if (n < 0) return SPNG_IO_ERROR;
+  if (static_cast<size_t>(n) != length) return SPNG_IO_EOF;
+  stream->at += length;
+  return 0;
+}
+
+}  // namespace
+
+bool IsPNG(const uint8_t* data, size_t size) {
+  return data != nullptr && size >= sizeof kSignature && std::memcmp(data, kSignature, sizeof kSignature) == 0;
+}
+
+bool DecodePNG(const uint8_t* data, size_t size, LoadedBitmap& out) { return DecodeInMemory(data, size, false, out); }
+
+bool ReadPNGFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out) {
+  return DecodeInMemory(data, size, true, out);
+}
+
+bool ReadPNG(const std::string& filename, LoadedBitmap& out) {
+  InputFile file;
+  if (!file.Open(filename) || file.Size() < 0) return false;
+  uint8_t head[sizeof kSignature];
+  if (file.ReadAt(head, sizeof head, 0) != static_cast<int64_t>(sizeof head) || !IsPNG(head, sizeof head)) return false;
+  Context ctx(spng_ctx_new(0));
+  FileStream stream{file};
+  if (!ctx || spng_set_png_stream(ctx.get(), ReadFromFile, &stream) != 0) return false;
+  return Decode(ctx.get(), static_cast<uint64_t>(file.Size()), true, out);
+}
+
+}  // namespace quilmark

@@ -1,0 +1,496 @@
+// PNG files: every colour type, bit depth and interlacing mapped to game
+// indices, transparency, refused files, the files written, and the batch
+// commands taking and making them. Input files are written here byte by byte
+// from the file format; written files are read back with libspng itself.
+#include <gtest/gtest.h>
+#include <spng.h>
+#include <zlib.h>
+
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <set>
+#include <sstream>
+
+#include "../document/HeapWatch.h"
+#include "ImageTestSupport.h"
+#include "images/BatchCommands.h"
+#include "images/FrameImages.h"
+#include "images/ImageFile.h"
+#include "images/modPng.h"
+
+namespace quilmark {
+namespace {
+
+using Pixels = std::vector<uint8_t>;
+using Samples = std::vector<uint16_t>;  // one pixel's samples at the file's depth
+
+void Set32(uint8_t* at, uint32_t x) {
+  for (int k = 0; k < 4; ++k) at[k] = uint8_t(x >> (24 - 8 * k));
+}
+
+std::vector<uint8_t> Chunk(const std::string& type, const std::vector<uint8_t>& data) {
+  std::vector<uint8_t> c(12 + data.size());
+  Set32(c.data(), uint32_t(data.size()));
+  std::copy(type.begin(), type.end(), c.begin() + 4);
+  std::copy(data.begin(), data.end(), c.begin() + 8);
+  Set32(c.data() + 8 + data.size(), uint32_t(crc32(0, c.data() + 4, uInt(4 + data.size()))));
+  return c;
+}
+
+// A PNG file: IHDR, the extra chunks (PLTE, tRNS), the scanlines (filter 0,
+// Adam7 passes when interlaced) deflated in one IDAT, IEND.
+struct PngShape {
+  uint32_t width = 1, height = 1;
+  uint8_t depth = 8, type = 0, interlace = 0;
+  std::vector<Samples> pixels;  // row by row
+  std::vector<std::vector<uint8_t>> chunks;
+  uint32_t claimedWidth = 0, claimedHeight = 0;  // written in IHDR instead, when not 0
+};
+
+std::vector<uint8_t> Scanlines(const PngShape& s) {
+  struct Pass {
+    uint32_t x0, y0, dx, dy;
+  };
+  const std::vector<Pass> passes = s.interlace ? std::vector<Pass>{{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                                                   {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}
+                                               : std::vector<Pass>{{0, 0, 1, 1}};
+  std::vector<uint8_t> raw;
+  for (const Pass& p : passes) {
+    if (p.x0 >= s.width) continue;
+    for (uint32_t y = p.y0; y < s.height; y += p.dy) {
+      raw.push_back(0);
+      uint32_t bits = 0, acc = 0;
+      for (uint32_t x = p.x0; x < s.width; x += p.dx) {
+        for (uint16_t sample : s.pixels[size_t(y) * s.width + x]) {
+          if (s.depth == 16) {
+            raw.insert(raw.end(), {uint8_t(sample >> 8), uint8_t(sample)});
+            continue;
+          }
+          acc = acc << s.depth | sample;
+          bits += s.depth;
+          if (bits == 8) raw.push_back(uint8_t(acc)), bits = acc = 0;
+        }
+      }
+      if (bits) raw.push_back(uint8_t(acc << (8 - bits)));
+    }
+  }
+  return raw;
+}
+
+std::vector<uint8_t> BuildPng(const PngShape& s) {
+  std::vector<uint8_t> file{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<uint8_t> ihdr{0, 0, 0, 0, 0, 0, 0, 0, s.depth, s.type, 0, 0, s.interlace};
+  Set32(ihdr.data(), s.claimedWidth ? s.claimedWidth : s.width);
+  Set32(ihdr.data() + 4, s.claimedHeight ? s.claimedHeight : s.height);
+  const std::vector<uint8_t> raw = Scanlines(s);
+  std::vector<uint8_t> packed(compressBound(uLong(raw.size())));
+  uLongf size = packed.size();
+  EXPECT_EQ(compress2(packed.data(), &size, raw.data(), uLong(raw.size()), Z_BEST_SPEED), Z_OK);
+  packed.resize(size);
+  for (const auto& c : {Chunk("IHDR", ihdr)}) file.insert(file.end(), c.begin(), c.end());
+  for (const auto& c : s.chunks) file.insert(file.end(), c.begin(), c.end());
+  for (const auto& c : {Chunk("IDAT", packed), Chunk("IEND", {})}) file.insert(file.end(), c.begin(), c.end());
+  return file;
+}
+
+std::vector<uint8_t> Plte(const std::vector<PaletteEntry>& colours) {
+  std::vector<uint8_t> d;
+  for (const PaletteEntry& c : colours) d.insert(d.end(), {c.Red, c.Green, c.Blue});
+  return Chunk("PLTE", d);
+}
+
+// Game entry i is grey 255 - i: grey level v is game index 255 - v.
+Palette GreyRamp() {
+  Palette p{};
+  for (int i = 0; i < 256; ++i) p[size_t(i)] = {uint8_t(255 - i), uint8_t(255 - i), uint8_t(255 - i), 0};
+  return p;
+}
+
+class Png : public test::ImageTest {
+ protected:
+  LoadedBitmap Read(const PngShape& shape) {
+    const std::string file = dir.File("in.png");
+    test::WriteFile(file, BuildPng(shape));
+    LoadedBitmap fromFile, fromMemory, dispatched;
+    const auto bytes = test::ReadFile(file);
+    EXPECT_TRUE(ReadPNG(file, fromFile));
+    EXPECT_TRUE(ReadPNGFromMemory(bytes.data(), bytes.size(), fromMemory));
+    EXPECT_TRUE(ReadImage(file, dispatched));
+    EXPECT_EQ(fromFile.BMPPixels, fromMemory.BMPPixels);
+    EXPECT_EQ(fromFile.BMPPixels, dispatched.BMPPixels);
+    return fromFile;
+  }
+};
+
+// 9 × 6 pixels reach every Adam7 pass. Each case gives a pixel's samples and
+// the game index expected for a pixel number, so that the image holds every
+// sample value the depth has.
+TEST_F(Png, EveryColourTypeAndDepthMapsToTheNearestGameColours) {
+  const Palette distinct = test::DistinctPalette(), grey = GreyRamp();
+  const auto game = [&](size_t i) { return distinct[i]; };
+  const struct {
+    const char* what;
+    uint8_t type, depth;
+    const Palette& palette;
+    std::function<Samples(uint32_t)> samples;
+    std::function<uint8_t(uint32_t)> expected;
+  } cases[] = {
+      {"grey 1", 0, 1, grey, [](uint32_t i) { return Samples{uint16_t(i % 2)}; },
+       [](uint32_t i) { return uint8_t(i % 2 ? 0 : 255); }},
+      {"grey 2", 0, 2, grey, [](uint32_t i) { return Samples{uint16_t(i % 4)}; },
+       [](uint32_t i) { return uint8_t(255 - i % 4 * 85); }},
+      {"grey 4", 0, 4, grey, [](uint32_t i) { return Samples{uint16_t(i % 16)}; },
+       [](uint32_t i) { return uint8_t(255 - i % 16 * 17); }},
+      {"grey 8", 0, 8, grey, [](uint32_t i) { return Samples{uint16_t(i * 5)}; },
+       [](uint32_t i) { return uint8_t(255 - i * 5); }},
+      // The high byte counts; the low one is noise.
+      {"grey 16", 0, 16, grey, [](uint32_t i) { return Samples{uint16_t(i * 4 << 8 | (i * 37 & 0xFF))}; },
+       [](uint32_t i) { return uint8_t(255 - i * 4); }},
+      // Alpha 127 (32767) is transparent, 128 (32768) is not.
+      {"grey+alpha 8", 4, 8, grey, [](uint32_t i) { return Samples{uint16_t(i), uint16_t(i % 3 ? 128 : 127)}; },
+       [](uint32_t i) { return uint8_t(i % 3 ? 255 - i : 9); }},
+      {"grey+alpha 16", 4, 16, grey,
+       [](uint32_t i) { return Samples{uint16_t(i << 8 | 0xFF), uint16_t(i % 3 ? 0x8000 : 0x7FFF)}; },
+       [](uint32_t i) { return uint8_t(i % 3 ? 255 - i : 9); }},
+      {"truecolour 8", 2, 8, distinct,
+       [&](uint32_t i) { return Samples{game(i * 4).Red, game(i * 4).Green, game(i * 4).Blue}; },
+       [](uint32_t i) { return uint8_t(i * 4); }},
+      {"truecolour 16", 2, 16, distinct,
+       [&](uint32_t i) {
+         const PaletteEntry c = game(i * 4);
+         return Samples{uint16_t(c.Red << 8 | 0xA5), uint16_t(c.Green << 8 | 0x5A), uint16_t(c.Blue << 8 | i)};
+       },
+       [](uint32_t i) { return uint8_t(i * 4); }},
+      {"truecolour+alpha 8", 6, 8, distinct,
+       [&](uint32_t i) { return Samples{game(i).Red, game(i).Green, game(i).Blue, uint16_t(i % 2 ? 255 : 0)}; },
+       [](uint32_t i) { return uint8_t(i % 2 ? i : 9); }},
+      {"truecolour+alpha 16", 6, 16, distinct,
+       [&](uint32_t i) {
+         const PaletteEntry c = game(i + 100);
+         return Samples{uint16_t(c.Red << 8), uint16_t(c.Green << 8), uint16_t(c.Blue << 8 | 0xFF),
+                        uint16_t(i % 2 ? 0x8000 : 0x7FFF)};
+       },
+       [](uint32_t i) { return uint8_t(i % 2 ? i + 100 : 9); }},
+  };
+  for (const auto& c : cases) {
+    GamePalette = c.palette;
+    for (uint8_t interlace : {0, 1}) {
+      PngShape s;
+      s.width = 9, s.height = 6, s.type = c.type, s.depth = c.depth, s.interlace = interlace;
+      Pixels expected;
+      for (uint32_t i = 0; i < 54; ++i) s.pixels.push_back(c.samples(i)), expected.push_back(c.expected(i));
+      const LoadedBitmap b = Read(s);
+      EXPECT_EQ(b.BMPPixels, expected) << c.what << " interlace " << int(interlace);
+      EXPECT_EQ(std::tuple(b.BMPInfoHeader.Width, b.BMPInfoHeader.Height, b.OwnColourTable), std::tuple(9, 6, false));
+    }
+  }
+}
+
+// A colour table of 2^depth entries: entry k is game colour (200 - k) mod 256, the last
+// one with alpha 127 (transparent), the one before with 128 (opaque).
+TEST_F(Png, PalettisedFilesOfEveryDepthMapThroughTheirOwnTable) {
+  for (uint8_t depth : {1, 2, 4, 8}) {
+    for (uint8_t interlace : {0, 1}) {
+      const unsigned entries = 1u << depth;
+      std::vector<PaletteEntry> table;
+      for (unsigned k = 0; k < entries; ++k) table.push_back(GamePalette[uint8_t(200 - k)]);
+      std::vector<uint8_t> alpha(entries, 255);
+      alpha[entries - 1] = 127;
+      alpha[entries - 2] = 128;
+      PngShape s;
+      s.width = 11, s.height = 5, s.type = 3, s.depth = depth, s.interlace = interlace;
+      s.chunks = {Plte(table), Chunk("tRNS", alpha)};
+      Pixels own, expected;
+      for (uint32_t i = 0; i < 55; ++i) {
+        const uint16_t k = uint16_t(i * 7 % entries);
+        s.pixels.push_back({k});
+        own.push_back(uint8_t(k));
+        expected.push_back(k == entries - 1 ? 9 : uint8_t(200 - k));
+      }
+      EXPECT_EQ(Read(s).BMPPixels, expected) << int(depth) << " " << int(interlace);
+      // Undecoded: the file's indices, its table and which entries it makes
+      // transparent; mapping them afterwards gives the same.
+      const auto bytes = BuildPng(s);
+      LoadedBitmap raw;
+      ASSERT_TRUE(DecodePNG(bytes.data(), bytes.size(), raw));
+      EXPECT_EQ(raw.BMPPixels, own);
+      EXPECT_TRUE(raw.OwnColourTable);
+      EXPECT_EQ(raw.TransparentEntries.count(), 1u);
+      EXPECT_TRUE(raw.TransparentEntries[entries - 1]);
+      std::vector<PaletteEntry> filled = table;
+      filled.resize(256);  // entries the file lacks are black
+      EXPECT_EQ(test::TableOf({raw.BMPPalette.begin(), raw.BMPPalette.end()}), test::TableOf(filled));
+      RemapToGamePalette(raw);
+      EXPECT_EQ(raw.BMPPixels, expected);
+    }
+  }
+}
+
+// Key colours of tRNS: the file's exact samples, all 16 bits of them.
+TEST_F(Png, TheTransparentKeyColourOfGreyAndTruecolourFiles) {
+  PngShape grey;
+  grey.width = 3, grey.type = 0, grey.depth = 16;
+  grey.pixels = {{0x1234}, {0x1235}, {0x1234}};
+  grey.chunks = {Chunk("tRNS", {0x12, 0x34})};
+  GamePalette = GreyRamp();
+  EXPECT_EQ(Read(grey).BMPPixels, (Pixels{9, 255 - 0x12, 9}));
+  PngShape rgb;
+  rgb.width = 3, rgb.type = 2, rgb.depth = 8;
+  const PaletteEntry c = test::DistinctPalette()[40], d = test::DistinctPalette()[41];
+  rgb.pixels = {{c.Red, c.Green, c.Blue}, {d.Red, d.Green, d.Blue}, {c.Red, c.Green, c.Blue}};
+  rgb.chunks = {Chunk("tRNS", {0, d.Red, 0, d.Green, 0, d.Blue})};
+  GamePalette = test::DistinctPalette();
+  EXPECT_EQ(Read(rgb).BMPPixels, (Pixels{40, 9, 40}));
+}
+
+// Colours are matched one by one by the rule of the colour tables, and each
+// distinct colour is looked up once however many there are (more than a
+// million switch the lookup to a table over every colour).
+TEST_F(Png, TruecolourMatchesLikeAColourTableForAnyNumberOfColours) {
+  std::mt19937 rng(5);
+  Palette colours;
+  for (PaletteEntry& c : colours) c = {uint8_t(rng()), uint8_t(rng()), uint8_t(rng()), 0};
+  const std::array<uint8_t, 256> table = RemapTable(colours, GamePalette);
+  for (size_t i = 0; i < 256; ++i) EXPECT_EQ(NearestColour(colours[i], GamePalette), table[i]) << i;
+
+  PngShape s;
+  s.width = 1100, s.height = 1000, s.type = 2;
+  std::vector<uint32_t> rgb(size_t(s.width) * s.height);
+  for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = uint32_t(i * 15 % (1u << 24));  // all different
+  for (uint32_t c : rgb) s.pixels.push_back({uint16_t(c >> 16), uint16_t(c >> 8 & 255), uint16_t(c & 255)});
+  const auto file = BuildPng(s);
+  LoadedBitmap b;
+  ASSERT_TRUE(ReadPNGFromMemory(file.data(), file.size(), b));
+  ASSERT_EQ(b.BMPPixels.size(), rgb.size());
+  for (size_t i = 0; i < rgb.size(); i += 997) {
+    const PaletteEntry c{uint8_t(rgb[i]), uint8_t(rgb[i] >> 8), uint8_t(rgb[i] >> 16), 0};
+    EXPECT_EQ(b.BMPPixels[i], NearestColour(c, GamePalette)) << i;
+  }
+}
+
+TEST_F(Png, APngAndABmpOfTheSamePictureMakeTheSameFrame) {
+  // Game indices, white among them; the PNG's table is the game palette
+  // reversed like the bitmap's, so only the mapping gives them back.
+  const Pixels indices{255, 9, 3, 200, 255, 17, 0, 254};
+  const std::string bmp = Bitmap("a.bmp", 4, 2, indices);
+  std::vector<PaletteEntry> reversed(GamePalette.rbegin(), GamePalette.rend());
+  PngShape s;
+  s.width = 4, s.height = 2, s.type = 3, s.chunks = {Plte(reversed)};
+  for (uint8_t i : indices) s.pixels.push_back({uint16_t(255 - i)});
+  test::WriteFile(dir.File("a.png"), BuildPng(s));
+  for (bool white : {false, true}) {
+    classGAFFrame fromBmp, fromPng;
+    ASSERT_TRUE(fromBmp.ImportFrame(bmp, true, white, true));
+    ASSERT_TRUE(fromPng.ImportFrame(dir.File("a.png"), true, white, true));
+    EXPECT_EQ(fromPng.Pixels, fromBmp.Pixels);
+    EXPECT_EQ(std::tuple(fromPng.Width(), fromPng.Height(), fromPng.PositionX(), fromPng.PositionY()),
+              std::tuple(4, 2, 2, 1));
+  }
+  // A pixel made transparent by its alpha is 9; opaque white is 255, and 9
+  // too with white as transparent.
+  PngShape rgba;
+  rgba.width = 3, rgba.type = 6, rgba.pixels = {{255, 255, 255, 0}, {255, 255, 255, 255}, {0, 255, 0, 100}};
+  GamePalette[255] = {255, 255, 255, 0};
+  test::WriteFile(dir.File("w.png"), BuildPng(rgba));
+  classGAFFrame plain, white;
+  ASSERT_TRUE(plain.ImportFrame(dir.File("w.png")));
+  ASSERT_TRUE(white.ImportFrame(dir.File("w.png"), false, true));
+  EXPECT_EQ(plain.Pixels, (Pixels{9, 255, 9}));
+  EXPECT_EQ(white.Pixels, (Pixels{9, 9, 9}));
+  // Without a colour table the decoder already gives game indices.
+  const auto bytes = BuildPng(rgba);
+  LoadedBitmap raw;
+  ASSERT_TRUE(DecodePNG(bytes.data(), bytes.size(), raw));
+  EXPECT_FALSE(raw.OwnColourTable);
+  EXPECT_EQ(raw.BMPPixels, plain.Pixels);
+  EXPECT_EQ(test::TableOf({raw.BMPPalette.begin(), raw.BMPPalette.end()}),
+            test::TableOf({GamePalette.begin(), GamePalette.end()}));
+  // The frame takes the decoded pixels; nothing else of their size is held
+  // beside them on the way.
+  PngShape large;
+  large.width = 1500, large.height = 1000, large.type = 2, large.pixels.assign(1500000, {1, 2, 3});
+  test::WriteFile(dir.File("large.png"), BuildPng(large));
+  classGAFFrame frame;
+  const test::HeapWatch heap;
+  ASSERT_TRUE(frame.ImportFrame(dir.File("large.png")));
+  EXPECT_EQ(frame.Pixels.size(), 1500000u);
+  EXPECT_LT(heap.PeakGrowth(), frame.Pixels.size() * 5 / 4);
+}
+
+// The bytes of a chunk start after its 8-byte head.
+size_t ChunkAt(const std::vector<uint8_t>& file, const std::string& type) {
+  for (size_t at = 8; at + 8 <= file.size();) {
+    if (std::string(file.begin() + ptrdiff_t(at) + 4, file.begin() + ptrdiff_t(at) + 8) == type) return at;
+    at += 12 + (size_t(file[at]) << 24 | size_t(file[at + 1]) << 16 | size_t(file[at + 2]) << 8 | file[at + 3]);
+  }
+  return std::string::npos;
+}
+
+size_t ChunkLength(const std::vector<uint8_t>& file, size_t at) {
+  return at == std::string::npos ? 0
+                                 : size_t(file[at]) << 24 | size_t(file[at + 1]) << 16 | size_t(file[at + 2]) << 8 |
+                                       file[at + 3];
+}
+
+TEST_F(Png, DamagedHugeAndForeignFilesAreRefusedLikeBitmaps) {
+  PngShape s;
+  s.width = 7, s.height = 7, s.type = 0;
+  for (int i = 0; i < 49; ++i) s.pixels.push_back({uint16_t(i * 5)});
+  const auto good = BuildPng(s);
+  LoadedBitmap b;
+  ASSERT_TRUE(ReadPNGFromMemory(good.data(), good.size(), b));
+  const Pixels before = b.BMPPixels;
+  std::vector<std::pair<std::string, std::vector<uint8_t>>> bad;
+  bad.emplace_back("a BMP", test::BuildBmp({}));
+  for (const char* chunk : {"IHDR", "IDAT"}) {
+    auto file = good;
+    file[ChunkAt(file, chunk) + 8] ^= 1;  // a bit of the data, so the CRC fails
+    bad.emplace_back(std::string("bad CRC in ") + chunk, file);
+  }
+  // Cut anywhere up to the end of the image data.
+  for (size_t cut = 0; cut < ChunkAt(good, "IEND") - 4; ++cut)
+    bad.emplace_back("cut at " + std::to_string(cut), std::vector<uint8_t>(good.begin(), good.begin() + ptrdiff_t(cut)));
+  // Sides beyond a frame's, a claim the file cannot hold, and a table of colours missing.
+  PngShape wide;
+  wide.width = 40000, wide.type = 0, wide.depth = 1, wide.pixels.assign(40000, {0});
+  bad.emplace_back("40000 wide", BuildPng(wide));
+  PngShape claim = s;
+  claim.claimedWidth = claim.claimedHeight = 30000;
+  bad.emplace_back("30000 x 30000 in a tiny file", BuildPng(claim));
+  PngShape noTable = s;
+  noTable.type = 3;
+  bad.emplace_back("no PLTE", BuildPng(noTable));
+  for (const auto& [what, file] : bad) {
+    const test::HeapWatch heap(1 << 20);
+    EXPECT_FALSE(ReadPNGFromMemory(file.data(), file.size(), b)) << what;
+    EXPECT_FALSE(DecodePNG(file.data(), file.size(), b)) << what;
+    test::WriteFile(dir.File("bad.png"), file);
+    EXPECT_FALSE(ReadImage(dir.File("bad.png"), b)) << what;
+    EXPECT_LT(heap.LargestRequest(), 1u << 16) << what;
+  }
+  EXPECT_EQ(b.BMPPixels, before);  // untouched by every refusal
+  // An image the heap cannot hold: refused, not thrown.
+  PngShape big;
+  big.width = 2000, big.height = 2000, big.type = 0, big.depth = 1, big.pixels.assign(4000000, {1});
+  const auto bigFile = BuildPng(big);
+  {
+    const test::HeapWatch heap(1 << 20);
+    EXPECT_FALSE(ReadPNGFromMemory(bigFile.data(), bigFile.size(), b));
+  }
+  ASSERT_TRUE(ReadPNGFromMemory(bigFile.data(), bigFile.size(), b));
+  // An import of a refused file shows the one message and leaves a 0 × 0 frame.
+  struct : MessageSink {
+    std::vector<std::string> shown;
+    void ShowMessage(const std::string& text, const std::string&, MessageIcon) override { shown.push_back(text); }
+  } sink;
+  classGAFFrame frame;
+  test::WriteFile(dir.File("claim.png"), BuildPng(claim));
+  EXPECT_FALSE(frame.ImportFrame(dir.File("claim.png"), true, true, true, &sink));
+  EXPECT_EQ(std::tuple(frame.Width(), frame.Height(), frame.Pixels.size()), std::tuple(0, 0, size_t{1}));
+  EXPECT_EQ(sink.shown, std::vector<std::string>{kBmpLoadError});
+}
+
+// libspng's own reading of a written file, as 8-bit RGBA.
+std::vector<uint8_t> DecodeWithLibspng(const std::vector<uint8_t>& file, spng_ihdr& ihdr) {
+  spng_ctx* ctx = spng_ctx_new(0);
+  spng_set_png_buffer(ctx, file.data(), file.size());
+  spng_get_ihdr(ctx, &ihdr);
+  size_t size = 0;
+  spng_decoded_image_size(ctx, SPNG_FMT_RGBA8, &size);
+  std::vector<uint8_t> rgba(size);
+  EXPECT_EQ(spng_decode_image(ctx, rgba.data(), rgba.size(), SPNG_FMT_RGBA8, SPNG_DECODE_TRNS), 0);
+  spng_ctx_free(ctx);
+  return rgba;
+}
+
+TEST_F(Png, WrittenFilesHoldTheGameColoursWithIndexNineTransparent) {
+  const int w = 17, h = 16;
+  Pixels pixels(size_t(w * h));
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i);
+  const std::string file = dir.File("out.png");
+  test::WriteFile(file, std::vector<uint8_t>(5000, 0xAB));  // a longer old file is replaced whole
+  ASSERT_TRUE(WritePNG(file, pixels, w, h, GamePalette));
+  const auto bytes = test::ReadFile(file);
+  spng_ihdr ihdr{};
+  const std::vector<uint8_t> rgba = DecodeWithLibspng(bytes, ihdr);
+  EXPECT_EQ(std::tuple(ihdr.width, ihdr.height, ihdr.bit_depth, ihdr.color_type), std::tuple(17u, 16u, 8, 3));
+  ASSERT_EQ(rgba.size(), pixels.size() * 4);
+  for (size_t i = 0; i < pixels.size(); ++i) {
+    const PaletteEntry& c = GamePalette[pixels[i]];
+    EXPECT_EQ(std::vector<uint8_t>(rgba.begin() + ptrdiff_t(4 * i), rgba.begin() + ptrdiff_t(4 * i + 4)),
+              (std::vector<uint8_t>{c.Red, c.Green, c.Blue, uint8_t(pixels[i] == 9 ? 0 : 255)}))
+        << i;
+  }
+  EXPECT_EQ(ChunkLength(bytes, ChunkAt(bytes, "PLTE")), 768u);  // 256 entries
+  // Read back: the same indices (the game colours are all different).
+  LoadedBitmap b;
+  ASSERT_TRUE(ReadImage(file, b));
+  EXPECT_EQ(b.BMPPixels, pixels);
+  // Failures leave the old file and nothing else, and say why.
+  std::string noFolder, empty, shortBuffer;
+  EXPECT_FALSE(WritePNG(dir.File("no/such/a.png"), pixels, w, h, GamePalette, &noFolder));
+  EXPECT_FALSE(WritePNG(file, {}, 0, 0, GamePalette, &empty));
+  EXPECT_FALSE(WritePNG(file, {1, 2, 3}, 2, 2, GamePalette, &shortBuffer));
+  EXPECT_FALSE(noFolder.empty() || empty.empty() || shortBuffer.empty());
+  EXPECT_EQ(test::ReadFile(file), bytes);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+std::set<std::string> FilesIn(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) names.insert(e.path().filename().string());
+  return names;
+}
+
+// The batch tool builds from PNG and BMP files alike and exports either.
+TEST_F(Png, BuildTakesPngFilesAndExportWritesThemOnRequest) {
+  PngShape s;
+  s.width = 2, s.height = 1, s.type = 2;
+  for (size_t i : {5, 255}) s.pixels.push_back({GamePalette[i].Red, GamePalette[i].Green, GamePalette[i].Blue});
+  test::WriteFile(dir.File("tank.png"), BuildPng(s));
+  const std::string gaf = dir.File("doc.gaf"), sub = Bitmap("sub.bmp", 2, 1, {7, 9});
+  std::ostringstream err;
+  ASSERT_EQ(RunBuildCommand({gaf, "--white", dir.File("tank.png"), dir.File("tank.png") + "," + sub}, err), 0)
+      << err.str();
+  classGAF doc;
+  doc.Load(gaf);
+  ASSERT_EQ(doc.Animations.Count(), 1);
+  const auto anim = doc.Animations.Item(1);
+  EXPECT_EQ(anim->Name, "tank");
+  EXPECT_EQ(anim->Frames.Item(1)->Pixels, (Pixels{5, 9}));
+  // The frame's own file is its first subframe too.
+  EXPECT_EQ(anim->Frames.Item(2)->Subframes.Item(2)->Pixels, (Pixels{7, 9}));
+
+  std::filesystem::create_directory(dir.File("png"));
+  std::filesystem::create_directory(dir.File("bmp"));
+  ASSERT_EQ(RunExportCommand({gaf, dir.File("png"), "--format", "png"}, err), 0) << err.str();
+  ASSERT_EQ(RunExportCommand({"--format", "bmp", gaf, dir.File("bmp")}, err), 0) << err.str();
+  EXPECT_EQ(FilesIn(dir.File("png")), (std::set<std::string>{"tank_01.png", "tank_02_01.png", "tank_02_02.png"}));
+  EXPECT_EQ(FilesIn(dir.File("bmp")), (std::set<std::string>{"tank_01.bmp", "tank_02_01.bmp", "tank_02_02.bmp"}));
+  spng_ihdr ihdr{};
+  const auto rgba = DecodeWithLibspng(test::ReadFile(dir.File("png/tank_02_02.png")), ihdr);
+  const PaletteEntry c = GamePalette[7];
+  EXPECT_EQ(rgba, (std::vector<uint8_t>{c.Red, c.Green, c.Blue, 255, GamePalette[9].Red, GamePalette[9].Green,
+                                        GamePalette[9].Blue, 0}));
+  // A frame a PNG cannot hold (0 × 0, as an unreadable import leaves it) is
+  // reported; the rest are written.
+  auto a = std::make_shared<classGAFAnimation>();
+  a->Name = "a";
+  a->Frames.Add(test::MakeFrame(2, 1, {1, 2}));
+  a->Frames.Add(std::make_shared<classGAFFrame>());
+  a->Frames.Add(test::MakeFrame(1, 1, {3}));
+  classGAF withEmpty;
+  ASSERT_TRUE(withEmpty.Animations.Add(a, a->Name));
+  const ExportReport report = withEmpty.ExportAllImages(dir.File("png/"), ImageFormat::Png);
+  EXPECT_EQ(std::tuple(report.written, report.failed), std::tuple(2, 1));
+  ASSERT_EQ(report.failedFiles, std::vector<std::string>{dir.File("png/a_02.png")});
+  err.str("");
+  for (const std::vector<std::string>& args : {std::vector<std::string>{gaf, dir.File("png"), "--format"},
+                                               {gaf, dir.File("png"), "--format", "gif"}})
+    EXPECT_EQ(RunExportCommand(args, err), 2);
+  EXPECT_NE(err.str().find("--format bmp|png"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quilmark
