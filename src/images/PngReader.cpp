@@ -56,17 +56,19 @@ class ColourCache {
   explicit ColourCache(const Palette& game) : game_(game) { Reset(kFirstSlots); }
 
   uint8_t Index(uint32_t rgb) {
-    // Most colours are met again, and most in the first slot they try.
+    // Most colours are met again: only a new one is searched for.
     if (direct_.empty()) {
-      const size_t slot = Slot(rgb);
-      if (keys_[slot] == rgb) return values_[slot];
+      for (size_t slot = Slot(rgb);; slot = (slot + 1) & (keys_.size() - 1)) {
+        if (keys_[slot] == rgb) return values_[slot];
+        if (keys_[slot] == kEmpty) break;
+      }
     }
     return Lookup(rgb);
   }
 
  private:
   static constexpr uint32_t kEmpty = 0xFFFFFFFF;  // no colour has bits above 24
-  static constexpr size_t kFirstSlots = 1024;
+  static constexpr size_t kFirstSlots = 4096;
   static constexpr size_t kMaxSlots = size_t{1} << 21;
 
   [[gnu::noinline]] uint8_t Lookup(uint32_t rgb) {
@@ -206,7 +208,6 @@ class PixelMapper {
  private:
   static uint32_t Sample16(const uint8_t* p) { return uint32_t{p[0]} << 8 | p[1]; }
 
-  // Sprites repeat a colour along a row, so the last one is kept at hand.
   // Bytes is the size of a sample; alpha and key say what makes a pixel
   // transparent (the checks are left out of the loop where a file has none).
   template <size_t Bytes, bool Alpha, bool Key>
@@ -214,8 +215,6 @@ class PixelMapper {
     constexpr size_t kPixelBytes = (Alpha ? 4 : 3) * Bytes;
     ColourCache& cache = *cache_;
     const uint64_t key = key_;
-    uint32_t last = 0xFFFFFFFF;
-    uint8_t lastIndex = 0;
     for (size_t i = 0; i < count; ++i, line += kPixelBytes) {
       uint8_t index;
       if (Alpha && line[3 * Bytes] < 128) {
@@ -225,12 +224,7 @@ class PixelMapper {
                                     : uint64_t{line[0]} << 32 | uint64_t{line[1]} << 16 | line[2]) == key) {
         index = TransparentIndex;
       } else {
-        const uint32_t rgb = uint32_t{line[0]} << 16 | uint32_t{line[Bytes]} << 8 | line[2 * Bytes];
-        if (rgb != last) {
-          last = rgb;
-          lastIndex = cache.Index(rgb);
-        }
-        index = lastIndex;
+        index = cache.Index(uint32_t{line[0]} << 16 | uint32_t{line[Bytes]} << 8 | line[2 * Bytes]);
       }
       out[i * step] = index;
     }
@@ -332,20 +326,44 @@ bool DecodeInMemory(const uint8_t* data, size_t size, bool mapped, LoadedBitmap&
 }
 
 // libspng's reader over an open file: the bytes asked for, from where the
-// last read ended.
-struct FileStream {
-  InputFile& file;
-  uint64_t at = 0;
-};
+// last read ended. libspng asks for a few kilobytes at a time at most, a
+// chunk's head, its data and its checksum apart; they are taken from the file
+// kReadAhead bytes at a time.
+class FileStream {
+ public:
+  static constexpr size_t kReadAhead = 64 * 1024;
 
-int ReadFromFile(spng_ctx*, void* user, void* dst, size_t length) {
-  auto* stream = static_cast<FileStream*>(user);
-  const int64_t n = stream->file.ReadAt(dst, length, static_cast<int64_t>(stream->at));
-  if (n < 0) return SPNG_IO_ERROR;
-  if (static_cast<size_t>(n) != length) return SPNG_IO_EOF;
-  stream->at += length;
-  return 0;
-}
+  explicit FileStream(InputFile& file) : file_(file), buffer_(new (std::nothrow) uint8_t[kReadAhead]) {}
+  bool ok() const { return buffer_ != nullptr; }
+
+  static int Read(spng_ctx*, void* user, void* dst, size_t length) {
+    return static_cast<FileStream*>(user)->Read(static_cast<uint8_t*>(dst), length);
+  }
+
+ private:
+  int Read(uint8_t* dst, size_t length) {
+    while (length > 0) {
+      if (at_ >= start_ && at_ < start_ + held_) {
+        const size_t n = std::min<uint64_t>(length, start_ + held_ - at_);
+        std::memcpy(dst, buffer_.get() + (at_ - start_), n);
+        dst += n, at_ += n, length -= n;
+      } else {
+        const int64_t n = file_.ReadAt(buffer_.get(), kReadAhead, static_cast<int64_t>(at_));
+        if (n < 0) return SPNG_IO_ERROR;
+        if (n == 0) return SPNG_IO_EOF;
+        start_ = at_;
+        held_ = static_cast<size_t>(n);
+      }
+    }
+    return 0;
+  }
+
+  InputFile& file_;
+  std::unique_ptr<uint8_t[]> buffer_;
+  uint64_t at_ = 0;     // where the next read starts
+  uint64_t start_ = 0;  // where the bytes held start, and how many
+  size_t held_ = 0;
+};
 
 }  // namespace
 
@@ -365,8 +383,8 @@ bool ReadPNG(const std::string& filename, LoadedBitmap& out) {
   uint8_t head[sizeof kSignature];
   if (file.ReadAt(head, sizeof head, 0) != static_cast<int64_t>(sizeof head) || !IsPNG(head, sizeof head)) return false;
   Context ctx(spng_ctx_new(0));
-  FileStream stream{file};
-  if (!ctx || spng_set_png_stream(ctx.get(), ReadFromFile, &stream) != 0) return false;
+  FileStream stream(file);
+  if (!ctx || !stream.ok() || spng_set_png_stream(ctx.get(), FileStream::Read, &stream) != 0) return false;
   return Decode(ctx.get(), static_cast<uint64_t>(file.Size()), true, out);
 }
 

