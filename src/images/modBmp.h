@@ -40,11 +40,12 @@ struct LoadedBitmap {
   BitmapInfo BMPInfoHeader;
   std::vector<uint8_t> BMPPixels;
   Palette BMPPalette{};
-  // True when BMPPixels indexes BMPPalette, the file's own colour table (every
-  // BMP file, a PNG file with a colour table). False for a PNG file without
-  // one (grey or truecolour): its colours were matched to the game palette
-  // pixel by pixel, BMPPixels already holds game indices and BMPPalette is
-  // that game palette.
+  // True when the file has a colour table of its own, in BMPPalette (every
+  // BMP file, a PNG file with a colour table): DecodeBMP and DecodePNG leave
+  // BMPPixels as indices into it, the readers map them to the game palette.
+  // False for a PNG file without one (grey or truecolour): its colours were
+  // matched to the game palette pixel by pixel, so BMPPixels holds game
+  // indices from the start and BMPPalette is that game palette.
   bool OwnColourTable = true;
   // Entries of BMPPalette that the file makes transparent (a PNG colour
   // table's alpha below 128); they map to TransparentIndex.
