@@ -4,14 +4,13 @@
 // through tiny blocks, so that jumps, refills, direct reads and the switch to
 // reading the file whole are all exercised. No input may yield more frames
 // than its size allows, nor cost more than a few times its size in reads.
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "document/GafIo.h"
 #include "document/RowCode.h"
 #include "document/classGAF.h"
@@ -54,17 +53,6 @@ bool Count(const Collection<classGAFFrame>& frames, uint64_t& n) {
   return true;
 }
 
-// The input as a file: one file in memory, rewritten for every input.
-std::string AsFile(const uint8_t* data, size_t size) {
-  static const int fd = memfd_create("gaf", MFD_CLOEXEC);
-  if (fd < 0 || ::ftruncate(fd, 0) != 0) __builtin_trap();
-  for (size_t done = 0; done < size;) {
-    const ssize_t n = ::pwrite(fd, data + done, size - done, static_cast<off_t>(done));
-    if (n <= 0) __builtin_trap();
-    done += static_cast<size_t>(n);
-  }
-  return "/proc/self/fd/" + std::to_string(fd);
-}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -76,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fast.LoadBytes(padded.data(), size, &fast_report, true);
 
   quilmark::GafInput in(quilmark::ReadPlan{16, 256, 2});
-  if (!in.OpenFile(AsFile(data, size))) __builtin_trap();
+  if (!in.OpenFile(quilmark::fuzz::BytesAsFile(data, size))) __builtin_trap();
   from_file.Load(in);
 
   if (exact_report.complete != fast_report.complete || exact_report.complete != in.Report().complete) __builtin_trap();

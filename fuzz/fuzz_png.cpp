@@ -6,9 +6,7 @@
 // write out as a PNG file that reads back to the same indices. Most changes
 // to a file break a chunk's checksum; the bytes are tried again with every
 // checksum made right, so that the changes reach the pixels.
-#include <sys/mman.h>
 #include <zlib.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -17,24 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "document/classGAFFrame.h"
 #include "images/GamePalette.h"
 #include "images/ImageFile.h"
 #include "images/modPng.h"
 
 namespace {
-
-// A file in memory that ReadPNG opens by name like any other regular file.
-int BytesAsFile(const uint8_t* data, size_t size) {
-  static const int fd = memfd_create("fuzz-png", MFD_CLOEXEC);
-  if (fd < 0 || ftruncate(fd, 0) != 0) std::abort();
-  for (size_t done = 0; done < size;) {
-    const ssize_t n = pwrite(fd, data + done, size - done, static_cast<off_t>(done));
-    if (n <= 0) std::abort();
-    done += static_cast<size_t>(n);
-  }
-  return fd;
-}
 
 // The chunks' checksums recomputed, as far as the chunks fit the bytes.
 std::vector<uint8_t> RightChecksums(const uint8_t* data, size_t size) {
@@ -53,7 +40,7 @@ std::vector<uint8_t> RightChecksums(const uint8_t* data, size_t size) {
 void Check(const uint8_t* data, size_t size) {
   quilmark::LoadedBitmap bitmap, fromFile, dispatched, raw;
   const bool read = quilmark::ReadPNGFromMemory(data, size, bitmap);
-  const std::string path = "/proc/self/fd/" + std::to_string(BytesAsFile(data, size));
+  const std::string path = quilmark::fuzz::BytesAsFile(data, size);
   if (quilmark::ReadPNG(path, fromFile) != read || quilmark::DecodePNG(data, size, raw) != read) std::abort();
   if (quilmark::IsPNG(data, size) && quilmark::ReadImageFromMemory(data, size, dispatched) != read) std::abort();
   if (!read) return;
@@ -78,14 +65,7 @@ void Check(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool once = [] {
-    // Every colour distinct, so that written indices read back unchanged.
-    for (size_t i = 0; i < 256; ++i)
-      quilmark::GamePalette[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
-                                  static_cast<uint8_t>(i * 7), 0};
-    return true;
-  }();
-  (void)once;
+  quilmark::fuzz::UseDistinctGamePalette();
   Check(data, size);
   if (quilmark::IsPNG(data, size)) {
     const std::vector<uint8_t> fixed = RightChecksums(data, size);

@@ -9,6 +9,11 @@
 
 namespace quilmark {
 
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 InputFile::~InputFile() {
   if (fd_ >= 0) ::close(fd_);
 }

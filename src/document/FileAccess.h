@@ -10,6 +10,9 @@
 
 namespace quilmark {
 
+// Whether path names a folder (following links).
+bool IsFolder(const std::string& path);
+
 // An open regular file, closed with the object.
 class InputFile {
  public:

@@ -24,13 +24,13 @@ class EditingKeys : public QObject {
     const auto* box = qobject_cast<QLineEdit*>(watched);
     if (!box || box->isReadOnly()) return false;
     auto* key = static_cast<QKeyEvent*>(event);
+    // The window's keys for Remove Sequence, Undo and Redo.
     const QKeySequence pressed(key->keyCombination());
-    if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) || key->key() == Qt::Key_Delete ||
-        pressed == QKeySequence("Ctrl+Y") || pressed == QKeySequence("Ctrl+Shift+Z")) {
-      event->accept();
-      return true;
-    }
-    return false;
+    if (key->key() != Qt::Key_Delete && pressed != QKeySequence("Ctrl+Z") &&
+        pressed != QKeySequence("Ctrl+Shift+Z") && pressed != QKeySequence("Ctrl+Y"))
+      return false;
+    event->accept();
+    return true;
   }
 };
 
@@ -58,7 +58,9 @@ void FrmQuilmark::ShowModified() {
           [this](bool clean) { StatusPanel3->setText(clean ? QString() : QString("Modified")); });
 }
 
-void FrmQuilmark::Record(QUndoCommand* step) { History->push(step); }
+void FrmQuilmark::Record(QUndoCommand* step) {
+  if (step) History->push(step);
+}
 
 EditPlace FrmQuilmark::Here() const {
   const EditorState& st = Editor();

@@ -60,16 +60,14 @@ void FrmQuilmark::BuildFramePane() {
   ScrollXPos = updown("ScrollXPos", 1200, -1024, 1024, 1);
   ScrollYPos = updown("ScrollYPos", 1620, -1024, 1024, 1);
   ScrollFPS = updown("ScrollFPS", 2040, 0, 32000, 100);
-  typedFields_ = {
-      {TxtXPos, ScrollXPos, [](const classGAFFrame& f) -> int32_t { return f.PositionX(); },
-       &FrmQuilmark::ScrollXPos_Change},
-      {TxtYPos, ScrollYPos, [](const classGAFFrame& f) -> int32_t { return f.PositionY(); },
-       &FrmQuilmark::ScrollYPos_Change},
-      {TxtFPS, ScrollFPS, [](const classGAFFrame& f) -> int32_t { return f.FPS; }, &FrmQuilmark::ScrollFPS_Change}};
+  // In the order of FieldStep::Field.
+  typedFields_ = {{TxtXPos, ScrollXPos, FieldStep::X, &FrmQuilmark::ScrollXPos_Change},
+                  {TxtYPos, ScrollYPos, FieldStep::Y, &FrmQuilmark::ScrollYPos_Change},
+                  {TxtFPS, ScrollFPS, FieldStep::Fps, &FrmQuilmark::ScrollFPS_Change}};
   for (const TypedField& field : typedFields_) {
     // The arrows step from the shown image's own value, after what was typed
     // into the box has been applied.
-    field.upDown->StepBase = [this, stored = field.stored] { return stored(*Editor().GetSelectedFrame()); };
+    field.upDown->StepBase = [this, f = field.field] { return FieldStep::Value(*Editor().GetSelectedFrame(), f); };
     connect(field.upDown, &UpDown::AboutToStep, this, &FrmQuilmark::ApplyPendingEdits);
     connect(field.upDown, &UpDown::ValueChanged, this, field.change);
   }
@@ -122,31 +120,10 @@ void FrmQuilmark::ScrollSubframes_Change(int value) {
     if (FramePtr sub = frame->Subframes.Item(value)) DisplayFrame(*sub, *this, st, true);
 }
 
-void FrmQuilmark::ScrollXPos_Change(int value) {
-  TxtXPos->setText(QString::number(value));
-  FramePtr f = Editor().GetSelectedFrame();
-  const int32_t before = f->PositionX();
-  (void)f->SetPositionX(value);
-  DisplayPicture(*f, *this, Editor());
-  RecordField(f, FieldStep::X, before, f->PositionX());
-}
-
-void FrmQuilmark::ScrollYPos_Change(int value) {
-  TxtYPos->setText(QString::number(value));
-  FramePtr f = Editor().GetSelectedFrame();
-  const int32_t before = f->PositionY();
-  (void)f->SetPositionY(value);
-  DisplayPicture(*f, *this, Editor());
-  RecordField(f, FieldStep::Y, before, f->PositionY());
-}
-
-void FrmQuilmark::ScrollFPS_Change(int value) {
-  TxtFPS->setText(QString::number(value));
-  FramePtr f = Editor().GetSelectedFrame();
-  const int32_t before = f->FPS;
-  f->FPS = value;
-  RecordField(f, FieldStep::Fps, before, f->FPS);
-}
+void FrmQuilmark::ScrollXPos_Change(int value) { ChangeField(FieldStep::X, value); }
+void FrmQuilmark::ScrollYPos_Change(int value) { ChangeField(FieldStep::Y, value); }
+// The frame rate has no visible effect in the pane: nothing is redrawn.
+void FrmQuilmark::ScrollFPS_Change(int value) { ChangeField(FieldStep::Fps, value); }
 
 bool FrmQuilmark::InDocument(const FramePtr& image) const {
   const EditorState& st = Editor();
@@ -155,11 +132,17 @@ bool FrmQuilmark::InDocument(const FramePtr& image) const {
   return frame && (frame == image || frame->Subframes.IndexOf(image.get()) != 0);
 }
 
-void FrmQuilmark::RecordField(const FramePtr& image, int field, int32_t before, int32_t after) {
+void FrmQuilmark::ChangeField(FieldStep::Field field, int value) {
+  typedFields_[field].box->setText(QString::number(value));
+  const FramePtr image = Editor().GetSelectedFrame();
+  const int32_t before = FieldStep::Value(*image, field);
+  FieldStep::Set(*image, field, value);
+  if (field != FieldStep::Fps) DisplayPicture(*image, *this, Editor());
+  const int32_t after = FieldStep::Value(*image, field);
   // An edit of an image outside the document (nothing selected) is lost
   // anyway and is no step.
-  if (before == after || !InDocument(image)) return;
-  Record(new FieldStep(*this, Here(), image, static_cast<FieldStep::Field>(field), before, after, !typing_));
+  if (before != after && InDocument(image))
+    Record(new FieldStep(*this, Here(), image, field, before, after, !typing_));
 }
 
 const FrmQuilmark::TypedField* FrmQuilmark::FieldOf(const QObject* control) const {
@@ -192,7 +175,7 @@ void FrmQuilmark::ApplyTyped(QLineEdit* box) {
   }
   // The value is compared with the shown image's own, not with one the
   // up-down may have kept from another image.
-  if (value != field->stored(*Editor().GetSelectedFrame())) {
+  if (value != FieldStep::Value(*Editor().GetSelectedFrame(), field->field)) {
     typing_ = true;
     (this->*field->change)(value);
     typing_ = false;
@@ -214,8 +197,7 @@ void FrmQuilmark::chkCompressed_Click() {
   const FramePtr image = Editor().GetSelectedFrame();
   CompressedBytes before = CompressedBytes::Of({image});
   image->SetCompressed(chkCompressed->isChecked());
-  if (before.bytes[0] != image->CompressedByte() && InDocument(image))
-    Record(CompressedStep(*this, "Compress", std::move(before), Here()));
+  if (InDocument(image)) Record(CompressedStep(*this, "Compress", std::move(before), Here()));
 }
 
 void FrmQuilmark::CmdFrame_Click() {

@@ -198,11 +198,14 @@ class FrmQuilmark : public QMainWindow,
   void BuildEditMenu();
   // The third status panel follows the history's clean point.
   void ShowModified();
-  // Pushes a step that has been done onto the history.
+  // Pushes a step that has been done onto the history (nothing for null).
   void Record(QUndoCommand* step);
   // Whether image is the shown frame or one of its subframes in the document.
   bool InDocument(const FramePtr& image) const;
-  void RecordField(const FramePtr& image, int field, int32_t before, int32_t after);
+  // The change handling of the X, Y and Framerate up-downs: the box shows the
+  // value, the shown image takes it (and is redrawn for a position), and the
+  // change is a step.
+  void ChangeField(FieldStep::Field field, int value);
 
   void BuildToolbar();
   void BuildPane();
@@ -231,6 +234,9 @@ class FrmQuilmark : public QMainWindow,
   void RecordFrames(const QString& text, const std::shared_ptr<void>& owner, Collection<classGAFFrame>& frames,
                     const std::function<void()>& steps);
   QString AskBitmapName();
+  // The directory chooser, then write into the chosen folder with the pane
+  // disabled; nothing when the chooser was cancelled.
+  void ExportToChosenFolder(const std::function<ExportReport(const std::string& folder)>& write);
   // One message for the images an export could not write.
   void ReportExport(const ExportReport& report);
 
@@ -239,7 +245,7 @@ class FrmQuilmark : public QMainWindow,
   struct TypedField {
     QLineEdit* box;
     UpDown* upDown;
-    int32_t (*stored)(const classGAFFrame&);
+    FieldStep::Field field;
     void (FrmQuilmark::*change)(int);
   };
   const TypedField* FieldOf(const QObject* control) const;

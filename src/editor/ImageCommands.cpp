@@ -88,7 +88,7 @@ void FrmQuilmark::RecordFrames(const QString& text, const std::shared_ptr<void>&
   if (frames.Items() != before) Record(FramesStep(*this, text, owner, frames, before, place, Here()));
 }
 
-void FrmQuilmark::mnuImagesExportSequence_Click() {
+void FrmQuilmark::ExportToChosenFolder(const std::function<ExportReport(const std::string& folder)>& write) {
   Ending ending([this] { EnableControls(true); });
   {
     FrmDirectory chooser(this, this);
@@ -97,8 +97,12 @@ void FrmQuilmark::mnuImagesExportSequence_Click() {
   const std::string folder = Editor().SelectedDirectory;
   if (folder.empty()) return;
   EnableControls(false);
+  ReportExport(write(folder));
+}
+
+void FrmQuilmark::mnuImagesExportSequence_Click() {
   const AnimationPtr animation = Editor().CurrentAnimation;
-  ReportExport(animation->ExportAllImages(folder));
+  ExportToChosenFolder([&animation](const std::string& folder) { return animation->ExportAllImages(folder); });
 }
 
 void FrmQuilmark::mnuImagesCompress_Click() {
@@ -110,21 +114,12 @@ void FrmQuilmark::mnuImagesCompress_Click() {
     }
   CompressedBytes before = CompressedBytes::Of(std::move(images));
   Editor().CurrentGAF->CompressAll(this);
-  if (before.bytes != CompressedBytes::Of(before.images).bytes)
-    Record(CompressedStep(*this, "Compress All Images", std::move(before), Here()));
+  Record(CompressedStep(*this, "Compress All Images", std::move(before), Here()));
 }
 
 void FrmQuilmark::mnuImagesExportAll_Click() {
-  Ending ending([this] { EnableControls(true); });
-  {
-    FrmDirectory chooser(this, this);
-    chooser.exec();
-  }
-  const std::string folder = Editor().SelectedDirectory;
-  if (folder.empty()) return;
-  EnableControls(false);
   const auto doc = Editor().CurrentGAF;
-  ReportExport(doc->ExportAllImages(folder));
+  ExportToChosenFolder([&doc](const std::string& folder) { return doc->ExportAllImages(folder); });
 }
 
 void FrmQuilmark::mnuImagesPreview_Click() { FrmPreview::Open(Editor().CurrentAnimation, this, this); }

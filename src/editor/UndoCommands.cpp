@@ -46,10 +46,26 @@ QString FieldStep::Name(Field field) {
   return "Framerate";
 }
 
+int32_t FieldStep::Value(const classGAFFrame& image, Field field) {
+  switch (field) {
+    case X:
+      return image.PositionX();
+    case Y:
+      return image.PositionY();
+    case Fps:
+      break;
+  }
+  return image.FPS;
+}
+
+void FieldStep::Set(classGAFFrame& image, Field field, int32_t value) {
+  if (field == X) (void)image.SetPositionX(value);
+  if (field == Y) (void)image.SetPositionY(value);
+  if (field == Fps) image.FPS = value;
+}
+
 void FieldStep::Write(int32_t value) {
-  if (field_ == X) (void)image_->SetPositionX(value);
-  if (field_ == Y) (void)image_->SetPositionY(value);
-  if (field_ == Fps) image_->FPS = value;
+  Set(*image_, field_, value);
   view_.ShowPlace(place_, false);
 }
 
@@ -117,6 +133,7 @@ void CompressedBytes::PutBack() const {
 
 DocumentStep* CompressedStep(EditView& view, const QString& text, CompressedBytes before, EditPlace place) {
   CompressedBytes after = CompressedBytes::Of(before.images);
+  if (after.bytes == before.bytes) return nullptr;
   return new DocumentStep(view, text, {[before] { before.PutBack(); }, [after] { after.PutBack(); }}, place, place,
                           false);
 }

@@ -58,6 +58,9 @@ class FieldStep : public QUndoCommand {
   bool mergeWith(const QUndoCommand* other) override;
 
   static QString Name(Field field);
+  // The field of an image, read and written.
+  static int32_t Value(const classGAFFrame& image, Field field);
+  static void Set(classGAFFrame& image, Field field, int32_t value);
 
  private:
   void Write(int32_t value);
@@ -90,6 +93,7 @@ struct CompressedBytes {
   static CompressedBytes Of(std::vector<FramePtr> images);
   void PutBack() const;
 };
+// Null when no byte changed.
 DocumentStep* CompressedStep(EditView& view, const QString& text, CompressedBytes before, EditPlace place);
 
 }  // namespace quilmark

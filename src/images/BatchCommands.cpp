@@ -1,10 +1,9 @@
 #include "images/BatchCommands.h"
 
-#include <sys/stat.h>
-
 #include <ostream>
 
 #include "document/CommandInput.h"
+#include "document/FileAccess.h"
 #include "images/FrameImages.h"
 #include "images/GamePalette.h"
 
@@ -16,11 +15,6 @@ const char* const kBuildUsage =
     "  FRAME is a BMP or PNG file, or several joined by commas (the frame's own image, then its subframes)\n";
 
 namespace {
-
-bool IsFolder(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 std::vector<std::string> SplitCommas(const std::string& text) {
   std::vector<std::string> parts;

@@ -356,7 +356,11 @@ bool ReadBMPFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out) {
 
 bool ReadBMP(const std::string& filename, LoadedBitmap& out) {
   InputFile file;
-  if (!file.Open(filename) || file.Size() < 0) return false;
+  return file.Open(filename) && ReadBMP(file, out);
+}
+
+bool ReadBMP(InputFile& file, LoadedBitmap& out) {
+  if (file.Size() < 0) return false;
   const uint64_t size = static_cast<uint64_t>(file.Size());
   // The headers alone decide whether the rest is worth reading.
   uint8_t head[kHeadSize];

@@ -1,10 +1,9 @@
 #include "images/FolderCommands.h"
 
-#include <sys/stat.h>
-
 #include <ostream>
 
 #include "document/CommandInput.h"
+#include "document/FileAccess.h"
 #include "images/BatchCommands.h"
 #include "images/Manifest.h"
 
@@ -12,13 +11,6 @@ namespace quilmark {
 
 const char* const kExplodeUsage = "usage: quilmark-cli explode FILE.gaf DIR [--format png|bmp]\n";
 const char* const kImplodeUsage = "usage: quilmark-cli implode DIR OUT.gaf\n";
-
-namespace {
-bool IsFolder(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-}  // namespace
 
 int RunExplodeCommand(const std::vector<std::string>& args, std::ostream& err, const std::string& palette) {
   std::vector<std::string> files;

@@ -6,14 +6,11 @@
 namespace quilmark {
 
 bool ReadImage(const std::string& filename, LoadedBitmap& out) {
+  InputFile file;
+  if (!file.Open(filename)) return false;
   uint8_t head[8];
-  {
-    InputFile file;
-    if (!file.Open(filename)) return false;
-    if (file.ReadAt(head, sizeof head, 0) == static_cast<int64_t>(sizeof head) && IsPNG(head, sizeof head))
-      return ReadPNG(filename, out);
-  }
-  return ReadBMP(filename, out);
+  const bool png = file.ReadAt(head, sizeof head, 0) == static_cast<int64_t>(sizeof head) && IsPNG(head, sizeof head);
+  return png ? ReadPNG(file, out) : ReadBMP(file, out);
 }
 
 bool ReadImageFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out) {

@@ -22,24 +22,12 @@ constexpr size_t kMaxNesting = 64;
 // 8-bit names as JSON text: each byte the character of the same number.
 std::string NameText(const std::string& latin1) { return Latin1ToUtf8(latin1); }
 
-// Back from JSON text: nothing when a character lies beyond Latin-1.
+// Back from JSON text: nothing when a character lies beyond Latin-1 (the
+// bytes then do not give the text back).
 std::optional<std::string> NameBytes(const std::string& utf8) {
-  std::string out;
-  for (size_t i = 0; i < utf8.size();) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-      ++i;
-    } else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size()) {
-      const auto d = static_cast<unsigned char>(utf8[i + 1]);
-      if ((d & 0xC0) != 0x80) return std::nullopt;
-      out.push_back(static_cast<char>(((c & 0x03) << 6) | (d & 0x3F)));
-      i += 2;
-    } else {
-      return std::nullopt;
-    }
-  }
-  return out;
+  std::string bytes = Utf8ToLatin1(utf8);
+  if (Latin1ToUtf8(bytes) != utf8) return std::nullopt;
+  return bytes;
 }
 
 Json FrameJson(const classGAFFrame& frame, const std::vector<ImageFile>& files, size_t& next,

@@ -379,7 +379,11 @@ bool ReadPNGFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out) {
 
 bool ReadPNG(const std::string& filename, LoadedBitmap& out) {
   InputFile file;
-  if (!file.Open(filename) || file.Size() < 0) return false;
+  return file.Open(filename) && ReadPNG(file, out);
+}
+
+bool ReadPNG(InputFile& file, LoadedBitmap& out) {
+  if (file.Size() < 0) return false;
   uint8_t head[sizeof kSignature];
   if (file.ReadAt(head, sizeof head, 0) != static_cast<int64_t>(sizeof head) || !IsPNG(head, sizeof head)) return false;
   Context ctx(spng_ctx_new(0));

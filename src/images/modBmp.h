@@ -13,6 +13,8 @@
 
 namespace quilmark {
 
+class InputFile;
+
 // The information header of the last bitmap read, as the file gave it, except
 // that Height is always positive: the rows handed over run top to bottom. The
 // old OS/2 form (Size 12) has only the sizes, planes and bit count, its sizes
@@ -87,6 +89,8 @@ void RemapToGamePalette(LoadedBitmap& bitmap, const Palette& gameColours = GameP
 // the file is then read a band at a time, so that besides the image only
 // a small buffer is held.
 bool ReadBMP(const std::string& filename, LoadedBitmap& out);
+// The same on a file already open.
+bool ReadBMP(InputFile& file, LoadedBitmap& out);
 // The same on bytes in memory.
 bool ReadBMPFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out);
 

@@ -12,6 +12,8 @@
 
 namespace quilmark {
 
+class InputFile;
+
 // True when the bytes start with the eight-byte PNG signature.
 bool IsPNG(const uint8_t* data, size_t size);
 
@@ -40,6 +42,8 @@ bool ReadPNGFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out);
 // Reads the file (a regular file only, as ReadBMP) as ReadPNGFromMemory does,
 // a piece at a time, so that besides the image only small buffers are held.
 bool ReadPNG(const std::string& filename, LoadedBitmap& out);
+// The same on a file already open.
+bool ReadPNG(InputFile& file, LoadedBitmap& out);
 
 // An 8-bit palettised PNG file of width × height indices (top row first):
 // a 256-entry PLTE of palette's colours and a tRNS chunk that makes entry

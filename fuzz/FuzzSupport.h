@@ -1,0 +1,39 @@
+// Pieces the harnesses share.
+#pragma once
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "images/GamePalette.h"
+
+namespace quilmark::fuzz {
+
+// The input as a regular file that readers open by name: one file in memory,
+// rewritten for every input.
+inline std::string BytesAsFile(const uint8_t* data, size_t size) {
+  static const int fd = memfd_create("fuzz-input", MFD_CLOEXEC);
+  if (fd < 0 || ::ftruncate(fd, 0) != 0) __builtin_trap();
+  for (size_t done = 0; done < size;) {
+    const ssize_t n = ::pwrite(fd, data + done, size - done, static_cast<off_t>(done));
+    if (n <= 0) __builtin_trap();
+    done += static_cast<size_t>(n);
+  }
+  return "/proc/self/fd/" + std::to_string(fd);
+}
+
+// A game palette whose colours all differ, so that mapping does real work and
+// written indices read back unchanged. Set once.
+inline void UseDistinctGamePalette() {
+  static const bool once = [] {
+    for (size_t i = 0; i < 256; ++i)
+      GamePalette[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i * 7), 0};
+    return true;
+  }();
+  (void)once;
+}
+
+}  // namespace quilmark::fuzz
