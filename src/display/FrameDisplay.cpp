@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 
 namespace quilmark {
@@ -81,29 +82,55 @@ std::optional<int32_t> Round16(double value) {
 
 }  // namespace
 
-PicturePlace PicturePlacement(const classGAFFrame& frame, int32_t viewWidth, int32_t viewHeight, bool centerInView) {
+PicturePlace PicturePlacement(const classGAFFrame& frame, int32_t viewWidth, int32_t viewHeight, bool centerInView,
+                              int32_t zoom) {
   PicturePlace place;
   const double halfW = viewWidth / 2.0;
   const double halfH = viewHeight / 2.0;
-  const double left = centerInView ? halfW - frame.Width() / 2.0 : halfW - frame.PositionX();
-  const double top = centerInView ? halfH - frame.Height() / 2.0 : halfH - frame.PositionY();
-  // A corner that does not fit leaves that coordinate at 0.
-  if (auto l = Round16(left)) place.left = *l;
-  if (auto t = Round16(top)) place.top = *t;
+  const double z = std::clamp(zoom, 1, 16);
+  const double left = centerInView ? halfW - z * frame.Width() / 2.0 : halfW - z * frame.PositionX();
+  const double top = centerInView ? halfH - z * frame.Height() / 2.0 : halfH - z * frame.PositionY();
+  if (zoom <= 1) {
+    // A corner that does not fit leaves that coordinate at 0.
+    if (auto l = Round16(left)) place.left = *l;
+    if (auto t = Round16(top)) place.top = *t;
+    return place;
+  }
+  // Enlarged, every corner fits: an image 32767 pixels away times 16 is far
+  // inside 32 bits.
+  place.left = static_cast<int32_t>(std::floor(left));
+  place.top = static_cast<int32_t>(std::floor(top));
   return place;
 }
 
 void DisplayPicture(const classGAFFrame& frame, FrameControls& controls, const EditorState& state) {
+  const int32_t zoom = std::clamp(controls.PictureZoom(), 1, 16);
   const PicturePlace place =
-      PicturePlacement(frame, controls.PictureWidth(), controls.PictureHeight(), state.CenterInView);
+      PicturePlacement(frame, controls.PictureWidth(), controls.PictureHeight(), state.CenterInView, zoom);
   controls.ClearPicture();
   classFastWin& surface = controls.Surface();
   surface.ClearTileDraw(0, 0, frame.Width(), frame.Height(), frame.Pixels, TransparentIndex, 255, 0);
   // Only the part of the image that the surface holds is shown.
   const int32_t w = std::min(frame.Width(), surface.BmpWidth);
   const int32_t h = std::min(frame.Height(), std::abs(surface.BmpHeight));
-  if (w > 0 && h > 0) surface.Show(controls.PictureScreen(), place.left, place.top, w, h, 0, 0, 1, 1, false);
+  if (w > 0 && h > 0) {
+    if (zoom == 1) {
+      surface.Show(controls.PictureScreen(), place.left, place.top, w, h, 0, 0, 1, 1, false);
+    } else {
+      surface.Show(controls.PictureScreen(), place.left, place.top, w * zoom, h * zoom, 0, 0, w, h, true);
+    }
+  }
   controls.KeepPicture();
+}
+
+int32_t StepZoom(int32_t zoom, int steps) {
+  static constexpr int32_t kSteps[] = {1, 2, 3, 4, 6, 8, 12, 16};
+  constexpr int last = static_cast<int>(std::size(kSteps)) - 1;
+  // The step at or below zoom, so that an odd zoom steps onto the list.
+  int at = 0;
+  while (at < last && kSteps[at + 1] <= zoom) ++at;
+  if (steps < 0 && kSteps[at] < zoom) ++at;
+  return kSteps[std::clamp(at + steps, 0, last)];
 }
 
 void DrawImage(const classGAFFrame& frame, classFastWin& surface, int32_t x, int32_t y) {

@@ -48,6 +48,8 @@ class FrameControls {
   virtual void ClearPicture() = 0;
   // The device the main surface is shown on.
   virtual SurfaceScreen& PictureScreen() = 0;
+  // How many view pixels one image pixel takes (1 to 16).
+  virtual int32_t PictureZoom() const { return 1; }
   // What was shown becomes the view's lasting picture.
   virtual void KeepPicture() = 0;
   // The main surface.
@@ -61,15 +63,23 @@ void DisplayAnimation(classGAFAnimation& animation, FrameControls& controls, Edi
 // subframe SelectSubframe and shows it instead when there is one.
 void DisplayFrame(classGAFFrame& frame, FrameControls& controls, EditorState& state, bool Subframe = false,
                   int32_t SelectSubframe = 1);
-// Draws the image alone in the frame view, index 9 painted in colour 255.
+// Draws the image alone in the frame view, index 9 painted in colour 255,
+// enlarged by the view's zoom (each pixel repeated, never blended).
 void DisplayPicture(const classGAFFrame& frame, FrameControls& controls, const EditorState& state);
 // Where DisplayPicture puts the image's top-left corner in a view of
-// viewWidth x viewHeight pixels; empty when it does not fit in 16 bits.
+// viewWidth x viewHeight pixels at the given zoom: the origin, or the image's
+// centre when centerInView, on the view's centre. At zoom 1 a coordinate that
+// does not fit in 16 bits is 0.
 struct PicturePlace {
   int32_t left = 0;
   int32_t top = 0;
 };
-PicturePlace PicturePlacement(const classGAFFrame& frame, int32_t viewWidth, int32_t viewHeight, bool centerInView);
+PicturePlace PicturePlacement(const classGAFFrame& frame, int32_t viewWidth, int32_t viewHeight, bool centerInView,
+                              int32_t zoom = 1);
+// The views' zoom steps: 1, 2, 3, 4, 6, 8, 12 and 16 times. The step steps
+// away from zoom (in when positive, out when negative), held within 1..16.
+int32_t StepZoom(int32_t zoom, int steps);
+
 // Composes the frame, or all its subframes in order, with its origin at (x, y).
 void DrawImage(const classGAFFrame& frame, classFastWin& surface, int32_t x, int32_t y);
 

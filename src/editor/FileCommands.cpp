@@ -15,9 +15,20 @@ QString FrmQuilmark::ShowFileDialog(const FileDialogRequest& request) {
   QFileDialog dialog(this);
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  // "Description|pattern" becomes Qt's "Description" filter (it names its pattern).
-  dialog.setNameFilter(request.filter.section('|', 0, 0));
+  // Each "Description|pattern" pair becomes Qt's "Description" filter (it
+  // names its pattern); a name typed without an ending takes the chosen
+  // filter's.
+  const QStringList parts = request.filter.split('|');
+  QStringList filters, suffixes;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    filters.push_back(parts[i]);
+    suffixes.push_back(parts[i + 1].section('.', -1));
+  }
+  dialog.setNameFilters(filters);
   dialog.setDefaultSuffix(request.defaultSuffix);
+  connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filters, suffixes](const QString& filter) {
+    if (const qsizetype i = filters.indexOf(filter); i >= 0) dialog.setDefaultSuffix(suffixes[i]);
+  });
   const QString folder = request.folder.isEmpty() ? lastDialogFolder_ : request.folder;
   if (!folder.isEmpty()) dialog.setDirectory(folder);
   if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
@@ -29,13 +40,16 @@ QString FrmQuilmark::ShowFileDialog(const FileDialogRequest& request) {
 void FrmQuilmark::mnuFileNew_Click() { NewDocument(); }
 
 void FrmQuilmark::mnuFileOpen_Click() {
+  const QString name = ShowFileDialog({false, "GAF files (*.gaf)|*.gaf", "gaf", PathText(Editor().GAFLoadDir), ""});
+  if (!name.isEmpty()) OpenFile(name);
+}
+
+void FrmQuilmark::OpenFile(const QString& name) {
   Ending ending([this] {
     if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
     StatusPanel1->setText("Ready");
     EnableControls(true);
   });
-  const QString name = ShowFileDialog({false, "GAF files (*.gaf)|*.gaf", "gaf", PathText(Editor().GAFLoadDir), ""});
-  if (name.isEmpty()) return;
   Editor().GAFLoadDir = GetFolder(PathBytes(name));
   QApplication::setOverrideCursor(Qt::WaitCursor);
   EnableControls(false);

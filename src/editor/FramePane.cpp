@@ -261,6 +261,7 @@ int32_t FrmQuilmark::PictureHeight() const { return PicFrame->height(); }
 void FrmQuilmark::ClearPicture() { PicFrame->ClearPicture(); }
 SurfaceScreen& FrmQuilmark::PictureScreen() { return *PicFrame; }
 void FrmQuilmark::KeepPicture() { PicFrame->update(); }
+int32_t FrmQuilmark::PictureZoom() const { return PicFrame->Zoom(); }
 
 void FrmQuilmark::SetCompressedChecked() { SetCompressedValue(true); }
 

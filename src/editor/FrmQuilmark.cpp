@@ -35,6 +35,11 @@ FrmQuilmark::FrmQuilmark(Options options, QWidget* parent) : QMainWindow(parent)
   BuildToolbar();
   ShowModified();
   BuildPane();
+  BuildViewMenu();
+  // GAF files open wherever they are dropped, images on the picture; the
+  // number boxes take no dropped text.
+  setAcceptDrops(true);
+  for (QLineEdit* box : {TxtWidth, TxtHeight, TxtXPos, TxtYPos, TxtFPS}) box->setAcceptDrops(false);
   resize(Px(MainLayout::DesignWidth), Px(MainLayout::DesignHeight) + menuBar()->sizeHint().height());
 }
 
@@ -106,6 +111,18 @@ void FrmQuilmark::BuildMenus() {
   AddItem(mnuHelp, "mnuHelpAbout", "&About Quilmark...", &FrmQuilmark::mnuHelpAbout_Click);
 }
 
+void FrmQuilmark::BuildViewMenu() {
+  mnuView = new QMenu("&View", this);
+  mnuView->setObjectName("mnuView");
+  menuBar()->insertMenu(mnuImages->menuAction(), mnuView);
+  for (QAction* action : ZoomActions(this, PicFrame)) mnuView->addAction(action);
+  // The zoom lasts for the run, whatever is opened.
+  connect(PicFrame, &ZoomedView::ZoomChanged, this, [this] {
+    StatusZoom->setText(PicFrame->ZoomText());
+    DisplaySelectedPicture();
+  });
+}
+
 void FrmQuilmark::BuildToolbar() {
   Toolbar = new QToolBar(Client);
   Toolbar->setObjectName("Toolbar");
@@ -152,6 +169,11 @@ void FrmQuilmark::BuildToolbar() {
   StatusPanel3->setObjectName("StatusPanel3");
   StatusPanel3->setMinimumWidth(80);
   Status->addWidget(StatusPanel3);
+  StatusZoom = new QLabel("100%", Status);
+  StatusZoom->setObjectName("StatusZoom");
+  StatusZoom->setMinimumWidth(50);
+  StatusZoom->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  Status->addWidget(StatusZoom);
 }
 
 void FrmQuilmark::BuildPane() {

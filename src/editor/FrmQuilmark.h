@@ -112,6 +112,13 @@ class FrmQuilmark : public QMainWindow,
   // Command and event handlers.
   void mnuFileNew_Click();
   void mnuFileOpen_Click();
+  // Opens the GAF file name as "&Open GAF" does once a file is chosen.
+  void OpenFile(const QString& name);
+  // Files dropped on the window: the first GAF file is opened; BMP and PNG
+  // files dropped on the picture are added in name order to the current
+  // animation as frames, or with subframes as subframes of the shown frame.
+  // overPicture tells where they were dropped.
+  void DropFiles(const QStringList& paths, bool overPicture, bool subframes);
   void mnuFileSaveGAF_Click();
   void mnuFileSaveUFO_Click();
   void mnuFileExit_Click();
@@ -175,6 +182,7 @@ class FrmQuilmark : public QMainWindow,
   void ClearPicture() override;
   SurfaceScreen& PictureScreen() override;
   void KeepPicture() override;
+  int32_t PictureZoom() const override;
   classFastWin& Surface() override { return Frame; }
 
   // EditView: after an undo or redo.
@@ -191,11 +199,16 @@ class FrmQuilmark : public QMainWindow,
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
   void BuildMenus();
   void BuildEditMenu();
+  // Zoom in, out and back to actual size for the frame view.
+  void BuildViewMenu();
   // The third status panel follows the history's clean point.
   void ShowModified();
   // Pushes a step that has been done onto the history (nothing for null).
@@ -228,6 +241,10 @@ class FrmQuilmark : public QMainWindow,
   void Message(const QString& text, const QString& title = "Quilmark", MessageIcon icon = MessageIcon::Information);
   void LoadInto(const std::shared_ptr<classGAF>& doc, const QString& path);
   void ShowImportFrames(bool subframes);
+  // A passing note in the status bar.
+  void Note(const QString& text);
+  // Whether a drag at pos (window coordinates) of paths would be taken.
+  bool TakesDrop(const QStringList& paths, QPoint pos) const;
   // Run steps and record what they changed of the document's animations, or
   // of one collection of frames, as one step.
   void RecordAnimations(const QString& text, const std::function<void()>& steps);
@@ -267,6 +284,7 @@ class FrmQuilmark : public QMainWindow,
   QLabel* StatusPanel1;
   QLabel* StatusPanel2;
   QLabel* StatusPanel3;  // "Modified" while the document differs from the last open or save
+  QLabel* StatusZoom;    // the frame view's zoom, "100%" to "1600%"
   QUndoStack* History;
   QTreeWidget* ListGAF;
   SplitterBar* PicSplitter;
@@ -281,7 +299,7 @@ class FrmQuilmark : public QMainWindow,
   QSlider* ScrollFrames;
   QSlider* ScrollSubframes;
   FrameView* PicFrame;
-  QMenu *mnuFile, *mnuEdit, *mnuImages, *mnuFrame, *mnuSubframe, *mnuHelp;
+  QMenu *mnuFile, *mnuEdit, *mnuView, *mnuImages, *mnuFrame, *mnuSubframe, *mnuHelp;
   QAction *mnuEditUndo, *mnuEditRedo;
   QAction* mnuViewCenter;
 };

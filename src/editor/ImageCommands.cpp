@@ -147,8 +147,15 @@ void FrmQuilmark::mnuFrameImport_Click() { ShowImportFrames(false); }
 void FrmQuilmark::mnuSubframeImport_Click() { ShowImportFrames(true); }
 
 QString FrmQuilmark::AskBitmapName() {
-  return ShowFileDialog({true, "BMP files (*.bmp)|*.bmp", "bmp", QString(), QString()});
+  return ShowFileDialog({true, "BMP files (*.bmp)|*.bmp|PNG files (*.png)|*.png", "bmp", QString(), QString()});
 }
+
+namespace {
+// A name ending in ".png" is written as PNG, any other as BMP.
+ImageFormat FormatOf(const QString& name) {
+  return name.endsWith(".png", Qt::CaseInsensitive) ? ImageFormat::Png : ImageFormat::Bmp;
+}
+}  // namespace
 
 void FrmQuilmark::mnuFrameExport_Click() {
   Ending ending([] {
@@ -157,7 +164,8 @@ void FrmQuilmark::mnuFrameExport_Click() {
   const QString name = AskBitmapName();
   if (name.isEmpty()) return;
   const EditorState& st = Editor();
-  if (FramePtr frame = st.CurrentAnimation->Frames.Item(st.CurrentFrame)) ReportExport(frame->ExportFrame(PathBytes(name)));
+  if (FramePtr frame = st.CurrentAnimation->Frames.Item(st.CurrentFrame))
+    ReportExport(frame->ExportFrame(PathBytes(name), FormatOf(name)));
 }
 
 void FrmQuilmark::mnuSubframeExport_Click() {
@@ -169,7 +177,8 @@ void FrmQuilmark::mnuSubframeExport_Click() {
   const EditorState& st = Editor();
   const FramePtr frame = st.CurrentAnimation->Frames.Item(st.CurrentFrame);
   if (!frame) return;
-  if (FramePtr sub = frame->Subframes.Item(st.CurrentSubframe)) ReportExport(sub->ExportFrame(PathBytes(name)));
+  if (FramePtr sub = frame->Subframes.Item(st.CurrentSubframe))
+    ReportExport(sub->ExportFrame(PathBytes(name), FormatOf(name)));
 }
 
 void FrmQuilmark::mnuFrameRemove_Click() {

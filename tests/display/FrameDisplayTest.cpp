@@ -14,6 +14,7 @@ namespace {
 struct FakeControls : FrameControls, SurfaceScreen {
   std::map<std::string, std::string> v;  // each control's last value; sliders take one only within 1 … max
   int32_t viewW = 200, viewH = 100;
+  int32_t zoom = 1;
   std::vector<int> picture;  // -1 = background
   int shows = 0;
   classFastWin surface;
@@ -49,6 +50,7 @@ struct FakeControls : FrameControls, SurfaceScreen {
   void ClearPicture() override { picture.assign(size_t(viewW * viewH), -1); }
   SurfaceScreen& PictureScreen() override { return *this; }
   void KeepPicture() override {}
+  int32_t PictureZoom() const override { return zoom; }
   classFastWin& Surface() override { return surface; }
   // Scales the source rectangle onto the destination, as the window's screen does.
   void PutSurface(const classFastWin& s, int32_t dl, int32_t dt, int32_t dw, int32_t dh, int32_t sl, int32_t st,
@@ -98,6 +100,51 @@ TEST(DisplayPicture, ImageAloneAtItsOwnSizeWithIndex9Painted255) {
   // Only the image is drawn: the view's middle is at (100, 50).
   EXPECT_EQ((std::vector<int>{c.At(99, 50), c.At(100, 50), c.At(101, 50), c.At(102, 50), c.At(100, 51), c.At(101, 51)}),
             (std::vector<int>{-1, 255, 4, -1, 4, 255}));
+}
+
+TEST(DisplayPicture, EnlargedEachPixelRepeatedWithTheOriginOnTheViewMiddle) {
+  FakeControls c;
+  EditorState s;
+  auto f = MakeFrame(2, 2, 1, 1, 4);
+  f->Pixels = {9, 4, 4, 9};
+  c.zoom = 3;
+  DisplayPicture(*f, c, s);
+  // The origin, pixel (1, 1)'s corner, at the middle (100, 50): the image
+  // covers 97..102 x 47..52 in 3 x 3 blocks.
+  auto row = [&](int y) {
+    std::vector<int> r;
+    for (int x = 96; x <= 103; ++x) r.push_back(c.At(x, y));
+    return r;
+  };
+  EXPECT_EQ(row(46), std::vector<int>(8, -1));
+  for (int y : {47, 49}) EXPECT_EQ(row(y), (std::vector<int>{-1, 255, 255, 255, 4, 4, 4, -1})) << y;
+  for (int y : {50, 52}) EXPECT_EQ(row(y), (std::vector<int>{-1, 4, 4, 4, 255, 255, 255, -1})) << y;
+  EXPECT_EQ(row(53), std::vector<int>(8, -1));
+  // Centred instead, the image's middle is the view's.
+  s.CenterInView = true;
+  DisplayPicture(*f, c, s);
+  EXPECT_EQ((std::vector<int>{c.At(96, 47), c.At(97, 47), c.At(102, 52), c.At(103, 52)}),
+            (std::vector<int>{-1, 255, 255, -1}));
+}
+
+TEST(DisplayPlacement, EnlargedCornersFarOutsideSixteenBitsStayWhereTheyAre) {
+  // At 1x a corner beyond 16 bits is 0; enlarged, the picture must not jump
+  // to the view's edge.
+  const auto far = MakeFrame(10, 10, -32000, 0, 1);
+  EXPECT_EQ(PicturePlacement(*far, 200, 100, false, 1).left, 32100);
+  EXPECT_EQ(PicturePlacement(*far, 200, 100, false, 2).left, 64100);
+  EXPECT_EQ(PicturePlacement(*MakeFrame(10, 10, -32700, 0, 1), 200, 100, false, 1).left, 0);
+}
+
+TEST(DisplayZoom, StepsThroughTheZoomsAndStaysWithinOneToSixteen) {
+  std::vector<int> in{1}, out{16};
+  for (int i = 0; i < 8; ++i) in.push_back(StepZoom(in.back(), 1));
+  for (int i = 0; i < 8; ++i) out.push_back(StepZoom(out.back(), -1));
+  EXPECT_EQ(in, (std::vector<int>{1, 2, 3, 4, 6, 8, 12, 16, 16}));
+  EXPECT_EQ(out, (std::vector<int>{16, 12, 8, 6, 4, 3, 2, 1, 1}));
+  // A zoom between steps goes to the next step either way; several steps at once.
+  EXPECT_EQ(std::make_pair(StepZoom(5, 1), StepZoom(5, -1)), std::make_pair(6, 4));
+  EXPECT_EQ(std::make_pair(StepZoom(1, 3), StepZoom(16, -10)), std::make_pair(4, 1));
 }
 
 TEST(DisplayAnimation, OneFrameAFrameWithOneSubframeAndNoFrames) {

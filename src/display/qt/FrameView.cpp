@@ -1,7 +1,11 @@
 #include "display/qt/FrameView.h"
 
+#include "display/FrameDisplay.h"
+
 #include <QPainter>
 #include <QResizeEvent>
+#include <QKeyEvent>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
@@ -23,7 +27,73 @@ QImage SurfaceImage(const classFastWin& surface) {
   return image;
 }
 
-FrameView::FrameView(QWidget* parent) : QWidget(parent) {
+void ZoomedView::SetZoom(int zoom) {
+  zoom = std::clamp(zoom, 1, 16);
+  if (zoom == zoom_) return;
+  zoom_ = zoom;
+  emit ZoomChanged(zoom_);
+}
+
+void ZoomedView::ZoomBy(int steps) { SetZoom(StepZoom(zoom_, steps)); }
+
+QString ZoomedView::ZoomText() const { return QString("%1%").arg(zoom_ * 100); }
+
+void ZoomedView::wheelEvent(QWheelEvent* event) {
+  if (!(event->modifiers() & Qt::ControlModifier)) {
+    event->ignore();
+    return;
+  }
+  // A notch is 120; fine wheels send parts of one.
+  wheelTurn_ += event->angleDelta().y();
+  const int notches = wheelTurn_ / 120;
+  wheelTurn_ -= notches * 120;
+  if (notches != 0) ZoomBy(notches);
+  event->accept();
+}
+
+std::array<QAction*, 3> ZoomActions(QWidget* window, ZoomedView* view) {
+  auto make = [&](const QString& caption, const QList<QKeySequence>& keys, const char* name) {
+    auto* action = new QAction(caption, window);
+    action->setObjectName(name);
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    window->addAction(action);
+    return action;
+  };
+  QAction* in = make("Zoom &In", {QKeySequence("Ctrl+="), QKeySequence("Ctrl++")}, "ZoomIn");
+  QAction* out = make("Zoom &Out", {QKeySequence("Ctrl+-")}, "ZoomOut");
+  QAction* actual = make("&Actual Size", {QKeySequence("Ctrl+0")}, "ZoomActual");
+  QObject::connect(in, &QAction::triggered, view, [view] { view->ZoomBy(1); });
+  QObject::connect(out, &QAction::triggered, view, [view] { view->ZoomBy(-1); });
+  QObject::connect(actual, &QAction::triggered, view, [view] { view->SetZoom(1); });
+  return {in, out, actual};
+}
+
+bool HandleZoomKey(QEvent* event, ZoomedView* view) {
+  if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  const Qt::KeyboardModifiers others = key->modifiers() & (Qt::AltModifier | Qt::MetaModifier);
+  if (!(key->modifiers() & Qt::ControlModifier) || others) return false;
+  int steps = 0;
+  switch (key->key()) {
+    case Qt::Key_Equal:
+    case Qt::Key_Plus: steps = 1; break;
+    case Qt::Key_Minus: steps = -1; break;
+    case Qt::Key_0: break;
+    default: return false;
+  }
+  event->accept();
+  if (event->type() == QEvent::KeyPress) {
+    if (steps == 0) {
+      view->SetZoom(1);
+    } else {
+      view->ZoomBy(steps);
+    }
+  }
+  return true;
+}
+
+FrameView::FrameView(QWidget* parent) : ZoomedView(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -51,17 +121,37 @@ void FrameView::PutSurface(const classFastWin& surface, int32_t destLeft, int32_
                            bool stretch) {
   const QImage& source = ImageOf(surface);
   if (source.isNull() || picture_.isNull()) return;
-  QPainter painter(&picture_);
   if (stretch) {
-    // Rows and columns are dropped or repeated, never blended.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QRect(destLeft, destTop, destWidth, destHeight), source,
-                      QRect(srcLeft, srcTop, srcWidth, srcHeight));
+    PutStretched(surface, QRect(destLeft, destTop, destWidth, destHeight), QRect(srcLeft, srcTop, srcWidth, srcHeight));
   } else {
+    QPainter painter(&picture_);
     painter.drawImage(QPoint(destLeft, destTop), source, QRect(srcLeft, srcTop, destWidth, destHeight));
   }
   ++transfers_;
   update(QRect(destLeft, destTop, destWidth, destHeight));
+}
+
+void FrameView::PutStretched(const classFastWin& surface, QRect dest, QRect src) {
+  // Rows and columns are dropped or repeated, never blended.
+  if (dest.width() <= 0 || dest.height() <= 0 || src.width() <= 0 || src.height() <= 0) return;
+  src &= QRect(0, 0, surface.BmpWidth, std::abs(surface.BmpHeight));
+  const QRect shown = dest & picture_.rect();
+  if (src.isEmpty() || shown.isEmpty()) return;
+  QRgb colours[256];
+  for (int i = 0; i < 256; ++i) colours[i] = PaletteColour(surface.ColourTable(), i);
+  // The source column of each shown picture column, worked out once.
+  std::vector<int> sourceX(static_cast<size_t>(shown.width()));
+  for (int x = 0; x < shown.width(); ++x) {
+    const int64_t along = static_cast<int64_t>(shown.left() + x - dest.left()) * src.width() / dest.width();
+    sourceX[static_cast<size_t>(x)] = src.left() + static_cast<int>(std::min<int64_t>(along, src.width() - 1));
+  }
+  for (int y = 0; y < shown.height(); ++y) {
+    const int64_t down = static_cast<int64_t>(shown.top() + y - dest.top()) * src.height() / dest.height();
+    const int sy = src.top() + static_cast<int>(std::min<int64_t>(down, src.height() - 1));
+    const uint8_t* from = surface.addrBits + static_cast<size_t>(sy) * static_cast<size_t>(surface.BmpWidth);
+    auto* to = reinterpret_cast<QRgb*>(picture_.scanLine(shown.top() + y)) + shown.left();
+    for (int x = 0; x < shown.width(); ++x) to[x] = colours[from[sourceX[static_cast<size_t>(x)]]];
+  }
 }
 
 void FrameView::GetSurface(classFastWin& surface, int32_t destLeft, int32_t destTop, int32_t destWidth,

@@ -3,8 +3,10 @@
 // surfaces are shown in.
 #pragma once
 
+#include <QAction>
 #include <QImage>
 #include <QWidget>
+#include <array>
 
 #include "display/classFastWin.h"
 
@@ -16,11 +18,45 @@ QImage SurfaceImage(const classFastWin& surface);
 // The colour of palette index i as Qt sees it.
 QRgb PaletteColour(const Palette& palette, int index);
 
+// A view that shows its picture enlarged 1 to 16 times. Ctrl + mouse wheel
+// steps the zoom; the owner redraws on ZoomChanged.
+class ZoomedView : public QWidget {
+  Q_OBJECT
+ public:
+  using QWidget::QWidget;
+  int Zoom() const { return zoom_; }
+  // Held within 1..16; ZoomChanged when it changes.
+  void SetZoom(int zoom);
+  // steps zoom steps in (positive) or out (negative).
+  void ZoomBy(int steps);
+  // "400%".
+  QString ZoomText() const;
+ signals:
+  void ZoomChanged(int zoom);
+
+ protected:
+  void wheelEvent(QWheelEvent* event) override;
+
+ private:
+  int zoom_ = 1;
+  int wheelTurn_ = 0;  // of a notch, from fine wheels
+};
+
+// "Zoom &In" (Ctrl+= and Ctrl++), "Zoom &Out" (Ctrl+-) and "&Actual Size"
+// (Ctrl+0) for view, their keys working anywhere in window.
+std::array<QAction*, 3> ZoomActions(QWidget* window, ZoomedView* view);
+
+// The same keys read from a key event, for a window whose owner's shortcuts
+// stay live while it is active (a tool window): it takes them as its own by
+// accepting their shortcut override, then acts on the key press. True when
+// the event was a zoom key.
+bool HandleZoomKey(QEvent* event, ZoomedView* view);
+
 // A picture area that keeps what was shown in it until it is cleared. Showing
 // is one block transfer from the surface's indexed image into the kept
 // picture; painting the widget is one more into the window. The kept picture
 // is made again only when the widget changes size.
-class FrameView : public QWidget, public SurfaceScreen {
+class FrameView : public ZoomedView, public SurfaceScreen {
   Q_OBJECT
  public:
   explicit FrameView(QWidget* parent = nullptr);
@@ -48,6 +84,9 @@ class FrameView : public QWidget, public SurfaceScreen {
 
  private:
   const QImage& ImageOf(const classFastWin& surface);
+  // A stretched transfer: each picture pixel takes the surface pixel it
+  // falls on, only the part inside the picture being written.
+  void PutStretched(const classFastWin& surface, QRect dest, QRect src);
 
   QImage picture_;
   QColor background_{Qt::black};

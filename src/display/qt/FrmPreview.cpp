@@ -16,7 +16,10 @@
 
 namespace quilmark {
 
-PreviewCanvas::PreviewCanvas(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
+PreviewCanvas::PreviewCanvas(QWidget* parent) : ZoomedView(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  connect(this, &ZoomedView::ZoomChanged, this, [this] { update(); });
+}
 
 void PreviewCanvas::Prepare(int width, int height, const Palette& palette, QRgb colour) {
   for (int i = 0; i < 256; ++i) colours_[i] = PaletteColour(palette, i);
@@ -41,14 +44,30 @@ void PreviewCanvas::PutSurface(const classFastWin& surface, int32_t destLeft, in
     auto* to = reinterpret_cast<QRgb*>(picture_.scanLine(destTop + y)) + destLeft;
     for (int32_t x = 0; x < w; ++x) to[x] = colours_[from[x]];
   }
-  update(QRect(destLeft, destTop, w, h));
+  if (Zoom() == 1) {
+    update(QRect(destLeft, destTop, w, h));
+  } else {
+    update();
+  }
 }
 
 void PreviewCanvas::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   // A window made larger than the surface shows the blank colour beyond it.
   painter.fillRect(event->rect(), QColor(background_));
-  if (!picture_.isNull()) painter.drawImage(event->rect(), picture_, event->rect());
+  if (picture_.isNull()) return;
+  if (Zoom() == 1) {
+    painter.drawImage(event->rect(), picture_, event->rect());
+    return;
+  }
+  // Each pixel repeated, never blended.
+  const int z = Zoom();
+  const QSize scaled = picture_.size() * z;
+  const QRect target(width() / 2 - picture_.width() / 2 * z, height() / 2 - picture_.height() / 2 * z,
+                     scaled.width(), scaled.height());
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter.setClipRect(event->rect());
+  painter.drawImage(target, picture_);
 }
 
 int32_t FrmPreview::SurfaceSide(int32_t largest) { return (largest + 96) / 4 * 4; }
@@ -63,6 +82,14 @@ FrmPreview::FrmPreview(AnimationPtr animation, QWidget* owner, MessageSink* mess
   TmrAnimate->setObjectName("TmrAnimate");
   TmrAnimate->setInterval(100);
   connect(TmrAnimate, &QTimer::timeout, this, [this] { TmrAnimate_Timer(); });
+  connect(Canvas, &ZoomedView::ZoomChanged, this, [this] { setWindowTitle(Caption()); });
+}
+
+QString FrmPreview::Caption() const {
+  const std::string name = PreviewAnimation ? PreviewAnimation->Name : std::string();
+  QString caption = QString("Preview - '") + QString::fromLatin1(name.c_str()) + "'";
+  if (Canvas->Zoom() != 1) caption += " (" + Canvas->ZoomText() + ")";
+  return caption;
 }
 
 FrmPreview::~FrmPreview() {
@@ -77,7 +104,7 @@ QPointer<FrmPreview> FrmPreview::Open(AnimationPtr animation, QWidget* owner, Me
 
 bool FrmPreview::Form_Load() {
   if (!PreviewAnimation) PreviewAnimation = std::make_shared<classGAFAnimation>();
-  setWindowTitle(QString("Preview - '") + QString::fromLatin1(PreviewAnimation->Name.c_str()) + "'");
+  setWindowTitle(Caption());
   PreviewWidth = SurfaceSide(PreviewAnimation->GetMaxWidth());
   PreviewHeight = SurfaceSide(PreviewAnimation->GetMaxHeight());
   if (!PreviewSurface.Initialize(PreviewWidth, PreviewHeight, reinterpret_cast<WindowHandle>(Canvas))) {
@@ -141,6 +168,13 @@ void FrmPreview::FitOuterSize() {
   fittedClient_ = QSize(std::max(1, PreviewWidth - margins.left() - margins.right()),
                         std::max(1, PreviewHeight - margins.top() - margins.bottom()));
   resize(fittedClient_);
+}
+
+bool FrmPreview::event(QEvent* event) {
+  // The owner's zoom keys stay live while this window is active; here they
+  // zoom this window's canvas.
+  if (HandleZoomKey(event, Canvas)) return true;
+  return QWidget::event(event);
 }
 
 bool FrmPreview::eventFilter(QObject* watched, QEvent* event) {

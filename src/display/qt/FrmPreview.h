@@ -21,8 +21,9 @@ class MessageSink;
 
 // The preview's picture box. Its picture is made once, at the surface's size;
 // showing converts the surface's indices to colours row by row straight into
-// it (no allocation), and painting copies it to the window.
-class PreviewCanvas : public QWidget, public SurfaceScreen {
+// it (no allocation), and painting copies it to the window: at 1x to the
+// top-left corner, enlarged with the surface's centre on the box's centre.
+class PreviewCanvas : public ZoomedView, public SurfaceScreen {
   Q_OBJECT
  public:
   explicit PreviewCanvas(QWidget* parent = nullptr);
@@ -80,8 +81,11 @@ class FrmPreview : public QWidget {
 
   PreviewCanvas* Canvas;
   QTimer* TmrAnimate;
+  // The title: "Preview - 'name'", the zoom added while enlarged.
+  QString Caption() const;
 
  protected:
+  bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void moveEvent(QMoveEvent* event) override;

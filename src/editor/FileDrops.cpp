@@ -1,0 +1,142 @@
+// Files dropped on the main window: GAF files open, BMP and PNG images become
+// frames or subframes of the animation shown.
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <algorithm>
+
+#include "editor/EditorSupport.h"
+#include "editor/FrmQuilmark.h"
+
+namespace quilmark {
+namespace {
+
+QStringList LocalFiles(const QMimeData* data) {
+  QStringList paths;
+  if (!data || !data->hasUrls()) return paths;
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) paths.push_back(url.toLocalFile());
+  return paths;
+}
+
+bool HasSuffix(const QString& path, std::initializer_list<const char*> suffixes) {
+  const QString suffix = QFileInfo(path).suffix();
+  return std::any_of(suffixes.begin(), suffixes.end(),
+                     [&](const char* s) { return suffix.compare(QLatin1String(s), Qt::CaseInsensitive) == 0; });
+}
+
+bool IsGaf(const QString& path) { return HasSuffix(path, {"gaf"}); }
+bool IsImage(const QString& path) { return HasSuffix(path, {"bmp", "png"}); }
+
+// File names as a file manager orders them: letter case aside, and runs of
+// digits by their value ("b2" before "b10").
+bool NameBefore(const QString& a, const QString& b) {
+  const QString x = a.toCaseFolded(), y = b.toCaseFolded();
+  qsizetype i = 0, j = 0;
+  while (i < x.size() && j < y.size()) {
+    if (!x[i].isDigit() || !y[j].isDigit()) {
+      if (x[i] != y[j]) return x[i] < y[j];
+      ++i, ++j;
+      continue;
+    }
+    qsizetype endI = i, endJ = j;
+    while (endI < x.size() && x[endI].isDigit()) ++endI;
+    while (endJ < y.size() && y[endJ].isDigit()) ++endJ;
+    while (i < endI - 1 && x[i] == u'0') ++i;
+    while (j < endJ - 1 && y[j] == u'0') ++j;
+    if (endI - i != endJ - j) return endI - i < endJ - j;
+    if (const int c = QStringView(x).sliced(i, endI - i).compare(QStringView(y).sliced(j, endJ - j)); c != 0)
+      return c < 0;
+    i = endI, j = endJ;
+  }
+  if (x.size() - i != y.size() - j) return x.size() - i < y.size() - j;
+  return a < b;
+}
+
+QString Ignored(qsizetype count, const char* why) {
+  return count == 1 ? QString("1 file ignored: %1").arg(why) : QString("%1 files ignored: %2").arg(count).arg(why);
+}
+
+}  // namespace
+
+void FrmQuilmark::Note(const QString& text) { Status->showMessage(text, 6000); }
+
+bool FrmQuilmark::TakesDrop(const QStringList& paths, QPoint pos) const {
+  // Nothing is taken while a command runs with the controls disabled.
+  if (paths.isEmpty() || !PicView->isEnabled()) return false;
+  if (std::any_of(paths.begin(), paths.end(), IsGaf)) return true;
+  return PicFrame->rect().contains(PicFrame->mapFrom(this, pos));
+}
+
+void FrmQuilmark::dragEnterEvent(QDragEnterEvent* event) {
+  // Taken here for any local files; where they may fall is decided as they move.
+  if (!LocalFiles(event->mimeData()).isEmpty() && PicView->isEnabled()) event->acceptProposedAction();
+}
+
+void FrmQuilmark::dragMoveEvent(QDragMoveEvent* event) {
+  if (TakesDrop(LocalFiles(event->mimeData()), event->position().toPoint())) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void FrmQuilmark::dropEvent(QDropEvent* event) {
+  const QStringList paths = LocalFiles(event->mimeData());
+  const QPoint pos = event->position().toPoint();
+  if (!TakesDrop(paths, pos)) return event->ignore();
+  event->acceptProposedAction();
+  const bool subframes = event->modifiers() & Qt::ShiftModifier;
+  const bool overPicture = PicFrame->rect().contains(PicFrame->mapFrom(this, pos));
+  // The drag's source waits for the drop to end; the work runs after it.
+  QMetaObject::invokeMethod(
+      this, [this, paths, overPicture, subframes] { DropFiles(paths, overPicture, subframes); }, Qt::QueuedConnection);
+}
+
+void FrmQuilmark::DropFiles(const QStringList& paths, bool overPicture, bool subframes) {
+  ApplyPendingEdits();
+  const auto gaf = std::find_if(paths.begin(), paths.end(), IsGaf);
+  if (gaf != paths.end()) {
+    if (paths.size() > 1) Note(Ignored(paths.size() - 1, "one GAF file is opened at a time"));
+    OpenFile(*gaf);
+    return;
+  }
+  if (!overPicture) return;
+  QStringList images;
+  std::copy_if(paths.begin(), paths.end(), std::back_inserter(images), IsImage);
+  const qsizetype others = paths.size() - images.size();
+  if (images.isEmpty()) {
+    Note(Ignored(others, "not a GAF file, BMP or PNG image"));
+    return;
+  }
+  const EditorState& st = Editor();
+  const AnimationPtr animation = st.CurrentAnimation;
+  if (!animation || animation->Name.empty()) {
+    Note("Create or choose a sequence to add the images to");
+    return;
+  }
+  const FramePtr frame = animation->Frames.Item(st.CurrentFrame);
+  if (subframes && !frame) {
+    Note("The sequence has no frame to add subframes to");
+    return;
+  }
+  std::stable_sort(images.begin(), images.end(), [](const QString& a, const QString& b) {
+    return NameBefore(QFileInfo(a).fileName(), QFileInfo(b).fileName());
+  });
+  std::vector<std::string> files;
+  for (const QString& image : images) files.push_back(PathBytes(image));
+  const std::shared_ptr<void> owner = subframes ? std::shared_ptr<void>(frame) : std::shared_ptr<void>(animation);
+  RecordFrames(subframes ? "Import Subframes" : "Import Frames", owner,
+               subframes ? frame->Subframes : animation->Frames, [&] {
+                 QApplication::setOverrideCursor(Qt::WaitCursor);
+                 Ending ending([] { QApplication::restoreOverrideCursor(); });
+                 // The options the import dialog opens with: none checked.
+                 (void)animation->ImportFrames(files, false, false, subframes, false, st.CurrentFrame, this, this);
+                 RefreshList();
+               });
+  if (others > 0) Note(Ignored(others, "not a BMP or PNG image"));
+}
+
+}  // namespace quilmark

@@ -1,0 +1,247 @@
+// Zooming the frame view and the preview, files dropped on the main window,
+// and the image types Export Frame and Export Subframe offer.
+#include <QMimeData>
+#include <QUrl>
+#include <QWheelEvent>
+#include <fstream>
+
+#include "EditorTestSupport.h"
+#include "display/qt/FrmPreview.h"
+#include "images/FrameImages.h"
+
+namespace quilmark::test {
+namespace {
+
+// The smallest rectangle of the picture holding any of the colours.
+QRect Extent(const QImage& picture, std::initializer_list<QRgb> colours) {
+  QRect box;
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x)
+      if (std::find(colours.begin(), colours.end(), picture.pixel(x, y) | 0xff000000u) != colours.end())
+        box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+std::string FileStart(const QString& path, size_t n) {
+  std::ifstream in(path.toStdString(), std::ios::binary);
+  std::string bytes(n, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(n));
+  return bytes.substr(0, static_cast<size_t>(in.gcount()));
+}
+
+class View : public DocumentTest {
+ protected:
+  // One 10 x 10 frame at (5, 5), its origin pixel (5, 5) index 77, the rest 20.
+  void ShowMarkedFrame() {
+    auto frame = MakeFrame(10, 10, 5, 5, 20);
+    frame->Pixels[5 * 10 + 5] = 77;
+    auto animation = doc->Animations.Item(1);
+    animation->Frames.Clear();
+    animation->Frames.Add(frame);
+    window->ResetView();
+  }
+  void Wheel(QWidget* target, int turn, Qt::KeyboardModifiers modifiers) {
+    const QPointF at = QPointF(target->rect().center());
+    QWheelEvent wheel(at, target->mapToGlobal(at), QPoint(), QPoint(0, turn), Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &wheel);
+  }
+  QString ZoomShown() { return window->StatusZoom->text(); }
+};
+
+TEST_F(View, KeysAndTheControlWheelStepTheZoomWhichTheStatusBarShowsAndOpeningKeeps) {
+  EXPECT_EQ(ZoomShown(), "100%");
+  QTest::keyClick(window.get(), Qt::Key_Equal, Qt::ControlModifier);
+  EXPECT_EQ(ZoomShown(), "200%");
+  QTest::keyClick(window.get(), Qt::Key_Plus, Qt::ControlModifier);
+  EXPECT_EQ(ZoomShown(), "300%");
+  QTest::keyClick(window.get(), Qt::Key_Minus, Qt::ControlModifier);
+  EXPECT_EQ(ZoomShown(), "200%");
+  QTest::keyClick(window.get(), Qt::Key_0, Qt::ControlModifier);
+  EXPECT_EQ(ZoomShown(), "100%");
+  // The wheel zooms only with Ctrl; half notches add up.
+  Wheel(window->PicFrame, 120, Qt::NoModifier);
+  EXPECT_EQ(window->PicFrame->Zoom(), 1);
+  Wheel(window->PicFrame, 120, Qt::ControlModifier);
+  EXPECT_EQ(window->PicFrame->Zoom(), 2);
+  Wheel(window->PicFrame, 60, Qt::ControlModifier);
+  EXPECT_EQ(window->PicFrame->Zoom(), 2);
+  Wheel(window->PicFrame, 60, Qt::ControlModifier);
+  EXPECT_EQ(window->PicFrame->Zoom(), 3);
+  for (int i = 0; i < 10; ++i) Wheel(window->PicFrame, 120, Qt::ControlModifier);
+  EXPECT_EQ(ZoomShown(), "1600%");
+  Wheel(window->PicFrame, -240, Qt::ControlModifier);
+  EXPECT_EQ(ZoomShown(), "800%");
+  // The zoom lasts for the run: a new document keeps it.
+  window->mnuFileNew_Click();
+  EXPECT_EQ(window->PicFrame->Zoom(), 8);
+  EXPECT_EQ(ZoomShown(), "800%");
+}
+
+TEST_F(View, EnlargedPixelsAreBlocksAroundTheOriginOrTheCentredImage) {
+  ShowMarkedFrame();
+  const QPoint middle(window->PicFrame->width() / 2, window->PicFrame->height() / 2);
+  for (int zoom : {1, 2, 8}) {
+    SCOPED_TRACE(zoom);
+    window->PicFrame->SetZoom(zoom);
+    window->mnuViewCenter->setChecked(false);
+    window->mnuViewCenter_Click();
+    const QImage picture = window->PicFrame->grab().toImage();
+    const QRect image = Extent(picture, {TestColour(20), TestColour(77)});
+    const QRect origin = Extent(picture, {TestColour(77)});
+    EXPECT_EQ(image.size(), QSize(10 * zoom, 10 * zoom));
+    EXPECT_EQ(origin.size(), QSize(zoom, zoom));
+    EXPECT_EQ(origin.topLeft() - image.topLeft(), QPoint(5 * zoom, 5 * zoom));
+    // The origin pixel's corner is on the view's middle.
+    EXPECT_LE((origin.topLeft() - middle).manhattanLength(), 2);
+    window->mnuViewCenter->setChecked(true);
+    window->mnuViewCenter_Click();
+    const QRect centred = Extent(window->PicFrame->grab().toImage(), {TestColour(20), TestColour(77)});
+    EXPECT_EQ(centred.size(), image.size());
+    EXPECT_LE((centred.center() - middle).manhattanLength(), 2);
+  }
+}
+
+TEST_F(View, APreviewZoomsByItselfWithItsOwnKeysAndWheel) {
+  QPointer<FrmPreview> preview = FrmPreview::Open(doc->Animations.Item(1), window.get());
+  ASSERT_TRUE(preview);
+  preview->TmrAnimate->stop();
+  preview->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(preview.data()));
+  // The main window's zoom keys stay live over a tool window of its own; the
+  // preview must take them, not leave them to both or to the main window.
+  QTest::keyClick(preview.data(), Qt::Key_Equal, Qt::ControlModifier);
+  EXPECT_EQ(preview->Canvas->Zoom(), 2);
+  EXPECT_EQ(window->PicFrame->Zoom(), 1);
+  EXPECT_EQ(preview->windowTitle(), "Preview - 'alpha' (200%)");
+  Wheel(preview->Canvas, 240, Qt::ControlModifier);
+  EXPECT_EQ(preview->Canvas->Zoom(), 4);
+  // Frame 1 of alpha (10 x 10 of index 20 at (5, 5)) 4 times over, its origin
+  // on the canvas's middle.
+  preview->PreviewFrame = 1;
+  ASSERT_TRUE(preview->TmrAnimate_Timer());
+  const QImage canvas = preview->Canvas->grab().toImage();
+  const QRect image = Extent(canvas, {TestColour(20)});
+  EXPECT_EQ(image.size(), QSize(40, 40));
+  const QPoint middle(preview->Canvas->width() / 2, preview->Canvas->height() / 2);
+  EXPECT_LE((image.topLeft() + QPoint(20, 20) - middle).manhattanLength(), 2);
+  QTest::keyClick(preview.data(), Qt::Key_0, Qt::ControlModifier);
+  EXPECT_EQ(preview->windowTitle(), "Preview - 'alpha'");
+  preview->close();
+}
+
+class Drops : public View {
+ protected:
+  // Sends a drag over pos (window coordinates) and a drop there, as a drag
+  // from a file manager does; true when the window took the drop.
+  bool Drop(const QStringList& files, QPoint pos, Qt::KeyboardModifiers modifiers = {}) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& f : files) urls << QUrl::fromLocalFile(f);
+    data.setUrls(urls);
+    QDragEnterEvent enter(pos, Qt::CopyAction, &data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(window.get(), &enter);
+    QDragMoveEvent move(pos, Qt::CopyAction, &data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(window.get(), &move);
+    if (!move.isAccepted()) return false;
+    QDropEvent drop(pos, Qt::CopyAction, &data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(window.get(), &drop);
+    QCoreApplication::processEvents();
+    return drop.isAccepted();
+  }
+  QPoint OverPicture() { return window->PicFrame->mapTo(window.get(), window->PicFrame->rect().center()); }
+  QPoint OverList() { return window->ListGAF->mapTo(window.get(), window->ListGAF->rect().center()); }
+  // Image files of sides 5, 4 and 3 under names whose order is by number and
+  // without letter case.
+  QStringList WriteImages() {
+    folder = TempFolder("drops");
+    const QStringList names{folder + "/b10.bmp", folder + "/A1.png", folder + "/b2.bmp"};
+    const int sides[] = {3, 5, 4};
+    for (int i = 0; i < 3; ++i) {
+      const ImageFormat format = names[i].endsWith(".png") ? ImageFormat::Png : ImageFormat::Bmp;
+      EXPECT_TRUE(MakeFrame(sides[i], sides[i], 0, 0, 33)->ExportFrame(names[i].toStdString(), format).ok());
+    }
+    return names;
+  }
+  static std::vector<int> Widths(const Collection<classGAFFrame>& frames) {
+    std::vector<int> widths;
+    for (const auto& f : frames) widths.push_back(f->Width());
+    return widths;
+  }
+  QString folder;
+};
+
+TEST_F(Drops, ImagesOnThePictureBecomeFramesInNameOrderAsOneStep) {
+  const QStringList images = WriteImages();
+  std::ofstream(QString(folder + "/notes.txt").toStdString()) << "not an image";
+  const auto alpha = doc->Animations.Item(1);
+  // Not taken over the list.
+  EXPECT_FALSE(Drop(images, OverList()));
+  EXPECT_EQ(alpha->Frames.Count(), 3);
+  ASSERT_TRUE(Drop(images + QStringList{folder + "/notes.txt"}, OverPicture()));
+  EXPECT_EQ(Widths(alpha->Frames), (std::vector<int>{10, 4, 2, 5, 4, 3}));
+  EXPECT_EQ(window->Status->currentMessage(), "1 file ignored: not a BMP or PNG image");
+  EXPECT_EQ(window->History->undoText(), "Import Frames");
+  EXPECT_EQ(Cell(0, 2), "6");
+  window->History->undo();
+  EXPECT_EQ(alpha->Frames.Count(), 3);
+  EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
+}
+
+TEST_F(Drops, WithShiftImagesBecomeSubframesOfTheShownFrame) {
+  const QStringList images = WriteImages();
+  window->ScrollFrames->setValue(2);
+  const FramePtr frame = doc->Animations.Item(1)->Frames.Item(2);
+  ASSERT_TRUE(Drop(images, OverPicture(), Qt::ShiftModifier));
+  EXPECT_EQ(Widths(frame->Subframes), (std::vector<int>{6, 8, 5, 4, 3}));
+  EXPECT_EQ(window->History->undoText(), "Import Subframes");
+  EXPECT_EQ(doc->Animations.Item(1)->Frames.Count(), 3);
+}
+
+TEST_F(Drops, OnlyOtherFilesOrNoSequenceLeaveTheDocumentWithANote) {
+  const QStringList images = WriteImages();
+  std::ofstream(QString(folder + "/a.txt").toStdString()) << "a";
+  std::ofstream(QString(folder + "/b.txt").toStdString()) << "b";
+  ASSERT_TRUE(Drop({folder + "/a.txt", folder + "/b.txt"}, OverPicture()));
+  EXPECT_EQ(window->Status->currentMessage(), "2 files ignored: not a GAF file, BMP or PNG image");
+  window->mnuFileNew_Click();
+  ASSERT_TRUE(Drop(images, OverPicture()));
+  EXPECT_EQ(window->State().CurrentGAF->Animations.Count(), 0);
+  EXPECT_EQ(window->Status->currentMessage(), "Create or choose a sequence to add the images to");
+  EXPECT_EQ(window->History->count(), 0);
+}
+
+TEST_F(Drops, AGafFileOpensAnywhereAsOpenDoes) {
+  const QString dir = TempFolder("dropgaf");
+  const QString path = dir + "/dropped.gaf";
+  ASSERT_TRUE(QFile::copy(QString(QUILMARK_SAMPLES) + "/demo.gaf", path));
+  window->History->push(new QUndoCommand("an earlier step"));
+  const QStringList images = WriteImages();
+  ASSERT_TRUE(Drop({images[0], path}, OverList()));
+  EXPECT_EQ(window->State().CurrentFileName, path.toStdString());
+  EXPECT_EQ(window->State().GAFLoadDir, dir.toStdString());
+  EXPECT_EQ(ListNames(), (QStringList{"spinner", "tank", "blast", "empty"}));
+  EXPECT_EQ(window->History->count(), 0);
+  EXPECT_EQ(window->Status->currentMessage(), "1 file ignored: one GAF file is opened at a time");
+  ExpectControlsBack();
+}
+
+TEST_F(View, ExportFrameAndSubframeOfferPngAfterBmpAndWriteWhatTheNameSays) {
+  const QString dir = TempFolder("exportpng");
+  for (auto command : {&FrmQuilmark::mnuFrameExport_Click, &FrmQuilmark::mnuSubframeExport_Click}) {
+    // A frame of its own, then a subframe.
+    window->ScrollFrames->setValue(command == &FrmQuilmark::mnuFrameExport_Click ? 1 : 2);
+    for (const char* ending : {"png", "bmp"}) {
+      answer = dir + "/shown." + ending;
+      QFile::remove(answer);
+      (window.get()->*command)();
+      EXPECT_EQ(asked.last().filter, "BMP files (*.bmp)|*.bmp|PNG files (*.png)|*.png");
+      const std::string expected = std::string(ending) == "png" ? "\x89PNG" : "BM";
+      EXPECT_EQ(FileStart(answer, expected.size()), expected) << ending;
+    }
+  }
+  EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
+}
+
+}  // namespace
+}  // namespace quilmark::test
