@@ -213,10 +213,10 @@ TEST_F(Undo, EditingKeysInATextBoxEditItsText) {
   EXPECT_EQ(doc->Animations.Count(), 2);
   QTest::keyClick(w.ListGAF, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(doc->Animations.Count(), 2);  // nothing left to redo
-  // The Edit menu sits between File and Images.
+  // The Edit menu sits between File and Images, with View.
   QStringList menus;
   for (QAction* menu : w.menuBar()->actions()) menus << menu->text();
-  EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&Images", "&Help"}));
+  EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&View", "&Images", "&Help"}));
 }
 
 TEST_F(Undo, ARandomRunOfStepsUndoneToTheStartGivesTheOpenedFileBack) {
