@@ -140,8 +140,6 @@ void FileList::Fill() {
   dir.setFilter(QDir::Files);
   dir.setSorting(QDir::Name | QDir::IgnoreCase);
   for (const QString& name : dir.entryList()) addItem(name);
-  // Clearing the list dropped the highlight without a word.
-  emit Highlighted(QString());
 }
 
 QStringList FileList::SelectedNames() const {

@@ -68,7 +68,7 @@ class FileList : public QListWidget {
   QString FullPath(const QString& name) const;
  signals:
   // The highlighted (current) line changed: the full path of its file, ""
-  // when no line is highlighted, as after every new listing.
+  // when no line is highlighted any more (as when the list is filled again).
   void Highlighted(const QString& path);
 
  private:
