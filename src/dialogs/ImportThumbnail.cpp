@@ -35,8 +35,9 @@ ImportThumbnail::ImportThumbnail(FileList* files, QCheckBox* white, QColor backg
 
 void ImportThumbnail::ShowFile(const QString& path) {
   LoadedBitmap bitmap;
-  const bool read = !path.isEmpty() && ReadImage(QFile::encodeName(path).toStdString(), bitmap) &&
-                    bitmap.BMPInfoHeader.Width > 0 && bitmap.BMPInfoHeader.Height > 0;
+  // A file of no pixels comes to an empty size below and shows nothing, as
+  // one that cannot be read.
+  const bool read = !path.isEmpty() && ReadImage(QFile::encodeName(path).toStdString(), bitmap);
   width_ = read ? bitmap.BMPInfoHeader.Width : 0;
   height_ = read ? bitmap.BMPInfoHeader.Height : 0;
   pixels_ = read ? std::move(bitmap.BMPPixels) : std::vector<uint8_t>();
