@@ -61,6 +61,9 @@ FrmDirectory::FrmDirectory(QWidget* owner, MessageSink* messages) : QDialog(owne
   CmdMakeDir = new QPushButton("&Create...", this);
   CmdMakeDir->setObjectName("CmdMakeDir");
   layout->Add(CmdMakeDir, Twips(3360, 1440, 975, 375), {1, 0});
+  // The folder list has the focus on opening, the path field coming before it
+  // in the tab order notwithstanding.
+  Dir->setFocus();
 
   connect(Drive, &PlacesList::PlaceChosen, this, &FrmDirectory::Drive_Change);
   connect(Dir, &FolderList::Changed, this, &FrmDirectory::Dir_Change);

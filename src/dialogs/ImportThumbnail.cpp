@@ -66,7 +66,8 @@ void ImportThumbnail::Render() {
     if (white_) colours[255] = background_.rgb();
     QImage indices(pixels_.data(), width_, height_, width_, QImage::Format_Indexed8);
     indices.setColorTable(colours);
-    picture_ = indices.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation).convertToFormat(QImage::Format_RGB32);
+    picture_ = indices.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                   .convertToFormat(QImage::Format_RGB32);
   }
   update();
 }

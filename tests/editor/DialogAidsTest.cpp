@@ -166,6 +166,10 @@ TEST_F(Dialogs, DialogsOpenAtTheDesignAndGiveTheListsTheRoomTheyGain) {
   for (int kind : {0, 1, 2}) {
     const auto d = MakeDialog(kind, window.get());
     d->show();
+    d->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return d->isAncestorOf(QApplication::focusWidget()); }));
+    // The focus starts where it always did: the places list, the chooser's folders.
+    EXPECT_EQ(QApplication::focusWidget(), d->findChild<QWidget*>(kind == 2 ? "Dir" : "Drives"));
     EXPECT_EQ(d->size(), d->minimumSize());
     for (const Placed& p : designs[kind])
       EXPECT_EQ(d->findChild<QWidget*>(p.name)->geometry(),
