@@ -171,7 +171,8 @@ bool PathField::Go() {
   QString typed = text().trimmed();
   if (typed == "~" || typed.startsWith("~/")) typed = QDir::homePath() + typed.mid(1);
   // An empty text names no folder (and not the folder shown).
-  const bool moved = folders_ && !typed.isEmpty() && folders_->SetPath(QDir(folders_->Path()).absoluteFilePath(typed));
+  const bool moved =
+      folders_ && !typed.isEmpty() && folders_->SetPath(QDir(folders_->Path()).absoluteFilePath(typed));
   if (moved && places_) places_->SetPlaceOf(folders_->Path());
   SetRefused(!moved);
   return moved;
@@ -179,7 +180,7 @@ bool PathField::Go() {
 
 void PathField::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    Go();
+    (void)Go();
     event->accept();
     return;
   }

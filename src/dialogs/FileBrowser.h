@@ -77,12 +77,13 @@ class FileList : public QListWidget {
   QString pattern_ = "*.*";
 };
 
-// The path field: always shows the folder list's folder it follows. Enter
-// goes to the folder typed there (relative to the folder shown, "~" for home), in the
-// folder list and the places list, as opening it in the list would; anything
-// that is not a readable folder is refused: the field is marked and keeps the
-// text, nothing else changes. The mark goes with the next edit or move. Enter
-// stays in the field: it never presses the dialog's default button.
+// The path field: always shows the folder of the folder list it follows.
+// Enter goes to the folder typed there (relative to the folder shown, "~" for
+// home) in the folder list and the places list, as opening it in the list
+// would; anything that is not a readable folder is refused: the field is
+// marked and keeps the text, nothing else changes. The mark goes with the
+// next edit or move. Enter stays in the field: it never presses the dialog's
+// default button.
 class PathField : public QLineEdit {
   Q_OBJECT
  public:
