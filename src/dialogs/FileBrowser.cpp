@@ -116,6 +116,8 @@ void FolderList::keyPressEvent(QKeyEvent* event) {
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::ExtendedSelection);
+  connect(this, &QListWidget::currentItemChanged, this,
+          [this](QListWidgetItem* line) { emit Highlighted(line ? FullPath(line->text()) : QString()); });
 }
 
 void FileList::SetPattern(const QString& pattern) {
@@ -132,7 +134,7 @@ void FileList::Fill() {
   clear();
   if (path_.isEmpty()) return;
   QDir dir(path_);
-  dir.setNameFilters({pattern_});
+  dir.setNameFilters(pattern_.split(' ', Qt::SkipEmptyParts));
   // Hidden entries (names starting with ".") stay out of sight, as in the
   // folder list.
   dir.setFilter(QDir::Files);
@@ -148,5 +150,61 @@ QStringList FileList::SelectedNames() const {
 }
 
 QString FileList::FullPath(const QString& name) const { return JoinPath(path_, name); }
+
+// ---------------------------------------------------------------- path field
+
+PathField::PathField(QWidget* parent) : QLineEdit(parent) {
+  connect(this, &QLineEdit::textEdited, this, [this] { SetRefused(false); });
+}
+
+void PathField::Follow(FolderList* folders, PlacesList* places) {
+  folders_ = folders;
+  places_ = places;
+  setText(folders->Path());
+  connect(folders, &FolderList::Changed, this, [this](const QString& path) {
+    setText(path);
+    SetRefused(false);
+  });
+}
+
+bool PathField::Go() {
+  QString typed = text().trimmed();
+  if (typed == "~" || typed.startsWith("~/")) typed = QDir::homePath() + typed.mid(1);
+  // An empty text names no folder (and not the folder shown).
+  const bool moved =
+      folders_ && !typed.isEmpty() && folders_->SetPath(QDir(folders_->Path()).absoluteFilePath(typed));
+  if (moved && places_) places_->SetPlaceOf(folders_->Path());
+  SetRefused(!moved);
+  return moved;
+}
+
+void PathField::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    (void)Go();
+    event->accept();
+    return;
+  }
+  QLineEdit::keyPressEvent(event);
+}
+
+void PathField::SetRefused(bool refused) {
+  if (refused == refused_) return;
+  refused_ = refused;
+  if (!refused) return setPalette(QPalette());
+  QPalette marked = palette();
+  marked.setColor(QPalette::Base, QColor(255, 205, 205));
+  marked.setColor(QPalette::Text, Qt::black);
+  setPalette(marked);
+}
+
+// ---------------------------------------------------------------- file types
+
+FileTypeList::FileTypeList(FileList* files, QWidget* parent) : QComboBox(parent) {
+  addItem("Bitmaps (*.bmp)", "*.bmp");
+  addItem("PNG images (*.png)", "*.png");
+  addItem("All images (*.bmp *.png)", "*.bmp *.png");
+  connect(this, &QComboBox::currentIndexChanged, files,
+          [this, files](int index) { files->SetPattern(itemData(index).toString()); });
+}
 
 }  // namespace quilmark

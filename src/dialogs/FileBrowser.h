@@ -1,11 +1,13 @@
 // The browsing controls the dialogs share: a places list (the file system
-// root, the home folder and mounted volumes), a folder list that opens a
-// folder on double-click or Enter, and a file list of one folder's files
-// matching a pattern. Both lists leave out hidden entries (names starting
-// with "."), as the desktop's own file dialogs do.
+// root, the home folder and mounted volumes), a path field that goes to a
+// folder typed or pasted there, a folder list that opens a folder on
+// double-click or Enter, a file list of one folder's files matching a pattern
+// and the choice of that pattern. Both lists leave out hidden entries (names
+// starting with "."), as the desktop's own file dialogs do.
 #pragma once
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QString>
 
@@ -54,6 +56,8 @@ class FileList : public QListWidget {
   Q_OBJECT
  public:
   explicit FileList(QWidget* parent = nullptr);
+  // One or more name patterns parted by spaces ("*.bmp *.png"); letter case
+  // does not count.
   void SetPattern(const QString& pattern);
   QString Pattern() const { return pattern_; }
   void SetPath(const QString& folder);
@@ -62,11 +66,50 @@ class FileList : public QListWidget {
   QStringList SelectedNames() const;
   // The full path of a file name of the current folder.
   QString FullPath(const QString& name) const;
+ signals:
+  // The highlighted (current) line changed: the full path of its file, ""
+  // when no line is highlighted any more (as when the list is filled again).
+  void Highlighted(const QString& path);
 
  private:
   void Fill();
   QString path_;
   QString pattern_ = "*.*";
+};
+
+// The path field: always shows the folder of the folder list it follows.
+// Enter goes to the folder typed there (relative to the folder shown, "~" for
+// home) in the folder list and the places list, as opening it in the list
+// would; anything that is not a readable folder is refused: the field is
+// marked and keeps the text, nothing else changes. The mark goes with the
+// next edit or move. Enter stays in the field: it never presses the dialog's
+// default button.
+class PathField : public QLineEdit {
+  Q_OBJECT
+ public:
+  explicit PathField(QWidget* parent);
+  // The lists it follows and moves; places may be null.
+  void Follow(FolderList* folders, PlacesList* places);
+  // Goes to the folder the text names; false when it is refused.
+  bool Go();
+  bool Refused() const { return refused_; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void SetRefused(bool refused);
+  FolderList* folders_ = nullptr;
+  PlacesList* places_ = nullptr;
+  bool refused_ = false;
+};
+
+// The choice of the file list's pattern: "Bitmaps (*.bmp)" first and chosen,
+// then PNG images and both kinds.
+class FileTypeList : public QComboBox {
+  Q_OBJECT
+ public:
+  FileTypeList(FileList* files, QWidget* parent);
 };
 
 // Folder and file name joined with one "/".

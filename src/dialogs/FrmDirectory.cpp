@@ -5,14 +5,12 @@
 #include <QFileInfo>
 #include <QPainter>
 
+#include "dialogs/DesignLayout.h"
 #include "dialogs/InputBox.h"
 #include "editorcore/EditorState.h"
 
 namespace quilmark {
 namespace {
-// Twips of the dialog's design, shown as pixels at 15 twips each.
-QRect Twips(int l, int t, int w, int h) { return QRect(l / 15, t / 15, w / 15, h / 15); }
-
 // Keeps the whole path as its text; a path wider than the label is drawn with
 // its middle left out, so that the current folder's name stays in sight.
 class PathLabel : public QLabel {
@@ -32,29 +30,40 @@ class PathLabel : public QLabel {
 FrmDirectory::FrmDirectory(QWidget* owner, MessageSink* messages) : QDialog(owner), messages_(messages) {
   setObjectName("FrmDirectory");
   setWindowTitle("Select a Location");
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  setFixedSize(4455 / 15, 2895 / 15);
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  // The design, with the path field added above the folder list: the folder
+  // and places lists stand that much lower. The lists take the extra room;
+  // the buttons keep to the top right corner.
+  const int pathRow = 420;
+  auto* layout = new DesignLayout(this, Twips(0, 0, 4455, 2895 + pathRow).size());
   LblPath = new PathLabel("/", this);
   LblPath->setObjectName("LblPath");
-  LblPath->setGeometry(Twips(120, 120, 3135, 255));
+  layout->Add(LblPath, Twips(120, 120, 3135, 255), {0, 0, 1, 0});
+  TxtPath = new PathField(this);
+  TxtPath->setObjectName("TxtPath");
+  layout->Add(TxtPath, Twips(120, 480, 3135, 315), {0, 0, 1, 0});
   Dir = new FolderList(this);
   Dir->setObjectName("Dir");
-  Dir->setGeometry(Twips(120, 480, 3135, 1890));
+  layout->Add(Dir, Twips(120, 480 + pathRow, 3135, 1890), {0, 0, 1, 1});
   Drive = new PlacesList(this);
   Drive->setObjectName("Drive");
-  Drive->setGeometry(Twips(120, 2460, 3135, 315));
+  layout->Add(Drive, Twips(120, 2460 + pathRow, 3135, 315), {0, 1, 1, 0});
+  TxtPath->Follow(Dir, Drive);
   // Buttons stay auto-default: the one that has focus takes Enter, and OK
   // takes it everywhere else.
   CmdOk = new QPushButton("OK", this);
   CmdOk->setObjectName("CmdOk");
-  CmdOk->setGeometry(Twips(3360, 480, 975, 375));
+  layout->Add(CmdOk, Twips(3360, 480, 975, 375), {1, 0});
   CmdOk->setDefault(true);
   CmdCancel = new QPushButton("Cancel", this);
   CmdCancel->setObjectName("CmdCancel");
-  CmdCancel->setGeometry(Twips(3360, 960, 975, 375));
+  layout->Add(CmdCancel, Twips(3360, 960, 975, 375), {1, 0});
   CmdMakeDir = new QPushButton("&Create...", this);
   CmdMakeDir->setObjectName("CmdMakeDir");
-  CmdMakeDir->setGeometry(Twips(3360, 1440, 975, 375));
+  layout->Add(CmdMakeDir, Twips(3360, 1440, 975, 375), {1, 0});
+  // The folder list has the focus on opening, the path field coming before it
+  // in the tab order notwithstanding.
+  Dir->setFocus();
 
   connect(Drive, &PlacesList::PlaceChosen, this, &FrmDirectory::Drive_Change);
   connect(Dir, &FolderList::Changed, this, &FrmDirectory::Dir_Change);

@@ -26,6 +26,7 @@ class FrmDirectory : public QDialog {
   void CmdMakeDir_Click();
 
   QLabel* LblPath;
+  PathField* TxtPath;
   FolderList* Dir;
   PlacesList* Drive;
   QPushButton* CmdOk;

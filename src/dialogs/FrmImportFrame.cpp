@@ -4,13 +4,13 @@
 #include <QFile>
 #include <memory>
 
+#include "dialogs/DesignLayout.h"
 #include "dialogs/FrmImportSequence.h"
 #include "editorcore/EditorState.h"
 #include "images/FrameImages.h"
 
 namespace quilmark {
 namespace {
-QRect Twips(int l, int t, int w, int h) { return QRect(l / 15, t / 15, w / 15, h / 15); }
 std::string Bytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString Text(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 // A file's key: its name with every letter's case folded. The collection
@@ -22,38 +22,54 @@ FrmImportFrame::FrmImportFrame(QWidget* owner, AnimationDisplay* display, Messag
     : QDialog(owner), display_(display), messages_(messages) {
   setObjectName("FrmImportFrame");
   setWindowTitle(FramesCaption);
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  setFixedSize(6150 / 15, 5160 / 15);
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  // The design, with two rows added: the path field above the folder list and
+  // the file types below the file list; the controls below each row stand
+  // that much lower. The thumbnail takes a column of its own on the right.
+  const int pathRow = 420, typeRow = 420, thumbnailLeft = 5955 + 120, thumbnail = 2160;
+  auto* layout = new DesignLayout(this, Twips(0, 0, thumbnailLeft + thumbnail + 120, 5160 + pathRow + typeRow).size());
+  // The extra width goes in thirds to the file lists, the frame list and the
+  // thumbnail; the extra height to the lists; the buttons keep their places
+  // between the lists or in the bottom right corner.
+  const double third = 1.0 / 3;
 
   Drives = new PlacesList(this);
   Drives->setObjectName("Drives");
-  Drives->setGeometry(Twips(120, 120, 2535, 315));
+  layout->Add(Drives, Twips(120, 120, 2535, 315), {0, 0, third, 0});
+  TxtPath = new PathField(this);
+  TxtPath->setObjectName("TxtPath");
+  layout->Add(TxtPath, Twips(120, 540, 2535, 315), {0, 0, third, 0});
   Dirs = new FolderList(this);
   Dirs->setObjectName("Dirs");
-  Dirs->setGeometry(Twips(120, 540, 2535, 1215));
+  TxtPath->Follow(Dirs, Drives);
+  layout->Add(Dirs, Twips(120, 540 + pathRow, 2535, 1215), {0, 0, third, 0.5});
   Files = new FileList(this);
   Files->setObjectName("Files");
-  Files->setGeometry(Twips(120, 1860, 2535, 1455));
+  layout->Add(Files, Twips(120, 1860 + pathRow, 2535, 1455), {0, 0.5, third, 0.5});
   Files->SetPattern("*.bmp");
+  LstFileType = new FileTypeList(Files, this);
+  LstFileType->setObjectName("LstFileType");
+  layout->Add(LstFileType, Twips(120, 3420 + pathRow, 2535, 315), {0, 1, third, 0});
   CmdAdd = new QPushButton(">>", this);
   CmdAdd->setObjectName("CmdAdd");
   CmdAdd->setToolTip("Add selected files as GAF image frames.");
-  CmdAdd->setGeometry(Twips(2820, 2100, 435, 435));
+  layout->Add(CmdAdd, Twips(2820, 2100 + pathRow, 435, 435), {third, 0.5});
   CmdDelete = new QPushButton("<<", this);
   CmdDelete->setObjectName("CmdDelete");
   CmdDelete->setToolTip("Remove GAF images.");
-  CmdDelete->setGeometry(Twips(2820, 2700, 435, 435));
+  layout->Add(CmdDelete, Twips(2820, 2700 + pathRow, 435, 435), {third, 0.5});
   Label1 = new QLabel("Frames", this);
   Label1->setObjectName("Label1");
-  Label1->setGeometry(Twips(3420, 240, 675, 195));
+  Label1->setGeometry(Twips(3420, 240 + pathRow, 675, 195));
   Label1->adjustSize();
+  layout->Add(Label1, {third, 0});
   LstFrames = new QListWidget(this);
   LstFrames->setObjectName("LstFrames");
-  LstFrames->setGeometry(Twips(3420, 540, 2535, 2790));
+  layout->Add(LstFrames, Twips(3420, 540 + pathRow, 2535, 2790), {third, 0, third, 1});
   LstFrames->setSelectionMode(QAbstractItemView::ExtendedSelection);
   Frame1 = new QGroupBox("Options", this);
   Frame1->setObjectName("Frame1");
-  Frame1->setGeometry(Twips(120, 3480, 5835, 975));
+  layout->Add(Frame1, Twips(120, 3480 + pathRow + typeRow, 5835, 975), {0, 1, 1, 0});
   chkCenter = new QCheckBox("&Center images", Frame1);
   chkCenter->setObjectName("chkCenter");
   chkCenter->setGeometry(Twips(180, 300, 1335, 195).adjusted(0, 0, 30, 4));
@@ -67,11 +83,14 @@ FrmImportFrame::FrmImportFrame(QWidget* owner, AnimationDisplay* display, Messag
   // takes it everywhere else.
   CmdOK = new QPushButton("OK", this);
   CmdOK->setObjectName("CmdOK");
-  CmdOK->setGeometry(Twips(3720, 4620, 1035, 375));
+  layout->Add(CmdOK, Twips(3720, 4620 + pathRow + typeRow, 1035, 375), {1, 1});
   CmdOK->setDefault(true);
   CmdCancel = new QPushButton("Cancel", this);
   CmdCancel->setObjectName("CmdCancel");
-  CmdCancel->setGeometry(Twips(4920, 4620, 1035, 375));
+  layout->Add(CmdCancel, Twips(4920, 4620 + pathRow + typeRow, 1035, 375), {1, 1});
+  PicThumbnail = new ImportThumbnail(Files, chkWhite, ViewBackground(owner), this);
+  PicThumbnail->setObjectName("PicThumbnail");
+  layout->Add(PicThumbnail, Twips(thumbnailLeft, 540 + pathRow, thumbnail, 2775), {2 * third, 0, third, 1});
 
   connect(Drives, &PlacesList::PlaceChosen, this, &FrmImportFrame::Drives_Change);
   connect(Dirs, &FolderList::Changed, this, &FrmImportFrame::Dirs_Change);

@@ -1,5 +1,6 @@
-// The Import Frames dialog: adds BMP files to the current animation as frames,
-// or as subframes of the current frame when its caption is "Import Subframes".
+// The Import Frames dialog: adds BMP (or PNG) files to the current animation
+// as frames, or as subframes of the current frame when its caption is
+// "Import Subframes".
 #pragma once
 
 #include <QCheckBox>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "dialogs/FileBrowser.h"
+#include "dialogs/ImportThumbnail.h"
 #include "document/Collection.h"
 
 namespace quilmark {
@@ -43,8 +45,10 @@ class FrmImportFrame : public QDialog {
   KeyedCollection<std::string> ChosenFiles;
 
   PlacesList* Drives;
+  PathField* TxtPath;
   FolderList* Dirs;
   FileList* Files;
+  FileTypeList* LstFileType;
   QPushButton* CmdAdd;
   QPushButton* CmdDelete;
   QLabel* Label1;
@@ -55,6 +59,7 @@ class FrmImportFrame : public QDialog {
   QCheckBox* chkCompress;
   QPushButton* CmdOK;
   QPushButton* CmdCancel;
+  ImportThumbnail* PicThumbnail;
 
  protected:
   void done(int result) override;

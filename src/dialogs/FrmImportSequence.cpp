@@ -5,13 +5,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "dialogs/DesignLayout.h"
 #include "dialogs/InputBox.h"
 #include "editorcore/EditorState.h"
 #include "images/FrameImages.h"
 
 namespace quilmark {
 namespace {
-QRect Twips(int l, int t, int w, int h) { return QRect(l / 15, t / 15, w / 15, h / 15); }
 std::string Bytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString Text(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 const int IndexRole = Qt::UserRole;
@@ -36,52 +36,75 @@ FrmImportSequence::FrmImportSequence(QWidget* owner, std::function<void()> reset
     : QDialog(owner), resetView_(std::move(resetView)), messages_(messages) {
   setObjectName("FrmImportSequence");
   setWindowTitle("Import Sequence");
-  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  setFixedSize(7350 / 15, 5565 / 15);
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  // The design, with two rows added: the path field above the folder list and
+  // the file types below the file list; the controls below each row stand
+  // that much lower. The thumbnail takes a column of its own on the right.
+  const int pathRow = 420, typeRow = 420, thumbnailLeft = 7155 + 180, thumbnail = 2160;
+  auto* layout = new DesignLayout(this, Twips(0, 0, thumbnailLeft + thumbnail + 180, 5565 + pathRow + typeRow).size());
+  // The extra width goes in thirds to the file lists, the frame lists and the
+  // thumbnail; the extra height to the lists; the buttons keep their places
+  // beside the lists or in the bottom right corner.
+  const double third = 1.0 / 3;
 
   Drives = new PlacesList(this);
   Drives->setObjectName("Drives");
-  Drives->setGeometry(Twips(180, 180, 2895, 315));
+  layout->Add(Drives, Twips(180, 180, 2895, 315), {0, 0, third, 0});
+  TxtPath = new PathField(this);
+  TxtPath->setObjectName("TxtPath");
+  layout->Add(TxtPath, Twips(180, 600, 2895, 315), {0, 0, third, 0});
   Dirs = new FolderList(this);
   Dirs->setObjectName("Dirs");
-  Dirs->setGeometry(Twips(180, 600, 2895, 1215));
+  TxtPath->Follow(Dirs, Drives);
+  layout->Add(Dirs, Twips(180, 600 + pathRow, 2895, 1215), {0, 0, third, 0.5});
   Files = new FileList(this);
   Files->setObjectName("Files");
-  Files->setGeometry(Twips(180, 1920, 2895, 1845));
+  layout->Add(Files, Twips(180, 1920 + pathRow, 2895, 1845), {0, 0.5, third, 0.5});
   Files->SetPattern("*.bmp");
+  LstFileType = new FileTypeList(Files, this);
+  LstFileType->setObjectName("LstFileType");
+  layout->Add(LstFileType, Twips(180, 3870 + pathRow, 2895, 315), {0, 1, third, 0});
   Label1 = new QLabel("Frames", this);
   Label1->setObjectName("Label1");
-  Label1->setGeometry(Twips(3840, 300, 675, 195));
+  Label1->setGeometry(Twips(3840, 300 + pathRow, 675, 195));
   LstFrames = new QListWidget(this);
   LstFrames->setObjectName("LstFrames");
-  LstFrames->setGeometry(Twips(3840, 600, 3315, 1815));
+  layout->Add(LstFrames, Twips(3840, 600 + pathRow, 3315, 1815), {third, 0, third, 0.5});
   LstFrames->setSelectionMode(QAbstractItemView::ExtendedSelection);
   // Buttons stay auto-default: the one that has focus takes Enter, and OK
   // takes it everywhere else.
-  auto button = [this](const char* name, const char* caption, const char* tip, QRect r) {
+  auto button = [this, layout](const char* name, const char* caption, const char* tip, QRect r,
+                               DesignLayout::Shares shares) {
     auto* b = new QPushButton(caption, this);
     b->setObjectName(name);
     b->setToolTip(tip);
-    b->setGeometry(r);
+    layout->Add(b, r, shares);
     return b;
   };
-  CmdDelete = button("CmdDelete", "<<", "Remove GAF images.", Twips(3240, 1560, 435, 435));
-  CmdAdd = button("CmdAdd", ">>", "Add selected files as GAF image frames.", Twips(3240, 1980, 435, 435));
+  // The first pair stands at the foot of the frame list, the second at the
+  // head of the subframe list.
+  CmdDelete = button("CmdDelete", "<<", "Remove GAF images.", Twips(3240, 1560 + pathRow, 435, 435), {third, 0.5});
+  CmdAdd = button("CmdAdd", ">>", "Add selected files as GAF image frames.", Twips(3240, 1980 + pathRow, 435, 435),
+                  {third, 0.5});
   Label2 = new QLabel("Subframes", this);
   Label2->setObjectName("Label2");
-  Label2->setGeometry(Twips(3840, 2580, 855, 195));
+  Label2->setGeometry(Twips(3840, 2580 + pathRow, 855, 195));
   // The captions keep their places but take the width their font needs.
   Label1->adjustSize();
   Label2->adjustSize();
+  layout->Add(Label1, {third, 0});
+  layout->Add(Label2, {third, 0.5});
   LstSubframes = new QListWidget(this);
   LstSubframes->setObjectName("LstSubframes");
-  LstSubframes->setGeometry(Twips(3840, 2880, 3315, 840));
+  layout->Add(LstSubframes, Twips(3840, 2880 + pathRow, 3315, 840), {third, 0.5, third, 0.5});
   LstSubframes->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  CmdRemoveFrame = button("CmdRemoveFrame", "<<", "Remove GAF image frames.", Twips(3240, 2880, 435, 435));
-  CmdAddFrame = button("CmdAddFrame", ">>", "Add selected files as GAF image subframes.", Twips(3240, 3300, 435, 435));
+  CmdRemoveFrame = button("CmdRemoveFrame", "<<", "Remove GAF image frames.", Twips(3240, 2880 + pathRow, 435, 435),
+                          {third, 0.5});
+  CmdAddFrame = button("CmdAddFrame", ">>", "Add selected files as GAF image subframes.",
+                       Twips(3240, 3300 + pathRow, 435, 435), {third, 0.5});
   Frame1 = new QGroupBox("Options", this);
   Frame1->setObjectName("Frame1");
-  Frame1->setGeometry(Twips(180, 3900, 6975, 975));
+  layout->Add(Frame1, Twips(180, 3900 + pathRow + typeRow, 6975, 975), {0, 1, 1, 0});
   chkCenter = new QCheckBox("&Center images", Frame1);
   chkCenter->setObjectName("chkCenter");
   chkCenter->setGeometry(Twips(180, 300, 1335, 195).adjusted(0, 0, 30, 4));
@@ -94,10 +117,13 @@ FrmImportSequence::FrmImportSequence(QWidget* owner, std::function<void()> reset
   chkCompress->setGeometry(Twips(3660, 240, 1635, 255).adjusted(0, 0, 30, 2));
   CmdOK = new QPushButton("OK", this);
   CmdOK->setObjectName("CmdOK");
-  CmdOK->setGeometry(Twips(4920, 5040, 1035, 375));
+  layout->Add(CmdOK, Twips(4920, 5040 + pathRow + typeRow, 1035, 375), {1, 1});
   CmdOK->setDefault(true);
-  CmdCancel = button("CmdCancel", "Cancel", "", Twips(6120, 5040, 1035, 375));
+  CmdCancel = button("CmdCancel", "Cancel", "", Twips(6120, 5040 + pathRow + typeRow, 1035, 375), {1, 1});
   CmdCancel->setToolTip({});
+  PicThumbnail = new ImportThumbnail(Files, chkWhite, ViewBackground(owner), this);
+  PicThumbnail->setObjectName("PicThumbnail");
+  layout->Add(PicThumbnail, Twips(thumbnailLeft, 600 + pathRow, thumbnail, 3165), {2 * third, 0, third, 1});
 
   connect(Drives, &PlacesList::PlaceChosen, this, &FrmImportSequence::Drives_Change);
   connect(Dirs, &FolderList::Changed, this, &FrmImportSequence::Dirs_Change);

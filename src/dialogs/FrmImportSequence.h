@@ -1,5 +1,5 @@
 // The Import Sequence dialog: builds a new animation of the open document
-// from BMP files, one classFrameList per frame.
+// from BMP (or PNG) files, one classFrameList per frame.
 #pragma once
 
 #include <QCheckBox>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dialogs/FileBrowser.h"
+#include "dialogs/ImportThumbnail.h"
 #include "images/classFrameList.h"
 
 namespace quilmark {
@@ -42,8 +43,10 @@ class FrmImportSequence : public QDialog {
   std::vector<classFrameList> FrameLists;
 
   PlacesList* Drives;
+  PathField* TxtPath;
   FolderList* Dirs;
   FileList* Files;
+  FileTypeList* LstFileType;
   QLabel* Label1;
   QListWidget* LstFrames;
   QPushButton* CmdDelete;
@@ -58,6 +61,7 @@ class FrmImportSequence : public QDialog {
   QCheckBox* chkCompress;
   QPushButton* CmdOK;
   QPushButton* CmdCancel;
+  ImportThumbnail* PicThumbnail;
 
  protected:
   // Form_Unload: every way of closing remembers the folder.

@@ -1,54 +1,9 @@
-#include "EditorTestSupport.h"
-#include "dialogs/FrmDirectory.h"
-#include "dialogs/FrmImportFrame.h"
-#include "dialogs/FrmImportSequence.h"
-#include "images/modBmp.h"
+#include "DialogTestSupport.h"
 
 #include <QMessageBox>
 
 namespace quilmark::test {
 namespace {
-
-std::string Bytes(const QString& s) { return QFile::encodeName(s).toStdString(); }
-
-// The lines of a list, or their item data.
-QStringList Lines(const QListWidget* list, int role = Qt::DisplayRole) {
-  QStringList lines;
-  for (int i = 0; i < list->count(); ++i) lines << list->item(i)->data(role).toString();
-  return lines;
-}
-void SelectOnly(QListWidget* list, const QStringList& texts) {
-  list->clearSelection();
-  for (int i = 0; i < list->count(); ++i) list->item(i)->setSelected(texts.contains(list->item(i)->text()));
-}
-
-// The main window over the test document, and a folder holding the bitmaps
-// a.bmp to d.bmp, a text file and the folder "existing".
-class Dialogs : public DocumentTest {
- protected:
-  void SetUp() override {
-    DocumentTest::SetUp();
-    folder = TempFolder("dialogs");
-    QDir(folder).mkdir("existing");
-    const int sizes[][2] = {{4, 2}, {6, 3}, {8, 4}, {2, 2}};
-    for (int i = 0; i < 4; ++i) {
-      std::vector<uint8_t> pixels(static_cast<size_t>(sizes[i][0] * sizes[i][1]), uint8_t(100 + i));
-      ASSERT_TRUE(WriteBMP(Bytes(folder + "/" + QChar('a' + i) + ".bmp"), pixels, GamePalette, sizes[i][0],
-                           sizes[i][1], true));
-    }
-    ASSERT_TRUE(QFile(folder + "/notes.txt").open(QIODevice::WriteOnly));
-    Editor().BMPLoadDir = Bytes(folder);
-    Editor().SelectedDirectory = "stale";
-  }
-  // The label shows the folder list's folder, and the list highlights its line.
-  static void ExpectShows(const FrmDirectory& chooser, const QString& path) {
-    EXPECT_EQ(QStringList({chooser.LblPath->text(), chooser.Dir->Path()}), QStringList({path, path}));
-    ASSERT_TRUE(chooser.Dir->currentItem() && chooser.Dir->currentItem()->isSelected());
-    EXPECT_EQ(chooser.Dir->currentItem()->text().trimmed(), path == "/" ? "/" : FileNameOf(path));
-  }
-  QString folder;
-  int resets = 0;
-};
 
 TEST_F(Dialogs, ChooserOkAppendsOneSlashCancelAndCloseGiveNothing) {
   // Endings: 0 OK (the default button), 1 Cancel, 2 the close box.
@@ -267,20 +222,6 @@ TEST_F(Dialogs, HiddenFilesAndFoldersAreLeftOutOfEveryList) {
 }
 
 // ---------------------------------------------------------------- keyboard
-
-// Shows the dialog as the active window, gives target the focus and presses
-// key there, as a user's keyboard does: a key the target leaves goes on to
-// the dialog.
-void PressOn(QDialog& dialog, QWidget* target, Qt::Key key) {
-  dialog.show();
-  dialog.activateWindow();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &dialog; }));
-  target->setFocus(Qt::TabFocusReason);
-  ASSERT_EQ(QApplication::focusWidget(), target) << target->objectName().toStdString();
-  QTest::keyClick(target, key);
-}
-bool Rejected(const QDialog& d) { return !d.isVisible() && d.result() == QDialog::Rejected; }
-bool Accepted(const QDialog& d) { return !d.isVisible() && d.result() == QDialog::Accepted; }
 
 TEST_F(Dialogs, EnterPressesTheFocusedButtonOfImportSequenceAndOkElsewhere) {
   for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {

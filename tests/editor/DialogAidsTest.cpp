@@ -1,0 +1,204 @@
+// The browsing aids of the import dialogs and the directory chooser: the path
+// field, the file types, the thumbnail, and the layout at any size.
+#include "DialogTestSupport.h"
+#include "images/modPng.h"
+
+namespace quilmark::test {
+namespace {
+
+// Import Sequence (0), Import Frames (1) or the chooser (2) over the main window.
+std::unique_ptr<QDialog> MakeDialog(int kind, FrmQuilmark* owner) {
+  if (kind == 0) return std::make_unique<FrmImportSequence>(owner, nullptr, owner);
+  if (kind == 1) return std::make_unique<FrmImportFrame>(owner, owner, owner);
+  return std::make_unique<FrmDirectory>(owner, owner);
+}
+
+// The path field: Enter goes to the folder typed, or refuses; it follows the
+// list and sits between the places and the folder list in the tab order (the
+// chooser's places come after its folders). Access keys stay unique.
+TEST_F(Dialogs, PathFieldGoesToAFolderTypedThereRefusesAnythingElseAndFollowsTheList) {
+  const QColor plain = QLineEdit().palette().color(QPalette::Base);
+  for (int kind : {0, 1, 2}) {
+    const auto d = MakeDialog(kind, window.get());
+    auto* field = d->findChild<PathField*>();
+    auto* dirs = d->findChild<FolderList*>();
+    auto* files = d->findChild<FileList*>();  // none in the chooser
+    auto* places = d->findChild<PlacesList*>();
+    QWidget* order[] = {places, field, dirs, places};
+    for (int i = kind / 2; i < 2 + kind / 2; ++i) {
+      PressOn(*d, order[i], Qt::Key_Tab);
+      EXPECT_EQ(QApplication::focusWidget(), order[i + 1]) << kind << " " << i;
+    }
+    QStringList keys;
+    for (QAbstractButton* button : d->findChildren<QAbstractButton*>()) keys << button->shortcut().toString();
+    keys.removeAll(QString());
+    EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size()) << keys.join(" ").toStdString();
+    const auto enter = [&](const QString& text) {
+      field->setText(text);
+      PressOn(*d, field, Qt::Key_Return);
+      return QStringList({dirs->Path(), files ? Lines(files).join(",") : QString()});
+    };
+    dirs->SetPath(folder + "/existing");
+    EXPECT_EQ(field->text(), folder + "/existing");
+    EXPECT_EQ(enter(folder), QStringList({folder, files ? "a.bmp,b.bmp,c.bmp,d.bmp" : ""}));
+    enter("~");
+    EXPECT_EQ(places->Place(), QDir::homePath());
+    enter(folder);
+    EXPECT_EQ(enter("existing").value(0), folder + "/existing");  // beside the folder shown
+    EXPECT_TRUE(d->isVisible()) << kind;  // Enter did not press the default button
+    const QStringList there = enter(folder);
+    for (const QString& wrong : {QString("nowhere"), folder + "/a.bmp", QString()}) {
+      EXPECT_EQ(enter(wrong), there);
+      EXPECT_TRUE(field->Refused() && field->palette().color(QPalette::Base) != plain && field->text() == wrong);
+    }
+    QTest::keyClick(field, Qt::Key_X);
+    EXPECT_TRUE(!field->Refused() && field->palette().color(QPalette::Base) == plain) << kind;
+    enter("nowhere");
+    dirs->OpenLine(dirs->currentRow() + 1);  // the folder "existing" in the list
+    EXPECT_TRUE(field->text() == folder + "/existing" && !field->Refused()) << kind;
+  }
+}
+
+TEST_F(Dialogs, FileTypesListBitmapsFirstThenPngThenBothAndPngFilesImport) {
+  ASSERT_TRUE(QFile::copy(folder + "/a.bmp", folder + "/r.Bmp"));
+  for (const char* name : {"/p.png", "/Q.PNG"})
+    ASSERT_TRUE(WritePNG(Bytes(folder + name), {100, 9, 255}, 3, 1, GamePalette));
+  for (int kind : {0, 1}) {
+    const auto d = MakeDialog(kind, window.get());
+    auto* types = d->findChild<FileTypeList*>();
+    auto* files = d->findChild<FileList*>();
+    EXPECT_EQ(QStringList({types->itemText(0), types->itemText(1), types->itemText(2)}),
+              QStringList({"Bitmaps (*.bmp)", "PNG images (*.png)", "All images (*.bmp *.png)"}));
+    EXPECT_EQ(Lines(files), QStringList({"a.bmp", "b.bmp", "c.bmp", "d.bmp", "r.Bmp"}));
+    types->setCurrentIndex(1);
+    EXPECT_EQ(Lines(files), QStringList({"p.png", "Q.PNG"}));
+    types->setCurrentIndex(2);
+    EXPECT_EQ(Lines(files), QStringList({"a.bmp", "b.bmp", "c.bmp", "d.bmp", "p.png", "Q.PNG", "r.Bmp"}));
+    SelectOnly(files, {"d.bmp", "p.png"});
+    d->findChild<QPushButton*>("CmdAdd")->click();
+    d->findChild<QPushButton*>("CmdOK")->click();
+  }
+  // A sequence named after the first file, and two frames added in list order.
+  ASSERT_EQ(doc->Animations.Count(), 4);
+  EXPECT_EQ(doc->Animations.Item(4)->Name, "d");
+  EXPECT_EQ(doc->Animations.Item(4)->Frames.Item(2)->Pixels, std::vector<uint8_t>({100, 9, 255}));
+  const auto& frames = Editor().CurrentAnimation->Frames;
+  EXPECT_EQ(frames.Item(frames.Count())->Pixels, std::vector<uint8_t>({100, 9, 255}));
+  EXPECT_EQ(frames.Item(frames.Count() - 1)->Pixels, std::vector<uint8_t>(4, 103));
+  EXPECT_EQ(MakeDialog(0, window.get())->findChild<FileTypeList*>()->currentIndex(), 0);
+}
+
+TEST_F(Dialogs, ThumbnailShowsTheHighlightedFileInGameColoursOnTheViewBackground) {
+  const QRgb back = qRgb(0, 0, 255);  // no colour of the test palette
+  window->PicFrame->SetBackground(back);
+  ASSERT_TRUE(WriteBMP(Bytes(folder + "/t.bmp"), {100, 9, 255, 7, 50, 9, 200, 255}, GamePalette, 4, 2, true));
+  ASSERT_TRUE(WritePNG(Bytes(folder + "/t.png"), {100, 9, 255}, 3, 1, GamePalette));
+  std::vector<uint8_t> halves(300 * 30);
+  for (size_t i = 0; i < halves.size(); ++i) halves[i] = i % 300 < 150 ? 10 : 20;
+  ASSERT_TRUE(WriteBMP(Bytes(folder + "/w.bmp"), halves, GamePalette, 300, 30, true));
+  std::ofstream(Bytes(folder + "/e.bmp")) << "not a bitmap";
+  for (int kind : {0, 1}) {
+    const auto d = MakeDialog(kind, window.get());
+    d->show();
+    auto* thumbnail = d->findChild<ImportThumbnail*>();
+    auto* files = d->findChild<FileList*>();
+    const QSize area = thumbnail->contentsRect().size();
+    const auto highlight = [&](const QString& name) {
+      files->setCurrentItem(files->findItems(name, Qt::MatchExactly).value(0));
+      return thumbnail->Picture();
+    };
+    // Each pixel of the file is a square of zoom × zoom, the largest that fits.
+    const auto expectPixels = [&](const QImage& p, int columns, const std::vector<QRgb>& colours) {
+      const int zoom = p.width() / columns, rows = int(colours.size()) / columns;
+      ASSERT_TRUE(zoom >= 1 && p.size() == QSize(columns, rows) * zoom);
+      EXPECT_TRUE(p.width() + columns > area.width() || p.height() + rows > area.height());
+      for (size_t i = 0; i < colours.size(); ++i)
+        EXPECT_EQ(p.pixel(int(i) % columns * zoom + zoom / 2, int(i) / columns * zoom + zoom / 2), colours[i]) << i;
+    };
+    const QImage shown = highlight("t.bmp");
+    expectPixels(shown, 4, {TestColour(100), back, TestColour(255), TestColour(7), TestColour(50), back,
+                            TestColour(200), TestColour(255)});
+    EXPECT_EQ(thumbnail->grab().toImage().pixel(thumbnail->contentsRect().center()),
+              shown.pixel(shown.rect().center()));
+    d->findChild<QCheckBox*>("chkWhite")->setChecked(true);
+    expectPixels(thumbnail->Picture(), 4,
+                 {TestColour(100), back, back, TestColour(7), TestColour(50), back, TestColour(200), back});
+    d->findChild<FileTypeList*>()->setCurrentIndex(2);
+    expectPixels(highlight("t.png"), 3, {TestColour(100), back, back});
+    // Scaled down to the width of the area, without blending.
+    const QImage wide = highlight("w.bmp");
+    EXPECT_EQ(wide.size(), QSize(area.width(), 30 * area.width() / 300));
+    for (int x : {0, wide.width() / 2 - 2, wide.width() / 2 + 1, wide.width() - 1})
+      EXPECT_EQ(wide.pixel(x, wide.height() / 2), TestColour(x < wide.width() / 2 ? 10 : 20)) << x;
+    EXPECT_TRUE(highlight("e.bmp").isNull());
+    highlight("t.bmp");
+    d->findChild<FolderList*>()->SetPath(folder + "/existing");
+    EXPECT_TRUE(thumbnail->Picture().isNull());
+  }
+  EXPECT_EQ(messages, QStringList());
+}
+
+// ---------------------------------------------------------------- layout
+
+TEST_F(Dialogs, DialogsOpenAtTheDesignAndGiveTheListsTheRoomTheyGain) {
+  // The described places in twips, and the number of added rows above each.
+  struct Placed {
+    const char* name;
+    int left, top, width, height, rowsAbove;
+  };
+  const std::vector<Placed> designs[] = {
+      {{"Drives", 180, 180, 2895, 315, 0}, {"Dirs", 180, 600, 2895, 1215, 1}, {"Files", 180, 1920, 2895, 1845, 1},
+       {"LstFrames", 3840, 600, 3315, 1815, 1}, {"CmdDelete", 3240, 1560, 435, 435, 1},
+       {"CmdAdd", 3240, 1980, 435, 435, 1}, {"LstSubframes", 3840, 2880, 3315, 840, 1},
+       {"CmdRemoveFrame", 3240, 2880, 435, 435, 1}, {"CmdAddFrame", 3240, 3300, 435, 435, 1},
+       {"Frame1", 180, 3900, 6975, 975, 2}, {"CmdOK", 4920, 5040, 1035, 375, 2},
+       {"CmdCancel", 6120, 5040, 1035, 375, 2}},
+      {{"Drives", 120, 120, 2535, 315, 0}, {"Dirs", 120, 540, 2535, 1215, 1}, {"Files", 120, 1860, 2535, 1455, 1},
+       {"CmdAdd", 2820, 2100, 435, 435, 1}, {"CmdDelete", 2820, 2700, 435, 435, 1},
+       {"LstFrames", 3420, 540, 2535, 2790, 1}, {"Frame1", 120, 3480, 5835, 975, 2},
+       {"CmdOK", 3720, 4620, 1035, 375, 2}, {"CmdCancel", 4920, 4620, 1035, 375, 2}},
+      {{"LblPath", 120, 120, 3135, 255, 0}, {"Dir", 120, 480, 3135, 1890, 1}, {"Drive", 120, 2460, 3135, 315, 1},
+       {"CmdOk", 3360, 480, 975, 375, 0}, {"CmdCancel", 3360, 960, 975, 375, 0},
+       {"CmdMakeDir", 3360, 1440, 975, 375, 0}}};
+  const QStringList lists[] = {{"Files", "LstFrames", "PicThumbnail"}, {"Files", "LstFrames", "PicThumbnail"}, {"Dir"}};
+  for (int kind : {0, 1, 2}) {
+    const auto d = MakeDialog(kind, window.get());
+    d->show();
+    d->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return d->isAncestorOf(QApplication::focusWidget()); }));
+    // The focus starts where it always did: the places list, the chooser's folders.
+    EXPECT_EQ(QApplication::focusWidget(), d->findChild<QWidget*>(kind == 2 ? "Dir" : "Drives"));
+    EXPECT_EQ(d->size(), d->minimumSize());
+    for (const Placed& p : designs[kind])
+      EXPECT_EQ(d->findChild<QWidget*>(p.name)->geometry(),
+                QRect(p.left / 15, (p.top + 420 * p.rowsAbove) / 15, p.width / 15, p.height / 15))
+          << kind << " " << p.name;
+    const auto controls = d->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    // Every control lies inside the dialog; only those that meet in the design
+    // (the buttons of a pair touch) meet at other sizes.
+    const auto meeting = [&] {
+      QStringList pairs;
+      for (QWidget* a : controls) {
+        EXPECT_TRUE(d->rect().contains(a->geometry())) << a->objectName().toStdString();
+        for (QWidget* b : controls)
+          if (a < b && a->geometry().intersects(b->geometry())) pairs << a->objectName() + "/" + b->objectName();
+      }
+      return pairs;
+    };
+    const QStringList designMeeting = meeting();
+    QHash<QWidget*, QRect> before;
+    for (QWidget* c : controls) before[c] = c->geometry();
+    d->resize(d->size() + QSize(300, 200));
+    EXPECT_EQ(meeting(), designMeeting);
+    for (const QString& name : lists[kind]) {
+      QWidget* list = d->findChild<QWidget*>(name);
+      EXPECT_TRUE(list->width() > before[list].width() && list->height() > before[list].height()) << kind;
+    }
+    // OK keeps its distance to its corner: the bottom right one, the chooser's top right.
+    auto* ok = d->findChild<QWidget*>(kind == 2 ? "CmdOk" : "CmdOK");
+    EXPECT_EQ(ok->geometry().topRight(), before[ok].topRight() + QPoint(300, kind == 2 ? 0 : 200));
+  }
+}
+
+}  // namespace
+}  // namespace quilmark::test
