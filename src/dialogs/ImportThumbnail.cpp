@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <algorithm>
 
@@ -36,8 +37,11 @@ ImportThumbnail::ImportThumbnail(FileList* files, QCheckBox* white, QColor backg
 void ImportThumbnail::ShowFile(const QString& path) {
   LoadedBitmap bitmap;
   // A file of no pixels comes to an empty size below and shows nothing, as
-  // one that cannot be read.
-  const bool read = !path.isEmpty() && ReadImage(QFile::encodeName(path).toStdString(), bitmap);
+  // one that cannot be read. A file larger than any sprite (an 8192 x 8192
+  // bitmap) is not read at all, so that moving through a folder never stalls.
+  constexpr qint64 kLargestShown = qint64{64} << 20;
+  const bool read = !path.isEmpty() && QFileInfo(path).size() <= kLargestShown &&
+                    ReadImage(QFile::encodeName(path).toStdString(), bitmap);
   width_ = read ? bitmap.BMPInfoHeader.Width : 0;
   height_ = read ? bitmap.BMPInfoHeader.Height : 0;
   pixels_ = read ? std::move(bitmap.BMPPixels) : std::vector<uint8_t>();
