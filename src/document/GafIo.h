@@ -21,6 +21,7 @@
 #include "document/AtomicFile.h"
 #include "document/FileAccess.h"
 #include "document/GafLayout.h"
+#include "document/PixelArena.h"
 #include "document/classGAF.h"
 
 namespace quilmark {
@@ -107,6 +108,10 @@ class GafInput {
   // and tables, or make more pixels, than its size can account for.
   bool Examine(uint64_t bytes);
   bool ReservePixels(uint64_t count);
+  // Memory for the count pixels of a frame just reserved, shared out of the
+  // load's blocks (their bytes unset). False, with the reason noted, when it
+  // cannot be had.
+  bool MakePixels(size_t count, FramePixels& into);
 
   // Notes that part of the file could not be read; the first reason is kept.
   // Does not allocate for reasons of ordinary length.
@@ -164,6 +169,7 @@ class GafInput {
   std::vector<int64_t> path_;
   uint64_t examine_left_ = 0;
   uint64_t pixels_left_ = 0;
+  PixelArena arena_;
   LoadReport report_;
 };
 

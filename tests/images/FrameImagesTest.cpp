@@ -179,7 +179,7 @@ TEST_F(FrameExport, ExportFrameWritesTheOwnImageOnlyWithTheGamePalette) {
   const auto frame = Frame(3, 2, 42);
   const ExportReport r = frame->ExportFrame(dir.File("f.bmp"));
   EXPECT_TRUE(r.written == 1 && r.ok());
-  EXPECT_EQ(test::ReadFile(dir.File("f.bmp")), test::WrittenBmp(3, 2, frame->Pixels, GamePalette));
+  EXPECT_EQ(test::ReadFile(dir.File("f.bmp")), test::WrittenBmp(3, 2, Pixels(frame->Pixels), GamePalette));
   frame->Subframes.Add(Frame(1, 1, 2));  // with subframes it has no image of its own
   EXPECT_EQ(frame->ExportFrame(dir.File("none.bmp")).written, 0);
   const auto cut = Frame(2, 2, 0);  // pixels that do not match the size: a failure
