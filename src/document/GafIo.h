@@ -65,8 +65,10 @@ class GafInput {
   int64_t Size() const { return size_; }
   int64_t Position() const { return pos_; }
   void Seek(int64_t pos) { pos_ = pos; }
-  // Bytes read from the file so far (0 for bytes in memory).
+  // Bytes read from the file so far, and the reads that took them (0 for
+  // bytes in memory).
   uint64_t BytesRead() const { return bytes_read_; }
+  uint64_t Reads() const { return reads_; }
 
   // Reads size bytes at the position and moves past them; false (nothing
   // moved) when the bytes are not all there.
@@ -144,10 +146,12 @@ class GafInput {
     last_end_ = end;
   }
   bool InBounds(size_t size) const;
+  // How many bytes from the position on a block holds (the most any one
+  // holds), with where they are.
+  size_t HeldFrom(const uint8_t** at) const;
   // [pos_, pos_ + size) in memory, read from the file when needed; nullptr
   // when it cannot be read.
   const uint8_t* Locate(size_t size);
-  bool Held(size_t size) const;
   // Whether a read of amount bytes stays within the plan; when it does not,
   // the file is read whole (true when that has happened).
   bool ReadWholeInstead(uint64_t amount);
@@ -164,6 +168,7 @@ class GafInput {
   int64_t last_start_ = 0;
   int64_t last_end_ = 0;
   uint64_t bytes_read_ = 0;
+  uint64_t reads_ = 0;
   int64_t size_ = 0;
   int64_t pos_ = 0;
   std::vector<int64_t> path_;
