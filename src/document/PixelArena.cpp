@@ -16,9 +16,10 @@ namespace quilmark {
 namespace {
 
 constexpr size_t kHugePage = size_t{2} << 20;
-constexpr size_t kPage = 4096;
 // Stretches start on cache lines.
 constexpr size_t kAlignment = 64;
+// Blocks of this size and more start on a huge page.
+constexpr size_t kAlignFrom = 4 * kHugePage;
 
 uintptr_t RoundDown(uintptr_t value, size_t to) { return value & ~(uintptr_t{to} - 1); }
 uintptr_t RoundUp(uintptr_t value, size_t to) { return RoundDown(value + to - 1, to); }
@@ -48,38 +49,30 @@ struct BlockRelease {
 
 bool PixelArena::NewBlock(size_t size) {
   // Had through operator new, like every other buffer, so that the heap's
-  // limits and accounting see pixels too.
-  uint8_t* bytes = new (std::nothrow) uint8_t[size];
+  // limits and accounting see pixels too. A large block starts on a huge
+  // page, so that none of it is left to small pages; the room skipped for
+  // that is never touched.
+  const size_t skip = size >= kAlignFrom ? kHugePage : 0;
+  if (size > SIZE_MAX - skip) return false;
+  uint8_t* bytes = new (std::nothrow) uint8_t[size + skip];
   if (!bytes) return false;
   try {
-    block_ = std::shared_ptr<uint8_t>(bytes, BlockRelease{size});
+    block_ = std::shared_ptr<uint8_t>(bytes, BlockRelease{size + skip});
   } catch (const std::bad_alloc&) {
     return false;  // the block was released by the failed constructor
   }
+  const auto begin = reinterpret_cast<uintptr_t>(bytes);
+  base_ = skip ? reinterpret_cast<uint8_t*>(RoundUp(begin, kHugePage)) : bytes;
   capacity_ = size;
   used_ = 0;
-  ready_ = 0;
   // Huge pages where whole ones fit; the system may decline.
-  const auto begin = reinterpret_cast<uintptr_t>(bytes);
-  const uintptr_t first = RoundUp(begin, kHugePage), last = RoundDown(begin + size, kHugePage);
+  const uintptr_t first = RoundUp(begin, kHugePage), last = RoundDown(begin + size + skip, kHugePage);
   if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 #if defined(QUILMARK_ASAN)
-  std::memset(bytes, kUnsetByte, size);
+  std::memset(bytes, kUnsetByte, size + skip);
 #endif
-  Forbid(bytes, size);
+  Forbid(bytes, size + skip);
   return true;
-}
-
-// The pages up to offset end (and on to the end of its huge page) are made
-// writable in one call rather than by a fault each. Memory that was in use
-// before keeps its bytes; a system without the call faults them in as usual.
-void PixelArena::Prepare(size_t end) {
-  if (end <= ready_) return;
-  const auto begin = reinterpret_cast<uintptr_t>(block_.get());
-  const uintptr_t from = RoundDown(begin + ready_, kPage);
-  const uintptr_t to = std::min(RoundUp(begin + end, kHugePage), RoundDown(begin + capacity_, kPage));
-  if (to > from) ::madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
-  ready_ = std::max(end, static_cast<size_t>(to - begin));
 }
 
 bool PixelArena::Take(size_t size, size_t block_size, FramePixels& into) {
@@ -88,8 +81,7 @@ bool PixelArena::Take(size_t size, size_t block_size, FramePixels& into) {
     if (!NewBlock(std::max(size, block_size)) && (block_size <= size || !NewBlock(size))) return false;
     at = 0;
   }
-  uint8_t* stretch = block_.get() + at;
-  Prepare(at + size);
+  uint8_t* stretch = base_ + at;
   Allow(stretch, size);
   // Shares the block's ownership; nothing is allocated.
   into = FramePixels(std::shared_ptr<uint8_t>(block_, stretch), size);
