@@ -116,7 +116,9 @@ const uint8_t* GafInput::Locate(size_t size) {
     if (b.last_use < oldest->last_use) oldest = &b;
   }
   Block& b = reading_on ? *reading_on : *oldest;
-  const size_t block = reading_on ? reading_on->next_read : plan_.first_block;
+  // Every file is read from its start first, and a writer-made one on from
+  // there: that read is as large as any.
+  const size_t block = reading_on ? reading_on->next_read : bytes_read_ == 0 ? plan_.largest_block : plan_.first_block;
   const auto amount = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(std::max(block, size)), size_ - pos_));
   // Reading on, what the block holds from the position on is kept, and only
   // what follows it is read.

@@ -37,8 +37,9 @@ inline uint64_t GafExamineBudget(uint64_t file_size) { return kExaminedFloor + k
 // The most frames and subframes a file of this size can yield.
 inline uint64_t GafMaxRecords(uint64_t file_size) { return GafExamineBudget(file_size) / gaf::kRecordSize; }
 
-// How a file is read. Frame records, their tables and their data may lie
-// anywhere in the file, so a read that jumps away reads only a small block;
+// How a file is read. The first read, at the file's start, is of the largest
+// block. Frame records, their tables and their data may lie anywhere in the
+// file, so a read that jumps away reads only a small block;
 // reading on from a block doubles the next read, up to the largest, so that a
 // writer-made file still streams in big blocks. Blocks of a few places are
 // kept, for readers that go back and forth between tables and records. Once
