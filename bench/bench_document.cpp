@@ -177,7 +177,8 @@ void BM_GafOpenFreshProcess(benchmark::State& state) {
     state.SetIterationTime(seconds);
   }
   if (total > 0)
-    state.counters["gaf_open_fresh_process_GBps"] = kDocumentPixels * static_cast<double>(state.iterations()) / total / kGB;
+    state.counters["gaf_open_fresh_process_GBps"] =
+        kDocumentPixels * static_cast<double>(state.iterations()) / total / kGB;
 }
 BENCHMARK(BM_GafOpenFreshProcess)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
 

@@ -216,8 +216,10 @@ bool GafInput::MakePixels(size_t count, FramePixels& into) {
   // about that many), later the pixels per byte so far for the bytes still
   // ahead, and an eighth more; never more than the file may still make.
   double expected = static_cast<double>(size_);
-  if (arena_.Taken() > 0 && pos_ > 0 && pos_ < size_)
-    expected = static_cast<double>(arena_.Taken()) / static_cast<double>(pos_) * static_cast<double>(size_ - pos_) * 1.125;
+  if (arena_.Taken() > 0 && pos_ > 0 && pos_ < size_) {
+    const double per_byte = static_cast<double>(arena_.Taken()) / static_cast<double>(pos_);
+    expected = per_byte * static_cast<double>(size_ - pos_) * 1.125;
+  }
   const double most = static_cast<double>(pixels_left_) + static_cast<double>(count);
   const auto block = static_cast<size_t>(std::min(expected + static_cast<double>(count), most));
   if (arena_.Take(count, block, into)) return true;

@@ -7,8 +7,14 @@
 #include <new>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/asan_interface.h>
 #define QUILMARK_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUILMARK_ASAN 1
+#endif
+#endif
+#if defined(QUILMARK_ASAN)
+#include <sanitizer/asan_interface.h>
 #endif
 
 namespace quilmark {

@@ -193,7 +193,8 @@ TEST(GafReader, AFileInTheWritersLayoutIsReadOnceInLargeReads) {
   std::mt19937 rng(7);
   for (int f = 0; f < 16; ++f) {
     Row pixels(512 * 512);
-    for (size_t i = 0; i < pixels.size(); i += 8) std::fill_n(pixels.begin() + std::ptrdiff_t(i), 8, uint8_t(rng() % 12));
+    for (size_t i = 0; i < pixels.size(); i += 8)
+      std::fill_n(pixels.begin() + std::ptrdiff_t(i), 8, uint8_t(rng() % 12));
     auto frame = MakeFrame(512, 512, pixels);
     frame->SetCompressed(f % 2 == 1);
     a->Frames.Add(frame);
