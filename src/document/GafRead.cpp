@@ -75,8 +75,8 @@ bool classGAFFrame::Load(GafInput& in) {
     return false;
   }
   if (!in.ReservePixels(static_cast<uint64_t>(count))) return false;
-  // Each form below sets every pixel once: read, decoded, or 9 where the
-  // file stores none.
+  // The pixels are not set beforehand: each form below sets all of them,
+  // reading or decoding them, or making them 9 where the file stores none.
   if (!in.MakePixels(static_cast<size_t>(count), Pixels)) return false;
   in.Seek(data_offset_);
 

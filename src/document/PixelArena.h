@@ -2,8 +2,8 @@
 //
 // A buffer per frame costs the system a fresh mapping, and a page fault per
 // 4 KiB page, for every frame. The arena instead has memory in few, large
-// blocks that start on a huge page and asks the system to back them with
-// huge pages, so that the first touch of 2 MiB of pixels costs one page
+// blocks, starts large ones on a huge page and asks the system to back them
+// with huge pages, so that the first touch of 2 MiB of pixels costs one page
 // fault instead of 512. Stretches are handed out in order and never given
 // back: a block lives as long as a frame keeps a stretch of it
 // (FramePixels.h).
