@@ -28,8 +28,6 @@ class FramePixels {
   using const_iterator = const uint8_t*;
 
   FramePixels() = default;
-  // Takes the vector's buffer as the frame's own, without copying it.
-  explicit FramePixels(std::vector<uint8_t>&& own) noexcept { Own(std::move(own)); }
   // size bytes at stretch, which points into a block and keeps it alive.
   FramePixels(std::shared_ptr<uint8_t> stretch, size_t size) noexcept
       : stretch_(std::move(stretch)), data_(stretch_.get()), size_(size) {}
@@ -50,6 +48,7 @@ class FramePixels {
     }
     return *this;
   }
+  // Takes the vector's buffer as the frame's own, without copying it.
   FramePixels& operator=(std::vector<uint8_t>&& own) noexcept {
     Own(std::move(own));
     return *this;
@@ -83,7 +82,7 @@ class FramePixels {
   }
   void assign(size_t count, uint8_t value) {
     if (count == size_) {
-      std::memset(data_, value, size_);
+      if (size_ > 0) std::memset(data_, value, size_);
     } else {
       Own(std::vector<uint8_t>(count, value));
     }
