@@ -3,6 +3,7 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -16,9 +17,8 @@
 namespace quilmark::bench {
 namespace {
 
-constexpr int kSide = 512;
-// 256 frames of 512 × 512: 64 MiB of pixels.
-constexpr int kFrames = 256;
+constexpr int kSide = kBigSide;
+constexpr int kFrames = kBigFrames;
 constexpr double kGB = 1e9;
 
 void SetRate(benchmark::State& state, const char* name, double bytes_per_iteration) {
@@ -27,20 +27,6 @@ void SetRate(benchmark::State& state, const char* name, double bytes_per_iterati
       benchmark::Counter(bytes_per_iteration * static_cast<double>(state.iterations()) / kGB, benchmark::Counter::kIsRate);
 }
 
-// The document's pixels, frame after frame: every frame different, as in a
-// real file, so that neither the caches nor branch prediction learn one image.
-const std::vector<uint8_t>& Image() {
-  static const std::vector<uint8_t> pixels = [] {
-    std::vector<uint8_t> all;
-    all.reserve(static_cast<size_t>(kSide) * kSide * kFrames);
-    for (int f = 0; f < kFrames; ++f) {
-      const auto frame = SpritePixels(kSide, kSide, static_cast<unsigned>(f));
-      all.insert(all.end(), frame.begin(), frame.end());
-    }
-    return all;
-  }();
-  return pixels;
-}
 constexpr int kRows = kSide * kFrames;
 
 // The rows' code back to back, as a file holds it, with the read-ahead slack
@@ -55,7 +41,7 @@ const EncodedImage& Encoded() {
     EncodedImage e;
     std::vector<uint8_t> row;
     for (int y = 0; y < kRows; ++y) {
-      EncodeRowPixels(Image().data() + static_cast<size_t>(y) * kSide, kSide, row);
+      EncodeRowPixels(BigDocumentPixels().data() + static_cast<size_t>(y) * kSide, kSide, row);
       e.start.push_back(e.code.size());
       e.count.push_back(static_cast<int32_t>(row.size()));
       e.code.insert(e.code.end(), row.begin(), row.end());
@@ -81,7 +67,7 @@ BENCHMARK(BM_Memcpy)->MinTime(0.3);
 // One image at a time, as loading does, into pixels left as the last image
 // had them: the decoder sets every pixel itself.
 void DecodeImages(benchmark::State& state, RowDecoder kind, const char* counter) {
-  std::vector<uint8_t> pixels(Image().size());
+  std::vector<uint8_t> pixels(BigDocumentPixels().size());
   const EncodedImage& e = Encoded();
   constexpr int64_t kImage = int64_t{kSide} * kSide;
   for (auto _ : state) {
@@ -116,7 +102,7 @@ BENCHMARK(BM_RowDecodeWith)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Mi
 
 void BM_RowEncode(benchmark::State& state) {
   std::vector<uint8_t> code;
-  const std::vector<uint8_t>& pixels = Image();
+  const std::vector<uint8_t>& pixels = BigDocumentPixels();
   for (auto _ : state) {
     for (int y = 0; y < kRows; ++y) EncodeRowPixels(pixels.data() + static_cast<size_t>(y) * kSide, kSide, code);
     benchmark::DoNotOptimize(code.data());
@@ -125,40 +111,10 @@ void BM_RowEncode(benchmark::State& state) {
 }
 BENCHMARK(BM_RowEncode)->Unit(benchmark::kMillisecond)->MinTime(0.5);
 
-// The document: 8 animations of 32 compressed 512 × 512 frames.
-std::unique_ptr<classGAF> MakeDocument() {
-  auto doc = std::make_unique<classGAF>();
-  for (int a = 0; a < 8; ++a) {
-    auto animation = std::make_shared<classGAFAnimation>();
-    animation->Name = "anim" + std::to_string(a);
-    for (int f = 0; f < kFrames / 8; ++f) {
-      auto frame = std::make_shared<classGAFFrame>();
-      frame->SetWidth(kSide);
-      frame->SetHeight(kSide);
-      const auto* first = Image().data() + static_cast<size_t>(kSide) * kSide * (a * (kFrames / 8) + f);
-      frame->Pixels.assign(first, first + static_cast<size_t>(kSide) * kSide);
-      frame->SetCompressed(true);
-      animation->Frames.Add(frame);
-    }
-    doc->Animations.Add(animation, animation->Name);
-  }
-  return doc;
-}
-
-constexpr double kDocumentPixels = static_cast<double>(kSide) * kSide * kFrames;
-
-// The saved document, written once for the load benchmarks.
-const std::string& SavedDocument() {
-  static const BenchFile file{[] {
-    const std::string p = TempPath("load.gaf");
-    MakeDocument()->Save(p);
-    return p;
-  }()};
-  return file.path;
-}
+constexpr double kDocumentPixels = kBigPixels;
 
 void BM_GafSave(benchmark::State& state) {
-  const auto doc = MakeDocument();
+  const auto doc = MakeBigDocument();
   const std::string path = TempPath("save.gaf");
   for (auto _ : state) {
     if (!doc->Save(path).ok) state.SkipWithError("save failed");
@@ -169,7 +125,7 @@ void BM_GafSave(benchmark::State& state) {
 BENCHMARK(BM_GafSave)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 void BM_GafLoad(benchmark::State& state) {
-  const std::string& path = SavedDocument();
+  const std::string& path = SavedBigDocument();
   for (auto _ : state) {
     classGAF doc;
     LoadReport report;
@@ -183,7 +139,7 @@ BENCHMARK(BM_GafLoad)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 // Growth of peak resident memory while a document loads, per pixel byte.
 void BM_GafLoadPeak(benchmark::State& state) {
-  const std::string& path = SavedDocument();
+  const std::string& path = SavedBigDocument();
   double ratio = 0;
   for (auto _ : state) {
     // Memory freed by earlier benchmarks goes back to the system first, so
@@ -198,16 +154,40 @@ void BM_GafLoadPeak(benchmark::State& state) {
     }
   }
   state.counters["gaf_load_peak_bytes_per_pixel"] = ratio;
-  ::unlink(path.c_str());
 }
 BENCHMARK(BM_GafLoadPeak)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Opening the document as a user's first command does: a fresh process
+// (quilmark-cli info) that starts, loads the file, reports on it and exits,
+// timed from start to exit. Nothing of it is warm but the file in the page
+// cache: the process pays for every page its pixels take.
+void BM_GafOpenFreshProcess(benchmark::State& state) {
+  const std::string& path = SavedBigDocument();
+  const std::string cli = ProgramBeside("quilmark-cli");
+  double total = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    const int status = RunQuietly({cli, "info", path});
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (status != 0) {
+      state.SkipWithError("quilmark-cli info failed");
+      break;
+    }
+    total += seconds;
+    state.SetIterationTime(seconds);
+  }
+  if (total > 0)
+    state.counters["gaf_open_fresh_process_GBps"] =
+        kDocumentPixels * static_cast<double>(state.iterations()) / total / kGB;
+}
+BENCHMARK(BM_GafOpenFreshProcess)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 // The document exploded into a folder of PNG images and imploded back: pixel
 // bytes per second of the pair. The game palette is set, so that the images
 // keep their indices as explode's own output does.
 void BM_ExplodeImplode(benchmark::State& state) {
   for (int i = 0; i < 256; ++i) GamePalette[i] = {uint8_t(i), uint8_t(255 - i), uint8_t(i / 3), 0};
-  const auto doc = MakeDocument();
+  const auto doc = MakeBigDocument();
   const std::string folder = TempPath("folder");
   std::filesystem::create_directories(folder);
   for (auto _ : state) {

@@ -83,7 +83,7 @@ void classFastWin::PixelDraw(int32_t x, int32_t y, uint8_t Color) {
 }
 
 void classFastWin::ClearTileDraw(int32_t x, int32_t y, int32_t Width, int32_t Height,
-                                 const std::vector<uint8_t>& Buffer, uint8_t MaskColor, uint8_t BackColor,
+                                 std::span<const uint8_t> Buffer, uint8_t MaskColor, uint8_t BackColor,
                                  int32_t ClearFlag) {
   surface::ClearTile(x, y, Width, Height, BmpWidth, BmpHeight, addrBits, Buffer.data(), Buffer.size(), MaskColor,
                      BackColor, ClearFlag);

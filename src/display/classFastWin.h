@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "images/GamePalette.h"
@@ -72,7 +73,7 @@ class classFastWin {
   void PixelDraw(int32_t x, int32_t y, uint8_t Color);
   // Pixels equal to MaskColor are skipped when ClearFlag is nonzero and written
   // as BackColor when it is 0.
-  void ClearTileDraw(int32_t x, int32_t y, int32_t Width, int32_t Height, const std::vector<uint8_t>& Buffer,
+  void ClearTileDraw(int32_t x, int32_t y, int32_t Width, int32_t Height, std::span<const uint8_t> Buffer,
                      uint8_t MaskColor, uint8_t BackColor, int32_t ClearFlag);
   // Pixels equal to MaskColor are written as ReplaceColor; all others as they are.
   void MaskTileDraw(int32_t x, int32_t y, int32_t Width, int32_t Height, const std::vector<uint8_t>& Buffer,

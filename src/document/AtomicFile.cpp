@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +16,9 @@ namespace quilmark {
 
 namespace {
 constexpr size_t kBufferSize = 1 << 20;
+// Pieces of this size and more (a frame's raw pixels) are written from where
+// they lie rather than copied into the buffer first.
+constexpr size_t kWriteFromPlace = 64 << 10;
 
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -46,9 +50,27 @@ int CreateUnique(const std::string& prefix, const std::string& suffix, std::stri
   return fd;
 }
 
-bool WriteAll(int fd, const uint8_t* data, size_t size, off_t at, bool positioned) {
+// Appends the pieces in order, in one call when the system takes them all.
+bool AppendAll(int fd, iovec* pieces, int count) {
+  while (count > 0) {
+    const ssize_t n = ::writev(fd, pieces, count);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    auto done = static_cast<size_t>(n);
+    for (; count > 0 && done >= pieces->iov_len; ++pieces, --count) done -= pieces->iov_len;
+    if (count > 0) {
+      pieces->iov_base = static_cast<uint8_t*>(pieces->iov_base) + done;
+      pieces->iov_len -= done;
+    }
+  }
+  return true;
+}
+
+bool WriteAllAt(int fd, const uint8_t* data, size_t size, off_t at) {
   while (size > 0) {
-    const ssize_t n = positioned ? ::pwrite(fd, data, size, at) : ::write(fd, data, size);
+    const ssize_t n = ::pwrite(fd, data, size, at);
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -136,15 +158,22 @@ bool AtomicFile::OpenScratch() {
   return true;
 }
 
-bool AtomicFile::Flush() {
+bool AtomicFile::Flush() { return FlushWith(nullptr, 0); }
+
+bool AtomicFile::FlushWith(const uint8_t* data, size_t size) {
   if (failed_ || fd_ < 0) return false;
-  if (used_ == 0) return true;
-  if (!WriteAll(fd_, buffer_.get(), used_, 0, false)) return SetError("writing failed");
-  // Start writing back now, so that the final flush before the rename has
-  // little left to wait for.
-  ::sync_file_range(fd_, static_cast<off_t>(flushed_), static_cast<off_t>(used_), SYNC_FILE_RANGE_WRITE);
-  flushed_ += used_;
+  if (used_ + size == 0) return true;
+  iovec pieces[2] = {{buffer_.get(), used_}, {const_cast<uint8_t*>(data), size}};
+  if (!AppendAll(fd_, pieces, 2)) return SetError("writing failed");
+  flushed_ += used_ + size;
   used_ = 0;
+  // Start writing back each MiB now, so that the final flush before the
+  // rename has little left to wait for.
+  if (flushed_ - written_back_ >= kBufferSize) {
+    ::sync_file_range(fd_, static_cast<off_t>(written_back_), static_cast<off_t>(flushed_ - written_back_),
+                      SYNC_FILE_RANGE_WRITE);
+    written_back_ = flushed_;
+  }
   return true;
 }
 
@@ -158,14 +187,8 @@ bool AtomicFile::Write(const void* data, size_t size) {
   if (failed_ || fd_ < 0) return false;
   if (size == 0) return true;
   const auto* bytes = static_cast<const uint8_t*>(data);
-  if (used_ + size > kBufferSize) {
-    if (!Flush()) return false;
-    if (size >= kBufferSize) {
-      if (!WriteAll(fd_, bytes, size, 0, false)) return SetError("writing failed");
-      flushed_ += size;
-      return true;
-    }
-  }
+  if (size >= kWriteFromPlace) return FlushWith(bytes, size);
+  if (used_ + size > kBufferSize && !Flush()) return false;
   std::memcpy(buffer_.get() + used_, bytes, size);
   used_ += size;
   return true;
@@ -181,7 +204,7 @@ bool AtomicFile::WriteAt(uint64_t pos, const void* data, size_t size) {
   // The part that lies in the unflushed buffer is patched there, the rest on disk.
   size_t on_disk = 0;
   if (pos < flushed_) on_disk = static_cast<size_t>(std::min<uint64_t>(size, flushed_ - pos));
-  if (on_disk > 0 && !WriteAll(fd_, bytes, on_disk, static_cast<off_t>(pos), true))
+  if (on_disk > 0 && !WriteAllAt(fd_, bytes, on_disk, static_cast<off_t>(pos)))
     return SetError("writing failed");
   if (on_disk < size) std::memcpy(buffer_.get() + (pos + on_disk - flushed_), bytes + on_disk, size - on_disk);
   return true;

@@ -34,7 +34,7 @@ class AtomicFile {
 
   // Creates the temporary file. False (with Error()) when that is impossible.
   bool Open();
-  // Appends bytes (buffered).
+  // Appends bytes: small pieces through a buffer, large ones from where they lie.
   bool Write(const void* data, size_t size);
   // Overwrites bytes already written at pos (pos + size ≤ Position()).
   bool WriteAt(uint64_t pos, const void* data, size_t size);
@@ -62,6 +62,8 @@ class AtomicFile {
 
  private:
   bool Flush();
+  // Writes what is buffered and then size bytes at data.
+  bool FlushWith(const uint8_t* data, size_t size);
   bool SetError(const std::string& what);
 
   bool OpenTemporary();
@@ -76,6 +78,7 @@ class AtomicFile {
   bool failed_ = false;
   bool committed_ = false;
   uint64_t flushed_ = 0;
+  uint64_t written_back_ = 0;
   std::unique_ptr<uint8_t[]> buffer_;
   size_t used_ = 0;
   std::string error_;

@@ -58,13 +58,6 @@ bool GafInput::InBounds(size_t size) const {
   return pos_ >= 0 && pos_ <= size_ && static_cast<uint64_t>(size_ - pos_) >= size;
 }
 
-bool GafInput::Held(size_t size) const {
-  const int64_t end = pos_ + static_cast<int64_t>(size);
-  return std::any_of(blocks_.begin(), blocks_.end(), [&](const Block& b) {
-    return pos_ >= b.start && end <= b.start + static_cast<int64_t>(b.size);
-  });
-}
-
 bool GafInput::ReadFile(void* dst, size_t size, int64_t at, size_t* got) {
   const int64_t n = file_.ReadAt(dst, size, at);
   if (n < 0) {
@@ -72,6 +65,7 @@ bool GafInput::ReadFile(void* dst, size_t size, int64_t at, size_t* got) {
     return false;
   }
   bytes_read_ += static_cast<uint64_t>(n);
+  ++reads_;
   *got = static_cast<size_t>(n);
   return true;
 }
@@ -94,6 +88,18 @@ bool GafInput::ReadWholeInstead(uint64_t amount) {
   return true;
 }
 
+size_t GafInput::HeldFrom(const uint8_t** at) const {
+  size_t held = 0;
+  for (const Block& b : blocks_) {
+    const int64_t b_end = b.start + static_cast<int64_t>(b.size);
+    if (pos_ >= b.start && pos_ < b_end && static_cast<size_t>(b_end - pos_) > held) {
+      held = static_cast<size_t>(b_end - pos_);
+      *at = b.bytes.get() + (pos_ - b.start);
+    }
+  }
+  return held;
+}
+
 const uint8_t* GafInput::Locate(size_t size) {
   if (memory_) return memory_ + pos_;
   const int64_t end = pos_ + static_cast<int64_t>(size);
@@ -110,18 +116,31 @@ const uint8_t* GafInput::Locate(size_t size) {
     if (b.last_use < oldest->last_use) oldest = &b;
   }
   Block& b = reading_on ? *reading_on : *oldest;
-  const size_t block = reading_on ? reading_on->next_read : plan_.first_block;
+  // Every file is read from its start first, and a writer-made one on from
+  // there: that read is as large as any.
+  const size_t block = reading_on ? reading_on->next_read : bytes_read_ == 0 ? plan_.largest_block : plan_.first_block;
   const auto amount = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(std::max(block, size)), size_ - pos_));
-  if (ReadWholeInstead(amount)) return memory_ + pos_;
-  // Row code is decoded straight from the block, which may be read a little past its data.
-  // Every buffer holds the largest block, so that it is had once per load and
-  // (being large) from the system rather than from among the frames' pixels.
+  // Reading on, what the block holds from the position on is kept, and only
+  // what follows it is read.
+  const int64_t b_end = b.start + static_cast<int64_t>(b.size);
+  const size_t kept = reading_on && pos_ < b_end ? static_cast<size_t>(b_end - pos_) : 0;
+  if (ReadWholeInstead(amount - kept)) return memory_ + pos_;
+  // Row code is decoded straight from the block, which may be read a little
+  // past its data. A buffer holds the largest block, or the whole file when
+  // that is smaller, so that it is had once per load.
   if (b.capacity < amount + kRowCodePadding) {
-    b.capacity = std::max(amount, plan_.largest_block) + kRowCodePadding;
-    b.bytes = std::make_unique_for_overwrite<uint8_t[]>(b.capacity);
+    const size_t capacity =
+        std::max(amount, std::min(plan_.largest_block, static_cast<size_t>(size_))) + kRowCodePadding;
+    auto bytes = std::make_unique_for_overwrite<uint8_t[]>(capacity);
+    if (kept > 0) std::memcpy(bytes.get(), b.bytes.get() + (pos_ - b.start), kept);
+    b.bytes = std::move(bytes);
+    b.capacity = capacity;
+  } else if (kept > 0) {
+    std::memmove(b.bytes.get(), b.bytes.get() + (pos_ - b.start), kept);
   }
   size_t got = 0;
-  const bool read = ReadFile(b.bytes.get(), amount, pos_, &got);
+  const bool read = ReadFile(b.bytes.get() + kept, amount - kept, pos_ + static_cast<int64_t>(kept), &got);
+  got += kept;
   // Row code may be decoded a little past its end; what lies there is fixed.
   if (read) std::memset(b.bytes.get() + got, 0, kRowCodePadding);
   b.start = pos_;
@@ -135,12 +154,18 @@ const uint8_t* GafInput::Locate(size_t size) {
 bool GafInput::ReadElsewhere(void* dst, size_t size) {
   if (!InBounds(size)) return false;
   if (size == 0) return true;
-  if (!memory_ && size >= plan_.largest_block / 2 && !Held(size) && !ReadWholeInstead(size)) {
-    // Large blocks (raw pixels) go straight to their place.
+  const uint8_t* at = nullptr;
+  const size_t held = memory_ ? 0 : std::min(HeldFrom(&at), size);
+  if (!memory_ && size - held >= plan_.largest_block / 2 && !ReadWholeInstead(size - held)) {
+    // Large spans (raw pixels) go straight to their place, after what a
+    // block already holds of them.
+    auto* bytes = static_cast<uint8_t*>(dst);
+    if (held > 0) std::memcpy(bytes, at, held);
     size_t got = 0;
-    if (!ReadFile(dst, size, pos_, &got) || got != size) return false;
+    if (!ReadFile(bytes + held, size - held, pos_ + static_cast<int64_t>(held), &got) || got != size - held)
+      return false;
   } else {
-    const uint8_t* at = Locate(size);
+    at = Locate(size);
     if (!at) return false;
     std::memcpy(dst, at, size);
   }
@@ -183,6 +208,23 @@ bool GafInput::ReservePixels(uint64_t count) {
   }
   pixels_left_ -= count;
   return true;
+}
+
+bool GafInput::MakePixels(size_t count, FramePixels& into) {
+  // A new block is made for what the rest of the file is likely to hold: at
+  // first as many pixels as the file has bytes (a file of raw images holds
+  // about that many), later the pixels per byte so far for the bytes still
+  // ahead, and an eighth more; never more than the file may still make.
+  double expected = static_cast<double>(size_);
+  if (arena_.Taken() > 0 && pos_ > 0 && pos_ < size_) {
+    const double per_byte = static_cast<double>(arena_.Taken()) / static_cast<double>(pos_);
+    expected = per_byte * static_cast<double>(size_ - pos_) * 1.125;
+  }
+  const double most = static_cast<double>(pixels_left_) + static_cast<double>(count);
+  const auto block = static_cast<size_t>(std::min(expected + static_cast<double>(count), most));
+  if (arena_.Take(count, block, into)) return true;
+  Fail("not enough memory for a frame's pixels");
+  return false;
 }
 
 void GafInput::Fail(std::string_view why) {

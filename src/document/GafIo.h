@@ -21,6 +21,7 @@
 #include "document/AtomicFile.h"
 #include "document/FileAccess.h"
 #include "document/GafLayout.h"
+#include "document/PixelArena.h"
 #include "document/classGAF.h"
 
 namespace quilmark {
@@ -36,8 +37,9 @@ inline uint64_t GafExamineBudget(uint64_t file_size) { return kExaminedFloor + k
 // The most frames and subframes a file of this size can yield.
 inline uint64_t GafMaxRecords(uint64_t file_size) { return GafExamineBudget(file_size) / gaf::kRecordSize; }
 
-// How a file is read. Frame records, their tables and their data may lie
-// anywhere in the file, so a read that jumps away reads only a small block;
+// How a file is read. The first read, at the file's start, is of the largest
+// block. Frame records, their tables and their data may lie anywhere in the
+// file, so a read that jumps away reads only a small block;
 // reading on from a block doubles the next read, up to the largest, so that a
 // writer-made file still streams in big blocks. Blocks of a few places are
 // kept, for readers that go back and forth between tables and records. Once
@@ -64,8 +66,10 @@ class GafInput {
   int64_t Size() const { return size_; }
   int64_t Position() const { return pos_; }
   void Seek(int64_t pos) { pos_ = pos; }
-  // Bytes read from the file so far (0 for bytes in memory).
+  // Bytes read from the file so far, and the reads that took them (0 for
+  // bytes in memory).
   uint64_t BytesRead() const { return bytes_read_; }
+  uint64_t Reads() const { return reads_; }
 
   // Reads size bytes at the position and moves past them; false (nothing
   // moved) when the bytes are not all there.
@@ -107,6 +111,10 @@ class GafInput {
   // and tables, or make more pixels, than its size can account for.
   bool Examine(uint64_t bytes);
   bool ReservePixels(uint64_t count);
+  // Memory for the count pixels of a frame just reserved, shared out of the
+  // load's blocks (their bytes unset). False, with the reason noted, when it
+  // cannot be had.
+  bool MakePixels(size_t count, FramePixels& into);
 
   // Notes that part of the file could not be read; the first reason is kept.
   // Does not allocate for reasons of ordinary length.
@@ -139,10 +147,12 @@ class GafInput {
     last_end_ = end;
   }
   bool InBounds(size_t size) const;
+  // How many bytes from the position on a block holds (the most any one
+  // holds), with where they are.
+  size_t HeldFrom(const uint8_t** at) const;
   // [pos_, pos_ + size) in memory, read from the file when needed; nullptr
   // when it cannot be read.
   const uint8_t* Locate(size_t size);
-  bool Held(size_t size) const;
   // Whether a read of amount bytes stays within the plan; when it does not,
   // the file is read whole (true when that has happened).
   bool ReadWholeInstead(uint64_t amount);
@@ -159,11 +169,13 @@ class GafInput {
   int64_t last_start_ = 0;
   int64_t last_end_ = 0;
   uint64_t bytes_read_ = 0;
+  uint64_t reads_ = 0;
   int64_t size_ = 0;
   int64_t pos_ = 0;
   std::vector<int64_t> path_;
   uint64_t examine_left_ = 0;
   uint64_t pixels_left_ = 0;
+  PixelArena arena_;
   LoadReport report_;
 };
 

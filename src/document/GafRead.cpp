@@ -75,15 +75,13 @@ bool classGAFFrame::Load(GafInput& in) {
     return false;
   }
   if (!in.ReservePixels(static_cast<uint64_t>(count))) return false;
-  try {
-    Pixels.assign(static_cast<size_t>(count), TransparentIndex);
-  } catch (const std::bad_alloc&) {
-    in.Fail("not enough memory for a frame's pixels");
-    return false;
-  }
+  // The pixels are not set beforehand: each form below sets all of them,
+  // reading or decoding them, or making them 9 where the file stores none.
+  if (!in.MakePixels(static_cast<size_t>(count), Pixels)) return false;
   in.Seek(data_offset_);
 
   if (subframe_count_ > 0) {
+    std::memset(Pixels.data(), TransparentIndex, Pixels.size());
     std::array<uint8_t, 4 * kMaxSubframes> table;
     const size_t table_size = 4 * static_cast<size_t>(subframe_count_);
     if (!in.Examine(table_size)) return false;
@@ -102,7 +100,7 @@ bool classGAFFrame::Load(GafInput& in) {
       return false;
     }
   } else if (compressed_ == 1) {
-    RowsProgress progress{0, static_cast<int64_t>(Pixels.size())};
+    RowsProgress progress;
     for (int32_t y = 0; y < height_; ++y) {
       int16_t n = 0;
       if (!in.ReadLE(n)) {
@@ -121,7 +119,9 @@ bool classGAFFrame::Load(GafInput& in) {
         return false;
       }
     }
+    FinishRowsPixels(Pixels.data(), static_cast<int64_t>(Pixels.size()), progress);
   } else {
+    std::memset(Pixels.data(), TransparentIndex, Pixels.size());
     // Any other compressed byte: nothing is stored that could be read. The
     // frame stays transparent and is written back compressed, which would
     // replace the image the file holds.

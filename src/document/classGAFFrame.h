@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "document/Collection.h"
+#include "document/FramePixels.h"
 
 namespace quilmark {
 
@@ -33,7 +35,7 @@ class classGAFFrame {
   Collection<classGAFFrame> Subframes;
 
   // Width × Height palette indices, row-major, top row first.
-  std::vector<uint8_t> Pixels;
+  FramePixels Pixels;
 
   // The frame's rate value: stored and written unchanged.
   int32_t FPS = 0;
@@ -94,7 +96,7 @@ class classGAFFrame {
   bool ImportSubframe(const std::string& Filename, bool Center = false, bool WhiteBG = false, bool Compress = false,
                       MessageSink* messages = nullptr, ImportReport* report = nullptr);
   // Pixels become a copy of Buffer; Width and Height are left to the caller.
-  void CopyImage(const std::vector<uint8_t>& Buffer);
+  void CopyImage(std::span<const uint8_t> Buffer);
   // Writes the frame's own image; a frame with subframes writes nothing.
   ExportReport ExportFrame(const std::string& Filename, ImageFormat format = ImageFormat::Bmp) const;
   // Writes Location_<ss>.bmp per subframe, or Location.bmp without subframes

@@ -146,7 +146,7 @@ bool classGAFFrame::ImportSubframe(const std::string& Filename, bool Center, boo
   return ImportSubframeInto(*this, Filename, Options{Center, WhiteBG, Compress}, run);
 }
 
-void classGAFFrame::CopyImage(const std::vector<uint8_t>& Buffer) { Pixels = Buffer; }
+void classGAFFrame::CopyImage(std::span<const uint8_t> Buffer) { Pixels.assign(Buffer.begin(), Buffer.end()); }
 
 bool classGAFAnimation::ImportSequence(const std::vector<classFrameList>& FileList, bool Center, bool WhiteBG,
                                        bool Compress, MessageSink* messages, ImportReport* report) {

@@ -37,7 +37,7 @@ bool Fail(std::string* error, const std::string& why) {
 }
 
 // Encodes the image through write(user, …); see EncodePNG.
-bool Encode(const std::vector<uint8_t>& pixels, int32_t width, int32_t height, const Palette& palette,
+bool Encode(std::span<const uint8_t> pixels, int32_t width, int32_t height, const Palette& palette,
             spng_rw_fn* write, void* user, std::string* error) {
   if (width <= 0 || height <= 0)
     return Fail(error, "a PNG image cannot be " + std::to_string(width) + " × " + std::to_string(height) +
@@ -75,13 +75,13 @@ bool Encode(const std::vector<uint8_t>& pixels, int32_t width, int32_t height, c
 
 }  // namespace
 
-bool EncodePNG(const std::vector<uint8_t>& pixels, int32_t width, int32_t height, const Palette& palette,
+bool EncodePNG(std::span<const uint8_t> pixels, int32_t width, int32_t height, const Palette& palette,
                std::vector<uint8_t>& file, std::string* error) {
   file.clear();
   return Encode(pixels, width, height, palette, WriteToVector, &file, error);
 }
 
-bool WritePNG(const std::string& filename, const std::vector<uint8_t>& pixels, int32_t width, int32_t height,
+bool WritePNG(const std::string& filename, std::span<const uint8_t> pixels, int32_t width, int32_t height,
               const Palette& palette, std::string* error) {
   AtomicFile file(filename);
   std::string why;

@@ -101,7 +101,7 @@ void RemapToGamePalette(LoadedBitmap& bitmap, const Palette& gameColours) {
   MapIndices(bitmap.BMPPixels.data(), bitmap.BMPPixels.data(), bitmap.BMPPixels.size(), table.data());
 }
 
-bool EncodeBMP(const std::vector<uint8_t>& buffer, const Palette& palette, int32_t width, int32_t height,
+bool EncodeBMP(std::span<const uint8_t> buffer, const Palette& palette, int32_t width, int32_t height,
                bool flipRows, std::vector<uint8_t>& file) {
   if (width < 0 || height < 0) return false;
   const uint64_t w = static_cast<uint64_t>(width);
@@ -149,7 +149,7 @@ bool EncodeBMP(const std::vector<uint8_t>& buffer, const Palette& palette, int32
   return true;
 }
 
-bool WriteBMP(const std::string& filename, const std::vector<uint8_t>& buffer, const Palette& palette,
+bool WriteBMP(const std::string& filename, std::span<const uint8_t> buffer, const Palette& palette,
               int32_t width, int32_t height, bool flipRows, std::string* error) {
   std::vector<uint8_t> bytes;
   if (!EncodeBMP(buffer, palette, width, height, flipRows, bytes)) {

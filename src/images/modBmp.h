@@ -6,6 +6,7 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -100,13 +101,13 @@ bool ReadBMPFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out);
 // bottom row first, each row padded with zeros to a multiple of 4; without it
 // the buffer is written unchanged. False when the buffer is shorter than
 // width × height (when flipping) or the sizes do not fit the format.
-bool EncodeBMP(const std::vector<uint8_t>& buffer, const Palette& palette, int32_t width, int32_t height,
+bool EncodeBMP(std::span<const uint8_t> buffer, const Palette& palette, int32_t width, int32_t height,
                bool flipRows, std::vector<uint8_t>& file);
 
 // Writes EncodeBMP's bytes to filename. The file is replaced only once it was
 // written whole; on failure nothing is left behind, an older file of that name
 // stays, and error (when given) says why.
-bool WriteBMP(const std::string& filename, const std::vector<uint8_t>& buffer, const Palette& palette,
+bool WriteBMP(const std::string& filename, std::span<const uint8_t> buffer, const Palette& palette,
               int32_t width, int32_t height, bool flipRows, std::string* error = nullptr);
 
 }  // namespace quilmark

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -50,13 +51,13 @@ bool ReadPNG(InputFile& file, LoadedBitmap& out);
 // TransparentIndex fully transparent and every other entry opaque. False,
 // with error (when given) saying why, when a side is not 1…2^31 - 1 or the
 // buffer is shorter than width × height.
-bool EncodePNG(const std::vector<uint8_t>& pixels, int32_t width, int32_t height, const Palette& palette,
+bool EncodePNG(std::span<const uint8_t> pixels, int32_t width, int32_t height, const Palette& palette,
                std::vector<uint8_t>& file, std::string* error = nullptr);
 
 // Writes EncodePNG's file to filename. The file is replaced only once it was
 // written whole; on failure nothing is left behind, an older file of that name
 // stays, and error (when given) says why.
-bool WritePNG(const std::string& filename, const std::vector<uint8_t>& pixels, int32_t width, int32_t height,
+bool WritePNG(const std::string& filename, std::span<const uint8_t> pixels, int32_t width, int32_t height,
               const Palette& palette, std::string* error = nullptr);
 
 }  // namespace quilmark

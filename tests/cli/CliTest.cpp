@@ -72,7 +72,8 @@ TEST(CliConvert, CompressesAllAndReportsFailures) {
   const classGAF back = test::LoadFromBytes(test::ReadFile(dir.File("out.gaf")), &report);
   ASSERT_TRUE(report.complete);
   const FramePtr f = back.Animations.Item(1)->Frames.Item(1);
-  EXPECT_EQ(std::make_pair(f->Compressed(), f->Pixels), std::make_pair(true, std::vector<uint8_t>{9, 9, 9}));
+  EXPECT_TRUE(f->Compressed());
+  EXPECT_EQ(f->Pixels, std::vector<uint8_t>({9, 9, 9}));
   // A save that cannot happen exits 1 and says why.
   EXPECT_EQ(RunConvertCommand({dir.File("in.gaf"), dir.File("no/such/out.gaf")}, err), 1);
   EXPECT_NE(err.str().find("not saved"), std::string::npos);

@@ -59,8 +59,8 @@ TEST_F(FastWin, DrawingWritesExactlyTheClippedPixels) {
       {[](classFastWin& w) { w.TileDraw(0, 0, 2, 3, {1, 2, 3, 4}); }, {{0, 0, 1}, {1, 0, 2}, {0, 1, 3}, {1, 1, 4}}},
       {[](classFastWin& w) { w.TileDraw(0, 0, 2, 1, {7, 7}, 5); }, {}},
       // Index 9 keeps the surface, or is painted 255; the mask draw paints it the given index.
-      {[](classFastWin& w) { w.ClearTileDraw(1, 1, 2, 2, {9, 3, 4, 9}, 9, 255, 1); }, {{2, 1, 3}, {1, 2, 4}}},
-      {[](classFastWin& w) { w.ClearTileDraw(1, 1, 2, 2, {9, 3, 4, 9}, 9, 255, 0); },
+      {[](classFastWin& w) { w.ClearTileDraw(1, 1, 2, 2, Row{9, 3, 4, 9}, 9, 255, 1); }, {{2, 1, 3}, {1, 2, 4}}},
+      {[](classFastWin& w) { w.ClearTileDraw(1, 1, 2, 2, Row{9, 3, 4, 9}, 9, 255, 0); },
        {{1, 1, 255}, {2, 1, 3}, {1, 2, 4}, {2, 2, 255}}},
       {[](classFastWin& w) { w.MaskTileDraw(0, 0, 3, 1, {5, 9, 6}, 9, 200); }, {{0, 0, 5}, {1, 0, 200}, {2, 0, 6}}},
       // Lines draw both ends and skip what is off the surface.

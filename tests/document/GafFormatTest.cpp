@@ -6,6 +6,7 @@
 #include <random>
 
 #include "GafBytes.h"
+#include "document/GafIo.h"
 #include "document/classGAF.h"
 
 namespace quilmark::test {
@@ -183,6 +184,33 @@ TEST(GafReader, RowCodeFailureDropsTheFrameAndSubframesFollowAnyDepth) {
   EXPECT_EQ(f->Subframes.Item(1)->Pixels, Row{0x11});
   ASSERT_EQ(f->Subframes.Item(2)->Subframes.Count(), 1);
   EXPECT_EQ(f->Subframes.Item(2)->Subframes.Item(1)->Pixels, Row{0x42});
+}
+
+TEST(GafReader, AFileInTheWritersLayoutIsReadOnceInLargeReads) {
+  // 16 frames of 512 × 512, raw and compressed: a file of about 3 MiB.
+  classGAF doc;
+  const auto a = AddAnimation(doc, "big");
+  std::mt19937 rng(7);
+  for (int f = 0; f < 16; ++f) {
+    Row pixels(512 * 512);
+    for (size_t i = 0; i < pixels.size(); i += 8)
+      std::fill_n(pixels.begin() + std::ptrdiff_t(i), 8, uint8_t(rng() % 12));
+    auto frame = MakeFrame(512, 512, pixels);
+    frame->SetCompressed(f % 2 == 1);
+    a->Frames.Add(frame);
+  }
+  TempDir dir;
+  ASSERT_TRUE(doc.Save(dir.File("big.gaf")).ok);
+  const uint64_t size = std::filesystem::file_size(dir.File("big.gaf"));
+  GafInput in;
+  ASSERT_TRUE(in.OpenFile(dir.File("big.gaf")));
+  classGAF back;
+  back.Load(in);
+  ASSERT_TRUE(in.Report().complete);
+  ASSERT_EQ(back.Animations.Item(1)->Frames.Count(), 16);
+  EXPECT_EQ(back.Animations.Item(1)->Frames.Item(16)->Pixels, a->Frames.Item(16)->Pixels);
+  EXPECT_EQ(in.BytesRead(), size);
+  EXPECT_LE(in.Reads(), 2 + size / (1 << 20));
 }
 
 // Documents of varied content, with about a third of the pixels transparent.

@@ -68,4 +68,9 @@ size_t HeapWatch::PeakGrowth() const { return peak.load() - base_; }
 
 size_t HeapWatch::LargestRequest() const { return largest.load(); }
 
+size_t HeapWatch::LiveGrowth() const {
+  const size_t now = live.load();
+  return now > base_ ? now - base_ : 0;
+}
+
 }  // namespace quilmark::test

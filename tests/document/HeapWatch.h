@@ -22,6 +22,8 @@ class HeapWatch {
   size_t PeakGrowth() const;
   // The largest single request since construction, granted or not.
   size_t LargestRequest() const;
+  // Bytes live now beyond those live at construction.
+  size_t LiveGrowth() const;
 
  private:
   size_t base_;

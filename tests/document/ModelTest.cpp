@@ -166,7 +166,7 @@ TEST(Document, CompressAllMarksEveryImageAndChecksTheBox) {
   anim->Frames.Add(f);
   anim->Frames.Add(MakeFrame(3, 1));
   ASSERT_TRUE(doc.Animations.Add(anim, "x"));
-  const Row pixels = f->Pixels;
+  const Row pixels(f->Pixels.begin(), f->Pixels.end());
   doc.CompressAll(&box);
   EXPECT_TRUE(f->Compressed() && f->Subframes.Item(1)->Compressed() && anim->Frames.Item(2)->Compressed());
   EXPECT_EQ(f->Pixels, pixels);

@@ -222,11 +222,11 @@ TEST_F(Bmp, WrittenRowsArePaddedToFourAndStoredBottomUp) {
 
 TEST_F(Bmp, AFailedWriteLeavesTheOldFileAndNothingElse) {
   std::string missingFolder, shortBuffer;
-  EXPECT_FALSE(WriteBMP(dir.File("no/such/e.bmp"), {1}, GamePalette, 1, 1, true, &missingFolder));
+  EXPECT_FALSE(WriteBMP(dir.File("no/such/e.bmp"), std::vector<uint8_t>{1}, GamePalette, 1, 1, true, &missingFolder));
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
   test::WriteFile(dir.File("f.bmp"), {1, 2, 3});
   // A buffer shorter than its sizes is refused before anything is written.
-  EXPECT_FALSE(WriteBMP(dir.File("f.bmp"), {1, 2, 3}, GamePalette, 2, 2, true, &shortBuffer));
+  EXPECT_FALSE(WriteBMP(dir.File("f.bmp"), std::vector<uint8_t>{1, 2, 3}, GamePalette, 2, 2, true, &shortBuffer));
   EXPECT_FALSE(missingFolder.empty() || shortBuffer.empty());
   EXPECT_EQ(test::ReadFile(dir.File("f.bmp")), (std::vector<uint8_t>{1, 2, 3}));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);

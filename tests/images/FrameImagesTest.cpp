@@ -100,6 +100,34 @@ TEST_F(FrameImport, AnImportHoldsOneCopyOfTheImage) {
   }
 }
 
+// A loaded frame's pixels lie in a block with its neighbours' (FramePixels.h):
+// an image imported over it, or its own image made a subframe, are held
+// apart from that block.
+TEST_F(FrameImport, ImportsOverLoadedFramesLeaveTheirNeighboursAlone) {
+  classGAF doc;
+  auto animation = std::make_shared<classGAFAnimation>();
+  animation->Name = "loaded";
+  for (int f = 0; f < 3; ++f) animation->Frames.Add(test::MakeFrame(8, 8, Pixels(64, uint8_t(20 + f))));
+  doc.Animations.Add(animation, animation->Name);
+  ASSERT_TRUE(doc.Save(dir.File("l.gaf")).ok);
+  classGAF loaded;
+  loaded.Load(dir.File("l.gaf"));
+  const AnimationPtr a = loaded.Animations.Item(1);
+  ASSERT_EQ(a->Frames.Count(), 3);
+  ASSERT_TRUE(a->Frames.Item(2)->Pixels.InBlock());
+  // A larger image over the middle frame, then every one of its pixels changed.
+  ASSERT_TRUE(a->Frames.Item(2)->ImportFrame(Bitmap("larger.bmp", 12, 10)));
+  std::fill(a->Frames.Item(2)->Pixels.begin(), a->Frames.Item(2)->Pixels.end(), 0xEE);
+  EXPECT_EQ(a->Frames.Item(1)->Pixels, Pixels(64, 20));
+  EXPECT_EQ(a->Frames.Item(3)->Pixels, Pixels(64, 22));
+  // The last frame's own image becomes its first subframe; the two are apart.
+  const FramePtr last = a->Frames.Item(3);
+  ASSERT_TRUE(last->ImportSubframe(Bitmap("one.bmp", 1, 1, {5})));
+  ASSERT_EQ(last->Subframes.Count(), 2);
+  std::fill(last->Subframes.Item(1)->Pixels.begin(), last->Subframes.Item(1)->Pixels.end(), 0xDD);
+  EXPECT_EQ(last->Pixels, Pixels(64, 22));
+}
+
 TEST_F(FrameImport, ListsOfSeveralFilesGiveAnUncompressedOwnImageAndSubframes) {
   const std::string a = Bitmap("a.bmp", 1, 1, {11});
   classGAFFrame frame;
@@ -179,7 +207,7 @@ TEST_F(FrameExport, ExportFrameWritesTheOwnImageOnlyWithTheGamePalette) {
   const auto frame = Frame(3, 2, 42);
   const ExportReport r = frame->ExportFrame(dir.File("f.bmp"));
   EXPECT_TRUE(r.written == 1 && r.ok());
-  EXPECT_EQ(test::ReadFile(dir.File("f.bmp")), test::WrittenBmp(3, 2, frame->Pixels, GamePalette));
+  EXPECT_EQ(test::ReadFile(dir.File("f.bmp")), test::WrittenBmp(3, 2, Pixels(frame->Pixels), GamePalette));
   frame->Subframes.Add(Frame(1, 1, 2));  // with subframes it has no image of its own
   EXPECT_EQ(frame->ExportFrame(dir.File("none.bmp")).written, 0);
   const auto cut = Frame(2, 2, 0);  // pixels that do not match the size: a failure

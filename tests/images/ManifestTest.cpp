@@ -171,7 +171,7 @@ TEST_F(Folder, ImagesKeepTheGamesIndicesAndOthersAreMapped) {
   ASSERT_TRUE(ExplodeDocument(doc, folder, "bmp", errors));
   Palette reversed{};
   for (int i = 0; i < 256; ++i) reversed[i] = GamePalette[255 - i];
-  ASSERT_TRUE(WriteBMP(folder + "/walk_01.bmp", {55, 155, 246, 252}, reversed, 4, 1, true));
+  ASSERT_TRUE(WriteBMP(folder + "/walk_01.bmp", std::vector<uint8_t>{55, 155, 246, 252}, reversed, 4, 1, true));
   classGAF back;
   std::string error;
   ASSERT_TRUE(ImplodeDocument(folder, back, error)) << error;
@@ -198,7 +198,7 @@ TEST_F(Folder, BadManifestsAreRefusedNamingTheFieldAndWriteNothing) {
     EXPECT_NE(at, std::string::npos) << from;
     return at == std::string::npos ? text : text.replace(at, from.size(), to);
   };
-  ASSERT_TRUE(WriteBMP(folder + "/small.bmp", {1, 2}, GamePalette, 2, 1, true));
+  ASSERT_TRUE(WriteBMP(folder + "/small.bmp", std::vector<uint8_t>{1, 2}, GamePalette, 2, 1, true));
   const std::pair<std::string, std::string> cases[] = {
       {"{\"format\": ", "manifest: not JSON"},
       {replaced("\"x\": 0", "\"x\": \"left\""), "animations[0].frames[0].x: not a whole number"},

@@ -439,8 +439,8 @@ TEST_F(Png, WrittenFilesHoldTheGameColoursWithIndexNineTransparent) {
   // Failures leave the old file and nothing else, and say why.
   std::string noFolder, empty, shortBuffer;
   EXPECT_FALSE(WritePNG(dir.File("no/such/a.png"), pixels, w, h, GamePalette, &noFolder));
-  EXPECT_FALSE(WritePNG(file, {}, 0, 0, GamePalette, &empty));
-  EXPECT_FALSE(WritePNG(file, {1, 2, 3}, 2, 2, GamePalette, &shortBuffer));
+  EXPECT_FALSE(WritePNG(file, Pixels{}, 0, 0, GamePalette, &empty));
+  EXPECT_FALSE(WritePNG(file, Pixels{1, 2, 3}, 2, 2, GamePalette, &shortBuffer));
   EXPECT_FALSE(noFolder.empty() || empty.empty() || shortBuffer.empty());
   EXPECT_EQ(test::ReadFile(file), bytes);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
