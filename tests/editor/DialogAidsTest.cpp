@@ -62,7 +62,7 @@ TEST_F(Dialogs, PathFieldGoesToAFolderTypedThereRefusesAnythingElseAndFollowsThe
 TEST_F(Dialogs, FileTypesListBitmapsFirstThenPngThenBothAndPngFilesImport) {
   ASSERT_TRUE(QFile::copy(folder + "/a.bmp", folder + "/r.Bmp"));
   for (const char* name : {"/p.png", "/Q.PNG"})
-    ASSERT_TRUE(WritePNG(Bytes(folder + name), {100, 9, 255}, 3, 1, GamePalette));
+    ASSERT_TRUE(WritePNG(Bytes(folder + name), std::vector<uint8_t>{100, 9, 255}, 3, 1, GamePalette));
   for (int kind : {0, 1}) {
     const auto d = MakeDialog(kind, window.get());
     auto* types = d->findChild<FileTypeList*>();
@@ -91,8 +91,9 @@ TEST_F(Dialogs, FileTypesListBitmapsFirstThenPngThenBothAndPngFilesImport) {
 TEST_F(Dialogs, ThumbnailShowsTheHighlightedFileInGameColoursOnTheViewBackground) {
   const QRgb back = qRgb(0, 0, 255);  // no colour of the test palette
   window->PicFrame->SetBackground(back);
-  ASSERT_TRUE(WriteBMP(Bytes(folder + "/t.bmp"), {100, 9, 255, 7, 50, 9, 200, 255}, GamePalette, 4, 2, true));
-  ASSERT_TRUE(WritePNG(Bytes(folder + "/t.png"), {100, 9, 255}, 3, 1, GamePalette));
+  ASSERT_TRUE(WriteBMP(Bytes(folder + "/t.bmp"), std::vector<uint8_t>{100, 9, 255, 7, 50, 9, 200, 255}, GamePalette,
+                       4, 2, true));
+  ASSERT_TRUE(WritePNG(Bytes(folder + "/t.png"), std::vector<uint8_t>{100, 9, 255}, 3, 1, GamePalette));
   std::vector<uint8_t> halves(300 * 30);
   for (size_t i = 0; i < halves.size(); ++i) halves[i] = i % 300 < 150 ? 10 : 20;
   ASSERT_TRUE(WriteBMP(Bytes(folder + "/w.bmp"), halves, GamePalette, 300, 30, true));
