@@ -75,7 +75,8 @@ class GafInput {
   // moved) when the bytes are not all there.
   bool Read(void* dst, size_t size) {
     if (const uint8_t* at = InLastBlock(size)) {
-      std::memcpy(dst, at, size);
+      // An empty read may come with no buffer at all.
+      if (size > 0) std::memcpy(dst, at, size);
       pos_ += static_cast<int64_t>(size);
       return true;
     }

@@ -56,6 +56,14 @@ TEST(HostileFiles, HugeCountsAndClaimsReadOnlyWhatIsThere) {
   EXPECT_EQ(big->Name, "big");
   EXPECT_TRUE(big->Animated);
 
+  // An entry at the very end of the file that claims frames: no table at all.
+  Bytes bare = GafHeader(1);
+  GafEntry(bare.i32(16), 3, "bare");
+  const AnimationPtr tableless = LoadDamaged(bare);
+  ASSERT_NE(tableless, nullptr);
+  EXPECT_EQ(tableless->Name, "bare");
+  EXPECT_EQ(tableless->Frames.Count(), 0);
+
   // A 32767 × 32767 raw frame (1 GiB) in a file of a few dozen bytes, and the
   // same compressed, whose rows need two bytes each.
   for (int compressed : {0, 1}) {
