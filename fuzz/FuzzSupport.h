@@ -6,9 +6,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
+#include "document/classGAFFrame.h"
 #include "images/GamePalette.h"
+#include "images/modBmp.h"
 
 namespace quilmark::fuzz {
 
@@ -34,6 +37,22 @@ inline void UseDistinctGamePalette() {
     return true;
   }();
   (void)once;
+}
+
+// An image read from the input as three readers give it (the reader named,
+// the same reading a file, the decoder before mapping), which must agree: the
+// same answer, and when read a size within the frame limits that its pixels
+// fill, and the same pixels once the raw one is mapped.
+inline void CheckReadings(bool read, bool fromFileRead, bool rawRead, const LoadedBitmap& bitmap,
+                          const LoadedBitmap& fromFile, LoadedBitmap& raw) {
+  if (fromFileRead != read || rawRead != read) std::abort();
+  if (!read) return;
+  const auto& info = bitmap.BMPInfoHeader;
+  if (info.Width <= 0 || info.Height <= 0 || info.Width > kMaxFrameSide || info.Height > kMaxFrameSide ||
+      bitmap.BMPPixels.size() != static_cast<size_t>(info.Width) * static_cast<size_t>(info.Height))
+    std::abort();
+  RemapToGamePalette(raw);
+  if (fromFile.BMPPixels != bitmap.BMPPixels || raw.BMPPixels != bitmap.BMPPixels) std::abort();
 }
 
 }  // namespace quilmark::fuzz

@@ -18,15 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   quilmark::LoadedBitmap bitmap, fromFile, raw;
   const bool read = quilmark::ReadBMPFromMemory(data, size, bitmap);
   const std::string path = quilmark::fuzz::BytesAsFile(data, size);
-  if (quilmark::ReadBMP(path, fromFile) != read || quilmark::DecodeBMP(data, size, raw) != read) std::abort();
+  quilmark::fuzz::CheckReadings(read, quilmark::ReadBMP(path, fromFile), quilmark::DecodeBMP(data, size, raw), bitmap,
+                                fromFile, raw);
   if (!read) return 0;
   const auto& info = bitmap.BMPInfoHeader;
-  if (info.Width <= 0 || info.Height <= 0 || info.Width > quilmark::kMaxFrameSide ||
-      info.Height > quilmark::kMaxFrameSide ||
-      bitmap.BMPPixels.size() != static_cast<size_t>(info.Width) * static_cast<size_t>(info.Height))
-    std::abort();
-  quilmark::RemapToGamePalette(raw);
-  if (fromFile.BMPPixels != bitmap.BMPPixels || raw.BMPPixels != bitmap.BMPPixels) std::abort();
   // What was read must write out again.
   std::vector<uint8_t> file;
   if (bitmap.BMPPixels.size() < (1u << 22) &&

@@ -66,9 +66,10 @@ void FrmQuilmark::Note(const QString& text) { Status->showMessage(text, 6000); }
 bool FrmQuilmark::TakesDrop(const QStringList& paths, QPoint pos) const {
   // Nothing is taken while a command runs with the controls disabled.
   if (paths.isEmpty() || !PicView->isEnabled()) return false;
-  if (std::any_of(paths.begin(), paths.end(), IsGaf)) return true;
-  return PicFrame->rect().contains(PicFrame->mapFrom(this, pos));
+  return std::any_of(paths.begin(), paths.end(), IsGaf) || OverPicture(pos);
 }
+
+bool FrmQuilmark::OverPicture(QPoint pos) const { return PicFrame->rect().contains(PicFrame->mapFrom(this, pos)); }
 
 void FrmQuilmark::dragEnterEvent(QDragEnterEvent* event) {
   // Taken here for any local files; where they may fall is decided as they move.
@@ -89,7 +90,7 @@ void FrmQuilmark::dropEvent(QDropEvent* event) {
   if (!TakesDrop(paths, pos)) return event->ignore();
   event->acceptProposedAction();
   const bool subframes = event->modifiers() & Qt::ShiftModifier;
-  const bool overPicture = PicFrame->rect().contains(PicFrame->mapFrom(this, pos));
+  const bool overPicture = OverPicture(pos);
   // The drag's source waits for the drop to end; the work runs after it.
   QMetaObject::invokeMethod(
       this, [this, paths, overPicture, subframes] { DropFiles(paths, overPicture, subframes); }, Qt::QueuedConnection);

@@ -243,8 +243,10 @@ class FrmQuilmark : public QMainWindow,
   void ShowImportFrames(bool subframes);
   // A passing note in the status bar.
   void Note(const QString& text);
-  // Whether a drag at pos (window coordinates) of paths would be taken.
+  // Whether a drag at pos (window coordinates) of paths would be taken, and
+  // whether pos is over the picture.
   bool TakesDrop(const QStringList& paths, QPoint pos) const;
+  bool OverPicture(QPoint pos) const;
   // Run steps and record what they changed of the document's animations, or
   // of one collection of frames, as one step.
   void RecordAnimations(const QString& text, const std::function<void()>& steps);

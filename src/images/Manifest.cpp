@@ -82,6 +82,19 @@ class Reader {
     out = static_cast<int32_t>(n);
     return true;
   }
+  // The list of frames (or subframes) under key, at most `most` of them.
+  bool FrameList(const Json& j, const std::string& path, const char* key, size_t most, size_t depth,
+                 std::vector<ManifestFrame>& out) {
+    const Json* list = Field(j, path, key);
+    if (!list) return false;
+    const std::string at = path + "." + key;
+    if (!list->is_array()) return Fail(at, "not a list");
+    if (list->size() > most) return Fail(at, "more than " + std::to_string(most) + " " + key);
+    out.resize(list->size());
+    for (size_t i = 0; i < list->size(); ++i)
+      if (!Frame((*list)[i], at + "[" + std::to_string(i) + "]", depth, out[i])) return false;
+    return true;
+  }
   bool Frame(const Json& j, const std::string& path, size_t depth, ManifestFrame& out) {
     if (!j.is_object()) return Fail(path, "not an object");
     if (depth > kMaxNesting) return Fail(path, "subframes nested too deeply");
@@ -101,14 +114,7 @@ class Reader {
         !Number(j, path, "compressed", 0, 255, compressed))
       return false;
     out.compressed = static_cast<uint8_t>(compressed);
-    const Json* subs = Field(j, path, "subframes");
-    if (!subs) return false;
-    if (!subs->is_array()) return Fail(path + ".subframes", "not a list");
-    if (subs->size() > 255) return Fail(path + ".subframes", "more than 255 subframes");
-    out.subframes.resize(subs->size());
-    for (size_t i = 0; i < subs->size(); ++i)
-      if (!Frame((*subs)[i], path + ".subframes[" + std::to_string(i) + "]", depth + 1, out.subframes[i]))
-        return false;
+    if (!FrameList(j, path, "subframes", 255, depth + 1, out.subframes)) return false;
     // A frame shows its subframes or its own image, never both.
     if (!out.subframes.empty() && out.image) return Fail(path + ".image", "a frame with subframes has no image");
     if (out.subframes.empty() && !out.image && out.width > 0 && out.height > 0)
@@ -145,13 +151,7 @@ class Reader {
       if (!animated) return false;
       if (!animated->is_boolean()) return Fail(path + ".animated", "not true or false");
       animation.animated = animated->get<bool>();
-      const Json* frames = Field(a, path, "frames");
-      if (!frames) return false;
-      if (!frames->is_array()) return Fail(path + ".frames", "not a list");
-      if (frames->size() > 32767) return Fail(path + ".frames", "more than 32767 frames");
-      animation.frames.resize(frames->size());
-      for (size_t f = 0; f < frames->size(); ++f)
-        if (!Frame((*frames)[f], path + ".frames[" + std::to_string(f) + "]", 0, animation.frames[f])) return false;
+      if (!FrameList(a, path, "frames", 32767, 0, animation.frames)) return false;
       out.animations.push_back(std::move(animation));
     }
     return true;
