@@ -85,6 +85,8 @@ bool WriteAllAt(int fd, const uint8_t* data, size_t size, off_t at) {
 
 AtomicFile::AtomicFile(std::string path, Scratch) : target_(std::move(path)), scratch_(true) {}
 
+AtomicFile::AtomicFile(std::string target, Private) : target_(std::move(target)), private_(true) {}
+
 AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
   // Writing through a symbolic link replaces the file it points at, not the link.
   struct stat st {};
@@ -129,6 +131,12 @@ bool AtomicFile::OpenTemporary() {
   // permissions for a new file. Ownership is kept where the process may.
   struct stat st {};
   mode_t mode;
+  if (private_) {
+    // The umask is not asked here: asking changes it for the whole process
+    // for a moment, and a private file is written beside other threads.
+    ::fchmod(fd_, 0600);
+    return true;
+  }
   if (::stat(target_.c_str(), &st) == 0) {
     if (::fchown(fd_, st.st_uid, st.st_gid) != 0) (void)!::fchown(fd_, static_cast<uid_t>(-1), st.st_gid);
     mode = st.st_mode & 07777;

@@ -27,6 +27,11 @@ class AtomicFile {
   // removed with this object (or earlier by Remove).
   struct Scratch {};
   AtomicFile(std::string path, Scratch);
+  // A file for this user alone: permissions 0600 whatever the umask or the
+  // old file had, and the target itself is replaced (a symbolic link there is
+  // replaced, never followed).
+  struct Private {};
+  AtomicFile(std::string target, Private);
   // Discard.
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
@@ -72,6 +77,7 @@ class AtomicFile {
   std::string target_;
   std::string temp_;
   bool scratch_ = false;
+  bool private_ = false;
   bool created_ = false;
   TemporaryRegistration registration_;
   int fd_ = -1;

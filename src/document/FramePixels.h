@@ -7,6 +7,12 @@
 // frees what another one uses. Writing pixels in place stays in the frame's
 // stretch; whatever changes their number gives the frame a buffer of its own,
 // and a copy always has one.
+//
+// Share hands out a second view of the same bytes for a reader on another
+// thread (the editor's recovery copy is written from such views while the
+// user goes on editing). Both views are then read-only in place: the first
+// write through either, or any change of size, gives that view a buffer of
+// its own first, so the reader never sees a byte change under it.
 #pragma once
 
 #include <algorithm>
@@ -44,6 +50,7 @@ class FramePixels {
       stretch_ = std::move(other.stretch_);
       data_ = stretch_ ? other.data_ : own_.data();
       size_ = other.size_;
+      shared_ = other.shared_;
       other.Own({});
     }
     return *this;
@@ -58,12 +65,12 @@ class FramePixels {
 
   size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
-  uint8_t* data() { return data_; }
+  uint8_t* data() { return Writable(); }
   const uint8_t* data() const { return data_; }
-  uint8_t& operator[](size_t i) { return data_[i]; }
+  uint8_t& operator[](size_t i) { return Writable()[i]; }
   const uint8_t& operator[](size_t i) const { return data_[i]; }
-  uint8_t* begin() { return data_; }
-  uint8_t* end() { return data_ + size_; }
+  uint8_t* begin() { return Writable(); }
+  uint8_t* end() { return Writable() + size_; }
   const uint8_t* begin() const { return data_; }
   const uint8_t* end() const { return data_ + size_; }
 
@@ -81,7 +88,7 @@ class FramePixels {
     Own(std::move(grown));
   }
   void assign(size_t count, uint8_t value) {
-    if (count == size_) {
+    if (count == size_ && !shared_) {
       if (size_ > 0) std::memset(data_, value, size_);
     } else {
       Own(std::vector<uint8_t>(count, value));
@@ -94,6 +101,21 @@ class FramePixels {
 
   // Whether the pixels lie in a block shared with other frames.
   bool InBlock() const { return stretch_ != nullptr; }
+
+  // A view of the same bytes that keeps them alive (see above). A buffer of
+  // the frame's own becomes a block of one frame on the way, without a copy.
+  FramePixels Share() {
+    if (size_ == 0) return {};
+    if (!stretch_) {
+      auto block = std::make_shared<std::vector<uint8_t>>(std::move(own_));
+      stretch_ = std::shared_ptr<uint8_t>(block, block->data());
+      own_ = {};
+    }
+    shared_ = true;
+    FramePixels view(stretch_, size_);
+    view.shared_ = true;
+    return view;
+  }
   explicit operator std::vector<uint8_t>() const { return std::vector<uint8_t>(begin(), end()); }
 
   friend bool operator==(const FramePixels& a, const FramePixels& b) { return Equal(a, b.data_, b.size_); }
@@ -108,12 +130,20 @@ class FramePixels {
     stretch_.reset();
     data_ = own_.data();
     size_ = own_.size();
+    shared_ = false;
+  }
+  // The bytes, to be written: shared ones are first copied into a buffer of
+  // this view's own.
+  uint8_t* Writable() {
+    if (shared_) Own(std::vector<uint8_t>(data_, data_ + size_));
+    return data_;
   }
 
   std::vector<uint8_t> own_;
   std::shared_ptr<uint8_t> stretch_;
   uint8_t* data_ = nullptr;
   size_t size_ = 0;
+  bool shared_ = false;  // another view reads the same bytes (Share)
 };
 
 }  // namespace quilmark

@@ -165,6 +165,20 @@ SaveResult classGAF::Save(AtomicFile& file, ProgressSink* progress) const {
   return result;
 }
 
+std::shared_ptr<const classGAF> classGAF::Snapshot() {
+  auto copy = std::make_shared<classGAF>();
+  std::vector<KeyedCollection<classGAFAnimation>::Entry> entries = Animations.Entries();
+  for (auto& entry : entries) {
+    auto animation = std::make_shared<classGAFAnimation>();
+    animation->Name = entry.item->Name;
+    animation->Animated = entry.item->Animated;
+    for (const FramePtr& frame : entry.item->Frames) animation->Frames.Add(frame->SharedCopy());
+    entry.item = std::move(animation);
+  }
+  (void)copy->Animations.Assign(std::move(entries));
+  return copy;
+}
+
 void classGAF::CompressAll(CompressedIndicator* indicator) {
   for (const AnimationPtr& animation : Animations)
     for (const FramePtr& frame : animation->Frames) {

@@ -36,6 +36,15 @@ void RemoveAndRaise(int signal) {
   ::raise(signal);
 }
 
+int deferred_notify = -1;
+std::atomic<bool> deferred_pending{false};
+
+void Defer(int signal) {
+  if (deferred_pending.exchange(true)) return RemoveAndRaise(signal);
+  const auto byte = static_cast<unsigned char>(signal);
+  if (::write(deferred_notify, &byte, 1) != 1) RemoveAndRaise(signal);
+}
+
 }  // namespace
 
 void TemporaryRegistration::Register(const std::string& path) {
@@ -67,6 +76,20 @@ void InstallTemporaryFileCleanup() {
     sigemptyset(&action.sa_mask);
     for (const int other : kSignals) sigaddset(&action.sa_mask, other);
     action.sa_flags = SA_RESETHAND;
+    ::sigaction(signal, &action, nullptr);
+  }
+}
+
+void DeferTerminationSignals(int notify) {
+  deferred_notify = notify;
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction old {};
+    if (::sigaction(signal, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) continue;
+    struct sigaction action {};
+    action.sa_handler = Defer;
+    sigemptyset(&action.sa_mask);
+    for (const int other : kSignals) sigaddset(&action.sa_mask, other);
+    action.sa_flags = SA_RESTART;
     ::sigaction(signal, &action, nullptr);
   }
 }

@@ -33,6 +33,13 @@ class TemporaryRegistration {
 // have. Signals the process ignores stay ignored.
 void InstallTemporaryFileCleanup();
 
+// For a program with an event loop, after InstallTemporaryFileCleanup: the
+// first SIGINT, SIGTERM or SIGHUP only writes its number as one byte to notify
+// (a pipe the loop watches), so that the program ends in its own time and
+// keeps what must be kept; a second one ends it at once, as the cleanup
+// handler does. SIGQUIT still ends it at once.
+void DeferTerminationSignals(int notify);
+
 // The registered paths now (for tests).
 int RegisteredTemporaryCount();
 

@@ -59,6 +59,11 @@ class classGAF {
   // The same into a file the caller set up (not yet opened).
   SaveResult Save(AtomicFile& file, ProgressSink* progress = nullptr) const;
 
+  // A copy to save from another thread while this document goes on changing:
+  // animations and frames of its own with the same names, keys and values,
+  // their pixels shared with this document's (classGAFFrame::SharedCopy).
+  std::shared_ptr<const classGAF> Snapshot();
+
   // Marks every frame and subframe compressed, then checks the indicator.
   void CompressAll(CompressedIndicator* indicator = nullptr);
 

@@ -47,6 +47,24 @@ bool classGAFFrame::SetPositionY(int32_t value) {
   return true;
 }
 
+std::shared_ptr<classGAFFrame> classGAFFrame::SharedCopy() {
+  auto copy = std::make_shared<classGAFFrame>();
+  copy->FPS = FPS;
+  copy->width_ = width_;
+  copy->height_ = height_;
+  copy->position_x_ = position_x_;
+  copy->position_y_ = position_y_;
+  copy->compressed_ = compressed_;
+  copy->transparent_index_ = transparent_index_;
+  copy->subframe_count_ = subframe_count_;
+  copy->reserved1_ = reserved1_;
+  copy->reserved2_ = reserved2_;
+  copy->data_offset_ = data_offset_;
+  for (const auto& sub : Subframes) copy->Subframes.Add(sub->SharedCopy());
+  copy->Pixels = Pixels.Share();
+  return copy;
+}
+
 void classGAFFrame::Initialize() {
   Pixels.assign(1, 0);
   Subframes = Collection<classGAFFrame>();

@@ -71,6 +71,11 @@ class classGAFFrame {
   // Pixels become one byte of 0 and Subframes a new empty collection.
   void Initialize();
 
+  // A frame of the same values whose subframes are copied the same way and
+  // whose pixels are a shared view of these (FramePixels::Share): a copy to
+  // be read on another thread that costs no pixel copy.
+  std::shared_ptr<classGAFFrame> SharedCopy();
+
   // Reads one frame record (and its subframes and pixels) at the input's
   // position. False when the frame is to be dropped.
   bool Load(GafInput& in);
