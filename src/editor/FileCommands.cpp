@@ -37,9 +37,12 @@ QString FrmQuilmark::ShowFileDialog(const FileDialogRequest& request) {
   return dialog.selectedFiles().first();
 }
 
-void FrmQuilmark::mnuFileNew_Click() { NewDocument(); }
+void FrmQuilmark::mnuFileNew_Click() {
+  if (MayLeaveDocument(Leaving::Starting)) NewDocument();
+}
 
 void FrmQuilmark::mnuFileOpen_Click() {
+  if (!MayLeaveDocument(Leaving::Opening)) return;
   const QString name = ShowFileDialog({false, "GAF files (*.gaf)|*.gaf", "gaf", PathText(Editor().GAFLoadDir), ""});
   if (!name.isEmpty()) OpenFile(name);
 }
@@ -63,26 +66,32 @@ void FrmQuilmark::OpenFile(const QString& name) {
   ResetView();
 }
 
-void FrmQuilmark::mnuFileSaveGAF_Click() {
+void FrmQuilmark::mnuFileSaveGAF_Click() { (void)SaveGafAs(); }
+
+bool FrmQuilmark::SaveGafAs() {
   Ending ending([this] {
     EnableControls(true);
     if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
   });
   const QString name = ShowFileDialog(
       {true, "GAF files (*.gaf)|*.gaf", "gaf", PathText(Editor().GAFSaveDir), PathText(Editor().CurrentFileName)});
-  if (name.isEmpty()) return;
+  if (name.isEmpty()) return false;
   Editor().GAFSaveDir = GetFolder(PathBytes(name));
   EnableControls(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const auto doc = Editor().CurrentGAF;
+  const int step = History->index();
   ProgressWindowSink progress(this);
   const SaveResult result = doc->Save(PathBytes(name), &progress);
   progress.Close();
   if (!result) {
     Message(name + " could not be saved: " + QString::fromStdString(result.error));
-  } else {
-    History->setClean();
+    return false;
   }
+  // The menus stay usable while the progress window lets messages through:
+  // only the document as it was saved is clean.
+  if (doc == Editor().CurrentGAF && History->index() == step) History->setClean();
+  return true;
 }
 
 void FrmQuilmark::mnuFileExit_Click() { close(); }

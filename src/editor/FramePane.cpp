@@ -69,6 +69,11 @@ void FrmQuilmark::BuildFramePane() {
     // into the box has been applied.
     field.upDown->StepBase = [this, f = field.field] { return FieldStep::Value(*Editor().GetSelectedFrame(), f); };
     connect(field.upDown, &UpDown::AboutToStep, this, &FrmQuilmark::ApplyPendingEdits);
+    // Enter applies what was typed and leaves the focus in the box.
+    connect(field.box, &QLineEdit::returnPressed, this, [this, box = field.box] {
+      ApplyTyped(box);
+      box->selectAll();
+    });
     connect(field.upDown, &UpDown::ValueChanged, this, field.change);
   }
   chkCompressed = new QCheckBox("Compress", FrameInfo);

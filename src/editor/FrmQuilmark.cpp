@@ -8,7 +8,9 @@
 #include "editor/EditorSupport.h"
 #include "editor/FrmProgress.h"
 #include "dialogs/Pictures.h"
+#include "editor/RecoveryKeeper.h"
 #include "editor/modRegistry.h"
+#include "editorcore/Recovery.h"
 #include "images/GamePalette.h"
 
 namespace quilmark {
@@ -30,6 +32,16 @@ FrmQuilmark::FrmQuilmark(Options options, QWidget* parent) : QMainWindow(parent)
   setCentralWidget(Client);
   Client->installEventFilter(this);
   History = new QUndoStack(this);
+  Recovery = new RecoveryKeeper(History, RecoveryFolder(), this);
+  connect(Recovery, &RecoveryKeeper::Written, this, [this](bool ok, const QString& error) {
+    // Told once a run: the window keeps working without the copy.
+    static bool told = false;
+    if (!ok && !std::exchange(told, true)) Note("Unsaved changes cannot be kept for recovery: " + error);
+  });
+#ifndef QT_NO_SESSIONMANAGER
+  // The session ends: there is no one to ask, so the changes are kept.
+  connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { Recovery->WriteNow(); });
+#endif
   KeepEditingKeysInTextBoxes(this);
   BuildMenus();
   BuildToolbar();
@@ -345,6 +357,20 @@ bool FrmQuilmark::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FrmQuilmark::closeEvent(QCloseEvent* event) {
+  // When the session ends there is no one to ask either.
+  if (qApp->isSavingSession()) ending_ = true;
+  if (!ending_ && !MayLeaveDocument(Leaving::Closing)) {
+    event->ignore();
+    return;
+  }
+  // A normal ending takes the recovery copy along; one without a question
+  // leaves it for the next start.
+  if (ending_) {
+    Recovery->WriteNow();
+  } else {
+    Recovery->Wait();
+    Recovery->Discard();
+  }
   if (!settingsSaved_ && graphicsReady_) {
     SettingsSave();
     settingsSaved_ = true;

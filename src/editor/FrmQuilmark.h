@@ -29,6 +29,7 @@
 namespace quilmark {
 
 struct ExportReport;
+class RecoveryKeeper;
 
 // The bar between the list and the view; reports its pointer events.
 class SplitterBar : public QWidget {
@@ -120,6 +121,22 @@ class FrmQuilmark : public QMainWindow,
   // overPicture tells where they were dropped.
   void DropFiles(const QStringList& paths, bool overPicture, bool subframes);
   void mnuFileSaveGAF_Click();
+  // Save GAF: the dialog, then the save; true when the document was saved.
+  bool SaveGafAs();
+
+  // What takes the document's place when it has unsaved changes.
+  enum class Leaving { Closing, Opening, Starting };
+  // Asks whether to save the changes first ("Save changes to ... before
+  // closing?"); true when the document may go: it had no changes, it was
+  // saved, or the user discarded them. False on Cancel or a failed save.
+  bool MayLeaveDocument(Leaving why);
+  // Offers the recovery copies of editors that did not close normally.
+  void OfferRecovery();
+  // The process was told to end (SIGTERM, SIGHUP, SIGINT): the unsaved
+  // changes are kept in the recovery copy, nothing is asked, and the program
+  // ends with the windows closed. EndingSignal() then names the signal.
+  void EndBySignal(int signal);
+  int EndingSignal() const { return endingSignal_; }
   void mnuFileSaveUFO_Click();
   void mnuFileExit_Click();
   void mnuViewCenter_Click();
@@ -276,6 +293,8 @@ class FrmQuilmark : public QMainWindow,
   bool graphicsReady_ = false;
   bool settingsSaved_ = false;
   bool typing_ = false;  // a typed value is being applied (not an arrow step)
+  bool ending_ = false;  // ending without a question: the changes stay in the recovery copy
+  int endingSignal_ = 0;
   QString lastDialogFolder_;
 
  public:
@@ -288,6 +307,7 @@ class FrmQuilmark : public QMainWindow,
   QLabel* StatusPanel3;  // "Modified" while the document differs from the last open or save
   QLabel* StatusZoom;    // the frame view's zoom, "100%" to "1600%"
   QUndoStack* History;
+  RecoveryKeeper* Recovery;
   QTreeWidget* ListGAF;
   SplitterBar* PicSplitter;
   QWidget* PicView;

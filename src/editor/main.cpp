@@ -1,14 +1,25 @@
 // The editor: loads the main window, which runs the start-up sequence.
 #include <QApplication>
+#include <QSocketNotifier>
 #include <QStringList>
+#include <QTimer>
+#include <csignal>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "document/TemporaryFiles.h"
 #include "editor/FrmQuilmark.h"
+#include "editor/ScriptedRun.h"
 
 int main(int argc, char** argv) {
   // A save or UFO export cut off by Ctrl+C in the terminal, or by the session
   // ending, leaves no temporary file behind.
   quilmark::InstallTemporaryFileCleanup();
+  // Told to end, the editor ends in its own time, keeping unsaved changes
+  // for recovery; told twice, at once.
+  int ending[2] = {-1, -1};
+  if (::pipe2(ending, O_CLOEXEC | O_NONBLOCK) == 0) quilmark::DeferTerminationSignals(ending[1]);
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Quilmark");
   QApplication::setApplicationName("Quilmark");
@@ -25,6 +36,22 @@ int main(int argc, char** argv) {
   options.commandLine = args.join(' ');
   quilmark::FrmQuilmark window(options);
   if (!window.InitializeWindow()) return 1;
+  if (ending[0] >= 0) {
+    auto* notifier = new QSocketNotifier(ending[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, fd = ending[0]] {
+      unsigned char signal = 0;
+      if (::read(fd, &signal, 1) == 1) window.EndBySignal(signal);
+    });
+  }
   window.show();
-  return app.exec();
+  QTimer::singleShot(0, &window, &quilmark::FrmQuilmark::OfferRecovery);
+  if (const QString script = qEnvironmentVariable("QUILMARK_TEST_SCRIPT"); !script.isEmpty())
+    quilmark::RunScript(window, script);
+  const int status = app.exec();
+  // Ended by a signal: the parent sees it as before.
+  if (const int signal = window.EndingSignal()) {
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+  }
+  return status;
 }
