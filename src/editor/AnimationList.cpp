@@ -2,6 +2,7 @@
 // switches its "Animate" flag, an edit of the name renames it.
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyledItemDelegate>
@@ -20,6 +21,17 @@ class AnimationList : public QTreeWidget {
  public:
   using QTreeWidget::QTreeWidget;
   std::function<void()> Picked;
+
+  // Ends an open edit of a name as Enter does.
+  void CommitEdit() {
+    if (editor_) {
+      QPointer<QWidget> editor = editor_;
+      commitData(editor);
+      if (editor) closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+  }
+  // The editor of a name edit while it is open.
+  QPointer<QWidget> editor_;
 
  protected:
   void mousePressEvent(QMouseEvent* event) override {
@@ -64,7 +76,9 @@ class NameEditDelegate : public QStyledItemDelegate {
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                         const QModelIndex& index) const override {
     if (index.column() != 0) return nullptr;
-    return QStyledItemDelegate::createEditor(parent, option, index);
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    static_cast<AnimationList*>(this->parent())->editor_ = editor;
+    return editor;
   }
 
   void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
@@ -149,6 +163,8 @@ void FrmQuilmark::RefreshList() {
   }
 }
 
+void FrmQuilmark::CommitRename() { static_cast<AnimationList*>(ListGAF)->CommitEdit(); }
+
 void FrmQuilmark::ListGAF_Click() {
   EditorState& st = Editor();
   if (QTreeWidgetItem* row = ListGAF->currentItem())
@@ -175,20 +191,27 @@ void FrmQuilmark::ListGAF_DblClick() {
 void FrmQuilmark::ListGAF_AfterLabelEdit(QTreeWidgetItem* item, const QString& newText) {
   EditorState& st = Editor();
   const std::string oldKey = item->data(0, KeyRole).toByteArray().toStdString();
-  // Typed text is stored as Latin-1; characters outside it become '?'.
-  const std::string name = newText.toLatin1().toStdString();
-  auto restore = [&] {
+  auto restore = [&](const QString& why) {
     QSignalBlocker block(ListGAF);
     item->setText(0, QString::fromLatin1(oldKey.c_str()));
+    if (!why.isEmpty()) Note("Not renamed: " + why);
   };
+  // The history does not change while it undoes or redoes.
+  if (replaying_) return restore({});
+  // Names are 8-bit text: what Latin-1 cannot hold is refused, not turned
+  // into "?".
+  for (const QChar c : newText)
+    if (c.unicode() > 0xFF) return restore(QString("names hold Latin-1 letters only, and \"%1\" is none").arg(c));
+  const std::string name = newText.toLatin1().toStdString();
   AnimationPtr animation = st.CurrentGAF->Animations.Find(oldKey);
+  // Leaving the name as it was changes nothing: no step, and the animation
+  // keeps its place in the document.
+  if (!animation || name == oldKey) return restore({});
   // Names are the document's keys: an empty name or one another animation
   // has would leave the animation without a matching key, so it is refused.
-  AnimationPtr holder = st.CurrentGAF->Animations.Find(name);
-  if (!animation || name.empty() || (holder && holder != animation)) {
-    restore();
-    return;
-  }
+  if (name.empty()) return restore("a sequence needs a name");
+  if (AnimationPtr holder = st.CurrentGAF->Animations.Find(name); holder && holder != animation)
+    return restore(QString("there is a sequence \"%1\" already").arg(QString::fromLatin1(holder->Name.c_str())));
   const auto before = st.CurrentGAF->Animations.Entries();
   const std::string oldName = animation->Name;
   st.CurrentGAF->Animations.Remove(oldKey);

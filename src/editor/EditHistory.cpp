@@ -12,8 +12,9 @@
 namespace quilmark {
 namespace {
 
-// Del, undo and redo typed into a text box edit its text: the box takes
-// them before the window's commands can.
+// Del typed into a text box edits its text, and so do undo and redo while
+// the box has an edit of its own to undo or redo; otherwise those act on the
+// document, also right after a value was committed with Tab.
 class EditingKeys : public QObject {
  public:
   using QObject::QObject;
@@ -26,10 +27,13 @@ class EditingKeys : public QObject {
     auto* key = static_cast<QKeyEvent*>(event);
     // The window's keys for Remove Sequence, Undo and Redo.
     const QKeySequence pressed(key->keyCombination());
-    if (key->key() != Qt::Key_Delete && pressed != QKeySequence("Ctrl+Z") &&
-        pressed != QKeySequence("Ctrl+Shift+Z") && pressed != QKeySequence("Ctrl+Y"))
-      return false;
-    event->accept();
+    const bool undo = pressed == QKeySequence("Ctrl+Z");
+    const bool redo = pressed == QKeySequence("Ctrl+Shift+Z") || pressed == QKeySequence("Ctrl+Y");
+    if (key->key() != Qt::Key_Delete && !undo && !redo) return false;
+    // Taken by the box, or left to the window's shortcut (the box itself
+    // would claim undo and redo whatever it holds).
+    event->setAccepted(key->key() == Qt::Key_Delete || (undo && box->isUndoAvailable()) ||
+                       (redo && box->isRedoAvailable()));
     return true;
   }
 };
@@ -51,6 +55,19 @@ void FrmQuilmark::BuildEditMenu() {
   mnuEditRedo->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
   mnuEdit->addAction(mnuEditUndo);
   mnuEdit->addAction(mnuEditRedo);
+  // The actions follow the history's texts and states, but what was typed is
+  // committed before they undo or redo.
+  for (QAction* action : {mnuEditUndo, mnuEditRedo}) {
+    disconnect(action, &QAction::triggered, History, nullptr);
+    connect(action, &QAction::triggered, this, [this, undo = action == mnuEditUndo] { UndoOrRedo(undo); });
+  }
+}
+
+void FrmQuilmark::UndoOrRedo(bool undo) {
+  ApplyPendingEdits();
+  replaying_ = true;
+  undo ? History->undo() : History->redo();
+  replaying_ = false;
 }
 
 void FrmQuilmark::ShowModified() {
@@ -59,7 +76,10 @@ void FrmQuilmark::ShowModified() {
 }
 
 void FrmQuilmark::Record(QUndoCommand* step) {
-  if (step) History->push(step);
+  if (!step) return;
+  // Nothing is recorded in the middle of an undo or redo.
+  if (replaying_) return delete step;
+  History->push(step);
 }
 
 EditPlace FrmQuilmark::Here() const {

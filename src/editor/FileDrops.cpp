@@ -100,6 +100,7 @@ void FrmQuilmark::DropFiles(const QStringList& paths, bool overPicture, bool sub
   ApplyPendingEdits();
   const auto gaf = std::find_if(paths.begin(), paths.end(), IsGaf);
   if (gaf != paths.end()) {
+    if (!MayLeaveDocument(Leaving::Opening)) return;
     if (paths.size() > 1) Note(Ignored(paths.size() - 1, "one GAF file is opened at a time"));
     OpenFile(*gaf);
     return;

@@ -194,6 +194,7 @@ void FrmQuilmark::TxtYPos_LostFocus() { ApplyTyped(TxtYPos); }
 void FrmQuilmark::TxtFPS_LostFocus() { ApplyTyped(TxtFPS); }
 
 void FrmQuilmark::ApplyPendingEdits() {
+  CommitRename();
   for (const TypedField& field : typedFields_) ApplyTyped(field.box);
 }
 

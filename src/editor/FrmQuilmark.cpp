@@ -177,15 +177,17 @@ void FrmQuilmark::BuildToolbar() {
   StatusPanel2->setObjectName("StatusPanel2");
   Status->addWidget(StatusPanel1);
   Status->addWidget(StatusPanel2, 1);
+  // "Modified" and the zoom stay at the right edge, whole, whatever the
+  // window's width, and a passing note does not hide them.
   StatusPanel3 = new QLabel(Status);
   StatusPanel3->setObjectName("StatusPanel3");
-  StatusPanel3->setMinimumWidth(80);
-  Status->addWidget(StatusPanel3);
+  StatusPanel3->setMinimumWidth(StatusPanel3->fontMetrics().horizontalAdvance("Modified") + 16);
+  Status->addPermanentWidget(StatusPanel3);
   StatusZoom = new QLabel("100%", Status);
   StatusZoom->setObjectName("StatusZoom");
-  StatusZoom->setMinimumWidth(50);
+  StatusZoom->setMinimumWidth(StatusZoom->fontMetrics().horizontalAdvance("1600%") + 16);
   StatusZoom->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  Status->addWidget(StatusZoom);
+  Status->addPermanentWidget(StatusZoom);
 }
 
 void FrmQuilmark::BuildPane() {

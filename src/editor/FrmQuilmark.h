@@ -166,9 +166,14 @@ class FrmQuilmark : public QMainWindow,
   void TxtXPos_LostFocus();
   void TxtYPos_LostFocus();
   void TxtFPS_LostFocus();
-  // Applies what the user typed into the X, Y or Framerate box and has not
-  // yet left: before an arrow step, a command, a frame change or a save.
+  // Applies what the user typed and has not yet committed (a number in the
+  // X, Y or Framerate box, a name in the list): before an arrow step, a
+  // command, a frame change, an undo or a save, each is a step of its own.
   void ApplyPendingEdits();
+  // Ends an open in-place name edit as Enter does.
+  void CommitRename();
+  // Undo or redo from the Edit menu or its keys, after what was typed.
+  void UndoOrRedo(bool undo);
   void chkCompressed_Click();
   void CmdFrame_Click();
   void CmdSubframe_Click();
@@ -293,6 +298,7 @@ class FrmQuilmark : public QMainWindow,
   bool graphicsReady_ = false;
   bool settingsSaved_ = false;
   bool typing_ = false;  // a typed value is being applied (not an arrow step)
+  bool replaying_ = false;  // an undo or redo runs
   bool ending_ = false;  // ending without a question: the changes stay in the recovery copy
   int endingSignal_ = 0;
   QString lastDialogFolder_;

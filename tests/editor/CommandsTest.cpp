@@ -51,7 +51,7 @@ TEST_F(Commands, RemoveSequenceByMenuAndDeleteKeyAndOnAnEmptyDocument) {
   window->ListGAF->setFocus();
   QTest::keyClick(window->ListGAF, Qt::Key_Delete);
   EXPECT_EQ(ListNames(), QStringList({"gamma"}));
-  window->mnuFileNew_Click();
+  window->NewDocument();
   window->mnuImageRemoveSequence_Click();
   EXPECT_TRUE(window->ListGAF->topLevelItemCount() == 0 && !window->CmdFrame->isEnabled());
 }

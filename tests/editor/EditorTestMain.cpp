@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
   // and one test's saved splitter or placement must not reach another.
   QTemporaryDir settings_home;
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings_home.path());
+  // And recovery copies of their own.
+  qputenv("XDG_STATE_HOME", settings_home.path().toLocal8Bit());
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -112,7 +112,12 @@ inline void AnswerInputBox(const QString& text, bool cancel = false, std::functi
 class EditorTest : public ::testing::Test {
  protected:
   void SetUp() override { StoredSettings()->clear(); }
-  void TearDown() override { if (window) window->close(); }
+  // A window left with changes closes without the question.
+  void TearDown() override {
+    if (!window) return;
+    window->History->setClean();
+    window->close();
+  }
   // Makes, starts and shows the main window.
   FrmQuilmark& Start(const QString& commandLine = {}) {
     window = std::make_unique<FrmQuilmark>(FrmQuilmark::Options{WriteTestPalette(), commandLine});

@@ -149,26 +149,38 @@ TEST_F(Rows, TheHighlightedRowIsAlwaysTheShownAnimation) {
   EXPECT_EQ(shown(), "beta* beta beta frame 1");
 }
 
-TEST_F(Rows, RenameMovesToEndAndRefusesDuplicatesAndEmpty) {
+TEST_F(Rows, RenameMovesToEndRefusesWithAReasonAndAnUnchangedNameChangesNothing) {
   FrmQuilmark& w = *window;
   ClickRow(0);
-  for (const char* refused : {"BETA", ""}) {
-    RenameRow(0, refused);
-    EXPECT_EQ(Cell(0, 0), "alpha") << refused;
-    EXPECT_EQ(DocumentOrder(), QStringList({"alpha", "beta", "gamma"})) << refused;
+  // Refused, with the reason in the status bar; the document, its order and
+  // its history stay as they were.
+  const struct {
+    QString name, note;
+  } refused[] = {{"BETA", "Not renamed: there is a sequence \"beta\" already"},
+                 {"", "Not renamed: a sequence needs a name"},
+                 {QString::fromUtf8("Caf\u00e9 \u20ac"), QString::fromUtf8("Not renamed: names hold Latin-1 letters only, and \"\u20ac\" is none")},
+                 // Left as it was: no step, no "Modified", no move, no note.
+                 {"alpha", ""}};
+  for (const auto& r : refused) {
+    SCOPED_TRACE(r.name.toStdString());
+    w.Status->clearMessage();
+    RenameRow(0, r.name);
+    EXPECT_EQ(Cell(0, 0), "alpha");
+    EXPECT_EQ(DocumentOrder(), QStringList({"alpha", "beta", "gamma"}));
+    EXPECT_EQ(w.Status->currentMessage(), r.note);
+    EXPECT_EQ(w.History->count(), 0);
+    EXPECT_EQ(w.StatusText(3), "");
   }
-  // Accepted: re-keyed and moved to the end; the row stays first. Typed text
-  // is kept as Latin-1.
-  const QString cafe = QString::fromUtf8("Caf\u00e9 ?");
-  RenameRow(0, QString::fromUtf8("Caf\u00e9 \u20ac"));
+  // Accepted: re-keyed and moved to the end; the row stays first.
+  const QString cafe = QString::fromUtf8("Caf\u00e9");
+  RenameRow(0, cafe);
   EXPECT_EQ(DocumentOrder(), QStringList({"beta", "gamma", cafe}));
-  EXPECT_TRUE(doc->Animations.Contains("caf\xe9 ?"));
-  EXPECT_EQ(QStringList({Cell(0, 0), w.StatusText(2)}), QStringList({cafe, cafe}));
-  // Its own name, unchanged or in another case, moves it to the end too.
-  RenameRow(1, "beta");
-  EXPECT_EQ(DocumentOrder(), QStringList({"gamma", cafe, "beta"}));
+  EXPECT_TRUE(doc->Animations.Contains("caf\xe9"));
+  EXPECT_EQ(QStringList({Cell(0, 0), w.StatusText(2), w.StatusText(3)}), QStringList({cafe, cafe, "Modified"}));
+  // Its own name in another case is a rename, and moves it too.
   RenameRow(2, "Gamma");
-  EXPECT_EQ(DocumentOrder(), QStringList({cafe, "beta", "Gamma"}));
+  EXPECT_EQ(DocumentOrder(), QStringList({"beta", cafe, "Gamma"}));
+  EXPECT_EQ(w.History->count(), 2);
 }
 
 TEST_F(MainWindow, OpenWithProgressSaveAndNew) {

@@ -1,5 +1,7 @@
 #include <QFile>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <fstream>
 #include <random>
 
@@ -181,6 +183,7 @@ TEST_F(Undo, ArrowRunsMergeTypedValuesDoNotAndTheHistoryFollowsOpenNewAndSave) {
   Trigger(Action("mnuFileOpen"));
   EXPECT_FALSE(w.mnuEditUndo->isEnabled() || w.mnuEditRedo->isEnabled());
   Trigger(Action("mnuImageRemoveSequence"));
+  WhenModal("UnsavedQuestion", [](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::Discard)->click(); });
   Trigger(Action("mnuFileNew"));
   EXPECT_EQ(w.History->count(), 0);
   EXPECT_EQ(w.mnuEditUndo->text(), "&Undo");
