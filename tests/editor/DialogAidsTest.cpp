@@ -13,9 +13,10 @@ std::unique_ptr<QDialog> MakeDialog(int kind, FrmQuilmark* owner) {
   return std::make_unique<FrmDirectory>(owner, owner);
 }
 
-// The path field: Enter goes to the folder typed, or refuses; it follows the
-// list and sits between the places and the folder list in the tab order (the
-// chooser's places come after its folders). Access keys stay unique.
+// The path field: Enter goes to the folder typed, or refuses, and never
+// presses the default button; it follows the list. In the tab order it comes
+// between the places and the folder list, in the chooser first (after the last
+// button). Access keys stay unique.
 TEST_F(Dialogs, PathFieldGoesToAFolderTypedThereRefusesAnythingElseAndFollowsTheList) {
   const QColor plain = QLineEdit().palette().color(QPalette::Base);
   for (int kind : {0, 1, 2}) {
@@ -24,8 +25,8 @@ TEST_F(Dialogs, PathFieldGoesToAFolderTypedThereRefusesAnythingElseAndFollowsThe
     auto* dirs = d->findChild<FolderList*>();
     auto* files = d->findChild<FileList*>();  // none in the chooser
     auto* places = d->findChild<PlacesList*>();
-    QWidget* order[] = {places, field, dirs, places};
-    for (int i = kind / 2; i < 2 + kind / 2; ++i) {
+    QWidget* order[] = {kind == 2 ? d->findChild<QWidget*>("CmdMakeDir") : places, field, dirs};
+    for (int i = 0; i < 2; ++i) {
       PressOn(*d, order[i], Qt::Key_Tab);
       EXPECT_EQ(QApplication::focusWidget(), order[i + 1]) << kind << " " << i;
     }
@@ -33,22 +34,22 @@ TEST_F(Dialogs, PathFieldGoesToAFolderTypedThereRefusesAnythingElseAndFollowsThe
     for (QAbstractButton* button : d->findChildren<QAbstractButton*>()) keys << button->shortcut().toString();
     keys.removeAll(QString());
     EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size()) << keys.join(" ").toStdString();
-    const auto enter = [&](const QString& text) {
+    const auto enter = [&](const QString& text, Qt::Key key = Qt::Key_Return) {
       field->setText(text);
-      PressOn(*d, field, Qt::Key_Return);
+      PressOn(*d, field, key);
+      EXPECT_TRUE(d->isVisible() && d->result() == 0) << kind << " " << text.toStdString();
       return QStringList({dirs->Path(), files ? Lines(files).join(",") : QString()});
     };
     dirs->SetPath(folder + "/existing");
     EXPECT_EQ(field->text(), folder + "/existing");
-    EXPECT_EQ(enter(folder), QStringList({folder, files ? "a.bmp,b.bmp,c.bmp,d.bmp" : ""}));
+    EXPECT_EQ(enter(folder, Qt::Key_Enter), QStringList({folder, files ? "a.bmp,b.bmp,c.bmp,d.bmp" : ""}));
     enter("~");
     EXPECT_EQ(places->Place(), QDir::homePath());
     enter(folder);
     EXPECT_EQ(enter("existing").value(0), folder + "/existing");  // beside the folder shown
-    EXPECT_TRUE(d->isVisible()) << kind;  // Enter did not press the default button
     const QStringList there = enter(folder);
     for (const QString& wrong : {QString("nowhere"), folder + "/a.bmp", QString()}) {
-      EXPECT_EQ(enter(wrong), there);
+      EXPECT_EQ(enter(wrong, wrong.isEmpty() ? Qt::Key_Enter : Qt::Key_Return), there);
       EXPECT_TRUE(field->Refused() && field->palette().color(QPalette::Base) != plain && field->text() == wrong);
     }
     QTest::keyClick(field, Qt::Key_X);
@@ -167,8 +168,10 @@ TEST_F(Dialogs, DialogsOpenAtTheDesignAndGiveTheListsTheRoomTheyGain) {
     d->show();
     d->activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([&] { return d->isAncestorOf(QApplication::focusWidget()); }));
-    // The focus starts where it always did: the places list, the chooser's folders.
-    EXPECT_EQ(QApplication::focusWidget(), d->findChild<QWidget*>(kind == 2 ? "Dir" : "Drives"));
+    // The focus starts in the places list, in the chooser in the path field,
+    // where typing replaces the folder shown.
+    EXPECT_EQ(QApplication::focusWidget(), d->findChild<QWidget*>(kind == 2 ? "TxtPath" : "Drives"));
+    EXPECT_EQ(d->findChild<PathField*>()->selectedText(), kind == 2 ? QDir::currentPath() : QString());
     EXPECT_EQ(d->size(), d->minimumSize());
     for (const Placed& p : designs[kind])
       EXPECT_EQ(d->findChild<QWidget*>(p.name)->geometry(),
