@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QStorageInfo>
 #include <QStyle>
+#include <algorithm>
 
 namespace quilmark {
 
@@ -16,6 +17,37 @@ QString JoinPath(const QString& folder, const QString& name) {
 QString FileNameOf(const QString& path) {
   const qsizetype slash = path.lastIndexOf('/');
   return slash < 0 ? path : path.mid(slash + 1);
+}
+
+// Compares the folded names token by token, a run of digits being one token
+// compared by its value: by length once leading zeros are gone, then digit by
+// digit, so that no run is too long to compare. Only ASCII digits make runs:
+// other scripts' digits are letters here, since runs of theirs would sort
+// between letters and the order would go round in circles ("a\u0663" < "a10"
+// < "aZ" < "a\u0663"), which a sort must never be given. Names that tie ("a01",
+// "A1") fall back to their plain order, so that the order is total.
+bool NameBefore(const QString& a, const QString& b) {
+  const QString x = a.toCaseFolded(), y = b.toCaseFolded();
+  const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+  qsizetype i = 0, j = 0;
+  while (i < x.size() && j < y.size()) {
+    if (!digit(x[i]) || !digit(y[j])) {
+      if (x[i] != y[j]) return x[i] < y[j];
+      ++i, ++j;
+      continue;
+    }
+    qsizetype endI = i, endJ = j;
+    while (endI < x.size() && digit(x[endI])) ++endI;
+    while (endJ < y.size() && digit(y[endJ])) ++endJ;
+    while (i < endI - 1 && x[i] == u'0') ++i;
+    while (j < endJ - 1 && y[j] == u'0') ++j;
+    if (endI - i != endJ - j) return endI - i < endJ - j;
+    if (const int c = QStringView(x).sliced(i, endI - i).compare(QStringView(y).sliced(j, endJ - j)); c != 0)
+      return c < 0;
+    i = endI, j = endJ;
+  }
+  if (x.size() - i != y.size() - j) return x.size() - i < y.size() - j;
+  return a < b;
 }
 
 // ---------------------------------------------------------------- places
@@ -91,8 +123,8 @@ void FolderList::Refresh() {
   for (qsizetype i = 0; i < chain.size(); ++i) add(chain[i], i, open);
   // Hidden folders are left out, as hidden files are in the file list; the
   // path's own folders are shown whatever their names.
-  const QStringList names =
-      QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+  QStringList names = QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
+  std::sort(names.begin(), names.end(), NameBefore);
   for (const QString& name : names) add(JoinPath(path_, name), chain.size(), closed);
   setCurrentRow(static_cast<int>(chain.size() - 1));
   scrollToItem(currentItem());
@@ -138,8 +170,11 @@ void FileList::Fill() {
   // Hidden entries (names starting with ".") stay out of sight, as in the
   // folder list.
   dir.setFilter(QDir::Files);
-  dir.setSorting(QDir::Name | QDir::IgnoreCase);
-  for (const QString& name : dir.entryList()) addItem(name);
+  // In name order, so that a sequence of numbered files is added in order.
+  dir.setSorting(QDir::Unsorted);
+  QStringList names = dir.entryList();
+  std::sort(names.begin(), names.end(), NameBefore);
+  addItems(names);
 }
 
 QStringList FileList::SelectedNames() const {

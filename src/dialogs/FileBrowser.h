@@ -116,5 +116,9 @@ class FileTypeList : public QComboBox {
 QString JoinPath(const QString& folder, const QString& name);
 // The text after the last "/", the whole text when there is none.
 QString FileNameOf(const QString& path);
+// File names in the order a file manager shows them: letter case aside, and
+// runs of digits by their value ("b2" before "b10"). The folder and file lists
+// and files dropped on the main window follow it.
+bool NameBefore(const QString& a, const QString& b);
 
 }  // namespace quilmark

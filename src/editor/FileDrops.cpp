@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <algorithm>
 
+#include "dialogs/FileBrowser.h"
 #include "editor/EditorSupport.h"
 #include "editor/FrmQuilmark.h"
 
@@ -29,31 +30,6 @@ bool HasSuffix(const QString& path, std::initializer_list<const char*> suffixes)
 
 bool IsGaf(const QString& path) { return HasSuffix(path, {"gaf"}); }
 bool IsImage(const QString& path) { return HasSuffix(path, {"bmp", "png"}); }
-
-// File names as a file manager orders them: letter case aside, and runs of
-// digits by their value ("b2" before "b10").
-bool NameBefore(const QString& a, const QString& b) {
-  const QString x = a.toCaseFolded(), y = b.toCaseFolded();
-  qsizetype i = 0, j = 0;
-  while (i < x.size() && j < y.size()) {
-    if (!x[i].isDigit() || !y[j].isDigit()) {
-      if (x[i] != y[j]) return x[i] < y[j];
-      ++i, ++j;
-      continue;
-    }
-    qsizetype endI = i, endJ = j;
-    while (endI < x.size() && x[endI].isDigit()) ++endI;
-    while (endJ < y.size() && y[endJ].isDigit()) ++endJ;
-    while (i < endI - 1 && x[i] == u'0') ++i;
-    while (j < endJ - 1 && y[j] == u'0') ++j;
-    if (endI - i != endJ - j) return endI - i < endJ - j;
-    if (const int c = QStringView(x).sliced(i, endI - i).compare(QStringView(y).sliced(j, endJ - j)); c != 0)
-      return c < 0;
-    i = endI, j = endJ;
-  }
-  if (x.size() - i != y.size() - j) return x.size() - i < y.size() - j;
-  return a < b;
-}
 
 QString Ignored(qsizetype count, const char* why) {
   return count == 1 ? QString("1 file ignored: %1").arg(why) : QString("%1 files ignored: %2").arg(count).arg(why);

@@ -89,6 +89,38 @@ TEST_F(Dialogs, FileTypesListBitmapsFirstThenPngThenBothAndPngFilesImport) {
   EXPECT_EQ(MakeDialog(0, window.get())->findChild<FileTypeList*>()->currentIndex(), 0);
 }
 
+// Names in the order a file manager shows them, in the lists and in a
+// sequence imported from them.
+TEST_F(Dialogs, ListsOrderNamesByTheirNumbersAndASequenceImportsInThatOrder) {
+  // Each pair in order; letter case only breaks ties. Other scripts' digits
+  // are letters: as numbers they would sort in a circle with "a10" and "aZ".
+  const std::pair<const char*, const char*> ordered[] = {
+      {"b2", "b10"}, {"B2", "b10"}, {"b2", "B10"}, {"a", "a1"}, {"a.bmp", "a1.bmp"}, {"a9z", "a10"}, {"x007", "x8"},
+      {"9a", "10"}, {"a1b2", "a1b10"}, {"n99999999999999999999", "n100000000000000000000"}, {"A1", "a01"},
+      {"a01", "a1"}, {"File", "file"}, {"a10", "aZ"}, {"aZ", "a\u0663"}, {"a10", "a\u0663"}};
+  for (const auto& [a, b] : ordered) EXPECT_TRUE(NameBefore(a, b) && !NameBefore(b, a)) << a << " " << b;
+  EXPECT_FALSE(NameBefore("same", "same"));
+  const QString walk = folder + "/existing";
+  QStringList names;
+  for (int n = 1; n <= 12; ++n) {
+    names << QString(n == 10 ? "Walk%1.bmp" : "walk%1.bmp").arg(n);
+    const std::vector<uint8_t> row(size_t(n), 100);
+    ASSERT_TRUE(WriteBMP(Bytes(walk + "/" + names.last()), row, GamePalette, n, 1, true));
+  }
+  for (const char* sub : {"s10", "s2"}) QDir(walk).mkdir(sub);
+  FrmImportSequence d(window.get(), nullptr, window.get());
+  d.Dirs->SetPath(walk);
+  EXPECT_EQ(Lines(d.Dirs, Qt::UserRole).mid(Lines(d.Dirs).size() - 2), QStringList({walk + "/s2", walk + "/s10"}));
+  EXPECT_EQ(Lines(d.Files), names);
+  d.Files->selectAll();
+  d.CmdAdd_Click();
+  EXPECT_EQ(Lines(d.LstFrames), names);
+  d.CmdOK->click();
+  std::vector<int> widths;
+  for (const auto& frame : doc->Animations.Item(doc->Animations.Count())->Frames) widths.push_back(frame->Width());
+  EXPECT_EQ(widths, std::vector<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+}
+
 TEST_F(Dialogs, ThumbnailShowsTheHighlightedFileInGameColoursOnTheViewBackground) {
   const QRgb back = qRgb(0, 0, 255);  // no colour of the test palette
   window->PicFrame->SetBackground(back);
