@@ -121,7 +121,7 @@ TEST_F(Dialogs, ListsOrderNamesByTheirNumbersAndASequenceImportsInThatOrder) {
   EXPECT_EQ(widths, std::vector<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
 }
 
-TEST_F(Dialogs, ThumbnailShowsTheHighlightedFileInGameColoursOnTheViewBackground) {
+TEST_F(Dialogs, ThumbnailShowsTheHighlightedFileInGameColoursWithTransparencyAsACheckerboard) {
   const QRgb back = qRgb(0, 0, 255);  // no colour of the test palette
   window->PicFrame->SetBackground(back);
   ASSERT_TRUE(WriteBMP(Bytes(folder + "/t.bmp"), std::vector<uint8_t>{100, 9, 255, 7, 50, 9, 200, 255}, GamePalette,
@@ -130,12 +130,22 @@ TEST_F(Dialogs, ThumbnailShowsTheHighlightedFileInGameColoursOnTheViewBackground
   std::vector<uint8_t> halves(300 * 30);
   for (size_t i = 0; i < halves.size(); ++i) halves[i] = i % 300 < 150 ? 10 : 20;
   ASSERT_TRUE(WriteBMP(Bytes(folder + "/w.bmp"), halves, GamePalette, 300, 30, true));
+  // Transparent on the left, index 255 ("white") on the right, lines one pixel
+  // thin across (index 50) and down the right (60), and a lone pixel (70).
+  std::vector<uint8_t> lines(601 * 301);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const size_t x = i % 601, y = i / 601;
+    lines[i] = y == 151 ? 50 : x == 451 ? 60 : x == 100 && y == 52 ? 70 : x < 300 ? 9 : 255;
+  }
+  ASSERT_TRUE(WriteBMP(Bytes(folder + "/l.bmp"), lines, GamePalette, 601, 301, true));
   std::ofstream(Bytes(folder + "/e.bmp")) << "not a bitmap";
+  const QRgb clear = 0;  // where the checkerboard shows
   for (int kind : {0, 1}) {
     const auto d = MakeDialog(kind, window.get());
     d->show();
     auto* thumbnail = d->findChild<ImportThumbnail*>();
     auto* files = d->findChild<FileList*>();
+    auto* white = d->findChild<QCheckBox*>("chkWhite");
     const QSize area = thumbnail->contentsRect().size();
     const auto highlight = [&](const QString& name) {
       files->setCurrentItem(files->findItems(name, Qt::MatchExactly).value(0));
@@ -146,24 +156,57 @@ TEST_F(Dialogs, ThumbnailShowsTheHighlightedFileInGameColoursOnTheViewBackground
       const int zoom = p.width() / columns, rows = int(colours.size()) / columns;
       ASSERT_TRUE(zoom >= 1 && p.size() == QSize(columns, rows) * zoom);
       EXPECT_TRUE(p.width() + columns > area.width() || p.height() + rows > area.height());
-      for (size_t i = 0; i < colours.size(); ++i)
-        EXPECT_EQ(p.pixel(int(i) % columns * zoom + zoom / 2, int(i) / columns * zoom + zoom / 2), colours[i]) << i;
+      for (size_t i = 0; i < colours.size(); ++i) {
+        const QPoint at(int(i) % columns * zoom + zoom / 2, int(i) / columns * zoom + zoom / 2);
+        EXPECT_EQ(p.pixel(at), colours[i] == clear ? CheckerColour(at) : colours[i]) << i;
+      }
     };
     const QImage shown = highlight("t.bmp");
-    expectPixels(shown, 4, {TestColour(100), back, TestColour(255), TestColour(7), TestColour(50), back,
+    expectPixels(shown, 4, {TestColour(100), clear, TestColour(255), TestColour(7), TestColour(50), clear,
                             TestColour(200), TestColour(255)});
     EXPECT_EQ(thumbnail->grab().toImage().pixel(thumbnail->contentsRect().center()),
               shown.pixel(shown.rect().center()));
-    d->findChild<QCheckBox*>("chkWhite")->setChecked(true);
+    white->setChecked(true);
     expectPixels(thumbnail->Picture(), 4,
-                 {TestColour(100), back, back, TestColour(7), TestColour(50), back, TestColour(200), back});
+                 {TestColour(100), clear, clear, TestColour(7), TestColour(50), clear, TestColour(200), clear});
     d->findChild<FileTypeList*>()->setCurrentIndex(2);
-    expectPixels(highlight("t.png"), 3, {TestColour(100), back, back});
-    // Scaled down to the width of the area, without blending.
+    expectPixels(highlight("t.png"), 3, {TestColour(100), clear, clear});
+    // Reduced to the width of the area, without blending.
     const QImage wide = highlight("w.bmp");
     EXPECT_EQ(wide.size(), QSize(area.width(), 30 * area.width() / 300));
     for (int x : {0, wide.width() / 2 - 2, wide.width() / 2 + 1, wide.width() - 1})
       EXPECT_EQ(wide.pixel(x, wide.height() / 2), TestColour(x < wide.width() / 2 ? 10 : 20)) << x;
+    // Both lines survive a reduction by more than four, over either ground;
+    // the lone pixel does not; what is transparent is a board of two greys.
+    for (const bool whiteClear : {false, true}) {
+      white->setChecked(whiteClear);
+      const QImage p = highlight("l.bmp");
+      ASSERT_LT(p.width() * 4, 601);
+      int across = 0, down = 0, wrong = 0;
+      for (int y = 0; y < p.height(); ++y) {
+        int run = 0;
+        for (int x = 0; x < p.width(); ++x) {
+          const QRgb c = p.pixel(x, y);
+          run += c == TestColour(50);
+          // Away from the lines and the middle, nothing but the ground: the
+          // board where the file is transparent, else white.
+          const QRgb ground = x < p.width() / 2 || whiteClear ? CheckerColour({x, y}) : TestColour(255);
+          if (std::abs(x - p.width() / 2) > 1 && c != TestColour(50) && c != TestColour(60)) wrong += c != ground;
+        }
+        across = std::max(across, run);
+      }
+      for (int x = 0; x < p.width(); ++x) {
+        int run = 0;
+        for (int y = 0; y < p.height(); ++y) run += p.pixel(x, y) == TestColour(60);
+        down = std::max(down, run);
+      }
+      EXPECT_TRUE(across == p.width() && down >= p.height() - 1 && wrong == 0)
+          << whiteClear << " " << across << " " << down << " " << wrong;
+      QSet<QRgb> greys;
+      for (int x = 0; x < 16; ++x) greys << p.pixel(x, 0);
+      EXPECT_EQ(greys, QSet<QRgb>({CheckerColour({0, 0}), CheckerColour({8, 0})}));
+      EXPECT_NE(CheckerColour({0, 0}), CheckerColour({8, 0}));
+    }
     EXPECT_TRUE(highlight("e.bmp").isNull());
     highlight("t.bmp");
     d->findChild<FolderList*>()->SetPath(folder + "/existing");
