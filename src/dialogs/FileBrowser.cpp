@@ -242,4 +242,10 @@ FileTypeList::FileTypeList(FileList* files, QWidget* parent) : QComboBox(parent)
           [this, files](int index) { files->SetPattern(itemData(index).toString()); });
 }
 
+QRect FileTypeList::Fitted(QRect design) const {
+  // The size hint measures every entry in the combo box's own font and style.
+  design.setWidth(std::max(design.width(), sizeHint().width()));
+  return design;
+}
+
 }  // namespace quilmark

@@ -110,6 +110,9 @@ class FileTypeList : public QComboBox {
   Q_OBJECT
  public:
   FileTypeList(FileList* files, QWidget* parent);
+  // The design rectangle, widened where the longest entry needs more room:
+  // the design's width cuts "All images (*.bmp *.png)" in common fonts.
+  QRect Fitted(QRect design) const;
 };
 
 // Folder and file name joined with one "/".

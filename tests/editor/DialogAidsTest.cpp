@@ -264,18 +264,32 @@ TEST_F(Dialogs, DialogsOpenAtTheDesignAndGiveTheListsTheRoomTheyGain) {
       }
       return pairs;
     };
+    // The file types show their longest entry whole.
+    const auto* types = d->findChild<FileTypeList*>();  // none in the chooser
+    EXPECT_TRUE(!types || types->width() >= types->sizeHint().width()) << kind;
     const QStringList designMeeting = meeting();
     QHash<QWidget*, QRect> before;
     for (QWidget* c : controls) before[c] = c->geometry();
+    // OK and Cancel keep their distances to their corner: the bottom right
+    // one, the chooser's top right.
+    const auto fromCorner = [&] {
+      QList<QPoint> distances;
+      for (const char* name : {kind == 2 ? "CmdOk" : "CmdOK", "CmdCancel"}) {
+        const QRect r = d->findChild<QWidget*>(name)->geometry();
+        distances << QPoint(d->width() - r.right(), kind == 2 ? r.top() : d->height() - r.bottom());
+      }
+      return distances;
+    };
+    const QList<QPoint> designCorner = fromCorner();
     d->resize(d->size() + QSize(300, 200));
     EXPECT_EQ(meeting(), designMeeting);
+    EXPECT_EQ(fromCorner(), designCorner) << kind;
     for (const QString& name : lists[kind]) {
       QWidget* list = d->findChild<QWidget*>(name);
       EXPECT_TRUE(list->width() > before[list].width() && list->height() > before[list].height()) << kind;
     }
-    // OK keeps its distance to its corner: the bottom right one, the chooser's top right.
-    auto* ok = d->findChild<QWidget*>(kind == 2 ? "CmdOk" : "CmdOK");
-    EXPECT_EQ(ok->geometry().topRight(), before[ok].topRight() + QPoint(300, kind == 2 ? 0 : 200));
+    d->resize(d->minimumSize());
+    for (QWidget* c : controls) EXPECT_EQ(c->geometry(), before[c]) << kind << c->objectName().toStdString();
   }
 }
 
