@@ -1,6 +1,7 @@
 #include "dialogs/FileBrowser.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QStorageInfo>
@@ -196,6 +197,7 @@ void PathField::Follow(FolderList* folders, PlacesList* places) {
   folders_ = folders;
   places_ = places;
   setText(folders->Path());
+  folders->installEventFilter(this);
   connect(folders, &FolderList::Changed, this, [this](const QString& path) {
     setText(path);
     SetRefused(false);
@@ -220,6 +222,18 @@ void PathField::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QLineEdit::keyPressEvent(event);
+}
+
+// The list's own search by typing would take "/tmp" for the line "/" and
+// Enter would open it.
+bool PathField::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != folders_ || event->type() != QEvent::KeyPress) return QLineEdit::eventFilter(watched, event);
+  const QString typed = static_cast<QKeyEvent*>(event)->text();
+  if (typed != "/" && typed != "~") return false;
+  setFocus(Qt::ShortcutFocusReason);
+  setText(typed);
+  SetRefused(false);
+  return true;
 }
 
 void PathField::SetRefused(bool refused) {

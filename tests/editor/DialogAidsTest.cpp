@@ -14,9 +14,9 @@ std::unique_ptr<QDialog> MakeDialog(int kind, FrmQuilmark* owner) {
 }
 
 // The path field: Enter goes to the folder typed, or refuses, and never
-// presses the default button; it follows the list. In the tab order it comes
-// between the places and the folder list, in the chooser first (after the last
-// button). Access keys stay unique.
+// presses the default button; it follows the list and takes a path typed
+// there. In the tab order it comes between the places and the folder list, in
+// the chooser first (after the last button). Access keys stay unique.
 TEST_F(Dialogs, PathFieldGoesToAFolderTypedThereRefusesAnythingElseAndFollowsTheList) {
   const QColor plain = QLineEdit().palette().color(QPalette::Base);
   for (int kind : {0, 1, 2}) {
@@ -30,6 +30,8 @@ TEST_F(Dialogs, PathFieldGoesToAFolderTypedThereRefusesAnythingElseAndFollowsThe
       PressOn(*d, order[i], Qt::Key_Tab);
       EXPECT_EQ(QApplication::focusWidget(), order[i + 1]) << kind << " " << i;
     }
+    PressOn(*d, dirs, Qt::Key_Slash);  // a path typed in the folder list goes on in the field
+    EXPECT_TRUE(QApplication::focusWidget() == field && field->text() == "/") << kind;
     QStringList keys;
     for (QAbstractButton* button : d->findChildren<QAbstractButton*>()) keys << button->shortcut().toString();
     keys.removeAll(QString());
