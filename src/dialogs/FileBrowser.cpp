@@ -198,6 +198,7 @@ void PathField::Follow(FolderList* folders, PlacesList* places) {
   places_ = places;
   setText(folders->Path());
   folders->installEventFilter(this);
+  if (places) places->installEventFilter(this);
   connect(folders, &FolderList::Changed, this, [this](const QString& path) {
     setText(path);
     SetRefused(false);
@@ -224,10 +225,11 @@ void PathField::keyPressEvent(QKeyEvent* event) {
   QLineEdit::keyPressEvent(event);
 }
 
-// The list's own search by typing would take "/tmp" for the line "/" and
-// Enter would open it.
+// The lists' own search by typing would take "/tmp" for the line "/", and
+// Enter would open it in the folder list and press OK in the places.
 bool PathField::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != folders_ || event->type() != QEvent::KeyPress) return QLineEdit::eventFilter(watched, event);
+  if ((watched != folders_ && watched != places_) || event->type() != QEvent::KeyPress)
+    return QLineEdit::eventFilter(watched, event);
   const QString typed = static_cast<QKeyEvent*>(event)->text();
   if (typed != "/" && typed != "~") return false;
   setFocus(Qt::ShortcutFocusReason);

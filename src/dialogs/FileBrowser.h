@@ -83,8 +83,8 @@ class FileList : public QListWidget {
 // would; anything that is not a readable folder is refused: the field is
 // marked and keeps the text, nothing else changes. The mark goes with the
 // next edit or move. Enter stays in the field: it never presses the dialog's
-// default button. A path typed in the folder list ("/" or "~" first) goes on
-// in the field, as in the desktop's file dialogs.
+// default button. A path typed in the folder list or the places ("/" or "~"
+// first) goes on in the field, as in the desktop's file dialogs.
 class PathField : public QLineEdit {
   Q_OBJECT
  public:

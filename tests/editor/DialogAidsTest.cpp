@@ -14,7 +14,7 @@ std::unique_ptr<QDialog> MakeDialog(int kind, FrmQuilmark* owner) {
 }
 
 // The path field: Enter goes to the folder typed, or refuses, and never
-// presses the default button; it follows the list and takes a path typed
+// presses the default button; it follows the lists and takes a path typed
 // there. In the tab order it comes between the places and the folder list, in
 // the chooser first (after the last button). Access keys stay unique.
 TEST_F(Dialogs, PathFieldGoesToAFolderTypedThereRefusesAnythingElseAndFollowsTheList) {
@@ -30,8 +30,11 @@ TEST_F(Dialogs, PathFieldGoesToAFolderTypedThereRefusesAnythingElseAndFollowsThe
       PressOn(*d, order[i], Qt::Key_Tab);
       EXPECT_EQ(QApplication::focusWidget(), order[i + 1]) << kind << " " << i;
     }
-    PressOn(*d, dirs, Qt::Key_Slash);  // a path typed in the folder list goes on in the field
-    EXPECT_TRUE(QApplication::focusWidget() == field && field->text() == "/") << kind;
+    // A path typed in the lists goes on in the field.
+    for (const auto& [list, key] : {std::pair<QWidget*, Qt::Key>{dirs, Qt::Key_Slash}, {places, Qt::Key_AsciiTilde}}) {
+      PressOn(*d, list, key);
+      EXPECT_TRUE(QApplication::focusWidget() == field && field->text() == QChar(key)) << kind;
+    }
     QStringList keys;
     for (QAbstractButton* button : d->findChildren<QAbstractButton*>()) keys << button->shortcut().toString();
     keys.removeAll(QString());
