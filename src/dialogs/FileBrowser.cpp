@@ -1,10 +1,12 @@
 #include "dialogs/FileBrowser.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QStorageInfo>
 #include <QStyle>
+#include <algorithm>
 
 namespace quilmark {
 
@@ -16,6 +18,37 @@ QString JoinPath(const QString& folder, const QString& name) {
 QString FileNameOf(const QString& path) {
   const qsizetype slash = path.lastIndexOf('/');
   return slash < 0 ? path : path.mid(slash + 1);
+}
+
+// Compares the folded names token by token, a run of digits being one token
+// compared by its value: by length once leading zeros are gone, then digit by
+// digit, so that no run is too long to compare. Only ASCII digits make runs:
+// other scripts' digits are letters here, since runs of theirs would sort
+// between letters and the order would go round in circles ("a\u0663" < "a10"
+// < "aZ" < "a\u0663"), which a sort must never be given. Names that tie ("a01",
+// "A1") fall back to their plain order, so that the order is total.
+bool NameBefore(const QString& a, const QString& b) {
+  const QString x = a.toCaseFolded(), y = b.toCaseFolded();
+  const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+  qsizetype i = 0, j = 0;
+  while (i < x.size() && j < y.size()) {
+    if (!digit(x[i]) || !digit(y[j])) {
+      if (x[i] != y[j]) return x[i] < y[j];
+      ++i, ++j;
+      continue;
+    }
+    qsizetype endI = i, endJ = j;
+    while (endI < x.size() && digit(x[endI])) ++endI;
+    while (endJ < y.size() && digit(y[endJ])) ++endJ;
+    while (i < endI - 1 && x[i] == u'0') ++i;
+    while (j < endJ - 1 && y[j] == u'0') ++j;
+    if (endI - i != endJ - j) return endI - i < endJ - j;
+    if (const int c = QStringView(x).sliced(i, endI - i).compare(QStringView(y).sliced(j, endJ - j)); c != 0)
+      return c < 0;
+    i = endI, j = endJ;
+  }
+  if (x.size() - i != y.size() - j) return x.size() - i < y.size() - j;
+  return a < b;
 }
 
 // ---------------------------------------------------------------- places
@@ -91,8 +124,8 @@ void FolderList::Refresh() {
   for (qsizetype i = 0; i < chain.size(); ++i) add(chain[i], i, open);
   // Hidden folders are left out, as hidden files are in the file list; the
   // path's own folders are shown whatever their names.
-  const QStringList names =
-      QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+  QStringList names = QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Unsorted);
+  std::sort(names.begin(), names.end(), NameBefore);
   for (const QString& name : names) add(JoinPath(path_, name), chain.size(), closed);
   setCurrentRow(static_cast<int>(chain.size() - 1));
   scrollToItem(currentItem());
@@ -138,8 +171,11 @@ void FileList::Fill() {
   // Hidden entries (names starting with ".") stay out of sight, as in the
   // folder list.
   dir.setFilter(QDir::Files);
-  dir.setSorting(QDir::Name | QDir::IgnoreCase);
-  for (const QString& name : dir.entryList()) addItem(name);
+  // In name order, so that a sequence of numbered files is added in order.
+  dir.setSorting(QDir::Unsorted);
+  QStringList names = dir.entryList();
+  std::sort(names.begin(), names.end(), NameBefore);
+  addItems(names);
 }
 
 QStringList FileList::SelectedNames() const {
@@ -161,6 +197,8 @@ void PathField::Follow(FolderList* folders, PlacesList* places) {
   folders_ = folders;
   places_ = places;
   setText(folders->Path());
+  folders->installEventFilter(this);
+  if (places) places->installEventFilter(this);
   connect(folders, &FolderList::Changed, this, [this](const QString& path) {
     setText(path);
     SetRefused(false);
@@ -187,6 +225,19 @@ void PathField::keyPressEvent(QKeyEvent* event) {
   QLineEdit::keyPressEvent(event);
 }
 
+// The lists' own search by typing would take "/tmp" for the line "/", and
+// Enter would open it in the folder list and press OK in the places.
+bool PathField::eventFilter(QObject* watched, QEvent* event) {
+  if ((watched != folders_ && watched != places_) || event->type() != QEvent::KeyPress)
+    return QLineEdit::eventFilter(watched, event);
+  const QString typed = static_cast<QKeyEvent*>(event)->text();
+  if (typed != "/" && typed != "~") return false;
+  setFocus(Qt::ShortcutFocusReason);
+  setText(typed);
+  SetRefused(false);
+  return true;
+}
+
 void PathField::SetRefused(bool refused) {
   if (refused == refused_) return;
   refused_ = refused;
@@ -205,6 +256,12 @@ FileTypeList::FileTypeList(FileList* files, QWidget* parent) : QComboBox(parent)
   addItem("All images (*.bmp *.png)", "*.bmp *.png");
   connect(this, &QComboBox::currentIndexChanged, files,
           [this, files](int index) { files->SetPattern(itemData(index).toString()); });
+}
+
+QRect FileTypeList::Fitted(QRect design) const {
+  // The size hint measures every entry in the combo box's own font and style.
+  design.setWidth(std::max(design.width(), sizeHint().width()));
+  return design;
 }
 
 }  // namespace quilmark

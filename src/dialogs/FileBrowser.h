@@ -83,7 +83,8 @@ class FileList : public QListWidget {
 // would; anything that is not a readable folder is refused: the field is
 // marked and keeps the text, nothing else changes. The mark goes with the
 // next edit or move. Enter stays in the field: it never presses the dialog's
-// default button.
+// default button. A path typed in the folder list or the places ("/" or "~"
+// first) goes on in the field, as in the desktop's file dialogs.
 class PathField : public QLineEdit {
   Q_OBJECT
  public:
@@ -96,6 +97,7 @@ class PathField : public QLineEdit {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void SetRefused(bool refused);
@@ -110,11 +112,18 @@ class FileTypeList : public QComboBox {
   Q_OBJECT
  public:
   FileTypeList(FileList* files, QWidget* parent);
+  // The design rectangle, widened where the longest entry needs more room:
+  // the design's width cuts "All images (*.bmp *.png)" in common fonts.
+  QRect Fitted(QRect design) const;
 };
 
 // Folder and file name joined with one "/".
 QString JoinPath(const QString& folder, const QString& name);
 // The text after the last "/", the whole text when there is none.
 QString FileNameOf(const QString& path);
+// File names in the order a file manager shows them: letter case aside, and
+// runs of digits by their value ("b2" before "b10"). The folder and file lists
+// and files dropped on the main window follow it.
+bool NameBefore(const QString& a, const QString& b);
 
 }  // namespace quilmark

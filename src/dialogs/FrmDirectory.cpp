@@ -61,9 +61,12 @@ FrmDirectory::FrmDirectory(QWidget* owner, MessageSink* messages) : QDialog(owne
   CmdMakeDir = new QPushButton("&Create...", this);
   CmdMakeDir->setObjectName("CmdMakeDir");
   layout->Add(CmdMakeDir, Twips(3360, 1440, 975, 375), {1, 0});
-  // The folder list has the focus on opening, the path field coming before it
-  // in the tab order notwithstanding.
-  Dir->setFocus();
+  // The path field comes first in the tab order (the order the controls are
+  // made in) and has the focus on opening: a path typed at once, or after a
+  // Tab from the last button, lands there and Enter goes to it. With the
+  // focus in the folder list, a Tab led to the places list, which took the
+  // typed path as a search and let Enter press OK on the folder shown.
+  TxtPath->setFocus();
 
   connect(Drive, &PlacesList::PlaceChosen, this, &FrmDirectory::Drive_Change);
   connect(Dir, &FolderList::Changed, this, &FrmDirectory::Dir_Change);
@@ -76,6 +79,8 @@ FrmDirectory::FrmDirectory(QWidget* owner, MessageSink* messages) : QDialog(owne
   const QString start = QDir::currentPath();
   Drive->SetPlaceOf(start);
   Dir->SetPath(start);
+  // Typing replaces the folder shown.
+  TxtPath->selectAll();
 }
 
 void FrmDirectory::Drive_Change(const QString& root) { Dir->SetPath(root); }

@@ -49,7 +49,7 @@ FrmImportFrame::FrmImportFrame(QWidget* owner, AnimationDisplay* display, Messag
   Files->SetPattern("*.bmp");
   LstFileType = new FileTypeList(Files, this);
   LstFileType->setObjectName("LstFileType");
-  layout->Add(LstFileType, Twips(120, 3420 + pathRow, 2535, 315), {0, 1, third, 0});
+  layout->Add(LstFileType, LstFileType->Fitted(Twips(120, 3420 + pathRow, 2535, 315)), {0, 1, third, 0});
   CmdAdd = new QPushButton(">>", this);
   CmdAdd->setObjectName("CmdAdd");
   CmdAdd->setToolTip("Add selected files as GAF image frames.");

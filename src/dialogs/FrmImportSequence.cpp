@@ -63,7 +63,7 @@ FrmImportSequence::FrmImportSequence(QWidget* owner, std::function<void()> reset
   Files->SetPattern("*.bmp");
   LstFileType = new FileTypeList(Files, this);
   LstFileType->setObjectName("LstFileType");
-  layout->Add(LstFileType, Twips(180, 3870 + pathRow, 2895, 315), {0, 1, third, 0});
+  layout->Add(LstFileType, LstFileType->Fitted(Twips(180, 3870 + pathRow, 2895, 315)), {0, 1, third, 0});
   Label1 = new QLabel("Frames", this);
   Label1->setObjectName("Label1");
   Label1->setGeometry(Twips(3840, 300 + pathRow, 675, 195));

@@ -1,9 +1,10 @@
 // The picture area of the import dialogs: the file highlighted in the file
-// list, as the import will make it. Its pixels in game colours, index 9 (and,
-// with "white as transparent", index 255) in the colour the frame view paints
-// behind images; a large picture scaled down to fit, a small one shown at the
-// largest whole zoom that fits, both without smoothing. A file the import
-// would refuse shows nothing, without a message.
+// list, as the import will make it. Its pixels in game colours, transparent
+// ones (index 9 and, with "white as transparent", index 255) as a
+// checkerboard, on the colour the frame view paints behind images; a large
+// picture reduced to fit with its thin lines kept, a small one shown at the
+// largest whole zoom that fits, both without blending colours. A file the
+// import would refuse shows nothing, without a message.
 #pragma once
 
 #include <QColor>
@@ -26,6 +27,11 @@ QColor ViewBackground(const QWidget* owner);
 // fit when it is larger, keeping its proportions (no side below 1), else
 // enlarged by the largest whole factor that fits.
 QSize ThumbnailSize(QSize picture, QSize area);
+
+// The colour of the checkerboard that stands for transparent pixels at a
+// point of the picture: squares of 8 pixels, light and mid grey, the top left
+// one light.
+QRgb CheckerColour(QPoint at);
 
 class ImportThumbnail : public QFrame {
   Q_OBJECT

@@ -1,12 +1,14 @@
 // Files dropped on the main window: GAF files open, BMP and PNG images become
 // frames or subframes of the animation shown.
 #include <QApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
 #include <algorithm>
 
+#include "dialogs/FileBrowser.h"
 #include "editor/EditorSupport.h"
 #include "editor/FrmQuilmark.h"
 
@@ -27,36 +29,39 @@ bool HasSuffix(const QString& path, std::initializer_list<const char*> suffixes)
                      [&](const char* s) { return suffix.compare(QLatin1String(s), Qt::CaseInsensitive) == 0; });
 }
 
-bool IsGaf(const QString& path) { return HasSuffix(path, {"gaf"}); }
-bool IsImage(const QString& path) { return HasSuffix(path, {"bmp", "png"}); }
+// A folder is never taken for a file, whatever its name ends in.
+bool IsFolder(const QString& path) { return QFileInfo(path).isDir(); }
+bool IsGaf(const QString& path) { return HasSuffix(path, {"gaf"}) && !IsFolder(path); }
+bool IsImage(const QString& path) { return HasSuffix(path, {"bmp", "png"}) && !IsFolder(path); }
 
-// File names as a file manager orders them: letter case aside, and runs of
-// digits by their value ("b2" before "b10").
-bool NameBefore(const QString& a, const QString& b) {
-  const QString x = a.toCaseFolded(), y = b.toCaseFolded();
-  qsizetype i = 0, j = 0;
-  while (i < x.size() && j < y.size()) {
-    if (!x[i].isDigit() || !y[j].isDigit()) {
-      if (x[i] != y[j]) return x[i] < y[j];
-      ++i, ++j;
-      continue;
-    }
-    qsizetype endI = i, endJ = j;
-    while (endI < x.size() && x[endI].isDigit()) ++endI;
-    while (endJ < y.size() && y[endJ].isDigit()) ++endJ;
-    while (i < endI - 1 && x[i] == u'0') ++i;
-    while (j < endJ - 1 && y[j] == u'0') ++j;
-    if (endI - i != endJ - j) return endI - i < endJ - j;
-    if (const int c = QStringView(x).sliced(i, endI - i).compare(QStringView(y).sliced(j, endJ - j)); c != 0)
-      return c < 0;
-    i = endI, j = endJ;
-  }
-  if (x.size() - i != y.size() - j) return x.size() - i < y.size() - j;
-  return a < b;
+QString ShownName(const QString& path) {
+  const QString clean = QDir::cleanPath(path);  // a folder's path may end in "/"
+  const QString name = FileNameOf(clean);
+  return name.isEmpty() ? clean : name;
 }
 
-QString Ignored(qsizetype count, const char* why) {
-  return count == 1 ? QString("1 file ignored: %1").arg(why) : QString("%1 files ignored: %2").arg(count).arg(why);
+// "a.bmp, sprites (folder), notes.txt and 2 more": the status bar has room
+// for three names.
+QString Names(const QStringList& paths) {
+  QStringList names;
+  for (qsizetype i = 0; i < std::min<qsizetype>(paths.size(), 3); ++i)
+    names << ShownName(paths[i]) + (IsFolder(paths[i]) ? " (folder)" : "");
+  const QString more = paths.size() > 3 ? QString(" and %1 more").arg(paths.size() - 3) : QString();
+  return names.join(", ") + more;
+}
+
+// "2 files ignored: <why>", "1 folder ignored: drop the files inside it",
+// "1 file and 1 folder ignored: <why>".
+QString Ignored(const QStringList& paths, const char* why) {
+  const qsizetype folders = std::count_if(paths.begin(), paths.end(), IsFolder), files = paths.size() - folders;
+  const auto count = [](qsizetype n, const char* what) {
+    return QString("%1 %2%3").arg(n).arg(what, n == 1 ? "" : "s");
+  };
+  QStringList parts;
+  if (files > 0) parts << count(files, "file");
+  if (folders > 0) parts << count(folders, "folder");
+  const QString reason = files > 0 ? why : folders == 1 ? "drop the files inside it" : "drop the files inside them";
+  return parts.join(" and ") + " ignored: " + reason;
 }
 
 }  // namespace
@@ -101,16 +106,20 @@ void FrmQuilmark::DropFiles(const QStringList& paths, bool overPicture, bool sub
   const auto gaf = std::find_if(paths.begin(), paths.end(), IsGaf);
   if (gaf != paths.end()) {
     if (!MayLeaveDocument(Leaving::Opening)) return;
-    if (paths.size() > 1) Note(Ignored(paths.size() - 1, "one GAF file is opened at a time"));
+    // One GAF file is opened at a time: the note names what else was dropped.
+    QStringList others = paths;
+    others.removeAt(gaf - paths.begin());
     OpenFile(*gaf);
+    if (!others.isEmpty()) Note(QString("Opened %1; ignored: %2").arg(ShownName(*gaf), Names(others)));
     return;
   }
   if (!overPicture) return;
-  QStringList images;
-  std::copy_if(paths.begin(), paths.end(), std::back_inserter(images), IsImage);
-  const qsizetype others = paths.size() - images.size();
+  QStringList images, others;
+  for (const QString& path : paths) (IsImage(path) ? images : others) << path;
   if (images.isEmpty()) {
-    Note(Ignored(others, "not a GAF file, BMP or PNG image"));
+    Note(others.size() == 1 && IsFolder(others[0])
+             ? QString("\"%1\" is a folder: drop the files inside it").arg(ShownName(others[0]))
+             : Ignored(others, "not a GAF file, BMP or PNG image"));
     return;
   }
   const EditorState& st = Editor();
@@ -138,7 +147,7 @@ void FrmQuilmark::DropFiles(const QStringList& paths, bool overPicture, bool sub
                  (void)animation->ImportFrames(files, false, false, subframes, false, st.CurrentFrame, this, this);
                  RefreshList();
                });
-  if (others > 0) Note(Ignored(others, "not a BMP or PNG image"));
+  if (!others.isEmpty()) Note(Ignored(others, "not a BMP or PNG image"));
 }
 
 }  // namespace quilmark

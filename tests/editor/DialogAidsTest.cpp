@@ -13,9 +13,10 @@ std::unique_ptr<QDialog> MakeDialog(int kind, FrmQuilmark* owner) {
   return std::make_unique<FrmDirectory>(owner, owner);
 }
 
-// The path field: Enter goes to the folder typed, or refuses; it follows the
-// list and sits between the places and the folder list in the tab order (the
-// chooser's places come after its folders). Access keys stay unique.
+// The path field: Enter goes to the folder typed, or refuses, and never
+// presses the default button; it follows the lists and takes a path typed
+// there. In the tab order it comes between the places and the folder list, in
+// the chooser first (after the last button). Access keys stay unique.
 TEST_F(Dialogs, PathFieldGoesToAFolderTypedThereRefusesAnythingElseAndFollowsTheList) {
   const QColor plain = QLineEdit().palette().color(QPalette::Base);
   for (int kind : {0, 1, 2}) {
@@ -24,31 +25,36 @@ TEST_F(Dialogs, PathFieldGoesToAFolderTypedThereRefusesAnythingElseAndFollowsThe
     auto* dirs = d->findChild<FolderList*>();
     auto* files = d->findChild<FileList*>();  // none in the chooser
     auto* places = d->findChild<PlacesList*>();
-    QWidget* order[] = {places, field, dirs, places};
-    for (int i = kind / 2; i < 2 + kind / 2; ++i) {
+    QWidget* order[] = {kind == 2 ? d->findChild<QWidget*>("CmdMakeDir") : places, field, dirs};
+    for (int i = 0; i < 2; ++i) {
       PressOn(*d, order[i], Qt::Key_Tab);
       EXPECT_EQ(QApplication::focusWidget(), order[i + 1]) << kind << " " << i;
+    }
+    // A path typed in the lists goes on in the field.
+    for (const auto& [list, key] : {std::pair<QWidget*, Qt::Key>{dirs, Qt::Key_Slash}, {places, Qt::Key_AsciiTilde}}) {
+      PressOn(*d, list, key);
+      EXPECT_TRUE(QApplication::focusWidget() == field && field->text() == QChar(key)) << kind;
     }
     QStringList keys;
     for (QAbstractButton* button : d->findChildren<QAbstractButton*>()) keys << button->shortcut().toString();
     keys.removeAll(QString());
     EXPECT_EQ(QSet<QString>(keys.begin(), keys.end()).size(), keys.size()) << keys.join(" ").toStdString();
-    const auto enter = [&](const QString& text) {
+    const auto enter = [&](const QString& text, Qt::Key key = Qt::Key_Return) {
       field->setText(text);
-      PressOn(*d, field, Qt::Key_Return);
+      PressOn(*d, field, key);
+      EXPECT_TRUE(d->isVisible() && d->result() == 0) << kind << " " << text.toStdString();
       return QStringList({dirs->Path(), files ? Lines(files).join(",") : QString()});
     };
     dirs->SetPath(folder + "/existing");
     EXPECT_EQ(field->text(), folder + "/existing");
-    EXPECT_EQ(enter(folder), QStringList({folder, files ? "a.bmp,b.bmp,c.bmp,d.bmp" : ""}));
+    EXPECT_EQ(enter(folder, Qt::Key_Enter), QStringList({folder, files ? "a.bmp,b.bmp,c.bmp,d.bmp" : ""}));
     enter("~");
     EXPECT_EQ(places->Place(), QDir::homePath());
     enter(folder);
     EXPECT_EQ(enter("existing").value(0), folder + "/existing");  // beside the folder shown
-    EXPECT_TRUE(d->isVisible()) << kind;  // Enter did not press the default button
     const QStringList there = enter(folder);
     for (const QString& wrong : {QString("nowhere"), folder + "/a.bmp", QString()}) {
-      EXPECT_EQ(enter(wrong), there);
+      EXPECT_EQ(enter(wrong, wrong.isEmpty() ? Qt::Key_Enter : Qt::Key_Return), there);
       EXPECT_TRUE(field->Refused() && field->palette().color(QPalette::Base) != plain && field->text() == wrong);
     }
     QTest::keyClick(field, Qt::Key_X);
@@ -88,7 +94,39 @@ TEST_F(Dialogs, FileTypesListBitmapsFirstThenPngThenBothAndPngFilesImport) {
   EXPECT_EQ(MakeDialog(0, window.get())->findChild<FileTypeList*>()->currentIndex(), 0);
 }
 
-TEST_F(Dialogs, ThumbnailShowsTheHighlightedFileInGameColoursOnTheViewBackground) {
+// Names in the order a file manager shows them, in the lists and in a
+// sequence imported from them.
+TEST_F(Dialogs, ListsOrderNamesByTheirNumbersAndASequenceImportsInThatOrder) {
+  // Each pair in order; letter case only breaks ties. Other scripts' digits
+  // are letters: as numbers they would sort in a circle with "a10" and "aZ".
+  const std::pair<const char*, const char*> ordered[] = {
+      {"b2", "b10"}, {"B2", "b10"}, {"b2", "B10"}, {"a", "a1"}, {"a.bmp", "a1.bmp"}, {"a9z", "a10"}, {"x007", "x8"},
+      {"9a", "10"}, {"a1b2", "a1b10"}, {"n99999999999999999999", "n100000000000000000000"}, {"A1", "a01"},
+      {"a01", "a1"}, {"File", "file"}, {"a10", "aZ"}, {"aZ", "a\u0663"}, {"a10", "a\u0663"}};
+  for (const auto& [a, b] : ordered) EXPECT_TRUE(NameBefore(a, b) && !NameBefore(b, a)) << a << " " << b;
+  EXPECT_FALSE(NameBefore("same", "same"));
+  const QString walk = folder + "/existing";
+  QStringList names;
+  for (int n = 1; n <= 12; ++n) {
+    names << QString(n == 10 ? "Walk%1.bmp" : "walk%1.bmp").arg(n);
+    const std::vector<uint8_t> row(size_t(n), 100);
+    ASSERT_TRUE(WriteBMP(Bytes(walk + "/" + names.last()), row, GamePalette, n, 1, true));
+  }
+  for (const char* sub : {"s10", "s2"}) QDir(walk).mkdir(sub);
+  FrmImportSequence d(window.get(), nullptr, window.get());
+  d.Dirs->SetPath(walk);
+  EXPECT_EQ(Lines(d.Dirs, Qt::UserRole).mid(Lines(d.Dirs).size() - 2), QStringList({walk + "/s2", walk + "/s10"}));
+  EXPECT_EQ(Lines(d.Files), names);
+  d.Files->selectAll();
+  d.CmdAdd_Click();
+  EXPECT_EQ(Lines(d.LstFrames), names);
+  d.CmdOK->click();
+  std::vector<int> widths;
+  for (const auto& frame : doc->Animations.Item(doc->Animations.Count())->Frames) widths.push_back(frame->Width());
+  EXPECT_EQ(widths, std::vector<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+}
+
+TEST_F(Dialogs, ThumbnailShowsTheHighlightedFileInGameColoursWithTransparencyAsACheckerboard) {
   const QRgb back = qRgb(0, 0, 255);  // no colour of the test palette
   window->PicFrame->SetBackground(back);
   ASSERT_TRUE(WriteBMP(Bytes(folder + "/t.bmp"), std::vector<uint8_t>{100, 9, 255, 7, 50, 9, 200, 255}, GamePalette,
@@ -97,12 +135,22 @@ TEST_F(Dialogs, ThumbnailShowsTheHighlightedFileInGameColoursOnTheViewBackground
   std::vector<uint8_t> halves(300 * 30);
   for (size_t i = 0; i < halves.size(); ++i) halves[i] = i % 300 < 150 ? 10 : 20;
   ASSERT_TRUE(WriteBMP(Bytes(folder + "/w.bmp"), halves, GamePalette, 300, 30, true));
+  // Transparent on the left, index 255 ("white") on the right, lines one pixel
+  // thin across (index 50) and down the right (60), and a lone pixel (70).
+  std::vector<uint8_t> lines(601 * 301);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const size_t x = i % 601, y = i / 601;
+    lines[i] = y == 151 ? 50 : x == 451 ? 60 : x == 100 && y == 52 ? 70 : x < 300 ? 9 : 255;
+  }
+  ASSERT_TRUE(WriteBMP(Bytes(folder + "/l.bmp"), lines, GamePalette, 601, 301, true));
   std::ofstream(Bytes(folder + "/e.bmp")) << "not a bitmap";
+  const QRgb clear = 0;  // where the checkerboard shows
   for (int kind : {0, 1}) {
     const auto d = MakeDialog(kind, window.get());
     d->show();
     auto* thumbnail = d->findChild<ImportThumbnail*>();
     auto* files = d->findChild<FileList*>();
+    auto* white = d->findChild<QCheckBox*>("chkWhite");
     const QSize area = thumbnail->contentsRect().size();
     const auto highlight = [&](const QString& name) {
       files->setCurrentItem(files->findItems(name, Qt::MatchExactly).value(0));
@@ -113,24 +161,57 @@ TEST_F(Dialogs, ThumbnailShowsTheHighlightedFileInGameColoursOnTheViewBackground
       const int zoom = p.width() / columns, rows = int(colours.size()) / columns;
       ASSERT_TRUE(zoom >= 1 && p.size() == QSize(columns, rows) * zoom);
       EXPECT_TRUE(p.width() + columns > area.width() || p.height() + rows > area.height());
-      for (size_t i = 0; i < colours.size(); ++i)
-        EXPECT_EQ(p.pixel(int(i) % columns * zoom + zoom / 2, int(i) / columns * zoom + zoom / 2), colours[i]) << i;
+      for (size_t i = 0; i < colours.size(); ++i) {
+        const QPoint at(int(i) % columns * zoom + zoom / 2, int(i) / columns * zoom + zoom / 2);
+        EXPECT_EQ(p.pixel(at), colours[i] == clear ? CheckerColour(at) : colours[i]) << i;
+      }
     };
     const QImage shown = highlight("t.bmp");
-    expectPixels(shown, 4, {TestColour(100), back, TestColour(255), TestColour(7), TestColour(50), back,
+    expectPixels(shown, 4, {TestColour(100), clear, TestColour(255), TestColour(7), TestColour(50), clear,
                             TestColour(200), TestColour(255)});
     EXPECT_EQ(thumbnail->grab().toImage().pixel(thumbnail->contentsRect().center()),
               shown.pixel(shown.rect().center()));
-    d->findChild<QCheckBox*>("chkWhite")->setChecked(true);
+    white->setChecked(true);
     expectPixels(thumbnail->Picture(), 4,
-                 {TestColour(100), back, back, TestColour(7), TestColour(50), back, TestColour(200), back});
+                 {TestColour(100), clear, clear, TestColour(7), TestColour(50), clear, TestColour(200), clear});
     d->findChild<FileTypeList*>()->setCurrentIndex(2);
-    expectPixels(highlight("t.png"), 3, {TestColour(100), back, back});
-    // Scaled down to the width of the area, without blending.
+    expectPixels(highlight("t.png"), 3, {TestColour(100), clear, clear});
+    // Reduced to the width of the area, without blending.
     const QImage wide = highlight("w.bmp");
     EXPECT_EQ(wide.size(), QSize(area.width(), 30 * area.width() / 300));
     for (int x : {0, wide.width() / 2 - 2, wide.width() / 2 + 1, wide.width() - 1})
       EXPECT_EQ(wide.pixel(x, wide.height() / 2), TestColour(x < wide.width() / 2 ? 10 : 20)) << x;
+    // Both lines survive a reduction by more than four, over either ground;
+    // the lone pixel does not; what is transparent is a board of two greys.
+    for (const bool whiteClear : {false, true}) {
+      white->setChecked(whiteClear);
+      const QImage p = highlight("l.bmp");
+      ASSERT_LT(p.width() * 4, 601);
+      int across = 0, down = 0, wrong = 0;
+      for (int y = 0; y < p.height(); ++y) {
+        int run = 0;
+        for (int x = 0; x < p.width(); ++x) {
+          const QRgb c = p.pixel(x, y);
+          run += c == TestColour(50);
+          // Away from the lines and the middle, nothing but the ground: the
+          // board where the file is transparent, else white.
+          const QRgb ground = x < p.width() / 2 || whiteClear ? CheckerColour({x, y}) : TestColour(255);
+          if (std::abs(x - p.width() / 2) > 1 && c != TestColour(50) && c != TestColour(60)) wrong += c != ground;
+        }
+        across = std::max(across, run);
+      }
+      for (int x = 0; x < p.width(); ++x) {
+        int run = 0;
+        for (int y = 0; y < p.height(); ++y) run += p.pixel(x, y) == TestColour(60);
+        down = std::max(down, run);
+      }
+      EXPECT_TRUE(across == p.width() && down >= p.height() - 1 && wrong == 0)
+          << whiteClear << " " << across << " " << down << " " << wrong;
+      QSet<QRgb> greys;
+      for (int x = 0; x < 16; ++x) greys << p.pixel(x, 0);
+      EXPECT_EQ(greys, QSet<QRgb>({CheckerColour({0, 0}), CheckerColour({8, 0})}));
+      EXPECT_NE(CheckerColour({0, 0}), CheckerColour({8, 0}));
+    }
     EXPECT_TRUE(highlight("e.bmp").isNull());
     highlight("t.bmp");
     d->findChild<FolderList*>()->SetPath(folder + "/existing");
@@ -167,8 +248,10 @@ TEST_F(Dialogs, DialogsOpenAtTheDesignAndGiveTheListsTheRoomTheyGain) {
     d->show();
     d->activateWindow();
     ASSERT_TRUE(QTest::qWaitFor([&] { return d->isAncestorOf(QApplication::focusWidget()); }));
-    // The focus starts where it always did: the places list, the chooser's folders.
-    EXPECT_EQ(QApplication::focusWidget(), d->findChild<QWidget*>(kind == 2 ? "Dir" : "Drives"));
+    // The focus starts in the places list, in the chooser in the path field,
+    // where typing replaces the folder shown.
+    EXPECT_EQ(QApplication::focusWidget(), d->findChild<QWidget*>(kind == 2 ? "TxtPath" : "Drives"));
+    EXPECT_EQ(d->findChild<PathField*>()->selectedText(), kind == 2 ? QDir::currentPath() : QString());
     EXPECT_EQ(d->size(), d->minimumSize());
     for (const Placed& p : designs[kind])
       EXPECT_EQ(d->findChild<QWidget*>(p.name)->geometry(),
@@ -186,18 +269,32 @@ TEST_F(Dialogs, DialogsOpenAtTheDesignAndGiveTheListsTheRoomTheyGain) {
       }
       return pairs;
     };
+    // The file types show their longest entry whole.
+    const auto* types = d->findChild<FileTypeList*>();  // none in the chooser
+    EXPECT_TRUE(!types || types->width() >= types->sizeHint().width()) << kind;
     const QStringList designMeeting = meeting();
     QHash<QWidget*, QRect> before;
     for (QWidget* c : controls) before[c] = c->geometry();
+    // OK and Cancel keep their distances to their corner: the bottom right
+    // one, the chooser's top right.
+    const auto fromCorner = [&] {
+      QList<QPoint> distances;
+      for (const char* name : {kind == 2 ? "CmdOk" : "CmdOK", "CmdCancel"}) {
+        const QRect r = d->findChild<QWidget*>(name)->geometry();
+        distances << QPoint(d->width() - r.right(), kind == 2 ? r.top() : d->height() - r.bottom());
+      }
+      return distances;
+    };
+    const QList<QPoint> designCorner = fromCorner();
     d->resize(d->size() + QSize(300, 200));
     EXPECT_EQ(meeting(), designMeeting);
+    EXPECT_EQ(fromCorner(), designCorner) << kind;
     for (const QString& name : lists[kind]) {
       QWidget* list = d->findChild<QWidget*>(name);
       EXPECT_TRUE(list->width() > before[list].width() && list->height() > before[list].height()) << kind;
     }
-    // OK keeps its distance to its corner: the bottom right one, the chooser's top right.
-    auto* ok = d->findChild<QWidget*>(kind == 2 ? "CmdOk" : "CmdOK");
-    EXPECT_EQ(ok->geometry().topRight(), before[ok].topRight() + QPoint(300, kind == 2 ? 0 : 200));
+    d->resize(d->minimumSize());
+    for (QWidget* c : controls) EXPECT_EQ(c->geometry(), before[c]) << kind << c->objectName().toStdString();
   }
 }
 

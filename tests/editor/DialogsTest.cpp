@@ -298,26 +298,37 @@ TEST_F(Dialogs, EnterPressesTheFocusedButtonOfTheChooserAndOkElsewhere) {
   }
 }
 
-// The export commands' chooser, run modally: Tab from OK to Cancel, then
-// Enter, exports nothing.
-TEST_F(Dialogs, TabToCancelAndEnterInTheExportChooserExportsNothing) {
+// The export commands' chooser, run modally as a user meets it: a path typed
+// at once, or after a Tab into the folder list, and Enter go to that folder
+// (OK then exports there); Tab from OK to Cancel, then Enter, exports nothing.
+TEST_F(Dialogs, ATypedPathAndEnterInTheExportChooserGoThereAndTabToCancelExportsNothing) {
   const QString start = QDir::currentPath();
-  ASSERT_TRUE(QDir::setCurrent(folder + "/existing"));
-  WhenModal("FrmDirectory", [](QWidget* w) {
-    auto* chooser = static_cast<FrmDirectory*>(w);
-    // Keys go to the active window: the chooser, once it is that.
-    chooser->activateWindow();
-    for (int i = 0; i < 200 && QApplication::activeWindow() != chooser; ++i) QTest::qWait(5);
-    ASSERT_EQ(QApplication::activeWindow(), chooser);
-    chooser->CmdOk->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(chooser->CmdOk, Qt::Key_Tab);
-    ASSERT_EQ(QApplication::focusWidget(), chooser->CmdCancel);
-    QTest::keyClick(chooser->CmdCancel, Qt::Key_Return);
-  });
-  window->mnuImagesExportAll_Click();
+  ASSERT_TRUE(QDir::setCurrent(folder));
+  for (const bool cancel : {true, false}) {
+    WhenModal("FrmDirectory", [&](QWidget* w) {
+      auto* chooser = static_cast<FrmDirectory*>(w);
+      // Keys go to the active window: the chooser, once it is that.
+      chooser->activateWindow();
+      for (int i = 0; i < 200 && QApplication::activeWindow() != chooser; ++i) QTest::qWait(5);
+      ASSERT_EQ(QApplication::activeWindow(), chooser);
+      if (cancel) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      // Each key to the focus, as a keyboard sends them.
+      for (const QChar c : folder + "/existing") QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+      // Asserted: OK on any other folder would export there.
+      ASSERT_TRUE(chooser->isVisible() && chooser->LblPath->text() == folder + "/existing");
+      if (!cancel) return chooser->CmdOk->click();
+      chooser->CmdOk->setFocus(Qt::TabFocusReason);
+      QTest::keyClick(chooser->CmdOk, Qt::Key_Tab);
+      ASSERT_EQ(QApplication::focusWidget(), chooser->CmdCancel);
+      QTest::keyClick(chooser->CmdCancel, Qt::Key_Return);
+    });
+    window->mnuImagesExportAll_Click();
+    EXPECT_EQ(Editor().SelectedDirectory, cancel ? "" : Bytes(folder + "/existing/"));
+    EXPECT_EQ(QDir(folder + "/existing").entryList(QDir::Files).size(), cancel ? 0 : 5);
+  }
   QDir::setCurrent(start);
-  EXPECT_EQ(QDir(folder + "/existing").entryList(QDir::Files), QStringList());
-  EXPECT_EQ(Editor().SelectedDirectory, "");
+  EXPECT_EQ(QDir(folder).entryList({"*.bmp"}, QDir::Files).size(), 4);  // a.bmp to d.bmp alone
 }
 
 }  // namespace

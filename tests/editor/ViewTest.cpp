@@ -174,13 +174,14 @@ class Drops : public View {
 TEST_F(Drops, ImagesOnThePictureBecomeFramesInNameOrderAsOneStep) {
   const QStringList images = WriteImages();
   std::ofstream(QString(folder + "/notes.txt").toStdString()) << "not an image";
+  QDir(folder).mkdir("more.bmp");  // a folder, whatever its name says
   const auto alpha = doc->Animations.Item(1);
   // Not taken over the list.
   EXPECT_FALSE(Drop(images, OverList()));
   EXPECT_EQ(alpha->Frames.Count(), 3);
-  ASSERT_TRUE(Drop(images + QStringList{folder + "/notes.txt"}, OverPicture()));
+  ASSERT_TRUE(Drop(images + QStringList{folder + "/more.bmp", folder + "/notes.txt"}, OverPicture()));
   EXPECT_EQ(Widths(alpha->Frames), (std::vector<int>{10, 4, 2, 5, 4, 3}));
-  EXPECT_EQ(window->Status->currentMessage(), "1 file ignored: not a BMP or PNG image");
+  EXPECT_EQ(window->Status->currentMessage(), "1 file and 1 folder ignored: not a BMP or PNG image");
   EXPECT_EQ(window->History->undoText(), "Import Frames");
   EXPECT_EQ(Cell(0, 2), "6");
   window->History->undo();
@@ -202,8 +203,18 @@ TEST_F(Drops, OnlyOtherFilesOrNoSequenceLeaveTheDocumentWithANote) {
   const QStringList images = WriteImages();
   std::ofstream(QString(folder + "/a.txt").toStdString()) << "a";
   std::ofstream(QString(folder + "/b.txt").toStdString()) << "b";
-  ASSERT_TRUE(Drop({folder + "/a.txt", folder + "/b.txt"}, OverPicture()));
-  EXPECT_EQ(window->Status->currentMessage(), "2 files ignored: not a GAF file, BMP or PNG image");
+  QDir(folder).mkdir("sprites");
+  QDir(folder).mkdir("more");
+  // A folder is called one, and one alone is named.
+  const std::pair<QStringList, const char*> notes[] = {
+      {{folder + "/a.txt", folder + "/b.txt"}, "2 files ignored: not a GAF file, BMP or PNG image"},
+      {{folder + "/sprites/"}, "\"sprites\" is a folder: drop the files inside it"},
+      {{folder + "/sprites", folder + "/more"}, "2 folders ignored: drop the files inside them"},
+      {{folder + "/a.txt", folder + "/sprites"}, "1 file and 1 folder ignored: not a GAF file, BMP or PNG image"}};
+  for (const auto& [dropped, note] : notes) {
+    ASSERT_TRUE(Drop(dropped, OverPicture()));
+    EXPECT_EQ(window->Status->currentMessage(), note);
+  }
   window->mnuFileNew_Click();
   ASSERT_TRUE(Drop(images, OverPicture()));
   EXPECT_EQ(window->State().CurrentGAF->Animations.Count(), 0);
@@ -217,12 +228,16 @@ TEST_F(Drops, AGafFileOpensAnywhereAsOpenDoes) {
   ASSERT_TRUE(QFile::copy(QString(QUILMARK_SAMPLES) + "/demo.gaf", path));
   window->History->push(new QUndoCommand("an earlier step"));
   const QStringList images = WriteImages();
-  ASSERT_TRUE(Drop({images[0], path}, OverList()));
+  QDir(folder).mkdir("other.gaf");  // a folder: not opened, even first
+  ASSERT_TRUE(Drop({folder + "/other.gaf", images[0], path, images[1], images[2]}, OverList()));
   EXPECT_EQ(window->State().CurrentFileName, path.toStdString());
   EXPECT_EQ(window->State().GAFLoadDir, dir.toStdString());
   EXPECT_EQ(ListNames(), (QStringList{"spinner", "tank", "blast", "empty"}));
   EXPECT_EQ(window->History->count(), 0);
-  EXPECT_EQ(window->Status->currentMessage(), "1 file ignored: one GAF file is opened at a time");
+  EXPECT_EQ(window->Status->currentMessage(),
+            "Opened dropped.gaf; ignored: other.gaf (folder), b10.bmp, A1.png and 1 more");
+  ASSERT_TRUE(Drop({path, images[2]}, OverList()));
+  EXPECT_EQ(window->Status->currentMessage(), "Opened dropped.gaf; ignored: b2.bmp");
   ExpectControlsBack();
 }
 
