@@ -226,7 +226,6 @@ TEST_F(Drops, AGafFileOpensAnywhereAsOpenDoes) {
   const QString dir = TempFolder("dropgaf");
   const QString path = dir + "/dropped.gaf";
   ASSERT_TRUE(QFile::copy(QString(QUILMARK_SAMPLES) + "/demo.gaf", path));
-  window->History->push(new QUndoCommand("an earlier step"));
   const QStringList images = WriteImages();
   QDir(folder).mkdir("other.gaf");  // a folder: not opened, even first
   ASSERT_TRUE(Drop({folder + "/other.gaf", images[0], path, images[1], images[2]}, OverList()));
