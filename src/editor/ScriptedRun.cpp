@@ -77,28 +77,25 @@ void RunScript(FrmQuilmark& window, const QString& path) {
   auto* timer = new QTimer(&window);
   auto deadline = std::make_shared<QDeadlineTimer>(10000);
   QObject::connect(timer, &QTimer::timeout, &window, [&window, timer, lines, deadline]() mutable {
-    if (lines.isEmpty()) {
-      timer->stop();
-      return Say("done");
-    }
+    if (lines.isEmpty()) return;
     const QString line = lines.takeFirst().trimmed();
-    auto fail = [timer, line] {
+    // The last line says "done" once it has run, before it may end the program.
+    auto ran = [timer, line, last = lines.isEmpty()](std::optional<bool> done) {
+      if (done == true && !last) return;
       timer->stop();
-      Say("failed: " + line);
+      Say(done == true ? QString("done") : "failed: " + line);
     };
     if (line.startsWith("press ")) {
       // Answers the modal window whose loop this tick runs in.
       const std::optional<bool> done = Act(window, line);
       if (done == false && !deadline->hasExpired()) return lines.prepend(line);
-      if (done != true) return fail();
       *deadline = QDeadlineTimer(10000);
-      return;
+      return ran(done);
     }
     // Any other action may open a modal window and wait in its loop: it runs
     // from the event loop, so that the next ticks can answer that window.
     *deadline = QDeadlineTimer(10000);
-    QMetaObject::invokeMethod(
-        &window, [&window, line, fail] { if (Act(window, line) != true) fail(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&window, [&window, line, ran] { ran(Act(window, line)); }, Qt::QueuedConnection);
   });
   timer->start(20);
 }
