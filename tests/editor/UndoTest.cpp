@@ -222,6 +222,58 @@ TEST_F(Undo, EditingKeysInATextBoxEditItsText) {
   EXPECT_EQ(menus, QStringList({"&File", "&Edit", "&View", "&Images", "&Help"}));
 }
 
+TEST_F(Undo, WhatWasTypedIsAStepBeforeUndoAndTheKeysActOnTheDocumentWhenTheBoxHasNothingToUndo) {
+  FrmQuilmark& w = *window;
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  const FramePtr first = doc->Animations.Item(1)->Frames.Item(1);
+  // Enter applies the typed value and keeps the focus in the box.
+  w.TxtXPos->setFocus();
+  w.TxtXPos->selectAll();
+  QTest::keyClicks(w.TxtXPos, "40");
+  QTest::keyClick(w.TxtXPos, Qt::Key_Return);
+  EXPECT_EQ(first->PositionX(), 40);
+  EXPECT_TRUE(w.TxtXPos->hasFocus());
+  // Tab commits the next value and moves on to a box with no edit of its
+  // own: Ctrl+Z and Ctrl+Y there undo and redo the document's step.
+  QTest::keyClicks(w.TxtXPos, "41");
+  QTest::keyClick(w.TxtXPos, Qt::Key_Tab);
+  auto* next = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  ASSERT_TRUE(next && next != w.TxtXPos);
+  QTest::keyClick(next, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(first->PositionX(), 40);
+  QTest::keyClick(next, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(first->PositionX(), 41);
+  // An open rename is committed before Undo runs, as a step of its own,
+  // which the undo then undoes; the history is never changed by the undo.
+  for (const bool keys : {false, true}) {
+    SCOPED_TRACE(keys ? "Ctrl+Z in the name editor" : "Edit menu");
+    ClickRow(0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // earlier editors
+    w.ListGAF->editItem(w.ListGAF->topLevelItem(0), 0);
+    auto* editor = w.ListGAF->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor);
+    editor->setText("zzTop");  // as a paste: no typing of its own to undo
+    keys ? QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier) : Trigger(w.mnuEditUndo);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(DocumentOrder(), QStringList({"alpha", "beta", "gamma"}));
+    EXPECT_EQ(Cell(0, 0), "alpha");
+    EXPECT_EQ(w.mnuEditRedo->text(), "&Redo Rename");
+    EXPECT_EQ(first->PositionX(), 41);
+    EXPECT_EQ(w.StatusText(3), "Modified");
+    Trigger(w.mnuEditRedo);
+    EXPECT_EQ(DocumentOrder(), QStringList({"beta", "gamma", "zzTop"}));
+    Trigger(w.mnuEditUndo);
+  }
+  // With the name left as it was, Ctrl+Z in the editor undoes the last
+  // document step and records none.
+  const int steps = w.History->index();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  w.ListGAF->editItem(w.ListGAF->topLevelItem(0), 0);
+  QTest::keyClick(w.ListGAF->findChild<QLineEdit*>(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(w.History->index(), steps - 1);
+  EXPECT_EQ(first->PositionX(), 40);
+}
+
 TEST_F(Undo, ARandomRunOfStepsUndoneToTheStartGivesTheOpenedFileBack) {
   FrmQuilmark& w = *window;
   answer = QString(QUILMARK_SAMPLES) + "/demo.gaf";
