@@ -2,6 +2,7 @@
 #include <memory>
 #include <new>
 #include <set>
+#include <utility>
 
 #include "document/Collection.h"
 #include "document/PathNames.h"
@@ -81,7 +82,7 @@ bool ImportSubframeInto(classGAFFrame& frame, const std::string& file, Options o
     try {
       first->SetWidth(frame.Width());
       first->SetHeight(frame.Height());
-      first->CopyImage(frame.Pixels);
+      first->CopyImage(std::as_const(frame.Pixels));
     } catch (const std::bad_alloc&) {
       // No room for the copy of the frame's own image: the bitmap is not
       // added either, and the frame stays as it was.
