@@ -170,6 +170,9 @@ void FrmQuilmark::BuildToolbar() {
   Status = new QStatusBar(Client);
   Status->setObjectName("Status");
   Status->setSizeGripEnabled(false);
+  // The bar is as high as the layout gives it; panels framed by the style
+  // would stand below its edge.
+  Status->setStyleSheet("QStatusBar::item { border: none; }");
   StatusPanel1 = new QLabel("Ready", Status);
   StatusPanel1->setObjectName("StatusPanel1");
   StatusPanel1->setMinimumWidth(100);
@@ -187,6 +190,7 @@ void FrmQuilmark::BuildToolbar() {
   StatusZoom->setObjectName("StatusZoom");
   StatusZoom->setMinimumWidth(StatusZoom->fontMetrics().horizontalAdvance("1600%") + 16);
   StatusZoom->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  StatusZoom->setContentsMargins(0, 0, 6, 0);
   Status->addPermanentWidget(StatusZoom);
 }
 
