@@ -67,31 +67,28 @@ void TemporaryRegistration::Release() {
   slot_ = -1;
 }
 
+namespace {
+// Sets handler for signal unless the process ignores it; the termination
+// signals wait while it runs.
+void Handle(int signal, void (*handler)(int), int flags) {
+  struct sigaction old {};
+  if (::sigaction(signal, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) return;
+  struct sigaction action {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  for (const int other : kSignals) sigaddset(&action.sa_mask, other);
+  action.sa_flags = flags;
+  ::sigaction(signal, &action, nullptr);
+}
+}  // namespace
+
 void InstallTemporaryFileCleanup() {
-  for (const int signal : kSignals) {
-    struct sigaction old {};
-    if (::sigaction(signal, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) continue;
-    struct sigaction action {};
-    action.sa_handler = RemoveAndRaise;
-    sigemptyset(&action.sa_mask);
-    for (const int other : kSignals) sigaddset(&action.sa_mask, other);
-    action.sa_flags = SA_RESETHAND;
-    ::sigaction(signal, &action, nullptr);
-  }
+  for (const int signal : kSignals) Handle(signal, RemoveAndRaise, SA_RESETHAND);
 }
 
 void DeferTerminationSignals(int notify) {
   deferred_notify = notify;
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-    struct sigaction old {};
-    if (::sigaction(signal, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) continue;
-    struct sigaction action {};
-    action.sa_handler = Defer;
-    sigemptyset(&action.sa_mask);
-    for (const int other : kSignals) sigaddset(&action.sa_mask, other);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(signal, &action, nullptr);
-  }
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) Handle(signal, Defer, SA_RESTART);
 }
 
 int RegisteredTemporaryCount() {
