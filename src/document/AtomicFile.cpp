@@ -85,12 +85,14 @@ bool WriteAllAt(int fd, const uint8_t* data, size_t size, off_t at) {
 
 AtomicFile::AtomicFile(std::string path, Scratch) : target_(std::move(path)), scratch_(true) {}
 
-AtomicFile::AtomicFile(std::string target, Private) : target_(std::move(target)), private_(true) {}
+AtomicFile::AtomicFile(std::string target, Private)
+    : target_(std::move(target)), private_(true), name_(OutputName::MadeUp) {}
 
-AtomicFile::AtomicFile(std::string target) : target_(std::move(target)) {
-  // Writing through a symbolic link replaces the file it points at, not the link.
+AtomicFile::AtomicFile(std::string target, OutputName name) : target_(std::move(target)), name_(name) {
+  // Writing through a symbolic link the user named replaces the file it
+  // points at, not the link.
   struct stat st {};
-  if (::lstat(target_.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+  if (name_ == OutputName::Chosen && ::lstat(target_.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
     char resolved[PATH_MAX];
     if (::realpath(target_.c_str(), resolved)) target_ = resolved;
   }
@@ -122,6 +124,15 @@ bool AtomicFile::Open() {
 }
 
 bool AtomicFile::OpenTemporary() {
+  // What is there now: the file a link leads to for a chosen name, the
+  // entry itself for a made-up one, whose link is simply replaced.
+  struct stat st {};
+  const bool exists = (name_ == OutputName::Chosen ? ::stat(target_.c_str(), &st) : ::lstat(target_.c_str(), &st)) == 0;
+  const bool link = exists && S_ISLNK(st.st_mode);
+  if (exists && !link && !S_ISREG(st.st_mode)) {
+    Fail("not a regular file");
+    return false;
+  }
   const std::string folder = FolderOf(target_);
   // "." + name + "." + six characters must fit one file name.
   fd_ = CreateUnique(folder + "/." + Cut(NameOf(target_), NAME_MAX - 8) + ".", "", temp_);
@@ -129,7 +140,6 @@ bool AtomicFile::OpenTemporary() {
   registration_.Register(temp_);
   // The new file gets the old one's permissions, owner and group, or the usual
   // permissions for a new file. Ownership is kept where the process may.
-  struct stat st {};
   mode_t mode;
   if (private_) {
     // The umask is not asked here: asking changes it for the whole process
@@ -137,7 +147,7 @@ bool AtomicFile::OpenTemporary() {
     ::fchmod(fd_, 0600);
     return true;
   }
-  if (::stat(target_.c_str(), &st) == 0) {
+  if (exists && !link) {
     if (::fchown(fd_, st.st_uid, st.st_gid) != 0) (void)!::fchown(fd_, static_cast<uid_t>(-1), st.st_gid);
     mode = st.st_mode & 07777;
   } else {

@@ -17,9 +17,22 @@
 
 namespace quilmark {
 
+// Where the name of a file to write comes from.
+enum class OutputName {
+  // The user named it: a symbolic link there is followed, and the file it
+  // leads to is replaced.
+  Chosen,
+  // The program made it up inside a folder the user chose (an export's or
+  // explode's files): a symbolic link there is replaced by the new file,
+  // never followed out of the folder.
+  MadeUp,
+};
+
+// Either way, a target that exists and is not a regular file (a folder, a
+// named pipe, a device) is refused ("not a regular file"), never replaced.
 class AtomicFile {
  public:
-  explicit AtomicFile(std::string target);
+  explicit AtomicFile(std::string target, OutputName name = OutputName::Chosen);
   // A new scratch file that only this process uses: created exclusively at
   // path, never through an existing file or link; when path is taken, at a
   // unique name beside it ("tank.ufo.XXXXXX.gaf" for "tank.ufo.gaf"). It is
@@ -28,8 +41,7 @@ class AtomicFile {
   struct Scratch {};
   AtomicFile(std::string path, Scratch);
   // A file for this user alone: permissions 0600 whatever the umask or the
-  // old file had, and the target itself is replaced (a symbolic link there is
-  // replaced, never followed).
+  // old file had; a name made up as with OutputName::MadeUp.
   struct Private {};
   AtomicFile(std::string target, Private);
   // Discard.
@@ -78,6 +90,7 @@ class AtomicFile {
   std::string temp_;
   bool scratch_ = false;
   bool private_ = false;
+  OutputName name_ = OutputName::Chosen;
   bool created_ = false;
   TemporaryRegistration registration_;
   int fd_ = -1;

@@ -19,14 +19,15 @@ std::string Number(int n) {
 
 const char* Extension(ImageFormat format) { return format == ImageFormat::Png ? ".png" : ".bmp"; }
 
-void WriteImage(const classGAFFrame& frame, const std::string& filename, ImageFormat format, ExportReport& report) {
+void WriteImage(const classGAFFrame& frame, const std::string& filename, ImageFormat format, ExportReport& report,
+                OutputName name = OutputName::MadeUp) {
   std::string why;
   if (frame.Width() < 0 || frame.Height() < 0) {
     why = "the image has a negative size (" + std::to_string(frame.Width()) + " × " +
           std::to_string(frame.Height()) + "), which a bitmap cannot hold";
   } else if (format == ImageFormat::Png
-                 ? WritePNG(filename, frame.Pixels, frame.Width(), frame.Height(), GamePalette, &why)
-                 : WriteBMP(filename, frame.Pixels, GamePalette, frame.Width(), frame.Height(), true, &why)) {
+                 ? WritePNG(filename, frame.Pixels, frame.Width(), frame.Height(), GamePalette, &why, name)
+                 : WriteBMP(filename, frame.Pixels, GamePalette, frame.Width(), frame.Height(), true, &why, name)) {
     ++report.written;
     return;
   }
@@ -82,7 +83,7 @@ void ExportReport::Add(const ExportReport& other) {
 ExportReport classGAFFrame::ExportFrame(const std::string& Filename, ImageFormat format) const {
   ExportReport report;
   // A frame with subframes is seen only through them.
-  if (Subframes.IsEmpty()) WriteImage(*this, Filename, format, report);
+  if (Subframes.IsEmpty()) WriteImage(*this, Filename, format, report, OutputName::Chosen);
   return report;
 }
 

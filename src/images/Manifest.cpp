@@ -163,8 +163,9 @@ class Reader {
 
 bool WriteImageFile(const classGAFFrame& frame, const std::string& path, const std::string& extension,
                     std::string& why) {
-  if (extension == "png") return WritePNG(path, frame.Pixels, frame.Width(), frame.Height(), GamePalette, &why);
-  return WriteBMP(path, frame.Pixels, GamePalette, frame.Width(), frame.Height(), true, &why);
+  if (extension == "png")
+    return WritePNG(path, frame.Pixels, frame.Width(), frame.Height(), GamePalette, &why, OutputName::MadeUp);
+  return WriteBMP(path, frame.Pixels, GamePalette, frame.Width(), frame.Height(), true, &why, OutputName::MadeUp);
 }
 
 bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes, std::string& why) {
@@ -292,7 +293,7 @@ bool ExplodeDocument(const classGAF& doc, const std::string& folder, const std::
   }
   // The manifest last, and only when every image is there.
   if (!errors.empty()) return false;
-  AtomicFile manifest(dir + kManifestName);
+  AtomicFile manifest(dir + kManifestName, OutputName::MadeUp);
   const std::string text = ManifestText(doc, extension);
   if (!manifest.Open() || !manifest.Write(text.data(), text.size()) || !manifest.Commit()) {
     errors.push_back(dir + kManifestName + ": " + manifest.Error());

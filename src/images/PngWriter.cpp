@@ -82,8 +82,8 @@ bool EncodePNG(std::span<const uint8_t> pixels, int32_t width, int32_t height, c
 }
 
 bool WritePNG(const std::string& filename, std::span<const uint8_t> pixels, int32_t width, int32_t height,
-              const Palette& palette, std::string* error) {
-  AtomicFile file(filename);
+              const Palette& palette, std::string* error, OutputName name) {
+  AtomicFile file(filename, name);
   std::string why;
   if (!file.Open()) return Fail(error, file.Error());
   if (!Encode(pixels, width, height, palette, WriteToFile, &file, &why)) {

@@ -150,13 +150,13 @@ bool EncodeBMP(std::span<const uint8_t> buffer, const Palette& palette, int32_t 
 }
 
 bool WriteBMP(const std::string& filename, std::span<const uint8_t> buffer, const Palette& palette,
-              int32_t width, int32_t height, bool flipRows, std::string* error) {
+              int32_t width, int32_t height, bool flipRows, std::string* error, OutputName name) {
   std::vector<uint8_t> bytes;
   if (!EncodeBMP(buffer, palette, width, height, flipRows, bytes)) {
     if (error) *error = "the image's size does not match its pixels";
     return false;
   }
-  AtomicFile file(filename);
+  AtomicFile file(filename, name);
   if (file.Open() && file.Write(bytes.data(), bytes.size()) && file.Commit()) return true;
   if (error) *error = file.Error();
   return false;

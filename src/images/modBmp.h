@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "document/AtomicFile.h"
 #include "images/GamePalette.h"
 
 namespace quilmark {
@@ -107,7 +108,10 @@ bool EncodeBMP(std::span<const uint8_t> buffer, const Palette& palette, int32_t 
 // Writes EncodeBMP's bytes to filename. The file is replaced only once it was
 // written whole; on failure nothing is left behind, an older file of that name
 // stays, and error (when given) says why.
+// name says whether the user named the file or the program made the name up
+// inside a chosen folder (AtomicFile.h).
 bool WriteBMP(const std::string& filename, std::span<const uint8_t> buffer, const Palette& palette,
-              int32_t width, int32_t height, bool flipRows, std::string* error = nullptr);
+              int32_t width, int32_t height, bool flipRows, std::string* error = nullptr,
+              OutputName name = OutputName::Chosen);
 
 }  // namespace quilmark

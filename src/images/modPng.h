@@ -57,7 +57,8 @@ bool EncodePNG(std::span<const uint8_t> pixels, int32_t width, int32_t height, c
 // Writes EncodePNG's file to filename. The file is replaced only once it was
 // written whole; on failure nothing is left behind, an older file of that name
 // stays, and error (when given) says why.
+// name as for WriteBMP.
 bool WritePNG(const std::string& filename, std::span<const uint8_t> pixels, int32_t width, int32_t height,
-              const Palette& palette, std::string* error = nullptr);
+              const Palette& palette, std::string* error = nullptr, OutputName name = OutputName::Chosen);
 
 }  // namespace quilmark
