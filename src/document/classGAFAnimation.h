@@ -4,12 +4,21 @@
 
 #include <cstdint>
 #include <memory>
+#include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "document/Collection.h"
 #include "document/classGAFFrame.h"
 
 namespace quilmark {
+
+// A file holds the first 32 bytes of an animation's name (up to a 0 byte):
+// the name a save keeps, and so the one to compare before adding a name.
+inline constexpr size_t kStoredNameBytes = 32;
+inline std::string StoredName(std::string_view name) {
+  return std::string(name.substr(0, std::min(name.find('\0'), kStoredNameBytes)));
+}
 
 class classGAFAnimation {
  public:

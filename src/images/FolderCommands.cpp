@@ -1,5 +1,8 @@
 #include "images/FolderCommands.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <ostream>
 
 #include "document/CommandInput.h"
@@ -26,8 +29,9 @@ int RunExplodeCommand(const std::vector<std::string>& args, std::ostream& err, c
     err << kExplodeUsage;
     return 2;
   }
-  if (!IsFolder(files[1])) {
-    err << files[1] << ": not a folder\n";
+  // The folder is made when only it is missing.
+  if (!IsFolder(files[1]) && ::mkdir(files[1].c_str(), 0777) != 0) {
+    err << files[1] << (errno == ENOENT ? ": missing, and so is the folder it would be made in\n" : ": not a folder\n");
     return 1;
   }
   if (!palette.empty() && !LoadCommandPalette(palette, err)) return 1;

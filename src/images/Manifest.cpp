@@ -1,5 +1,14 @@
 #include "images/Manifest.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <unordered_set>
@@ -111,7 +120,7 @@ class Reader {
         !Number(j, path, "height", 0, kMaxFrameSide, out.height) ||
         !Number(j, path, "x", INT16_MIN, INT16_MAX, out.x) || !Number(j, path, "y", INT16_MIN, INT16_MAX, out.y) ||
         !Number(j, path, "fps", INT32_MIN, INT32_MAX, out.fps) ||
-        !Number(j, path, "compressed", 0, 255, compressed))
+        !Number(j, path, "compressed", 0, 1, compressed))
       return false;
     out.compressed = static_cast<uint8_t>(compressed);
     if (!FrameList(j, path, "subframes", 255, depth + 1, out.subframes)) return false;
@@ -145,8 +154,14 @@ class Reader {
       if (!name->is_string()) return Fail(path + ".name", "not text");
       const auto bytes = NameBytes(name->get<std::string>());
       if (!bytes) return Fail(path + ".name", "has a character outside Latin-1");
-      if (!names.insert(FoldCase(*bytes)).second) return Fail(path + ".name", "another animation has this name");
-      animation.name = *bytes;
+      if (bytes->empty()) return Fail(path + ".name", "empty");
+      if (bytes->find('\0') != std::string::npos) return Fail(path + ".name", "has a 0 character, which ends a name");
+      // Names are compared as a file keeps them.
+      animation.name = StoredName(*bytes);
+      if (!names.insert(FoldCase(animation.name)).second)
+        return Fail(path + ".name", animation.name.size() < bytes->size()
+                                        ? "another animation has the same first 32 bytes, all a file keeps"
+                                        : "another animation has this name");
       const Json* animated = Field(a, path, "animated");
       if (!animated) return false;
       if (!animated->is_boolean()) return Fail(path + ".animated", "not true or false");
@@ -160,6 +175,63 @@ class Reader {
  private:
   std::string& error_;
 };
+
+// Keys seen while parsing, so that an object that gives a key twice (the
+// parser keeps only the last) is refused; twice names the first such field.
+struct KeyWatch {
+  struct Level {
+    bool list = false;
+    size_t index = 0;  // a list's element being read
+    std::string key;   // an object's field being read
+    std::unordered_set<std::string> keys;
+  };
+  std::vector<Level> levels;
+  std::string twice;
+
+  std::string Place() const {
+    std::string place;
+    for (const Level& level : levels)
+      place += level.list ? "[" + std::to_string(level.index) + "]" : (place.empty() ? "" : ".") + level.key;
+    return place;
+  }
+  void Ended() {
+    if (!levels.empty() && levels.back().list) ++levels.back().index;
+  }
+  bool operator()(int, nlohmann::detail::parse_event_t event, Json& parsed) {
+    using Event = nlohmann::detail::parse_event_t;
+    switch (event) {
+      case Event::object_start:
+      case Event::array_start:
+        levels.push_back({event == Event::array_start, 0, {}, {}});
+        break;
+      case Event::object_end:
+      case Event::array_end:
+        levels.pop_back();
+        Ended();
+        break;
+      case Event::key: {
+        Level& level = levels.back();
+        level.key = parsed.get<std::string>();
+        if (!level.keys.insert(level.key).second && twice.empty()) twice = Place();
+        break;
+      }
+      case Event::value:
+        Ended();
+        break;
+    }
+    return true;
+  }
+};
+
+// "line L, column C" of byte offset at (counted from 1) in text.
+std::string Place(std::string_view text, size_t at) {
+  at = std::min(at, text.size() + 1);
+  const std::string_view before = text.substr(0, at > 0 ? at - 1 : 0);
+  const size_t line = static_cast<size_t>(std::count(before.begin(), before.end(), '\n')) + 1;
+  const size_t start = before.rfind('\n');
+  const size_t column = before.size() - (start == std::string_view::npos ? 0 : start + 1) + 1;
+  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
 
 bool WriteImageFile(const classGAFFrame& frame, const std::string& path, const std::string& extension,
                     std::string& why) {
@@ -183,6 +255,16 @@ bool ReadWhole(const std::string& path, std::vector<uint8_t>& bytes, std::string
   return true;
 }
 
+// Whether path, with every link followed, lies inside folder (a path that
+// does not exist does: reading it fails on its own).
+bool LeadsInto(const std::string& folder, const std::string& path) {
+  char real[PATH_MAX], inside[PATH_MAX];
+  if (!::realpath(path.c_str(), real)) return true;
+  if (!::realpath(folder.c_str(), inside)) return false;
+  const std::string root = std::string(inside) == "/" ? "/" : std::string(inside) + "/";
+  return std::string_view(real).starts_with(root);
+}
+
 bool SameColours(const Palette& a, const Palette& b) {
   for (size_t i = 0; i < a.size(); ++i)
     if (a[i].Red != b[i].Red || a[i].Green != b[i].Green || a[i].Blue != b[i].Blue) return false;
@@ -196,6 +278,11 @@ bool ReadImage(const std::string& folder, const ManifestFrame& entry, std::vecto
   // The file lies in the folder itself.
   if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..") {
     error = entry.path + ".image: not a file name in the folder";
+    return false;
+  }
+  // Nor through a link that leads out of it.
+  if (!LeadsInto(folder, folder + name)) {
+    error = entry.path + ".image: " + name + " leads out of the folder";
     return false;
   }
   std::vector<uint8_t> bytes;
@@ -242,6 +329,30 @@ bool BuildFrame(const std::string& folder, const ManifestFrame& entry, classGAFF
   return true;
 }
 
+// The file names an earlier manifest gave its images, whatever else it holds:
+// plain names only, never a path out of the folder.
+std::vector<std::string> ImagesNamedIn(const std::vector<uint8_t>& text) {
+  std::vector<std::string> names;
+  const Json j = Json::parse(text.begin(), text.end(), nullptr, false);
+  std::function<void(const Json&)> walk = [&](const Json& value) {
+    if (value.is_array()) {
+      for (const Json& item : value) walk(item);
+    } else if (value.is_object()) {
+      for (const auto& [key, item] : value.items()) {
+        if (key != "image" || !item.is_string()) {
+          walk(item);
+          continue;
+        }
+        const std::string name = item.get<std::string>();
+        if (!name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos)
+          names.push_back(name);
+      }
+    }
+  };
+  if (!j.is_discarded()) walk(j);
+  return names;
+}
+
 std::string InFolder(std::string folder) {
   if (!folder.empty() && folder.back() != '/') folder += '/';
   return folder;
@@ -269,10 +380,17 @@ std::string ManifestText(const classGAF& doc, const std::string& extension) {
   return j.dump(2) + "\n";
 }
 
-bool ParseManifest(std::string_view text, Manifest& out, std::string& error) {
-  const Json j = Json::parse(text.begin(), text.end(), nullptr, false);
-  if (j.is_discarded()) {
-    error = "manifest: not JSON";
+bool ParseManifest(std::string_view text, Manifest& out, std::string& error, const std::string& source) {
+  KeyWatch keys;
+  Json j;
+  try {
+    j = Json::parse(text.begin(), text.end(), std::ref(keys));
+  } catch (const Json::parse_error& e) {
+    error = source + ": not JSON: " + Place(text, e.byte);
+    return false;
+  }
+  if (!keys.twice.empty()) {
+    error = keys.twice + ": given twice in one object";
     return false;
   }
   Manifest manifest;
@@ -285,11 +403,32 @@ bool ParseManifest(std::string_view text, Manifest& out, std::string& error) {
 bool ExplodeDocument(const classGAF& doc, const std::string& folder, const std::string& extension,
                      std::vector<std::string>& errors) {
   const std::string dir = InFolder(folder);
+  // A compressed byte other than 0 or 1 comes only from a damaged file, and no
+  // manifest holds one: such a document is no folder.
+  std::function<bool(const classGAFFrame&)> stored = [&](const classGAFFrame& frame) {
+    return frame.CompressedByte() <= 1 &&
+           std::all_of(frame.Subframes.begin(), frame.Subframes.end(), [&](const FramePtr& sub) { return stored(*sub); });
+  };
+  for (const AnimationPtr& animation : doc.Animations)
+    if (!std::all_of(animation->Frames.begin(), animation->Frames.end(), [&](const FramePtr& f) { return stored(*f); })) {
+      errors.push_back(NameText(animation->Name) + ": a compressed byte other than 0 or 1, which only a damaged file holds");
+      return false;
+    }
+  // An earlier explode's manifest goes first, so that a folder left half
+  // written is no document at all rather than a document neither file holds.
+  std::vector<uint8_t> before;
+  std::string why;
+  const bool earlier = ReadWhole(dir + kManifestName, before, why);
+  if (::unlink((dir + kManifestName).c_str()) != 0 && errno != ENOENT) {
+    errors.push_back(dir + kManifestName + ": cannot be replaced: " + std::strerror(errno));
+    return false;
+  }
+  std::unordered_set<std::string> written;
   for (const ImageFile& file : ExportFiles(doc)) {
     if (file.image->Width() <= 0 || file.image->Height() <= 0) continue;  // nothing to draw; the manifest says its size
-    std::string why;
-    const std::string path = dir + file.name + "." + extension;
-    if (!WriteImageFile(*file.image, path, extension, why)) errors.push_back(path + ": " + why);
+    const std::string name = file.name + "." + extension;
+    written.insert(name);
+    if (!WriteImageFile(*file.image, dir + name, extension, why)) errors.push_back(dir + name + ": " + why);
   }
   // The manifest last, and only when every image is there.
   if (!errors.empty()) return false;
@@ -299,6 +438,15 @@ bool ExplodeDocument(const classGAF& doc, const std::string& folder, const std::
     errors.push_back(dir + kManifestName + ": " + manifest.Error());
     return false;
   }
+  // The images the earlier manifest named and this one does not go, so that
+  // the folder holds no stale ones; nothing else in it is touched.
+  if (earlier)
+    for (const std::string& name : ImagesNamedIn(before)) {
+      struct stat st {};
+      if (written.count(name) == 0 && ::lstat((dir + name).c_str(), &st) == 0 &&
+          (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)))
+        ::unlink((dir + name).c_str());
+    }
   return true;
 }
 
@@ -311,7 +459,8 @@ bool ImplodeDocument(const std::string& folder, classGAF& doc, std::string& erro
     return false;
   }
   Manifest manifest;
-  if (!ParseManifest(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), manifest, error))
+  if (!ParseManifest(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), manifest, error,
+                     dir + kManifestName))
     return false;
   classGAF built;
   for (const ManifestAnimation& entry : manifest.animations) {

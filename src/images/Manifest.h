@@ -43,7 +43,12 @@ std::string ManifestText(const classGAF& doc, const std::string& extension);
 // ("animations[2].frames[0].x: not a number"), when it is not JSON, a field is
 // missing or of the wrong type or range, a name is not Latin-1 text or two
 // animations share a name (without regard to letter case).
-bool ParseManifest(std::string_view text, Manifest& out, std::string& error);
+// A text that is not JSON is reported as source's, with the line and column.
+// An object that gives a key twice is refused, as is a name that is empty,
+// holds a 0 byte, or equals another's in the 32 bytes a file keeps (names are
+// cut to those).
+bool ParseManifest(std::string_view text, Manifest& out, std::string& error,
+                   const std::string& source = kManifestName);
 
 // Writes the document's images and its manifest into folder (which must
 // exist) as extension files. False, with one line per failure in errors.
