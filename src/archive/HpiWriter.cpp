@@ -244,6 +244,16 @@ bool HpiWriter::AddFile(std::string_view path_in_archive, const std::string& pat
       error_ = "a name inside the archive holds a 0 byte";
       return false;
     }
+    // A reader unpacking the archive would take these as a way out of the
+    // folder, or as no name at all.
+    if (part == "." || part == "..") {
+      error_ = "a name inside the archive is \"" + part + "\", which is no folder's name";
+      return false;
+    }
+    if (std::any_of(part.begin(), part.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
+      error_ = "a name inside the archive holds a control character";
+      return false;
+    }
   }
   for (const File& file : files_) {
     // The same path, or a file standing where the other needs a folder.

@@ -186,8 +186,10 @@ void LoadDocument(classGAF& doc, GafInput& in, ProgressSession& progress) {
     in.Seek(LE32(table.data() + 4 * i));
     auto animation = std::make_shared<classGAFAnimation>();
     if (!animation->Load(in)) continue;
-    // Of several animations with one name, only the first is kept.
-    doc.Animations.Add(animation, animation->Name);
+    // Of several animations with one name, only the first is kept; the file
+    // then holds more than a save of the document would.
+    if (!doc.Animations.Add(animation, animation->Name))
+      in.Fail("two animations have the same name but for letter case: only the first is kept");
   }
 }
 

@@ -20,10 +20,14 @@ constexpr uint32_t kCompressionRle8 = 1;
 // The file header, the largest information header and a full colour table:
 // all that the layout of a file is judged by.
 constexpr size_t kHeadSize = kFileHeaderSize + 124 + 256 * 4;
-// An RLE8 stream spends at least two bytes on 255 pixels of a run; end-of-line,
-// delta and end-of-bitmap codes can skip further. Images that claim more pixels
-// than 256 per byte of code are taken for damaged rather than allocated.
+// An RLE8 stream spends at least two bytes on 255 pixels of a run, but its
+// end-of-line, delta and end-of-bitmap codes leave any number of pixels
+// unset: a valid image of one run and an end code is four bytes. Images up to
+// this many pixels are read whatever their code's size; beyond it, those that
+// claim more pixels than 256 per byte of code are taken for damaged rather
+// than allocated.
 constexpr uint64_t kRlePixelsPerByte = 256;
+constexpr uint64_t kRleAllowance = uint64_t{64} << 20;
 // Pixel bytes are taken from a file a band of about this size at a time, so
 // that the image itself is the only thing of its size that is held.
 constexpr size_t kBandBytes = 64 * 1024;
@@ -249,7 +253,7 @@ bool CheckLayout(const uint8_t* head, size_t headSize, uint64_t fileSize, Layout
     const uint64_t stride = (w + 3) & ~uint64_t{3};
     // The last row may lack its padding.
     if (stride * (hgt - 1) + w > available) return false;
-  } else if ((w * hgt + kRlePixelsPerByte - 1) / kRlePixelsPerByte > available) {
+  } else if (w * hgt > kRleAllowance && (w * hgt - kRleAllowance + kRlePixelsPerByte - 1) / kRlePixelsPerByte > available) {
     return false;
   }
 
