@@ -279,8 +279,11 @@ void FrmQuilmark::LoadInto(const std::shared_ptr<classGAF>& doc, const QString& 
   LoadReport report;
   if (doc->Load(PathBytes(path), &progress, &report)) Editor().CurrentFileName = PathBytes(path);
   progress.Close();
-  if (!report.complete)
+  if (!report.opened) {
+    Message(path + " could not be opened (" + QString::fromStdString(report.problem) + "): nothing was read.");
+  } else if (!report.complete) {
     Message(path + " could not be read completely; saving it will keep only what was read.");
+  }
 }
 
 void FrmQuilmark::NewDocument() {

@@ -43,14 +43,18 @@ void FrmQuilmark::mnuImagesCreateSequence_Click() {
   const std::optional<QString> answer = InputBox(this, "Enter a name for the sequence.", "Create Sequence");
   if (!answer || answer->isEmpty()) return;
   auto animation = std::make_shared<classGAFAnimation>();
-  // Names are 8-bit text; characters outside Latin-1 become '?'.
-  animation->Name = answer->toLatin1().toStdString();
+  // Names are 8-bit text; characters outside Latin-1 become '?'. A name is
+  // compared as a file keeps it: its first 32 bytes.
+  animation->Name = StoredName(answer->toLatin1().toStdString());
   animation->Animated = true;
+  bool added = false;
   RecordAnimations("Create Sequence", [&] {
     // A name already in use (letter case ignored) is refused by the collection.
-    (void)Editor().CurrentGAF->Animations.Add(animation, animation->Name);
+    added = Editor().CurrentGAF->Animations.Add(animation, animation->Name);
     ResetView();
   });
+  if (!added)
+    Note(QString("Not created: there is a sequence \"%1\" already").arg(QString::fromLatin1(animation->Name.c_str())));
 }
 
 void FrmQuilmark::mnuImageRemoveSequence_Click() {

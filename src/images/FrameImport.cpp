@@ -110,7 +110,8 @@ bool ImportListsInto(classGAFAnimation& animation, const std::vector<classFrameL
       // names are 8-bit text, file names UTF-8.
       const std::string file = Utf8ToLatin1(StripPath(list.Name));
       if (file.size() < 4) return false;
-      animation.Name = file.substr(0, file.size() - 4);
+      // As a file keeps it, so that what is compared is what is saved.
+      animation.Name = StoredName(file.substr(0, file.size() - 4));
     }
     auto frame = std::make_shared<classGAFFrame>();
     ImportListInto(*frame, list, o, run);
