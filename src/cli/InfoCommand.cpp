@@ -58,6 +58,12 @@ int RunInfoCommand(const std::vector<std::string>& args, std::ostream& out, std:
   classGAF doc;
   LoadReport report;
   doc.Load(args[0], nullptr, &report);
+  // A file that cannot be opened at all, or is no GAF file, is said so, not
+  // shown as an empty document.
+  if (!report.opened) {
+    err << args[0] << ": cannot be read: " << report.problem << "\n";
+    return 1;
+  }
   out << "{\"complete\": " << (report.complete ? "true" : "false") << ", \"animations\": [";
   bool first_animation = true;
   for (const AnimationPtr& animation : doc.Animations) {
@@ -74,11 +80,6 @@ int RunInfoCommand(const std::vector<std::string>& args, std::ostream& out, std:
     out << "]}";
   }
   out << "]}\n";
-  // A file that cannot be opened at all is said so, not "read in part".
-  if (!report.opened) {
-    err << args[0] << ": cannot be read: " << report.problem << "\n";
-    return 1;
-  }
   if (!report.complete) {
     err << args[0] << ": read only in part: " << report.problem << "\n";
     return 1;

@@ -120,6 +120,12 @@ class GafInput {
   // Notes that part of the file could not be read; the first reason is kept.
   // Does not allocate for reasons of ordinary length.
   void Fail(std::string_view why);
+  // Notes that the file is something else than a GAF file, so nothing of it
+  // was read (as for a file that could not be opened).
+  void Refuse(std::string_view why) {
+    Fail(why);
+    report_.opened = false;
+  }
   const LoadReport& Report() const { return report_; }
   LoadReport TakeReport() { return std::move(report_); }
 

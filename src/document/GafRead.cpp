@@ -170,6 +170,12 @@ void LoadDocument(classGAF& doc, GafInput& in, ProgressSession& progress) {
     in.Fail(in.Size() == 0 ? "the file is empty" : "the file is too short to be a GAF file");
     return;
   }
+  // An archive is a file of its own kind, whose header reads as a huge GAF
+  // file's: it is said to be one, and nothing of it is taken.
+  if (std::memcmp(header, "HAPI", 4) == 0) {
+    in.Refuse("a UFO (HPI) archive, not a GAF file");
+    return;
+  }
   const int32_t count = LE32(header + 4);
   if (count < 0) {
     in.Fail("the animation count is negative");
