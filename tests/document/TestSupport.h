@@ -60,11 +60,12 @@ inline std::set<std::string> FileNames(const std::string& folder) {
   return names;
 }
 
-// Little-endian byte building for hand-made files.
+// Byte building for hand-made files, little-endian unless said otherwise.
 struct Bytes {
   Bytes& u8(uint32_t v) { return data.push_back(uint8_t(v)), *this; }
   Bytes& i16(int32_t v) { return u8(uint32_t(v)).u8(uint32_t(v) >> 8); }
   Bytes& i32(int32_t v) { return i16(v).i16(int32_t(uint32_t(v) >> 16)); }
+  Bytes& be32(uint32_t v) { return u8(v >> 24).u8(v >> 16).u8(v >> 8).u8(v); }  // big-endian
   Bytes& raw(std::initializer_list<uint8_t> v) { return data.insert(data.end(), v), *this; }
   Bytes& raw(const std::vector<uint8_t>& v) { return data.insert(data.end(), v.begin(), v.end()), *this; }
   Bytes& text(const std::string& s) { return data.insert(data.end(), s.begin(), s.end()), *this; }
