@@ -60,7 +60,8 @@ classGAF RandomDocument(unsigned seed) {
     const AnimationPtr animation = test::AddAnimation(doc, name, {}, pick(0, 1) == 1);
     for (int f = pick(0, 5); f > 0; --f) animation->Frames.Add(frame(0));
   }
-  // A name longer than the file's 32 bytes, every Latin-1 letter in it.
+  // A name longer than the file's 32 bytes, every Latin-1 letter in it; its
+  // 200 would come back as 100 if the images' colours were mapped.
   test::AddAnimation(doc, letters, {test::MakeFrame(2, 2, {1, 200, 9, 255})});
   return doc;
 }
@@ -139,12 +140,11 @@ TEST_F(Folder, TheManifestNamesTheExportsFilesAndOneChangeIsOneLine) {
   EXPECT_GT(lines, 40);
 }
 
-TEST_F(Folder, ImagesKeepTheGamesIndicesAndOthersAreMapped) {
+// The game's indices are kept (the round trips above hold a 200 in both
+// formats); a picture from another program, with its own colour table, is mapped.
+TEST_F(Folder, ImagesWithAColourTableOfTheirOwnAreMapped) {
   classGAF doc;
   test::AddAnimation(doc, "walk", {test::MakeFrame(4, 1, {200, 100, 9, 3})});
-  EXPECT_EQ(RoundTrip(doc, "png"), test::SaveToBytes(doc));  // 200 stays 200
-  EXPECT_EQ(RoundTrip(doc, "bmp"), test::SaveToBytes(doc));
-  // The same picture from another program, with its own colour table: mapped.
   const std::string folder = dir.File("other");
   std::filesystem::create_directories(folder);
   std::vector<std::string> errors;
