@@ -24,10 +24,8 @@ using Names = std::vector<std::string>;
 // One 5 × 3 frame, and a second one larger than the writer's 1 MiB read block when big.
 classGAF MakeDocument(bool big = false) {
   classGAF doc;
-  auto animation = std::make_shared<classGAFAnimation>();
-  animation->Frames.Add(MakeFrame(5, 3));
+  const AnimationPtr animation = AddAnimation(doc, "tank", {MakeFrame(5, 3)});
   if (big) animation->Frames.Add(MakeFrame(1200, 1000));
-  EXPECT_TRUE(doc.Animations.Add(animation, "tank"));
   return doc;
 }
 

@@ -12,25 +12,19 @@
 namespace quilmark {
 namespace {
 
-using test::Bytes;
-
 std::string Crc(std::vector<uint8_t> p) { return std::to_string(crc32(0, p.data(), static_cast<uInt>(p.size()))); }
 
 TEST(CliInfo, PrintsTheDocumentAsJsonAndExitsOneOnPartlyReadFiles) {
   test::TempDir dir;
-  auto a = std::make_shared<classGAFAnimation>();
-  a->Name = "T\xE9st \"q\"\\\x01";  // Latin-1 é, quotes, backslash, a control byte
-  a->Animated = true;
   auto f = test::MakeFrame(2, 1, {9, 4});
   ASSERT_TRUE(f->SetPositionX(-3));
   f->FPS = 6;
   f->SetCompressed(true);
   auto parent = test::MakeFrame(1, 1, {9});
   parent->Subframes.Add(test::MakeFrame(1, 1, {200}));
-  a->Frames.Add(f);
-  a->Frames.Add(parent);
   classGAF doc;
-  ASSERT_TRUE(doc.Animations.Add(a, a->Name));
+  // A name of a Latin-1 é, quotes, a backslash and a control byte.
+  test::AddAnimation(doc, "T\xE9st \"q\"\\\x01", {f, parent}, true);
   ASSERT_TRUE(doc.Save(dir.File("d.gaf")).ok);
   std::ostringstream out, err;
   EXPECT_EQ(RunInfoCommand({dir.File("d.gaf")}, out, err), 0);
@@ -41,7 +35,7 @@ TEST(CliInfo, PrintsTheDocumentAsJsonAndExitsOneOnPartlyReadFiles) {
                        "{\"width\": 1, \"height\": 1, " + plain + Crc({9}) + ", \"subframes\": [{\"width\": 1, "
                        "\"height\": 1, " + plain + Crc({200}) + ", \"subframes\": []}]}]}]}\n");
   // Cut short after its header: the JSON is still printed, the exit is 1.
-  test::WriteFile(dir.File("cut.gaf"), Bytes().i32(0x00010100).i32(2).i32(0).i32(20).data);
+  test::WriteFile(dir.File("cut.gaf"), test::GafHeader(2).i32(20).data);
   out.str("");
   EXPECT_EQ(RunInfoCommand({dir.File("cut.gaf")}, out, err), 1);
   EXPECT_EQ(out.str(), "{\"complete\": false, \"animations\": []}\n");
@@ -62,9 +56,7 @@ TEST(CliInfo, PrintsTheDocumentAsJsonAndExitsOneOnPartlyReadFiles) {
 TEST(CliConvert, CompressesAllAndReportsFailures) {
   test::TempDir dir;
   classGAF doc;
-  auto a = std::make_shared<classGAFAnimation>();
-  a->Frames.Add(test::MakeFrame(3, 1, {9, 9, 9}));
-  ASSERT_TRUE(doc.Animations.Add(a, ""));
+  test::AddAnimation(doc, "", {test::MakeFrame(3, 1, {9, 9, 9})});
   ASSERT_TRUE(doc.Save(dir.File("in.gaf")).ok);
   std::ostringstream err;
   EXPECT_EQ(RunConvertCommand({dir.File("in.gaf"), dir.File("out.gaf"), "--compress-all"}, err), 0);

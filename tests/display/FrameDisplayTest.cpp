@@ -80,42 +80,38 @@ FramePtr MakeFrame(int w, int h, int px, int py, uint8_t fill, int fps = 0) {
   return f;
 }
 
-TEST(DisplayPlacement, OriginOrCentreOnTheViewMiddleHalvesToEven) {
-  // {position, view width, CenterInView, left, top} of a 10 × 10 frame in a view 100 high
-  for (const auto& [pos, viewW, center, left, top] : {std::tuple{5, 200, false, 95, 45}, {0, 200, false, 100, 50},
-                                                      {0, 200, true, 95, 45}, {0, 201, false, 100, 50},
-                                                      {0, 203, false, 102, 50}}) {
-    const PicturePlace p = PicturePlacement(*MakeFrame(10, 10, pos, pos, 1), viewW, 100, center);
-    EXPECT_EQ(std::make_pair(p.left, p.top), std::make_pair(left, top)) << pos << " " << viewW << " " << center;
+TEST(DisplayPlacement, OriginOrCentreOnTheViewMiddleHalvesToEvenAndFarCornersStayWhereTheyAre) {
+  // {position x, y, view width, CenterInView, zoom, left, top} of a 10 × 10 frame in a view 100 high. At 1x a
+  // corner beyond 16 bits is 0; enlarged, the picture must not jump to the view's edge.
+  const std::vector<std::tuple<int, int, int, bool, int, int, int>> cases = {
+      {5, 5, 200, false, 1, 95, 45},          {0, 0, 200, false, 1, 100, 50},    {0, 0, 200, true, 1, 95, 45},
+      {0, 0, 201, false, 1, 100, 50},         {0, 0, 203, false, 1, 102, 50},    {-32000, 0, 200, false, 1, 32100, 50},
+      {-32000, 0, 200, false, 2, 64100, 50}, {-32700, 0, 200, false, 1, 0, 50}, {0, -32768, 200, false, 1, 100, 0}};
+  for (const auto& [x, y, viewW, center, zoom, left, top] : cases) {
+    const PicturePlace p = PicturePlacement(*MakeFrame(10, 10, x, y, 1), viewW, 100, center, zoom);
+    EXPECT_EQ(std::make_pair(p.left, p.top), std::make_pair(left, top)) << x << " " << y << " " << viewW << " " << zoom;
   }
 }
 
-TEST(DisplayPicture, ImageAloneAtItsOwnSizeWithIndex9Painted255) {
-  FakeControls c;
-  EditorState s;
-  auto f = MakeFrame(2, 2, 0, 0, 4);
-  f->Pixels = {9, 4, 4, 9};
-  DisplayPicture(*f, c, s);
-  EXPECT_EQ(c.shows, 1);
-  // Only the image is drawn: the view's middle is at (100, 50).
-  EXPECT_EQ((std::vector<int>{c.At(99, 50), c.At(100, 50), c.At(101, 50), c.At(102, 50), c.At(100, 51), c.At(101, 51)}),
-            (std::vector<int>{-1, 255, 4, -1, 4, 255}));
-}
-
-TEST(DisplayPicture, EnlargedEachPixelRepeatedWithTheOriginOnTheViewMiddle) {
+TEST(DisplayPicture, TheImageAloneEachPixelRepeatedByTheZoomWithIndex9Painted255) {
   FakeControls c;
   EditorState s;
   auto f = MakeFrame(2, 2, 1, 1, 4);
   f->Pixels = {9, 4, 4, 9};
-  c.zoom = 3;
-  DisplayPicture(*f, c, s);
-  // The origin, pixel (1, 1)'s corner, at the middle (100, 50): the image
-  // covers 97..102 x 47..52 in 3 x 3 blocks.
-  auto row = [&](int y) {
+  auto row = [&](int y) {  // the picture from (96, y) to (103, y)
     std::vector<int> r;
     for (int x = 96; x <= 103; ++x) r.push_back(c.At(x, y));
     return r;
   };
+  // Only the image is drawn, its origin, pixel (1, 1)'s corner, at the view's middle (100, 50).
+  DisplayPicture(*f, c, s);
+  EXPECT_EQ(c.shows, 1);
+  EXPECT_EQ((std::vector{row(48), row(49), row(50), row(51)}),
+            (std::vector<std::vector<int>>{std::vector<int>(8, -1), {-1, -1, -1, 255, 4, -1, -1, -1},
+                                           {-1, -1, -1, 4, 255, -1, -1, -1}, std::vector<int>(8, -1)}));
+  // Enlarged 3 times, the image covers 97..102 x 47..52 in 3 x 3 blocks.
+  c.zoom = 3;
+  DisplayPicture(*f, c, s);
   EXPECT_EQ(row(46), std::vector<int>(8, -1));
   for (int y : {47, 49}) EXPECT_EQ(row(y), (std::vector<int>{-1, 255, 255, 255, 4, 4, 4, -1})) << y;
   for (int y : {50, 52}) EXPECT_EQ(row(y), (std::vector<int>{-1, 4, 4, 4, 255, 255, 255, -1})) << y;
@@ -125,15 +121,6 @@ TEST(DisplayPicture, EnlargedEachPixelRepeatedWithTheOriginOnTheViewMiddle) {
   DisplayPicture(*f, c, s);
   EXPECT_EQ((std::vector<int>{c.At(96, 47), c.At(97, 47), c.At(102, 52), c.At(103, 52)}),
             (std::vector<int>{-1, 255, 255, -1}));
-}
-
-TEST(DisplayPlacement, EnlargedCornersFarOutsideSixteenBitsStayWhereTheyAre) {
-  // At 1x a corner beyond 16 bits is 0; enlarged, the picture must not jump
-  // to the view's edge.
-  const auto far = MakeFrame(10, 10, -32000, 0, 1);
-  EXPECT_EQ(PicturePlacement(*far, 200, 100, false, 1).left, 32100);
-  EXPECT_EQ(PicturePlacement(*far, 200, 100, false, 2).left, 64100);
-  EXPECT_EQ(PicturePlacement(*MakeFrame(10, 10, -32700, 0, 1), 200, 100, false, 1).left, 0);
 }
 
 TEST(DisplayZoom, StepsThroughTheZoomsAndStaysWithinOneToSixteen) {

@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 
 #include "HeapWatch.h"
-#include "GafBytes.h"
+#include "TestSupport.h"
 #include "document/GafIo.h"
 #include "document/classGAF.h"
 

@@ -160,12 +160,9 @@ TEST(Document, CompressAllMarksEveryImageAndChecksTheBox) {
   CheckBox box;
   doc.CompressAll(&box);  // an empty document still checks the box
   EXPECT_EQ(box.checked, 1);
-  auto anim = std::make_shared<classGAFAnimation>();
   auto f = MakeFrame(2, 2);
   f->Subframes.Add(MakeFrame(1, 1));
-  anim->Frames.Add(f);
-  anim->Frames.Add(MakeFrame(3, 1));
-  ASSERT_TRUE(doc.Animations.Add(anim, "x"));
+  const AnimationPtr anim = test::AddAnimation(doc, "x", {f, MakeFrame(3, 1)});
   const Row pixels(f->Pixels.begin(), f->Pixels.end());
   doc.CompressAll(&box);
   EXPECT_TRUE(f->Compressed() && f->Subframes.Item(1)->Compressed() && anim->Frames.Item(2)->Compressed());

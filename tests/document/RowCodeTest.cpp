@@ -31,38 +31,39 @@ Row Sequence(int from, int to) {
   return r;
 }
 
-TEST(RowEncoder, HandWrittenCodes) {
-  EXPECT_EQ(Encode({9, 9, 9, 5, 5, 5, 7, 8, 9}), (Row{0x07, 0x0A, 0x05, 0x04, 0x07, 0x08, 0x03}));
-  EXPECT_EQ(Encode({1, 2, 3}), (Row{0x08, 1, 2, 3}));
-  EXPECT_EQ(Encode(Row(130, 9)), (Row{0xF1, 0x15}));
-  EXPECT_EQ(Encode(Row(120, 9)), (Row{0xF1}));
-  EXPECT_EQ(Encode(Row(56, 4)), (Row{0xDA, 0x04, 0x02, 0x04}));
-  EXPECT_EQ(Encode({9}), (Row{0x03}));
-  EXPECT_EQ(Encode({200}), (Row{0x00, 0xC8}));
-  EXPECT_EQ(Encode({}), Row{});
-
+// Rows and their code by hand: the encoder makes the code, the decoder gives
+// the row back from it.
+TEST(RowCode, HandWrittenCodesBothWays) {
   // 55 different values fill a literal run; the repeat then holds only the two after it.
-  Row pixels = Sequence(10, 64);
-  pixels.push_back(64);
-  pixels.push_back(64);
-  Row expected{0xD8};
-  const Row values = Sequence(10, 64);
-  expected.insert(expected.end(), values.begin(), values.end());
-  expected.push_back(0x06);
-  expected.push_back(0x40);
-  EXPECT_EQ(Encode(pixels), expected);
-}
-
-TEST(RowEncoder, RepeatsTakeTheFirstEqualPixelFromTheLiteralRun) {
-  // 1 2 2: the literal run keeps only 1, the repeat takes both 2s.
-  EXPECT_EQ(Encode({1, 2, 2}), (Row{0x00, 1, 0x06, 2}));
-  // A repeat of 55 is emitted and the run goes on as a new repeat without a literal.
-  Row long_run(57, 3);
-  EXPECT_EQ(Encode(long_run), (Row{0xDA, 3, 0x06, 3}));
-  // Equal pixels separated by transparency start new literal runs.
-  EXPECT_EQ(Encode({4, 9, 4}), (Row{0x00, 4, 0x03, 0x00, 4}));
-  // Trailing transparency is coded, not dropped.
-  EXPECT_EQ(Encode({6, 6, 9, 9}), (Row{0x06, 6, 0x05}));
+  Row literal = Sequence(10, 64), literal_code{0xD8};
+  literal_code.insert(literal_code.end(), literal.begin(), literal.end());
+  literal.insert(literal.end(), {64, 64});
+  literal_code.insert(literal_code.end(), {0x06, 0x40});
+  const std::vector<std::tuple<const char*, Row, Row>> cases = {
+      {"every kind", {9, 9, 9, 5, 5, 5, 7, 8, 9}, {0x07, 0x0A, 0x05, 0x04, 0x07, 0x08, 0x03}},
+      {"literal", {1, 2, 3}, {0x08, 1, 2, 3}},
+      {"transparency past one run", Row(130, 9), {0xF1, 0x15}},
+      {"transparency of one full run", Row(120, 9), {0xF1}},
+      {"repeat past one run", Row(56, 4), {0xDA, 0x04, 0x02, 0x04}},
+      {"one transparent", {9}, {0x03}},
+      {"one opaque", {200}, {0x00, 0xC8}},
+      {"transparent then repeat", {9, 9, 7, 7, 7}, {0x05, 0x0A, 0x07}},
+      {"full literal then repeat", literal, literal_code},
+      // Repeats take the first equal pixel from the literal run: 1 2 2 keeps only 1 literal.
+      {"literal then repeat", {1, 2, 2}, {0x00, 1, 0x06, 2}},
+      // A repeat of 55 is emitted and the run goes on as a new repeat without a literal.
+      {"repeat of 57", Row(57, 3), {0xDA, 3, 0x06, 3}},
+      // Equal pixels separated by transparency start new literal runs.
+      {"equal pixels apart", {4, 9, 4}, {0x00, 4, 0x03, 0x00, 4}},
+      // Trailing transparency is coded, not dropped.
+      {"trailing transparency", {6, 6, 9, 9}, {0x06, 6, 0x05}},
+  };
+  for (const auto& [what, pixels, code] : cases) {
+    SCOPED_TRACE(what);
+    EXPECT_EQ(Encode(pixels), code);
+    EXPECT_EQ(Decode(code, pixels.size()), pixels);
+  }
+  EXPECT_EQ(Encode({}), Row{});
 }
 
 TEST(RowEncoder, FlagBitsStepUpUntilTheMaskIsSet) {
@@ -81,9 +82,7 @@ TEST(RowEncoder, RowsOfLimitWidthFailOnlyWhenTheCodeIsTooLong) {
   EXPECT_EQ(code.size(), 274u);
 }
 
-TEST(RowDecoder, HandWrittenCodes) {
-  EXPECT_EQ(Decode({0x07, 0x0A, 0x05, 0x04, 0x07, 0x08, 0x03}, 9), (Row{9, 9, 9, 5, 5, 5, 7, 8, 9}));
-  EXPECT_EQ(Decode({0x05, 0x0A, 0x07}, 5), (Row{9, 9, 7, 7, 7}));
+TEST(RowDecoder, CodesNoEncoderMakes) {
   EXPECT_EQ(Decode({0x01}, 3), (Row{9, 9, 9}));           // a transparent run of 0
   EXPECT_EQ(Decode({0x00, 0x20}, 3), (Row{0x20, 9, 9}));  // fewer pixels than the width
   // Control bytes past the encoder's limits are accepted: 127 transparent, 64 repeated.

@@ -17,20 +17,11 @@
 namespace quilmark::test {
 namespace {
 
-std::vector<std::string> Names(const TempDir& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir.path())) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
+using Names = std::set<std::string>;
 
 classGAF TwoAnimations() {
   classGAF doc;
-  for (const char* name : {"walk", "run"}) {
-    auto a = std::make_shared<classGAFAnimation>();
-    a->Frames.Add(MakeFrame(64, 64));
-    EXPECT_TRUE(doc.Animations.Add(a, name));
-  }
+  for (const char* name : {"walk", "run"}) AddAnimation(doc, name, {MakeFrame(64, 64)});
   return doc;
 }
 
@@ -54,22 +45,22 @@ TEST(SaveSafety, TheReplacedFileKeepsItsPermissionsOwnerAndGroup) {
   const gid_t gid = root ? 8765 : ::getegid();
   ASSERT_EQ(::chown(path.c_str(), uid, gid), 0);
   // The temporary file is there, named after its target, while the save runs.
-  std::vector<std::string> during;
+  Names during;
   OnProgress progress;
   progress.step = [&] {
-    if (during.empty()) during = Names(dir);
+    if (during.empty()) during = FileNames(dir.path());
   };
   ASSERT_TRUE(TwoAnimations().Save(path, &progress).ok);
   ASSERT_EQ(during.size(), 2u);
-  EXPECT_EQ(during[0].rfind(".walk.gaf.", 0), 0u) << during[0];
-  EXPECT_EQ(during[1], "walk.gaf");
+  EXPECT_EQ(during.begin()->rfind(".walk.gaf.", 0), 0u) << *during.begin();
+  EXPECT_EQ(*during.rbegin(), "walk.gaf");
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
   EXPECT_EQ(st.st_uid, uid);
   EXPECT_EQ(st.st_gid, gid);
   EXPECT_GT(st.st_size, 3);
-  EXPECT_EQ(Names(dir), std::vector<std::string>{"walk.gaf"});
+  EXPECT_EQ(FileNames(dir.path()), Names{"walk.gaf"});
 }
 
 TEST(SaveSafety, ATerminationSignalDuringASaveRemovesItsTemporaryFile) {
@@ -91,7 +82,7 @@ TEST(SaveSafety, ATerminationSignalDuringASaveRemovesItsTemporaryFile) {
     // The process ended by the signal itself, as it would have without cleanup.
     ASSERT_TRUE(WIFSIGNALED(status)) << status;
     EXPECT_EQ(WTERMSIG(status), signal);
-    EXPECT_EQ(Names(dir), std::vector<std::string>{"walk.gaf"});
+    EXPECT_EQ(FileNames(dir.path()), Names{"walk.gaf"});
     EXPECT_EQ(ReadFile(path), (std::vector<uint8_t>{1, 2, 3}));
   }
 }
@@ -114,7 +105,7 @@ TEST(SaveSafety, ScratchFilesAreCreatedAfreshBesideWhatHasTheirName) {
   EXPECT_EQ(name.rfind("tank.ufo.", 0), 0u) << name;
   EXPECT_EQ(name.substr(name.size() - 4), ".gaf");
   EXPECT_EQ(RegisteredTemporaryCount(), 0);
-  EXPECT_EQ(Names(dir), (std::vector<std::string>{"precious", "tank.ufo.gaf"}));
+  EXPECT_EQ(FileNames(dir.path()), (Names{"precious", "tank.ufo.gaf"}));
   EXPECT_EQ(ReadFile(dir.File("precious")), std::vector<uint8_t>{'p'});
 }
 

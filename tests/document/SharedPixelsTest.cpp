@@ -3,7 +3,7 @@
 // frames never touches or frees what another frame uses.
 #include <gtest/gtest.h>
 
-#include "GafBytes.h"
+#include "TestSupport.h"
 #include "HeapWatch.h"
 #include "document/classGAF.h"
 
@@ -17,8 +17,7 @@ using Row = std::vector<uint8_t>;
 classGAF Patterned() {
   classGAF doc;
   for (int a = 0; a < 3; ++a) {
-    auto animation = std::make_shared<classGAFAnimation>();
-    animation->Name = "a" + std::to_string(a);
+    const AnimationPtr animation = AddAnimation(doc, std::string("a") + std::to_string(a));
     for (int f = 0; f < 4; ++f) {
       Row pixels(40 * 30);
       for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i * size_t(3 + 4 * a + f) / 7 % 23);
@@ -26,7 +25,6 @@ classGAF Patterned() {
       frame->SetCompressed(f % 2 == 1);
       animation->Frames.Add(frame);
     }
-    EXPECT_TRUE(doc.Animations.Add(animation, animation->Name));
   }
   return doc;
 }
@@ -161,10 +159,8 @@ TEST(SharedPixels, ALoadThatCannotHaveLargeBlocksStillLoadsEveryFrame) {
   // holds) on a heap that gives no more than 300 KiB at once: too little for
   // a block for the file's pixels.
   classGAF doc;
-  auto animation = std::make_shared<classGAFAnimation>();
-  animation->Name = "big";
+  const AnimationPtr animation = AddAnimation(doc, "big");
   for (int f = 0; f < 4; ++f) animation->Frames.Add(MakeFrame(256, 256, Row(65536, uint8_t(f + 1))));
-  doc.Animations.Add(animation, animation->Name);
   TempDir dir;
   ASSERT_TRUE(doc.Save(dir.File("big.gaf")).ok);
   classGAF back;

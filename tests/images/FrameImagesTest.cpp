@@ -1,10 +1,10 @@
-// Frames, subframes and animations built from BMP files, and their images
-// written out as numbered BMP files, and the batch commands doing both.
+// Frames, subframes and animations built from image files (and the list of
+// files a sequence is built from), their images written out as numbered BMP
+// files, and the batch commands doing both.
 #include <gtest/gtest.h>
 
 #include <array>
 #include <filesystem>
-#include <set>
 #include <sstream>
 
 #include <sys/stat.h>
@@ -13,12 +13,15 @@
 #include "ImageTestSupport.h"
 #include "images/BatchCommands.h"
 #include "images/FrameImages.h"
+#include "images/classFrameList.h"
 
 namespace quilmark {
 namespace {
 
 using Pixels = std::vector<uint8_t>;
 using Message = std::pair<std::string, std::string>;
+using Names = std::set<std::string>;
+using test::FileNames;
 
 // The messages and the animations shown, in order.
 struct Recorder : MessageSink, AnimationDisplay {
@@ -33,6 +36,35 @@ classFrameList List(std::initializer_list<std::string> files) {
   list.Create(*files.begin());
   for (auto it = files.begin() + 1; it != files.end(); ++it) list.AddFrame(*it);
   return list;
+}
+
+using Lines = std::vector<std::pair<std::string, int16_t>>;
+
+Lines Listed(const classFrameList& list) {
+  Lines lines;
+  list.CreateFrameList([&](const std::string& text, int16_t index) { lines.emplace_back(text, index); });
+  return lines;
+}
+
+TEST(FrameList, RemovingBlanksInPlaceSoTheOtherEntriesKeepTheirIndices) {
+  classFrameList list;
+  list.AddFrame("/old.bmp");
+  list.Create("/art/a.bmp");  // starts afresh
+  list.AddFrame("/art/b.bmp");
+  list.AddFrame("/art/sub/c.bmp");
+  EXPECT_EQ(Listed(list), (Lines{{"a.bmp", 0}, {"b.bmp", 1}, {"c.bmp", 2}}));
+  for (int16_t index : {1, 1, -1, 3, 32767}) list.RemoveFrame(index);  // again, and outside: nothing
+  EXPECT_EQ(Listed(list), (Lines{{"a.bmp", 0}, {"c.bmp", 2}}));
+  list.AddFrame("dir/");
+  list.RemoveFrame(0);  // the frame's own file can go too; the list keeps its name
+  EXPECT_EQ(Listed(list), (Lines{{"c.bmp", 2}, {"", 3}}));
+  EXPECT_EQ(list.GetFrames(), (std::vector<std::string>{"/art/sub/c.bmp", "dir/"}));
+  EXPECT_EQ(list.Name, "/art/a.bmp");
+  // The list is full at 32767 entries.
+  list.Create("a");
+  for (int i = 1; i < classFrameList::MaxEntries; ++i) ASSERT_TRUE(list.AddFrame("x"));
+  EXPECT_FALSE(list.AddFrame("y"));
+  EXPECT_EQ(Listed(list).back().second, 32766);
 }
 
 class FrameImport : public test::ImageTest {
@@ -51,12 +83,9 @@ TEST_F(FrameImport, TheFrameTakesTheBitmapsIndicesAndTheOptions) {
   plain.FPS = 4;
   ASSERT_TRUE(plain.ImportFrame(file));
   ASSERT_TRUE(white.ImportFrame(file, false, true, true));
-  EXPECT_EQ(plain.Width(), 2);
-  EXPECT_EQ(plain.Pixels, (Pixels{255, 9, 254, 255}));
-  EXPECT_EQ(white.Pixels, (Pixels{9, 9, 254, 9}));
-  EXPECT_FALSE(plain.Compressed());
-  EXPECT_TRUE(white.Compressed());
-  EXPECT_EQ(plain.FPS, 4);
+  EXPECT_EQ(std::tuple(plain.Width(), plain.Pixels, plain.Compressed(), plain.FPS),
+            std::tuple(2, Pixels{255, 9, 254, 255}, false, 4));
+  EXPECT_EQ(std::tuple(white.Pixels, white.Compressed()), std::tuple(Pixels{9, 9, 254, 9}, true));
   // Centring takes half of each side, halves going to even.
   for (const auto& [w, h, x, y] : {std::array{1, 1, 0, 0}, {3, 5, 2, 2}, {2, 2, 1, 1}, {5, 7, 2, 4}, {6, 6, 3, 3}}) {
     classGAFFrame frame;
@@ -68,30 +97,36 @@ TEST_F(FrameImport, TheFrameTakesTheBitmapsIndicesAndTheOptions) {
 
 TEST_F(FrameImport, UnreadableTooWideOrTooLargeFilesShowTheMessageAndLeaveTheFrameReset) {
   // 32768 × 1 fits a BMP but not a frame's 16-bit width; 2000 × 2000 does not
-  // fit the heap, which is held to 1 MiB here.
-  const std::vector<std::string> files{Broken(), Bitmap("wide.bmp", 32768, 1), Rle("big.bmp", 2000, 2000)};
+  // fit the heap, which is held to 1 MiB here; a PNG claims 30000 × 30000 in a
+  // file of a few dozen bytes.
+  test::PngShape claim;
+  claim.width = claim.height = 7, claim.claimedWidth = claim.claimedHeight = 30000, claim.pixels.assign(49, {1});
+  const std::vector<std::string> files{Broken(), Bitmap("wide.bmp", 32768, 1), Rle("big.bmp", 2000, 2000),
+                                       Put("claim.png", test::BuildPng(claim))};
   const std::string small = Bitmap("small.bmp", 1, 1);
   const FramePtr large = test::MakeFrame(1200, 1000);
   const test::HeapWatch heap(1 << 20);
   for (const std::string& file : files) {
     classGAFFrame frame;
     EXPECT_FALSE(frame.ImportFrame(file, true, true, true, &sink, &report));
-    EXPECT_EQ(frame.Width() + frame.Height(), 0);
-    EXPECT_EQ(frame.Pixels.size(), 1u);
-    EXPECT_FALSE(frame.Compressed());
+    EXPECT_EQ(std::tuple(frame.Width(), frame.Height(), frame.Pixels.size(), frame.Compressed()),
+              std::tuple(0, 0, size_t{1}, false)) << file;
   }
   // Nor is there room for the copy of a large frame's own image that its
   // first subframe becomes: the frame stays as it was.
   EXPECT_FALSE(large->ImportSubframe(small, false, false, false, &sink, &report));
   EXPECT_TRUE(large->Subframes.IsEmpty());
-  EXPECT_EQ(sink.shown, std::vector<Message>(4, {kBmpLoadError, "Quilmark"}));
-  EXPECT_EQ(report.failedFiles, (std::vector<std::string>{files[0], files[1], files[2], small}));
+  EXPECT_EQ(sink.shown, std::vector<Message>(5, {kBmpLoadError, "Quilmark"}));
+  EXPECT_EQ(report.failedFiles, (std::vector<std::string>{files[0], files[1], files[2], files[3], small}));
 }
 
 // The frame takes the decoded pixels; nothing else of their size is held
 // beside them at any point of the import.
 TEST_F(FrameImport, AnImportHoldsOneCopyOfTheImage) {
-  for (const std::string& file : {Bitmap("plain.bmp", 1500, 1000), Rle("rle.bmp", 1500, 1000)}) {
+  test::PngShape png;
+  png.width = 1500, png.height = 1000, png.type = 2, png.pixels.assign(1500000, {1, 2, 3});
+  for (const std::string& file :
+       {Bitmap("plain.bmp", 1500, 1000), Rle("rle.bmp", 1500, 1000), Put("rgb.png", test::BuildPng(png))}) {
     classGAFFrame frame;
     const test::HeapWatch heap;
     ASSERT_TRUE(frame.ImportFrame(file));
@@ -105,13 +140,10 @@ TEST_F(FrameImport, AnImportHoldsOneCopyOfTheImage) {
 // apart from that block.
 TEST_F(FrameImport, ImportsOverLoadedFramesLeaveTheirNeighboursAlone) {
   classGAF doc;
-  auto animation = std::make_shared<classGAFAnimation>();
-  animation->Name = "loaded";
+  const AnimationPtr animation = test::AddAnimation(doc, "loaded");
   for (int f = 0; f < 3; ++f) animation->Frames.Add(test::MakeFrame(8, 8, Pixels(64, uint8_t(20 + f))));
-  doc.Animations.Add(animation, animation->Name);
-  ASSERT_TRUE(doc.Save(dir.File("l.gaf")).ok);
   classGAF loaded;
-  loaded.Load(dir.File("l.gaf"));
+  ASSERT_TRUE(doc.Save(dir.File("l.gaf")).ok && loaded.Load(dir.File("l.gaf")));
   const AnimationPtr a = loaded.Animations.Item(1);
   ASSERT_EQ(a->Frames.Count(), 3);
   ASSERT_TRUE(a->Frames.Item(2)->Pixels.InBlock());
@@ -197,12 +229,6 @@ AnimationPtr Animation(const std::string& name, int frames) {
 
 using FrameExport = test::ImageTest;
 
-std::set<std::string> FilesIn(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(folder)) names.insert(e.path().filename().string());
-  return names;
-}
-
 TEST_F(FrameExport, ExportFrameWritesTheOwnImageOnlyWithTheGamePalette) {
   const auto frame = Frame(3, 2, 42);
   const ExportReport r = frame->ExportFrame(dir.File("f.bmp"));
@@ -219,7 +245,7 @@ TEST_F(FrameExport, ExportFrameWritesTheOwnImageOnlyWithTheGamePalette) {
   const ExportReport bad = negative->ExportFrame(dir.File("neg.bmp"));
   ASSERT_EQ(bad.reasons.size(), 1u);
   EXPECT_NE(bad.reasons[0].find("negative size (-2 × 3)"), std::string::npos) << bad.reasons[0];
-  EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"f.bmp"});
+  EXPECT_EQ(FileNames(dir.path()), Names{"f.bmp"});
 }
 
 TEST_F(FrameExport, NamesCarryTwoDigitNumbersUpTo_100AndFailuresDoNotStopTheRest) {
@@ -238,7 +264,7 @@ TEST_F(FrameExport, NamesCarryTwoDigitNumbersUpTo_100AndFailuresDoNotStopTheRest
   EXPECT_EQ(r.failed, 2);
   EXPECT_EQ(r.failedFiles, (std::vector<std::string>{dir.File("fail_01.bmp"), dir.File("fail_02.bmp")}));
   EXPECT_TRUE(r.reasons.size() == 2 && !r.reasons[0].empty() && !r.reasons[1].empty());
-  const auto names = FilesIn(dir.path());
+  const auto names = FileNames(dir.path());
   EXPECT_EQ(names.size(), 104u);
   for (const char* name : {"walk_01.bmp", "walk_09.bmp", "walk_11.bmp", "walk_12_01.bmp", "walk_12_02.bmp",
                            "walk_99.bmp", "walk_100.bmp", "run_01.bmp"})
@@ -261,11 +287,11 @@ TEST_F(FrameExport, FileNamesStayInTheChosenFolderAndNeverReplaceEachOther) {
   std::filesystem::create_directories(folder);
   const ExportReport r = doc.ExportAllImages(folder + "/");
   EXPECT_TRUE(r.ok());
-  EXPECT_EQ(FilesIn(folder), (std::set<std::string>{".._.._escaped_01.bmp", "A_B_01.bmp", "a_b~2_01.bmp",
+  EXPECT_EQ(FileNames(folder), (Names{".._.._escaped_01.bmp", "A_B_01.bmp", "a_b~2_01.bmp",
                                                     "c_t__l_01.bmp", "___01.bmp", "walk_01_01.bmp", "walk_01_02.bmp",
                                                     "walk_01~2_01.bmp", "caf\xC3\xA9_01.bmp"}));
-  EXPECT_EQ(FilesIn(dir.File("x")), std::set<std::string>{"y"});
-  EXPECT_EQ(FilesIn(dir.path()), std::set<std::string>{"x"});
+  EXPECT_EQ(FileNames(dir.File("x")), Names{"y"});
+  EXPECT_EQ(FileNames(dir.path()), Names{"x"});
   // Each renamed sequence is told once; the second walk_01 file holds its own image.
   ASSERT_EQ(r.notes.size(), 2u);
   EXPECT_NE(r.notes[0].find("\"a_b\""), std::string::npos) << r.notes[0];
@@ -273,7 +299,7 @@ TEST_F(FrameExport, FileNamesStayInTheChosenFolderAndNeverReplaceEachOther) {
   // One sequence on its own (Export Sequence) stays in its folder too.
   const ExportReport one = doc.Animations.Item(1)->ExportAllImages(dir.File("x/"));
   EXPECT_EQ(one.written, 1);
-  EXPECT_EQ(FilesIn(dir.File("x")), (std::set<std::string>{"y", ".._.._escaped_01.bmp"}));
+  EXPECT_EQ(FileNames(dir.File("x")), (Names{"y", ".._.._escaped_01.bmp"}));
   // The document keeps its names.
   EXPECT_EQ(doc.Animations.Item(1)->Name, "../../escaped");
 }
@@ -355,7 +381,7 @@ TEST_F(Batch, APaletteThatGivesNoColoursEndsTheCommandsThatDrawWithIt) {
     EXPECT_NE(err.str().find(palette), std::string::npos);
   }
   EXPECT_FALSE(std::filesystem::exists(dir.File("new.gaf")));
-  EXPECT_TRUE(FilesIn(dir.File("out")).empty());
+  EXPECT_TRUE(FileNames(dir.File("out")).empty());
   // A short palette is used, with a warning: its missing colours are black.
   std::vector<uint8_t> triplets(30, 0);
   triplets[3] = 200;
@@ -365,7 +391,7 @@ TEST_F(Batch, APaletteThatGivesNoColoursEndsTheCommandsThatDrawWithIt) {
   EXPECT_NE(err.str().find("warning"), std::string::npos);
   EXPECT_EQ(GamePalette[1].Red, 200);
   EXPECT_EQ(GamePalette[200].Red, 0);
-  EXPECT_EQ(FilesIn(dir.File("out")), std::set<std::string>{"tank_01.bmp"});
+  EXPECT_EQ(FileNames(dir.File("out")), Names{"tank_01.bmp"});
 }
 
 TEST_F(Batch, ExportWritesEveryImageIntoTheFolderWithOrWithoutSlash) {
@@ -384,8 +410,10 @@ TEST_F(Batch, UsageErrorsExitTwoAndFailuresOne) {
   for (const Args& args : {Args{}, {o}, {o, "--bogus", "a.bmp"}, {o, "a.bmp", "--into"}, {o, "a.bmp,,b.bmp"}})
     EXPECT_EQ(RunBuildCommand(args, err), 2) << args.size();
   EXPECT_NE(err.str().find("usage: quilmark-cli build"), std::string::npos);
-  for (const Args& args : {Args{}, {"a.gaf"}, {"a.gaf", "b", "c"}}) EXPECT_EQ(RunExportCommand(args, err), 2);
-  EXPECT_NE(err.str().find("usage: quilmark-cli export"), std::string::npos);
+  for (const Args& args :
+       {Args{}, {"a.gaf"}, {"a.gaf", "b", "c"}, {"a.gaf", "b", "--format"}, {"a.gaf", "b", "--format", "gif"}})
+    EXPECT_EQ(RunExportCommand(args, err), 2) << args.size();
+  EXPECT_NE(err.str().find("usage: quilmark-cli export FILE.gaf DIR [--format bmp|png]"), std::string::npos);
   err.str("");
   EXPECT_EQ(RunBuildCommand({o, "--into", dir.File("missing.gaf"), "a.bmp"}, err), 1);
   EXPECT_FALSE(std::filesystem::exists(o));

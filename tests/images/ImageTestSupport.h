@@ -1,7 +1,9 @@
-// Helpers of the image tests: hand-built BMP files and a palette to map them to.
+// Helpers of the image tests: hand-built BMP and PNG files and a palette to
+// map them to. Input files are written byte by byte from the file formats.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -81,6 +83,78 @@ inline std::vector<uint8_t> WrittenBmp(int32_t w, int32_t h, const std::vector<u
   return BuildBmp(s);
 }
 
+// A PNG chunk: length, type, data, CRC.
+inline std::vector<uint8_t> Chunk(const std::string& type, const std::vector<uint8_t>& data) {
+  const std::vector<uint8_t> body = Bytes().text(type).raw(data).data;
+  return Bytes().be32(uint32_t(data.size())).raw(body).be32(uint32_t(crc32(0, body.data(), uInt(body.size())))).data;
+}
+
+inline std::vector<uint8_t> Plte(const std::vector<PaletteEntry>& colours) {
+  std::vector<uint8_t> d;
+  for (const PaletteEntry& c : colours) d.insert(d.end(), {c.Red, c.Green, c.Blue});
+  return Chunk("PLTE", d);
+}
+
+using Samples = std::vector<uint16_t>;  // one pixel's samples at the file's depth
+
+// A PNG file: IHDR, the extra chunks (PLTE, tRNS), the scanlines (filter 0,
+// Adam7 passes when interlaced) deflated in IDAT chunks, IEND.
+struct PngShape {
+  uint32_t width = 1, height = 1;
+  uint8_t depth = 8, type = 0, interlace = 0;
+  std::vector<Samples> pixels;  // row by row
+  std::vector<std::vector<uint8_t>> chunks;
+  uint32_t claimedWidth = 0, claimedHeight = 0;  // written in IHDR instead, when not 0
+  size_t idatPiece = SIZE_MAX;                    // the deflated rows in IDAT chunks of this size
+};
+
+inline std::vector<uint8_t> Scanlines(const PngShape& s) {
+  struct Pass {
+    uint32_t x0, y0, dx, dy;
+  };
+  const std::vector<Pass> passes = s.interlace ? std::vector<Pass>{{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                                                   {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}
+                                               : std::vector<Pass>{{0, 0, 1, 1}};
+  std::vector<uint8_t> raw;
+  for (const Pass& p : passes) {
+    if (p.x0 >= s.width) continue;
+    for (uint32_t y = p.y0; y < s.height; y += p.dy) {
+      raw.push_back(0);
+      uint32_t bits = 0, acc = 0;
+      for (uint32_t x = p.x0; x < s.width; x += p.dx) {
+        for (uint16_t sample : s.pixels[size_t(y) * s.width + x]) {
+          if (s.depth == 16) {
+            raw.insert(raw.end(), {uint8_t(sample >> 8), uint8_t(sample)});
+            continue;
+          }
+          acc = acc << s.depth | sample;
+          bits += s.depth;
+          if (bits == 8) raw.push_back(uint8_t(acc)), bits = acc = 0;
+        }
+      }
+      if (bits) raw.push_back(uint8_t(acc << (8 - bits)));
+    }
+  }
+  return raw;
+}
+
+inline std::vector<uint8_t> BuildPng(const PngShape& s) {
+  Bytes file, ihdr;
+  ihdr.be32(s.claimedWidth ? s.claimedWidth : s.width).be32(s.claimedHeight ? s.claimedHeight : s.height);
+  ihdr.raw({s.depth, s.type, 0, 0, s.interlace});
+  const std::vector<uint8_t> raw = Scanlines(s);
+  std::vector<uint8_t> packed(compressBound(uLong(raw.size())));
+  uLongf size = packed.size();
+  EXPECT_EQ(compress2(packed.data(), &size, raw.data(), uLong(raw.size()), Z_BEST_SPEED), Z_OK);
+  packed.resize(size);
+  file.raw({0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}).raw(Chunk("IHDR", ihdr.data));
+  for (const auto& c : s.chunks) file.raw(c);
+  for (size_t at = 0; at < packed.size(); at += s.idatPiece)
+    file.raw(Chunk("IDAT", {packed.begin() + ptrdiff_t(at),
+                            packed.begin() + ptrdiff_t(std::min(packed.size(), at + s.idatPiece))}));
+  return file.raw(Chunk("IEND", {})).data;
+}
+
 // A test with DistinctPalette as the game palette (restored afterwards) and
 // a folder of its own.
 class ImageTest : public ::testing::Test {
@@ -90,6 +164,12 @@ class ImageTest : public ::testing::Test {
   const Palette saved_ = GamePalette;
   TempDir dir;
 
+  // Writes the bytes as dir/name; the file's path.
+  std::string Put(const std::string& name, const std::vector<uint8_t>& bytes) {
+    WriteFile(dir.File(name), bytes);
+    return dir.File(name);
+  }
+
   // Writes w × h game indices (top row first, missing ones 1) as dir/name, a
   // BMP whose table is GamePalette reversed (file index = 255 - game index),
   // so that only the remap gives them back.
@@ -98,8 +178,7 @@ class ImageTest : public ::testing::Test {
     for (uint8_t& p : indices) p = uint8_t(255 - p);
     Palette reversed;
     std::reverse_copy(GamePalette.begin(), GamePalette.end(), reversed.begin());
-    WriteFile(dir.File(name), WrittenBmp(w, h, indices, reversed));
-    return dir.File(name);
+    return Put(name, WrittenBmp(w, h, indices, reversed));
   }
 
   // Writes an RLE8 bitmap of w × h pixels of game index 7 as dir/name.
@@ -111,8 +190,7 @@ class ImageTest : public ::testing::Test {
     s.clrUsed = 1;
     s.table = TableOf({GamePalette[7]});
     s.bits = RleRows(w, h, 0);
-    WriteFile(dir.File(name), BuildBmp(s));
-    return dir.File(name);
+    return Put(name, BuildBmp(s));
   }
 };
 

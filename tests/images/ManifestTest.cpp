@@ -4,7 +4,7 @@
 #include <random>
 #include <sstream>
 
-#include "../document/TestSupport.h"
+#include "ImageTestSupport.h"
 #include "images/FolderCommands.h"
 #include "images/Manifest.h"
 #include "images/modBmp.h"
@@ -14,15 +14,9 @@ namespace {
 
 // A game palette in which every index has its own colour except 200, which
 // repeats 100: a mapping would turn 200 into 100, keeping the indices does not.
-class Folder : public ::testing::Test {
+class Folder : public test::ImageTest {
  protected:
-  void SetUp() override {
-    saved_ = GamePalette;
-    for (int i = 0; i < 256; ++i)
-      GamePalette[i] = {uint8_t(i / 2), uint8_t(255 - i), uint8_t(i), 0};
-    GamePalette[200] = GamePalette[100];
-  }
-  void TearDown() override { GamePalette = saved_; }
+  Folder() { GamePalette[200] = GamePalette[100]; }
 
   // explode, then implode; the saved bytes of the result.
   std::vector<uint8_t> RoundTrip(const classGAF& doc, const std::string& format = "bmp") {
@@ -35,10 +29,8 @@ class Folder : public ::testing::Test {
     EXPECT_TRUE(ImplodeDocument(folder, back, error)) << error;
     return test::SaveToBytes(back);
   }
-  test::TempDir dir;
 
  private:
-  Palette saved_{};
   int runs_ = 0;
 };
 
@@ -64,17 +56,13 @@ classGAF RandomDocument(unsigned seed) {
   std::string letters;
   for (int c = 0xC0; c <= 0xFF; ++c) letters.push_back(static_cast<char>(c));
   for (int a = pick(1, 4); a > 0; --a) {
-    auto animation = std::make_shared<classGAFAnimation>();
-    animation->Name = letters.substr(static_cast<size_t>(pick(0, 60)), 4) + " " + std::to_string(a) + "/x";
-    animation->Animated = pick(0, 1) == 1;
+    const std::string name = letters.substr(static_cast<size_t>(pick(0, 60)), 4) + " " + std::to_string(a) + "/x";
+    const AnimationPtr animation = test::AddAnimation(doc, name, {}, pick(0, 1) == 1);
     for (int f = pick(0, 5); f > 0; --f) animation->Frames.Add(frame(0));
-    EXPECT_TRUE(doc.Animations.Add(animation, animation->Name));
   }
-  // A name longer than the file's 32 bytes, every Latin-1 letter in it.
-  auto all = std::make_shared<classGAFAnimation>();
-  all->Name = letters;
-  all->Frames.Add(test::MakeFrame(2, 2, {1, 200, 9, 255}));
-  EXPECT_TRUE(doc.Animations.Add(all, all->Name));
+  // A name longer than the file's 32 bytes, every Latin-1 letter in it; its
+  // 200 would come back as 100 if the images' colours were mapped.
+  test::AddAnimation(doc, letters, {test::MakeFrame(2, 2, {1, 200, 9, 255})});
   return doc;
 }
 
@@ -125,14 +113,10 @@ TEST_F(Folder, ExplodeTakesOnlyAWholeFileIntoAFolder) {
 TEST_F(Folder, TheManifestNamesTheExportsFilesAndOneChangeIsOneLine) {
   classGAF doc;
   for (const char* name : {"a/b", "a_b"}) {
-    auto a = std::make_shared<classGAFAnimation>();
-    a->Name = name;
     auto parent = test::MakeFrame(3, 3);
     parent->Subframes.Add(test::MakeFrame(2, 1, {1, 2}));
     parent->Subframes.Add(test::MakeFrame(0, 0));
-    a->Frames.Add(parent);
-    a->Frames.Add(test::MakeFrame(1, 1, {5}));
-    ASSERT_TRUE(doc.Animations.Add(a, name));
+    test::AddAnimation(doc, name, {parent, test::MakeFrame(1, 1, {5})});
   }
   const std::string before = ManifestText(doc, "png");
   // "a/b" is written as a_b; "a_b" then takes a numbered name, as in export.
@@ -156,15 +140,11 @@ TEST_F(Folder, TheManifestNamesTheExportsFilesAndOneChangeIsOneLine) {
   EXPECT_GT(lines, 40);
 }
 
-TEST_F(Folder, ImagesKeepTheGamesIndicesAndOthersAreMapped) {
+// The game's indices are kept (the round trips above hold a 200 in both
+// formats); a picture from another program, with its own colour table, is mapped.
+TEST_F(Folder, ImagesWithAColourTableOfTheirOwnAreMapped) {
   classGAF doc;
-  auto a = std::make_shared<classGAFAnimation>();
-  a->Name = "walk";
-  a->Frames.Add(test::MakeFrame(4, 1, {200, 100, 9, 3}));
-  ASSERT_TRUE(doc.Animations.Add(a, "walk"));
-  EXPECT_EQ(RoundTrip(doc, "png"), test::SaveToBytes(doc));  // 200 stays 200
-  EXPECT_EQ(RoundTrip(doc, "bmp"), test::SaveToBytes(doc));
-  // The same picture from another program, with its own colour table: mapped.
+  test::AddAnimation(doc, "walk", {test::MakeFrame(4, 1, {200, 100, 9, 3})});
   const std::string folder = dir.File("other");
   std::filesystem::create_directories(folder);
   std::vector<std::string> errors;
@@ -180,13 +160,9 @@ TEST_F(Folder, ImagesKeepTheGamesIndicesAndOthersAreMapped) {
 
 TEST_F(Folder, BadManifestsAreRefusedNamingTheFieldAndWriteNothing) {
   classGAF doc;
-  auto a = std::make_shared<classGAFAnimation>();
-  a->Name = "tank";
   auto parent = test::MakeFrame(2, 2);
   parent->Subframes.Add(test::MakeFrame(3, 1, {1, 2, 3}));
-  a->Frames.Add(test::MakeFrame(2, 1, {4, 5}));
-  a->Frames.Add(parent);
-  ASSERT_TRUE(doc.Animations.Add(a, "tank"));
+  test::AddAnimation(doc, "tank", {test::MakeFrame(2, 1, {4, 5}), parent});
   const std::string folder = dir.File("bad");
   std::filesystem::create_directories(folder);
   std::vector<std::string> errors;
@@ -235,9 +211,8 @@ TEST_F(Folder, BadManifestsAreRefusedNamingTheFieldAndWriteNothing) {
   std::string error;
   EXPECT_FALSE(ParseManifest(twice, manifest, error));
   EXPECT_EQ(error, "animations[1].name: another animation has this name");
-  std::string deep = "{\"image\": null, \"width\": 0, \"height\": 0, \"x\": 0, \"y\": 0, \"fps\": 0, \"compressed\": 0, "
-                     "\"subframes\": []}";
-  for (int i = 0; i < 70; ++i)
+  std::string deep;
+  for (int i = 0; i < 71; ++i)
     deep = "{\"image\": null, \"width\": 0, \"height\": 0, \"x\": 0, \"y\": 0, \"fps\": 0, \"compressed\": 0, "
            "\"subframes\": [" + deep + "]}";
   EXPECT_FALSE(ParseManifest("{\"format\": \"quilmark-gaf-folder\", \"version\": 1, \"animations\": [{\"name\": "
