@@ -209,6 +209,9 @@ TEST(PackCommand, ExitStatusAndWhereTheDocumentGoes) {
       {{in, dir.File("missing/out.ufo")}, 1, "not packed"},
       {{dir.File("nothing.gaf"), dir.File("other.ufo")}, 1, "nothing.gaf"},
       {{dir.path(), dir.File("other.ufo")}, 1, "folder"},
+      {{"--folder", "units/../x", in, out}, 1, "is \"..\", which is no folder's name"},
+      {{"--folder", ".", in, out}, 1, "is \".\", which is no folder's name"},
+      {{"--folder", "a\tb", in, out}, 1, "holds a control character"},
       {{}, 2, usage}, {{"a.gaf"}, 2, usage}, {{"a.gaf", "b.ufo", "c"}, 2, usage}, {{"a.gaf", "b.ufo", "--folder"}, 2, usage},
       {{"a.gaf", "b.ufo", "--level", "3"}, 2, usage}, {{"a.gaf", "b.ufo", "--folder", "x", "--folder", "y"}, 2, usage}};
   for (const auto& [args, status, expected] : cases) {

@@ -7,7 +7,11 @@
 #include <sys/stat.h>
 
 #include "TestSupport.h"
+#include "archive/PackCommand.h"
 #include "cli/Commands.h"
+#include "images/BatchCommands.h"
+#include "images/FolderCommands.h"
+#include "images/modBmp.h"
 
 namespace quilmark {
 namespace {
@@ -40,14 +44,17 @@ TEST(CliInfo, PrintsTheDocumentAsJsonAndExitsOneOnPartlyReadFiles) {
   EXPECT_EQ(RunInfoCommand({dir.File("cut.gaf")}, out, err), 1);
   EXPECT_EQ(out.str(), "{\"complete\": false, \"animations\": []}\n");
   EXPECT_NE(err.str().find("cut.gaf"), std::string::npos);
-  // What cannot be opened is said so, at once also for a named pipe.
+  // What cannot be opened, a named pipe at once, and an archive are said so,
+  // with no document printed.
   ASSERT_EQ(::mkfifo(dir.File("pipe.gaf").c_str(), 0600), 0);
-  for (const char* name : {"missing.gaf", "pipe.gaf"}) {
+  test::WriteFile(dir.File("mod.ufo"), test::Bytes().text("HAPI").i32(0x10000).i32(20).i32(0).i32(20).data);
+  for (const auto& [name, why] : {std::pair{"missing.gaf", ": cannot be read: "}, {"pipe.gaf", ": cannot be read: "},
+                                   {"mod.ufo", ": a UFO (HPI) archive, not a GAF file"}}) {
     out.str("");
     err.str("");
     EXPECT_EQ(RunInfoCommand({dir.File(name)}, out, err), 1);
-    EXPECT_EQ(out.str(), "{\"complete\": false, \"animations\": []}\n");
-    EXPECT_NE(err.str().find(": cannot be read: "), std::string::npos) << err.str();
+    EXPECT_EQ(out.str(), "");
+    EXPECT_NE(err.str().find(why), std::string::npos) << err.str();
   }
   EXPECT_EQ(RunInfoCommand({}, out, err), 2);
   EXPECT_EQ(RunInfoCommand({"a", "b"}, out, err), 2);
@@ -99,6 +106,51 @@ TEST(CliConvert, AnInputNotReadWholeNeverReplacesTheOutput) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("new.gaf")));
   EXPECT_EQ(RunConvertCommand({dir.File("in.gaf")}, err), 2);
   EXPECT_EQ(RunConvertCommand({"a", "b", "--bogus"}, err), 2);
+}
+
+// Outputs that are no regular file: a named pipe, and a link the user named
+// that leads to a device. Nothing is written to them, nothing replaces them.
+TEST(CliOutputs, EveryCommandRefusesAnOutputThatIsNotARegularFile) {
+  test::TempDir dir;
+  const std::string demo = QUILMARK_SOURCE_DIR "/samples/demo.gaf";
+  ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+  std::filesystem::create_symlink("/dev/null", dir.File("device"));
+  std::filesystem::create_directory(dir.File("folder"));
+  std::ostringstream err;
+  ASSERT_EQ(RunExplodeCommand({demo, dir.File("folder")}, err), 0) << err.str();
+  ASSERT_TRUE(WriteBMP(dir.File("image.bmp"), std::vector<uint8_t>{1, 2}, GamePalette, 2, 1, true));
+  for (const char* target : {"pipe", "device"}) {
+    const std::string out = dir.File(target);
+    const std::vector<std::pair<std::string, int>> runs = {
+        {"convert", RunConvertCommand({demo, out}, err)},
+        {"pack", RunPackCommand({demo, out}, err)},
+        {"build", RunBuildCommand({out, dir.File("image.bmp")}, err)},
+        {"implode", RunImplodeCommand({dir.File("folder"), out}, err)},
+    };
+    for (const auto& [command, status] : runs) EXPECT_EQ(status, 1) << command << " " << target;
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.File("pipe")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("device")));
+  }
+  const std::string text = err.str();
+  size_t refusals = 0;
+  for (size_t at = 0; (at = text.find("not a regular file", at)) != std::string::npos; ++at) ++refusals;
+  EXPECT_EQ(refusals, 8u) << text;
+}
+
+// Two animations named alike but for letter case: the second is dropped, so
+// every command says the file was not read whole.
+TEST(CliInputs, ACaseDuplicateAnimationIsAnIncompleteRead) {
+  test::TempDir dir;
+  test::Bytes b = test::GafHeader(2).i32(16).i32(56);
+  for (const char* name : {"Tank", "TANK"}) b.i16(0).i16(0).i32(0).text(name).fill(28, 0);
+  test::WriteFile(dir.File("twice.gaf"), b.data);
+  std::ostringstream out, err;
+  EXPECT_EQ(RunInfoCommand({dir.File("twice.gaf")}, out, err), 1);
+  EXPECT_NE(out.str().find("\"complete\": false"), std::string::npos) << out.str();
+  EXPECT_EQ(RunConvertCommand({dir.File("twice.gaf"), dir.File("out.gaf")}, err), 1);
+  EXPECT_EQ(RunPackCommand({dir.File("twice.gaf"), dir.File("out.ufo")}, err), 1);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("out.gaf")));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("out.ufo")));
 }
 
 }  // namespace

@@ -335,6 +335,11 @@ TEST_F(Batch, BuildMakesOneFramePerArgumentWithCommaJoinedSubframes) {
   EXPECT_EQ(doc.Animations.Key(2), "run");
   EXPECT_EQ(RunBuildCommand({dir.File("three.gaf"), "--into", out, a}, err), 1);
   EXPECT_FALSE(std::filesystem::exists(dir.File("three.gaf")));
+  // Names are compared as the file keeps them, cut to 32 bytes.
+  const std::string long1 = Bitmap(std::string(32, 'n') + "1.bmp", 1, 1), long2 = Bitmap(std::string(32, 'n') + "2.bmp", 1, 1);
+  ASSERT_EQ(RunBuildCommand({dir.File("long.gaf"), "--into", out, long1}, err), 0) << err.str();
+  EXPECT_EQ(RunBuildCommand({dir.File("four.gaf"), "--into", dir.File("long.gaf"), long2}, err), 1);
+  EXPECT_FALSE(std::filesystem::exists(dir.File("four.gaf")));
 }
 
 TEST_F(Batch, BuildWritesNothingUnlessEveryBitmapWasRead) {
@@ -397,12 +402,17 @@ TEST_F(Batch, APaletteThatGivesNoColoursEndsTheCommandsThatDrawWithIt) {
 TEST_F(Batch, ExportWritesEveryImageIntoTheFolderWithOrWithoutSlash) {
   const std::string gaf = dir.File("doc.gaf"), b = Bitmap("b.bmp", 2, 1, {3, 4});
   ASSERT_EQ(RunBuildCommand({gaf, Bitmap("tank.bmp", 2, 1, {1, 2}), b + "," + b}, err), 0);
+  test::WriteFile(dir.File("elsewhere.txt"), {'k'});
   for (const auto& [folder, slash] : {std::pair{"out", ""}, {"out2", "/"}}) {
     const std::string at = dir.File(folder);
     std::filesystem::create_directory(at);
+    // A link at a name the export makes up is replaced, not written through.
+    std::filesystem::create_symlink(dir.File("elsewhere.txt"), at + "/tank_01.bmp");
     EXPECT_EQ(RunExportCommand({gaf, at + slash}, err), 0) << err.str();
     EXPECT_EQ(test::ReadFile(at + "/tank_02_02.bmp"), test::WrittenBmp(2, 1, {3, 4}, GamePalette));
+    EXPECT_FALSE(std::filesystem::is_symlink(at + "/tank_01.bmp"));
   }
+  EXPECT_EQ(test::ReadFile(dir.File("elsewhere.txt")), std::vector<uint8_t>{'k'});
 }
 
 TEST_F(Batch, UsageErrorsExitTwoAndFailuresOne) {

@@ -35,7 +35,7 @@ class Folder : public test::ImageTest {
 };
 
 // Random documents: sizes 0 to 40, names with every Latin-1 letter, nested
-// subframes three deep, compressed bytes 0, 1 and 2, extreme positions.
+// subframes three deep, compressed bytes 0 and 1, extreme positions.
 classGAF RandomDocument(unsigned seed) {
   std::mt19937 random(seed);
   auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
@@ -47,7 +47,7 @@ classGAF RandomDocument(unsigned seed) {
     EXPECT_TRUE(f->SetPositionX(pick(0, 1) ? pick(-32768, 32767) : pick(-5, 5)));
     EXPECT_TRUE(f->SetPositionY(pick(-32768, 32767)));
     f->FPS = pick(0, 2) == 0 ? pick(INT32_MIN, INT32_MAX) : pick(0, 100);
-    f->SetCompressedByte(static_cast<uint8_t>(pick(0, 2)));
+    f->SetCompressedByte(static_cast<uint8_t>(pick(0, 1)));
     if (depth < 3 && pick(0, 2) == 0)
       for (int s = pick(1, 3); s > 0; --s) f->Subframes.Add(frame(depth + 1));
     return f;
@@ -95,7 +95,7 @@ TEST_F(Folder, ExplodeTakesOnlyAWholeFileIntoAFolder) {
   const std::pair<std::vector<std::string>, int> cases[] = {
       {{dir.File("whole.gaf"), dir.File("out"), "--format", "gif"}, 2},
       {{dir.File("whole.gaf")}, 2},
-      {{dir.File("whole.gaf"), dir.File("missing")}, 1},
+      {{dir.File("whole.gaf"), dir.File("missing/deeper")}, 1},
       {{dir.File("cut.gaf"), dir.File("out")}, 1},
   };
   for (const auto& [args, status] : cases) {
@@ -104,10 +104,50 @@ TEST_F(Folder, ExplodeTakesOnlyAWholeFileIntoAFolder) {
     EXPECT_FALSE(err.str().empty());
   }
   EXPECT_TRUE(std::filesystem::is_empty(dir.File("out")));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
   std::ostringstream err;
   EXPECT_EQ(RunImplodeCommand({dir.File("out"), dir.File("new.gaf")}, err), 1);
   EXPECT_NE(err.str().find("quilmark.json: no such file"), std::string::npos) << err.str();
   EXPECT_FALSE(std::filesystem::exists(dir.File("new.gaf")));
+}
+
+// Explode over an earlier explode, with links standing at the names it makes
+// up: the links are replaced, never written through; the earlier images the
+// new manifest does not name go, and nothing else; a failed explode leaves no
+// manifest at all.
+TEST_F(Folder, ExplodeOverAnEarlierOneReplacesLinksAndLeavesNoStaleImages) {
+  classGAF before, after;
+  test::AddAnimation(before, "walk", {test::MakeFrame(1, 1, {1}), test::MakeFrame(1, 1, {2}), test::MakeFrame(1, 1, {3})});
+  test::AddAnimation(after, "walk", {test::MakeFrame(1, 1, {4})});
+  test::AddAnimation(after, "run", {test::MakeFrame(1, 1, {5})});
+  const std::string folder = dir.File("d"), elsewhere = dir.File("elsewhere.txt");
+  std::ostringstream err;
+  ASSERT_TRUE(before.Save(dir.File("before.gaf")) && after.Save(dir.File("after.gaf")));
+  ASSERT_EQ(RunExplodeCommand({dir.File("before.gaf"), folder, "--format", "png"}, err), 0) << err.str();
+  test::WriteFile(elsewhere, {'k'});
+  test::WriteFile(folder + "/notes.txt", {'n'});
+  std::filesystem::create_symlink(elsewhere, folder + "/run_01.png");
+  ASSERT_EQ(RunExplodeCommand({dir.File("after.gaf"), folder, "--format", "png"}, err), 0) << err.str();
+  EXPECT_EQ(test::FileNames(folder), (std::set<std::string>{"notes.txt", "quilmark.json", "run_01.png", "walk_01.png"}));
+  EXPECT_FALSE(std::filesystem::is_symlink(folder + "/run_01.png"));
+  EXPECT_EQ(test::ReadFile(elsewhere), std::vector<uint8_t>{'k'});
+  ASSERT_EQ(RunImplodeCommand({folder, dir.File("back.gaf")}, err), 0) << err.str();
+  EXPECT_EQ(test::ReadFile(dir.File("back.gaf")), test::ReadFile(dir.File("after.gaf")));
+  // The manifest's own name as a link, into a folder that did not exist.
+  const std::string fresh = dir.File("fresh");
+  std::filesystem::create_directory(fresh);
+  std::filesystem::create_symlink(elsewhere, fresh + "/quilmark.json");
+  ASSERT_EQ(RunExplodeCommand({dir.File("after.gaf"), fresh}, err), 0) << err.str();
+  EXPECT_FALSE(std::filesystem::is_symlink(fresh + "/quilmark.json"));
+  EXPECT_EQ(test::ReadFile(elsewhere), std::vector<uint8_t>{'k'});
+  // An image that cannot be written: the earlier manifest is gone, no new one
+  // is written, so implode takes neither document.
+  std::filesystem::remove(folder + "/run_01.png");
+  std::filesystem::create_directory(folder + "/run_01.png");
+  EXPECT_EQ(RunExplodeCommand({dir.File("after.gaf"), folder, "--format", "png"}, err), 1);
+  EXPECT_FALSE(std::filesystem::exists(folder + "/quilmark.json"));
+  EXPECT_EQ(RunImplodeCommand({folder, dir.File("none.gaf")}, err), 1);
+  EXPECT_TRUE(std::filesystem::exists(folder + "/notes.txt"));
 }
 
 TEST_F(Folder, TheManifestNamesTheExportsFilesAndOneChangeIsOneLine) {
@@ -176,7 +216,11 @@ TEST_F(Folder, BadManifestsAreRefusedNamingTheFieldAndWriteNothing) {
   };
   ASSERT_TRUE(WriteBMP(folder + "/small.bmp", std::vector<uint8_t>{1, 2}, GamePalette, 2, 1, true));
   const std::pair<std::string, std::string> cases[] = {
-      {"{\"format\": ", "manifest: not JSON"},
+      {"{\"format\": ", folder + "/quilmark.json: not JSON: line 1, column 12"},
+      {replaced("\"x\": 0", "\"x\": 0, \"x\": 1"), "animations[0].frames[0].x: given twice in one object"},
+      {replaced("\"name\": \"tank\"", "\"name\": \"\""), "animations[0].name: empty"},
+      {replaced("\"name\": \"tank\"", "\"name\": \"t\\u0000nk\""), "animations[0].name: has a 0 character, which ends a name"},
+      {replaced("tank_01.bmp", "link.bmp"), "animations[0].frames[0].image: link.bmp leads out of the folder"},
       {replaced("\"x\": 0", "\"x\": \"left\""), "animations[0].frames[0].x: not a whole number"},
       {replaced("\"y\": 0,\n", ""), "animations[0].frames[0].y: missing"},
       {replaced("\"x\": 0", "\"x\": 40000"), "animations[0].frames[0].x: out of range (-32768 to 32767)"},
@@ -185,11 +229,12 @@ TEST_F(Folder, BadManifestsAreRefusedNamingTheFieldAndWriteNothing) {
       {replaced("tank_01.bmp", "gone.bmp"), "animations[0].frames[0].image: gone.bmp: no such file"},
       {replaced("tank_02_01.bmp", "small.bmp"), "animations[0].frames[1].subframes[0].image: small.bmp is 2 x 1, not 3 x 1"},
       {replaced("tank_01.bmp", "../tank_01.bmp"), "animations[0].frames[0].image: not a file name in the folder"},
-      {replaced("\"compressed\": 0", "\"compressed\": 256"), "animations[0].frames[0].compressed: out of range (0 to 255)"},
+      {replaced("\"compressed\": 0", "\"compressed\": 2"), "animations[0].frames[0].compressed: out of range (0 to 1)"},
       {replaced("\"version\": 1", "\"version\": 2"), "manifest.version: not a version this program reads"},
       {replaced("\"subframes\": []", "\"subframes\": {}"), "animations[0].frames[0].subframes: not a list"},
   };
   std::filesystem::copy_file(dir.File("bad/tank_01.bmp"), dir.File("keep.gaf"));
+  std::filesystem::create_symlink(dir.File("keep.gaf"), folder + "/link.bmp");
   const std::vector<uint8_t> untouched = test::ReadFile(dir.File("keep.gaf"));
   for (const auto& [text, expected] : cases) {
     std::ofstream(folder + "/" + kManifestName, std::ios::binary | std::ios::trunc) << text;
@@ -211,6 +256,12 @@ TEST_F(Folder, BadManifestsAreRefusedNamingTheFieldAndWriteNothing) {
   std::string error;
   EXPECT_FALSE(ParseManifest(twice, manifest, error));
   EXPECT_EQ(error, "animations[1].name: another animation has this name");
+  // Names longer than a file keeps are compared as it keeps them.
+  const std::string a32(32, 'a');
+  std::string cut = twice;
+  cut.replace(cut.find("\"tank\""), 6, "\"" + a32 + "1\"").replace(cut.find("\"TANK\""), 6, "\"" + a32 + "2\"");
+  EXPECT_FALSE(ParseManifest(cut, manifest, error));
+  EXPECT_EQ(error, "animations[1].name: another animation has the same first 32 bytes, all a file keeps");
   std::string deep;
   for (int i = 0; i < 71; ++i)
     deep = "{\"image\": null, \"width\": 0, \"height\": 0, \"x\": 0, \"y\": 0, \"fps\": 0, \"compressed\": 0, "
