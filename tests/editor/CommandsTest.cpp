@@ -17,14 +17,19 @@ TEST_F(Commands, CreateSequenceAddsAnAnimatedEmptySequenceUnderAFreeName) {
   ClickRow(1);
   // Cancelled or empty: nothing, not even a reset (beta stays current); a
   // taken name: nothing added, but the view is reset.
-  for (const auto& [text, cancel, count, current] : {std::tuple{"", true, 3, "beta"}, {"", false, 3, "beta"},
-                                                     {"ALPHA", false, 3, "alpha"}, {"delta", false, 4, "alpha"}}) {
+  // Names are kept to the file's 32 bytes: two that agree in those are one.
+  const std::string x32(32, 'x');
+  const std::string long1 = x32 + "1", long2 = x32 + "2";
+  for (const auto& [text, cancel, count, current] :
+       {std::tuple{"", true, 3, "beta"}, {"", false, 3, "beta"}, {"ALPHA", false, 3, "alpha"},
+        {"delta", false, 4, "alpha"}, {long1.c_str(), false, 5, "alpha"}, {long2.c_str(), false, 5, "alpha"}}) {
     AnswerInputBox(text, cancel);
     window->mnuImagesCreateSequence_Click();
     EXPECT_EQ(doc->Animations.Count(), count) << text;
     EXPECT_EQ(window->State().CurrentAnimation->Name, current) << text;
   }
-  EXPECT_EQ(ListNames(), QStringList({"alpha", "beta", "gamma", "delta"}));
+  EXPECT_EQ(ListNames(), QStringList({"alpha", "beta", "gamma", "delta", QString::fromStdString(x32)}));
+  EXPECT_EQ(window->Status->currentMessage(), "Not created: there is a sequence \"" + QString::fromStdString(x32) + "\" already");
   EXPECT_TRUE(doc->Animations.Item(4)->Animated && doc->Animations.Item(4)->Frames.Count() == 0);
   // F2 and the toolbar button run it too.
   AnswerInputBox("byKey");

@@ -1,9 +1,12 @@
 #include <QDialog>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QTimer>
+
+#include <sys/stat.h>
 
 #include "EditorTestSupport.h"
 
@@ -223,6 +226,19 @@ TEST_F(MainWindow, OpenWithProgressSaveAndNew) {
   EXPECT_EQ(w.windowTitle(), "Untitled.gaf - Quilmark");
   w.mnuFileSaveGAF_Click();
   EXPECT_EQ(asked.last().fileName + "|" + asked.last().folder, "Untitled.gaf|" + dir + "/no such folder");
+  // A named pipe is neither replaced by a save nor read by an open: the open
+  // says nothing was read, and an empty document follows.
+  answer = src;
+  w.mnuFileOpen_Click();
+  ASSERT_EQ(w.State().CurrentGAF->Animations.Count(), 3);
+  answer = dir + "/pipe.gaf";
+  ASSERT_EQ(::mkfifo(answer.toLocal8Bit().constData(), 0600), 0);
+  w.mnuFileSaveGAF_Click();
+  EXPECT_EQ(messages.last(), answer + " could not be saved: not a regular file");
+  w.mnuFileOpen_Click();
+  EXPECT_EQ(messages.last(), answer + " could not be opened (not a regular file): nothing was read.");
+  EXPECT_EQ(w.State().CurrentGAF->Animations.Count(), 0);
+  EXPECT_EQ(QFileInfo(answer).size(), 0);
 }
 
 // ----- layout and settings

@@ -75,6 +75,13 @@ TEST_F(Bmp, AcceptedFormsGiveTopFirstRowsOfGameIndices) {
     table.resize(1024, 0);
     EXPECT_EQ(test::TableOf({b.BMPPalette.begin(), b.BMPPalette.end()}), table) << c.what;
   }
+  // A large image of one run and its end code: a few bytes for a million pixels.
+  test::WriteFile(dir.File("big.bmp"), test::BuildBmp(Shape(1024, 1024, {255, 1, 0, 1}, 3, 1)));
+  LoadedBitmap big;
+  ASSERT_TRUE(ReadBMP(dir.File("big.bmp"), big));
+  ASSERT_EQ(big.BMPPixels.size(), 1024u * 1024u);
+  EXPECT_EQ(big.BMPPixels[1023 * 1024 + 254], 20);  // the bottom row, stored first
+  EXPECT_EQ(big.BMPPixels[1023 * 1024 + 255], 10);
 }
 
 TEST_F(Bmp, HostileShortAndUnsupportedFilesAreRefusedAndChangeNothing) {
