@@ -116,6 +116,13 @@ class FramePixels {
     view.shared_ = true;
     return view;
   }
+  // A view of the first count bytes alone, read-only in place as Share's.
+  FramePixels SharePart(size_t count) {
+    FramePixels view = Share();
+    view.size_ = std::min(count, view.size_);
+    return view;
+  }
+
   explicit operator std::vector<uint8_t>() const { return std::vector<uint8_t>(begin(), end()); }
 
   friend bool operator==(const FramePixels& a, const FramePixels& b) { return Equal(a, b.data_, b.size_); }

@@ -12,13 +12,13 @@ namespace {
 // Deepest chain of subframes inside subframes that is followed.
 constexpr size_t kMaxDepth = 32;
 // Every pixel costs memory and the time to set it, whatever the file spent on
-// it: an empty compressed row of 32767 pixels takes 2 bytes, a frame with
-// subframes has an image of its own backed by nothing, and many frames may
-// share one frame's data. 16 pixels per byte of the file beyond a fixed
-// 64 MiB keep a 10 MB file within about 230 MB; a writer-made file needs more
-// only when, over more than 64 MiB of pixels, it is almost all transparent
-// (a sprite file holds a few pixels per byte).
-constexpr uint64_t kPixelsPerFileByte = 16;
+// it: the row code's longest reach per byte is a skip code of 127 transparent
+// pixels, so a writer-made file, however transparent, holds fewer than 128
+// pixels per byte. 128 per byte of the file beyond a fixed 64 MiB admit every
+// such file and bound what any file can make: a 10 MB file stays within about
+// 1.4 GB, whether by empty rows of 2 bytes each or by many frames sharing one
+// frame's data.
+constexpr uint64_t kPixelsPerFileByte = 128;
 constexpr uint64_t kPixelAllowance = 64ull << 20;
 // Row code is read as spans; a row holds at most 32767 bytes.
 constexpr size_t kMaxSpan = size_t{64} << 10;
@@ -225,6 +225,20 @@ bool GafInput::MakePixels(size_t count, FramePixels& into) {
   if (arena_.Take(count, block, into)) return true;
   Fail("not enough memory for a frame's pixels");
   return false;
+}
+
+bool GafInput::BlankPixels(size_t count, FramePixels& into) {
+  if (count > blank_.size()) {
+    if (!ReservePixels(count)) return false;
+    try {
+      blank_ = std::vector<uint8_t>(count, TransparentIndex);
+    } catch (const std::bad_alloc&) {
+      Fail("not enough memory for a frame's pixels");
+      return false;
+    }
+  }
+  into = blank_.SharePart(count);
+  return true;
 }
 
 void GafInput::Fail(std::string_view why) {

@@ -116,6 +116,10 @@ class GafInput {
   // load's blocks (their bytes unset). False, with the reason noted, when it
   // cannot be had.
   bool MakePixels(size_t count, FramePixels& into);
+  // The image of a frame with subframes: count transparent pixels that the
+  // file does not store. All such frames share one read-only block, which a
+  // write to any of them copies first; a block is reserved as it is made.
+  bool BlankPixels(size_t count, FramePixels& into);
 
   // Notes that part of the file could not be read; the first reason is kept.
   // Does not allocate for reasons of ordinary length.
@@ -183,6 +187,7 @@ class GafInput {
   uint64_t examine_left_ = 0;
   uint64_t pixels_left_ = 0;
   PixelArena arena_;
+  FramePixels blank_;
   LoadReport report_;
 };
 

@@ -74,14 +74,17 @@ bool classGAFFrame::Load(GafInput& in) {
     in.Fail("a frame's data lies beyond the end of the file");
     return false;
   }
-  if (!in.ReservePixels(static_cast<uint64_t>(count))) return false;
-  // The pixels are not set beforehand: each form below sets all of them,
+  // A frame with subframes has an image of its own that the file does not
+  // store: transparent, shared with every other such frame until written.
+  // Other pixels are not set beforehand: each form below sets all of them,
   // reading or decoding them, or making them 9 where the file stores none.
-  if (!in.MakePixels(static_cast<size_t>(count), Pixels)) return false;
+  if (subframe_count_ > 0 ? !in.BlankPixels(static_cast<size_t>(count), Pixels)
+                          : !in.ReservePixels(static_cast<uint64_t>(count)) ||
+                                !in.MakePixels(static_cast<size_t>(count), Pixels))
+    return false;
   in.Seek(data_offset_);
 
   if (subframe_count_ > 0) {
-    std::memset(Pixels.data(), TransparentIndex, Pixels.size());
     std::array<uint8_t, 4 * kMaxSubframes> table;
     const size_t table_size = 4 * static_cast<size_t>(subframe_count_);
     if (!in.Examine(table_size)) return false;
