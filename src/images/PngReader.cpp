@@ -251,8 +251,40 @@ class PixelMapper {
   std::unique_ptr<ColourCache> cache_;
 };
 
+// Whether each of count indices of depth bits, packed in line as a PNG packs
+// them, names one of entries colours.
+bool IndicesBelow(const uint8_t* line, size_t count, unsigned depth, size_t entries) {
+  if (entries >= (size_t{1} << depth)) return true;
+  if (depth == 8) return std::all_of(line, line + count, [&](uint8_t v) { return v < entries; });
+  const unsigned perByte = 8 / depth, mask = (1u << depth) - 1;
+  for (size_t i = 0; i < count; ++i)
+    if ((line[i / perByte] >> (8 - depth * (i % perByte + 1)) & mask) >= entries) return false;
+  return true;
+}
+
+// libspng drops a transparency table longer than the colour table without a
+// word, and such a file is damaged. The chunks before the image data are
+// walked by their heads, read(at, head) reading each head's 8 bytes: false
+// when a tRNS chunk has more entries than the PLTE chunk before it colours.
+// Files of very many chunks are walked only in part.
+template <class ReadHead>
+bool TransparencyFitsTable(uint64_t size, ReadHead read) {
+  constexpr int kChunksWalked = 4096;
+  uint64_t at = sizeof kSignature, colours = 0;
+  uint8_t head[8];
+  for (int chunk = 0; chunk < kChunksWalked && at + sizeof head <= size && read(at, head); ++chunk) {
+    const uint64_t length = uint64_t{head[0]} << 24 | uint64_t{head[1]} << 16 | uint64_t{head[2]} << 8 | head[3];
+    const auto is = [&](const char* type) { return std::memcmp(head + 4, type, 4) == 0; };
+    if (is("IDAT") || is("IEND")) break;
+    if (is("PLTE")) colours = length / 3;
+    if (is("tRNS") && length > colours) return false;
+    at += 12 + length;
+  }
+  return true;
+}
+
 // Decodes the PNG that ctx reads (fileSize bytes long) into out; see DecodePNG.
-bool Decode(spng_ctx* ctx, uint64_t fileSize, bool mapped, LoadedBitmap& out) {
+bool Decode(spng_ctx* ctx, uint64_t fileSize, bool mapped, bool transparencyFits, LoadedBitmap& out) {
   if (spng_set_image_limits(ctx, kMaxFrameSide, kMaxFrameSide) != 0) return false;
   const uint64_t chunkLimit = std::min<uint64_t>(fileSize, std::numeric_limits<int32_t>::max());
   if (spng_set_chunk_limits(ctx, static_cast<size_t>(chunkLimit), kChunkCacheLimit) != 0) return false;
@@ -267,6 +299,7 @@ bool Decode(spng_ctx* ctx, uint64_t fileSize, bool mapped, LoadedBitmap& out) {
   if (spng_decode_image(ctx, nullptr, 0, SPNG_FMT_RAW, SPNG_DECODE_PROGRESSIVE) != 0) return false;
 
   const bool indexed = ihdr.color_type == SPNG_COLOR_TYPE_INDEXED;
+  size_t entries = 256;
   Palette own{};
   std::bitset<256> transparent;
   spng_trns trns{};
@@ -274,6 +307,8 @@ bool Decode(spng_ctx* ctx, uint64_t fileSize, bool mapped, LoadedBitmap& out) {
   if (indexed) {
     spng_plte plte{};
     if (spng_get_plte(ctx, &plte) != 0) return false;
+    if (!transparencyFits || (hasTrns && trns.n_type3_entries > plte.n_entries)) return false;
+    entries = plte.n_entries;
     for (size_t i = 0; i < std::min<size_t>(plte.n_entries, 256); ++i)
       own[i] = {plte.entries[i].blue, plte.entries[i].green, plte.entries[i].red, 0};
     if (hasTrns)
@@ -296,10 +331,14 @@ bool Decode(spng_ctx* ctx, uint64_t fileSize, bool mapped, LoadedBitmap& out) {
       const size_t step = interlaced ? kPassStepX[pass] : 1;
       if (start < width) {
         const size_t count = (static_cast<size_t>(width) - start + step - 1) / step;
+        // An index past the colour table is a damaged file.
+        if (indexed && !IndicesBelow(line.data(), count, ihdr.bit_depth, entries)) return false;
         mapper.Map(line.data(), count, pixels.data() + row.row_num * width + start, step);
       }
       if (status == SPNG_EOI) break;
     }
+    // The chunks after the image, up to the end chunk, are checked too.
+    if (spng_decode_chunks(ctx) != 0) return false;
     LoadedBitmap result;
     result.BMPInfoHeader.Width = static_cast<int32_t>(width);
     result.BMPInfoHeader.Height = static_cast<int32_t>(height);
@@ -322,7 +361,11 @@ bool DecodeInMemory(const uint8_t* data, size_t size, bool mapped, LoadedBitmap&
   if (!IsPNG(data, size)) return false;
   Context ctx(spng_ctx_new(0));
   if (!ctx || spng_set_png_buffer(ctx.get(), data, size) != 0) return false;
-  return Decode(ctx.get(), size, mapped, out);
+  const bool fits = TransparencyFitsTable(size, [&](uint64_t at, uint8_t* head) {
+    std::memcpy(head, data + at, 8);
+    return true;
+  });
+  return Decode(ctx.get(), size, mapped, fits, out);
 }
 
 // libspng's reader over an open file: the bytes asked for, from where the
@@ -389,7 +432,11 @@ bool ReadPNG(InputFile& file, LoadedBitmap& out) {
   Context ctx(spng_ctx_new(0));
   FileStream stream(file);
   if (!ctx || !stream.ok() || spng_set_png_stream(ctx.get(), FileStream::Read, &stream) != 0) return false;
-  return Decode(ctx.get(), static_cast<uint64_t>(file.Size()), true, out);
+  const uint64_t size = static_cast<uint64_t>(file.Size());
+  const bool fits = TransparencyFitsTable(size, [&](uint64_t at, uint8_t* head) {
+    return file.ReadAt(head, 8, static_cast<int64_t>(at)) == 8;
+  });
+  return Decode(ctx.get(), size, true, fits, out);
 }
 
 }  // namespace quilmark

@@ -269,6 +269,26 @@ TEST_F(Png, DamagedHugeAndForeignFilesAreRefusedLikeBitmaps) {
   PngShape noTable = s;
   noTable.type = 3;
   bad.emplace_back("no PLTE", BuildPng(noTable));
+  // Palettised: a damaged table, an index past its end, more transparency
+  // entries than colours, and a damaged end.
+  PngShape indexed = s;
+  indexed.type = 3;
+  for (int i = 0; i < 49; ++i) indexed.pixels[size_t(i)] = {uint16_t(i % 3)};
+  indexed.chunks = {test::Plte({GamePalette[1], GamePalette[2], GamePalette[3]})};
+  const auto table = BuildPng(indexed);
+  LoadedBitmap whole;
+  ASSERT_TRUE(ReadPNGFromMemory(table.data(), table.size(), whole));
+  for (const char* chunk : {"PLTE", "IEND"}) {
+    auto file = table;
+    file[ChunkAt(file, chunk) + 8] ^= 1;
+    bad.emplace_back(std::string("bad CRC in ") + chunk, file);
+  }
+  PngShape beyond = indexed;
+  beyond.pixels[48] = {3};
+  bad.emplace_back("an index past the table", BuildPng(beyond));
+  PngShape longTrns = indexed;
+  longTrns.chunks.push_back(test::Chunk("tRNS", {0, 255, 255, 255}));
+  bad.emplace_back("tRNS longer than PLTE", BuildPng(longTrns));
   for (const auto& [what, file] : bad) {
     const test::HeapWatch heap(1 << 20);
     EXPECT_FALSE(ReadPNGFromMemory(file.data(), file.size(), b)) << what;
