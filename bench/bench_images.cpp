@@ -74,10 +74,10 @@ namespace {
 // Reads the file with read again and again: its pixels per second as bytes
 // under counter.
 void ReadRemap(benchmark::State& state, const std::string& path,
-               bool (*read)(const std::string&, quilmark::LoadedBitmap&), const char* counter) {
+               bool (*read)(const std::string&, quilmark::LoadedBitmap&, std::string*), const char* counter) {
   quilmark::LoadedBitmap bitmap;
   for (auto _ : state) {
-    if (!read(path, bitmap)) {
+    if (!read(path, bitmap, nullptr)) {
       state.SkipWithError("the image could not be read");
       break;
     }

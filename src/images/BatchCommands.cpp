@@ -141,7 +141,7 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& err, con
   }
   ImportReport imported;
   const bool added = doc.ImportSequence(lists, center, white, compress, nullptr, &imported);
-  for (const std::string& f : imported.failedFiles) err << f << ": " << kBmpLoadError << "\n";
+  for (size_t i = 0; i < imported.failedFiles.size(); ++i) err << imported.failedFiles[i] << ": " << imported.reasons[i] << "\n";
   if (!added) {
     err << "no animation was added (the first file's name is taken or cannot name one)\n";
     return 1;

@@ -4,9 +4,11 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "document/FileAccess.h"
 #include "document/classGAFFrame.h"
+#include "images/FrameImages.h"
 #include "images/modBmp.h"
 
 namespace quilmark {
@@ -31,6 +33,9 @@ constexpr uint64_t kRleAllowance = uint64_t{64} << 20;
 // Pixel bytes are taken from a file a band of about this size at a time, so
 // that the image itself is the only thing of its size that is held.
 constexpr size_t kBandBytes = 64 * 1024;
+
+constexpr const char* kDamagedBmp = "a damaged BMP";
+constexpr const char* kCutBmp = "a damaged BMP: its pixels are cut short";
 
 uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t U32(const uint8_t* p) {
@@ -216,33 +221,37 @@ bool ReadInfoHeader(const uint8_t* h, size_t headerRoom, BitmapInfo& info, int64
 // Checks the headers, the colour table and that the pixels described fit the
 // frame limit and the file, from the file's first headSize bytes (all of it,
 // or at least kHeadSize) and its size. Nothing is allocated before this holds.
-bool CheckLayout(const uint8_t* head, size_t headSize, uint64_t fileSize, Layout& layout) {
-  if (head == nullptr || headSize < kFileHeaderSize || head[0] != 'B' || head[1] != 'M') return false;
+bool CheckLayout(const uint8_t* head, size_t headSize, uint64_t fileSize, Layout& layout, const Refusal& refuse) {
+  if (head == nullptr || headSize < 2 || head[0] != 'B' || head[1] != 'M') return refuse("neither a BMP nor a PNG image");
+  if (headSize < kFileHeaderSize) return refuse(kDamagedBmp);
   const uint32_t pixelOffset = U32(head + 10);
   BitmapInfo info;
   int64_t rawHeight = 0;
   size_t entrySize = 4;
-  if (!ReadInfoHeader(head + kFileHeaderSize, headSize - kFileHeaderSize, info, rawHeight, entrySize)) return false;
+  if (!ReadInfoHeader(head + kFileHeaderSize, headSize - kFileHeaderSize, info, rawHeight, entrySize))
+    return refuse(kDamagedBmp);
 
-  if (info.BitCount != 8 || info.Planes != 1) return false;
-  if (info.Width <= 0 || info.Width > kMaxFrameSide || rawHeight == 0 || rawHeight < -kMaxFrameSide ||
-      rawHeight > kMaxFrameSide)
-    return false;
+  if (info.BitCount != 8)
+    return refuse(std::string(kBmpLoadError) + " (This one has " + std::to_string(info.BitCount) + " bits per pixel.)");
+  if (info.Planes != 1 || info.Width <= 0 || rawHeight == 0) return refuse(kDamagedBmp);
+  if (info.Width > kMaxFrameSide || rawHeight < -kMaxFrameSide || rawHeight > kMaxFrameSide)
+    return refuse(kSideTooLong);
   info.TopDown = rawHeight < 0;
   info.Height = static_cast<int32_t>(info.TopDown ? -rawHeight : rawHeight);
-  if (info.Compression != kCompressionNone && info.Compression != kCompressionRle8) return false;
+  if (info.Compression != kCompressionNone && info.Compression != kCompressionRle8)
+    return refuse("a BMP compression other than none and RLE8");
   // Compressed rows always run bottom-up.
-  if (info.Compression == kCompressionRle8 && info.TopDown) return false;
+  if (info.Compression == kCompressionRle8 && info.TopDown) return refuse(kDamagedBmp);
 
   // The colour table lies between the headers and the pixels.
   const size_t tableStart = kFileHeaderSize + info.Size;
-  if (pixelOffset < tableStart || pixelOffset > fileSize) return false;
+  if (pixelOffset < tableStart || pixelOffset > fileSize) return refuse(kDamagedBmp);
   const size_t room = pixelOffset - tableStart;
-  if (info.ClrUsed > 256) return false;
+  if (info.ClrUsed > 256) return refuse(kDamagedBmp);
   size_t entries = info.ClrUsed != 0 ? info.ClrUsed : 256;
   if (entries * entrySize > room) {
     // A full table is implied but a shorter one was written: take what is there.
-    if (info.ClrUsed != 0) return false;
+    if (info.ClrUsed != 0) return refuse(kDamagedBmp);
     entries = room / entrySize;
   }
 
@@ -252,9 +261,9 @@ bool CheckLayout(const uint8_t* head, size_t headSize, uint64_t fileSize, Layout
   if (info.Compression == kCompressionNone) {
     const uint64_t stride = (w + 3) & ~uint64_t{3};
     // The last row may lack its padding.
-    if (stride * (hgt - 1) + w > available) return false;
+    if (stride * (hgt - 1) + w > available) return refuse(kCutBmp);
   } else if (w * hgt > kRleAllowance && (w * hgt - kRleAllowance + kRlePixelsPerByte - 1) / kRlePixelsPerByte > available) {
-    return false;
+    return refuse(kCutBmp);
   }
 
   layout.info = info;
@@ -328,50 +337,58 @@ bool DecodePixels(const Layout& layout, const uint8_t* table, ByteSource& source
 // A bitmap into out, its indices translated to the game palette in the same
 // pass when remap is set (the colour table kept is the bitmap's).
 bool Decode(const uint8_t* head, size_t headSize, uint64_t fileSize, ByteSource& source, bool remap,
-            LoadedBitmap& out) {
+            LoadedBitmap& out, const Refusal& refuse) {
   Layout layout;
-  if (!CheckLayout(head, headSize, fileSize, layout)) return false;
+  if (!CheckLayout(head, headSize, fileSize, layout, refuse)) return false;
   const Palette colours = ColourTable(head, layout);
   std::array<uint8_t, 256> table{};
   if (remap) table = RemapTable(colours, GamePalette);
   try {
-    if (!DecodePixels(layout, remap ? table.data() : nullptr, source, out)) return false;
+    if (!DecodePixels(layout, remap ? table.data() : nullptr, source, out)) return refuse(kDamagedBmp);
   } catch (const std::bad_alloc&) {
     // An image that the heap cannot hold is refused like an unreadable one.
-    return false;
+    return refuse(kOutOfMemory);
   }
   out.BMPInfoHeader = layout.info;
   out.BMPPalette = colours;
   return true;
 }
 
-bool DecodeInMemory(const uint8_t* data, size_t size, bool remap, LoadedBitmap& out) {
+bool DecodeInMemory(const uint8_t* data, size_t size, bool remap, LoadedBitmap& out, const Refusal& refuse) {
   MemoryBytes source(data, size);
-  return Decode(data, std::min(size, kHeadSize), size, source, remap, out);
+  return Decode(data, std::min(size, kHeadSize), size, source, remap, out, refuse);
 }
 
 }  // namespace
 
-bool DecodeBMP(const uint8_t* data, size_t size, LoadedBitmap& out) { return DecodeInMemory(data, size, false, out); }
-
-bool ReadBMPFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out) {
-  return DecodeInMemory(data, size, true, out);
+std::string ReadFailure(const InputFile& file) {
+  return file.Error().empty() ? "cut short while it was read" : "cannot be read: " + file.Error();
 }
 
-bool ReadBMP(const std::string& filename, LoadedBitmap& out) {
+bool DecodeBMP(const uint8_t* data, size_t size, LoadedBitmap& out, std::string* why) {
+  return DecodeInMemory(data, size, false, out, Refusal(why));
+}
+
+bool ReadBMPFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out, std::string* why) {
+  return DecodeInMemory(data, size, true, out, Refusal(why));
+}
+
+bool ReadBMP(const std::string& filename, LoadedBitmap& out, std::string* why) {
   InputFile file;
-  return file.Open(filename) && ReadBMP(file, out);
+  if (!file.Open(filename)) return Refusal(why)(file.Error());
+  return ReadBMP(file, out, why);
 }
 
-bool ReadBMP(InputFile& file, LoadedBitmap& out) {
-  if (file.Size() < 0) return false;
+bool ReadBMP(InputFile& file, LoadedBitmap& out, std::string* why) {
+  const Refusal refuse(why);
+  if (file.Size() < 0) return refuse(file.Error());
   const uint64_t size = static_cast<uint64_t>(file.Size());
   // The headers alone decide whether the rest is worth reading.
   uint8_t head[kHeadSize];
   const size_t headSize = static_cast<size_t>(std::min<uint64_t>(size, kHeadSize));
-  if (file.ReadAt(head, headSize, 0) != static_cast<int64_t>(headSize)) return false;
+  if (file.ReadAt(head, headSize, 0) != static_cast<int64_t>(headSize)) return refuse(ReadFailure(file));
   FileBytes source(file);
-  return Decode(head, headSize, size, source, true, out);
+  return Decode(head, headSize, size, source, true, out, refuse);
 }
 
 }  // namespace quilmark

@@ -34,6 +34,7 @@ struct ExportReport {
 struct ImportReport {
   int read = 0;
   std::vector<std::string> failedFiles;
+  std::vector<std::string> reasons;  // why each failed file was refused, same order
 };
 
 // One image file of a document's export: the image (a frame or subframe

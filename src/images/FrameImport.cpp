@@ -8,6 +8,7 @@
 #include "document/PathNames.h"
 #include "images/FrameImages.h"
 #include "images/ImageFile.h"
+#include "images/modBmp.h"
 
 namespace quilmark {
 
@@ -28,10 +29,13 @@ class ImportRun {
   void Read() {
     if (report_) ++report_->read;
   }
-  void Failed(const std::string& file) {
+  void Failed(const std::string& file, const std::string& why) {
     if (!failed_.insert(file).second) return;
     if (messages_) messages_->ShowMessage(kBmpLoadError);
-    if (report_) report_->failedFiles.push_back(file);
+    if (report_) {
+      report_->failedFiles.push_back(file);
+      report_->reasons.push_back(why);
+    }
   }
 
  private:
@@ -43,11 +47,15 @@ class ImportRun {
 bool ImportFrameInto(classGAFFrame& frame, const std::string& file, Options o, ImportRun& run) {
   frame.Initialize();
   LoadedBitmap bitmap;
+  std::string why;
   // The reader refuses what a frame cannot hold (sides beyond 16 bits) and
   // what the heap cannot; the frame takes its pixels as they are.
-  if (!ReadImage(file, bitmap) || !frame.SetImage(bitmap.BMPInfoHeader.Width, bitmap.BMPInfoHeader.Height,
-                                                std::move(bitmap.BMPPixels))) {
-    run.Failed(file);
+  if (!ReadImage(file, bitmap, &why)) {
+    run.Failed(file, why);
+    return false;
+  }
+  if (!frame.SetImage(bitmap.BMPInfoHeader.Width, bitmap.BMPInfoHeader.Height, std::move(bitmap.BMPPixels))) {
+    run.Failed(file, "cannot become a frame");
     return false;
   }
   if (o.Center) {
@@ -86,7 +94,7 @@ bool ImportSubframeInto(classGAFFrame& frame, const std::string& file, Options o
     } catch (const std::bad_alloc&) {
       // No room for the copy of the frame's own image: the bitmap is not
       // added either, and the frame stays as it was.
-      run.Failed(file);
+      run.Failed(file, kOutOfMemory);
       return false;
     }
     (void)first->SetPositionX(frame.PositionX());

@@ -11,9 +11,10 @@ namespace quilmark {
 
 // A file that starts with the PNG signature is read as PNG (ReadPNG), any
 // other as BMP (ReadBMP); either way out then holds game indices, and is
-// untouched when the file is refused.
-bool ReadImage(const std::string& filename, LoadedBitmap& out);
+// untouched when the file is refused, and why (when given) says why in words:
+// "no such file", "not a regular file", "a damaged PNG", ...
+bool ReadImage(const std::string& filename, LoadedBitmap& out, std::string* why = nullptr);
 // The same on bytes in memory.
-bool ReadImageFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out);
+bool ReadImageFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out, std::string* why = nullptr);
 
 }  // namespace quilmark

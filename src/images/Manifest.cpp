@@ -292,10 +292,11 @@ bool ReadImage(const std::string& folder, const ManifestFrame& entry, std::vecto
     return false;
   }
   LoadedBitmap bitmap;
-  const bool decoded = IsPNG(bytes.data(), bytes.size()) ? DecodePNG(bytes.data(), bytes.size(), bitmap)
-                                                          : DecodeBMP(bytes.data(), bytes.size(), bitmap);
+  why.clear();
+  const bool decoded = IsPNG(bytes.data(), bytes.size()) ? DecodePNG(bytes.data(), bytes.size(), bitmap, &why)
+                                                          : DecodeBMP(bytes.data(), bytes.size(), bitmap, &why);
   if (!decoded) {
-    error = entry.path + ".image: " + name + ": not an image this program reads";
+    error = entry.path + ".image: " + name + ": " + why;
     return false;
   }
   if (bitmap.BMPInfoHeader.Width != entry.width || bitmap.BMPInfoHeader.Height != entry.height) {

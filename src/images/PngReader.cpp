@@ -25,6 +25,7 @@ constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr uint64_t kInflateRatio = 1032;
 // What libspng may keep of ancillary chunks (text, colour profiles), unpacked.
 constexpr size_t kChunkCacheLimit = size_t{64} << 20;
+constexpr const char* kDamagedPng = "a damaged PNG";
 
 // Where each pass of the Adam7 interlace starts in a row, and its step.
 constexpr uint32_t kPassStartX[7] = {0, 4, 0, 2, 0, 1, 0};
@@ -284,19 +285,24 @@ bool TransparencyFitsTable(uint64_t size, ReadHead read) {
 }
 
 // Decodes the PNG that ctx reads (fileSize bytes long) into out; see DecodePNG.
-bool Decode(spng_ctx* ctx, uint64_t fileSize, bool mapped, bool transparencyFits, LoadedBitmap& out) {
-  if (spng_set_image_limits(ctx, kMaxFrameSide, kMaxFrameSide) != 0) return false;
+bool Decode(spng_ctx* ctx, uint64_t fileSize, bool mapped, bool transparencyFits, LoadedBitmap& out,
+            const Refusal& refuse) {
+  if (spng_set_image_limits(ctx, kMaxFrameSide, kMaxFrameSide) != 0) return refuse(kDamagedPng);
   const uint64_t chunkLimit = std::min<uint64_t>(fileSize, std::numeric_limits<int32_t>::max());
-  if (spng_set_chunk_limits(ctx, static_cast<size_t>(chunkLimit), kChunkCacheLimit) != 0) return false;
+  if (spng_set_chunk_limits(ctx, static_cast<size_t>(chunkLimit), kChunkCacheLimit) != 0) return refuse(kDamagedPng);
   spng_ihdr ihdr{};
-  if (spng_get_ihdr(ctx, &ihdr) != 0) return false;
+  // libspng refuses sides beyond the limits set; they are named as such.
+  if (const int status = spng_get_ihdr(ctx, &ihdr); status != 0)
+    return refuse(status == SPNG_EWIDTH || status == SPNG_EHEIGHT || status == SPNG_EUSER_WIDTH ||
+                          status == SPNG_EUSER_HEIGHT
+                      ? kSideTooLong
+                      : kDamagedPng);
   const uint64_t width = ihdr.width, height = ihdr.height;
   const unsigned bits = Channels(ihdr.color_type) * ihdr.bit_depth;
   const uint64_t lineBytes = (width * bits + 7) / 8;
-  if (width == 0 || height == 0 || width > uint64_t{kMaxFrameSide} || height > uint64_t{kMaxFrameSide} ||
-      height * lineBytes > kInflateRatio * fileSize)
-    return false;
-  if (spng_decode_image(ctx, nullptr, 0, SPNG_FMT_RAW, SPNG_DECODE_PROGRESSIVE) != 0) return false;
+  if (width > uint64_t{kMaxFrameSide} || height > uint64_t{kMaxFrameSide}) return refuse(kSideTooLong);
+  if (width == 0 || height == 0 || height * lineBytes > kInflateRatio * fileSize) return refuse(kDamagedPng);
+  if (spng_decode_image(ctx, nullptr, 0, SPNG_FMT_RAW, SPNG_DECODE_PROGRESSIVE) != 0) return refuse(kDamagedPng);
 
   const bool indexed = ihdr.color_type == SPNG_COLOR_TYPE_INDEXED;
   size_t entries = 256;
@@ -306,8 +312,8 @@ bool Decode(spng_ctx* ctx, uint64_t fileSize, bool mapped, bool transparencyFits
   const bool hasTrns = spng_get_trns(ctx, &trns) == 0;
   if (indexed) {
     spng_plte plte{};
-    if (spng_get_plte(ctx, &plte) != 0) return false;
-    if (!transparencyFits || (hasTrns && trns.n_type3_entries > plte.n_entries)) return false;
+    if (spng_get_plte(ctx, &plte) != 0) return refuse(kDamagedPng);
+    if (!transparencyFits || (hasTrns && trns.n_type3_entries > plte.n_entries)) return refuse(kDamagedPng);
     entries = plte.n_entries;
     for (size_t i = 0; i < std::min<size_t>(plte.n_entries, 256); ++i)
       own[i] = {plte.entries[i].blue, plte.entries[i].green, plte.entries[i].red, 0};
@@ -322,23 +328,23 @@ bool Decode(spng_ctx* ctx, uint64_t fileSize, bool mapped, bool transparencyFits
     PixelMapper mapper(ihdr, own, transparent, hasTrns ? &trns : nullptr, mapped);
     for (;;) {
       spng_row_info row{};
-      if (spng_get_row_info(ctx, &row) != 0) return false;
+      if (spng_get_row_info(ctx, &row) != 0) return refuse(kDamagedPng);
       const int status = spng_decode_scanline(ctx, line.data(), line.size());
-      if (status != 0 && status != SPNG_EOI) return false;
+      if (status != 0 && status != SPNG_EOI) return refuse(kDamagedPng);
       const size_t pass = interlaced ? static_cast<size_t>(row.pass) : 0;
-      if (pass > 6 || row.row_num >= height) return false;
+      if (pass > 6 || row.row_num >= height) return refuse(kDamagedPng);
       const size_t start = interlaced ? kPassStartX[pass] : 0;
       const size_t step = interlaced ? kPassStepX[pass] : 1;
       if (start < width) {
         const size_t count = (static_cast<size_t>(width) - start + step - 1) / step;
         // An index past the colour table is a damaged file.
-        if (indexed && !IndicesBelow(line.data(), count, ihdr.bit_depth, entries)) return false;
+        if (indexed && !IndicesBelow(line.data(), count, ihdr.bit_depth, entries)) return refuse(kDamagedPng);
         mapper.Map(line.data(), count, pixels.data() + row.row_num * width + start, step);
       }
       if (status == SPNG_EOI) break;
     }
     // The chunks after the image, up to the end chunk, are checked too.
-    if (spng_decode_chunks(ctx) != 0) return false;
+    if (spng_decode_chunks(ctx) != 0) return refuse(kDamagedPng);
     LoadedBitmap result;
     result.BMPInfoHeader.Width = static_cast<int32_t>(width);
     result.BMPInfoHeader.Height = static_cast<int32_t>(height);
@@ -353,19 +359,19 @@ bool Decode(spng_ctx* ctx, uint64_t fileSize, bool mapped, bool transparencyFits
     return true;
   } catch (const std::bad_alloc&) {
     // An image that the heap cannot hold is refused like an unreadable one.
-    return false;
+    return refuse(kOutOfMemory);
   }
 }
 
-bool DecodeInMemory(const uint8_t* data, size_t size, bool mapped, LoadedBitmap& out) {
-  if (!IsPNG(data, size)) return false;
+bool DecodeInMemory(const uint8_t* data, size_t size, bool mapped, LoadedBitmap& out, const Refusal& refuse) {
+  if (!IsPNG(data, size)) return refuse("not a PNG image");
   Context ctx(spng_ctx_new(0));
-  if (!ctx || spng_set_png_buffer(ctx.get(), data, size) != 0) return false;
+  if (!ctx || spng_set_png_buffer(ctx.get(), data, size) != 0) return refuse(kOutOfMemory);
   const bool fits = TransparencyFitsTable(size, [&](uint64_t at, uint8_t* head) {
     std::memcpy(head, data + at, 8);
     return true;
   });
-  return Decode(ctx.get(), size, mapped, fits, out);
+  return Decode(ctx.get(), size, mapped, fits, out, refuse);
 }
 
 // libspng's reader over an open file: the bytes asked for, from where the
@@ -414,29 +420,36 @@ bool IsPNG(const uint8_t* data, size_t size) {
   return data != nullptr && size >= sizeof kSignature && std::memcmp(data, kSignature, sizeof kSignature) == 0;
 }
 
-bool DecodePNG(const uint8_t* data, size_t size, LoadedBitmap& out) { return DecodeInMemory(data, size, false, out); }
-
-bool ReadPNGFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out) {
-  return DecodeInMemory(data, size, true, out);
+bool DecodePNG(const uint8_t* data, size_t size, LoadedBitmap& out, std::string* why) {
+  return DecodeInMemory(data, size, false, out, Refusal(why));
 }
 
-bool ReadPNG(const std::string& filename, LoadedBitmap& out) {
+bool ReadPNGFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out, std::string* why) {
+  return DecodeInMemory(data, size, true, out, Refusal(why));
+}
+
+bool ReadPNG(const std::string& filename, LoadedBitmap& out, std::string* why) {
   InputFile file;
-  return file.Open(filename) && ReadPNG(file, out);
+  if (!file.Open(filename)) return Refusal(why)(file.Error());
+  return ReadPNG(file, out, why);
 }
 
-bool ReadPNG(InputFile& file, LoadedBitmap& out) {
-  if (file.Size() < 0) return false;
+bool ReadPNG(InputFile& file, LoadedBitmap& out, std::string* why) {
+  const Refusal refuse(why);
+  if (file.Size() < 0) return refuse(file.Error());
   uint8_t head[sizeof kSignature];
-  if (file.ReadAt(head, sizeof head, 0) != static_cast<int64_t>(sizeof head) || !IsPNG(head, sizeof head)) return false;
+  const int64_t got = file.ReadAt(head, sizeof head, 0);
+  if (got < 0) return refuse(ReadFailure(file));
+  if (got != static_cast<int64_t>(sizeof head) || !IsPNG(head, sizeof head)) return refuse("not a PNG image");
   Context ctx(spng_ctx_new(0));
   FileStream stream(file);
-  if (!ctx || !stream.ok() || spng_set_png_stream(ctx.get(), FileStream::Read, &stream) != 0) return false;
+  if (!ctx || !stream.ok() || spng_set_png_stream(ctx.get(), FileStream::Read, &stream) != 0)
+    return refuse(kOutOfMemory);
   const uint64_t size = static_cast<uint64_t>(file.Size());
   const bool fits = TransparencyFitsTable(size, [&](uint64_t at, uint8_t* head) {
     return file.ReadAt(head, 8, static_cast<int64_t>(at)) == 8;
   });
-  return Decode(ctx.get(), size, true, fits, out);
+  return Decode(ctx.get(), size, true, fits, out, refuse);
 }
 
 }  // namespace quilmark

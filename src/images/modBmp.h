@@ -66,7 +66,28 @@ struct LoadedBitmap {
 // (including a stream cut inside a code) yield false and leave out untouched.
 // The sizes are checked against the file before anything of their size is
 // allocated. The indices stay those of the file's own table.
-bool DecodeBMP(const uint8_t* data, size_t size, LoadedBitmap& out);
+// With why given, a refusal says there why, in words ("a damaged BMP",
+// "a side over 32767 pixels", "out of memory", ...).
+bool DecodeBMP(const uint8_t* data, size_t size, LoadedBitmap& out, std::string* why = nullptr);
+
+// Why an image was refused, for a caller that asks (why not null): the first
+// reason given is kept. Calling it returns false, for `return refuse(...)`.
+class Refusal {
+ public:
+  explicit Refusal(std::string* why) : why_(why) {}
+  bool operator()(const std::string& reason) const {
+    if (why_ && why_->empty()) *why_ = reason;
+    return false;
+  }
+
+ private:
+  std::string* why_;
+};
+inline constexpr const char* kSideTooLong = "a side over 32767 pixels";
+inline constexpr const char* kOutOfMemory = "out of memory";
+// Why reading an open file's bytes came up short: an error, or a file that
+// shrank while it was read.
+std::string ReadFailure(const InputFile& file);
 
 // The translation from the bitmap's colours to the nearest game colours: the
 // smallest sum of absolute channel differences, ties to the lowest game index,
@@ -90,11 +111,11 @@ void RemapToGamePalette(LoadedBitmap& bitmap, const Palette& gameColours = GameP
 // DecodeBMP. The headers are read first, and the pixels only when they pass;
 // the file is then read a band at a time, so that besides the image only
 // a small buffer is held.
-bool ReadBMP(const std::string& filename, LoadedBitmap& out);
+bool ReadBMP(const std::string& filename, LoadedBitmap& out, std::string* why = nullptr);
 // The same on a file already open.
-bool ReadBMP(InputFile& file, LoadedBitmap& out);
+bool ReadBMP(InputFile& file, LoadedBitmap& out, std::string* why = nullptr);
 // The same on bytes in memory.
-bool ReadBMPFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out);
+bool ReadBMPFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out, std::string* why = nullptr);
 
 // The bytes of an uncompressed 8-bit BMP file: a 14-byte file header, a 40-byte
 // information header, 256 colour entries as stored in palette, then the pixel

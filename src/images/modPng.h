@@ -35,16 +35,17 @@ bool IsPNG(const uint8_t* data, size_t size);
 // file too small to hold the pixels it claims (deflate packs at most 1032
 // bytes into one; the claim is weighed before anything of its size is
 // allocated), or an image the heap cannot hold.
-bool DecodePNG(const uint8_t* data, size_t size, LoadedBitmap& out);
+// With why given, a refusal says there why, as DecodeBMP.
+bool DecodePNG(const uint8_t* data, size_t size, LoadedBitmap& out, std::string* why = nullptr);
 
 // The same, then every pixel in game indices (RemapToGamePalette).
-bool ReadPNGFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out);
+bool ReadPNGFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out, std::string* why = nullptr);
 
 // Reads the file (a regular file only, as ReadBMP) as ReadPNGFromMemory does,
 // a piece at a time, so that besides the image only small buffers are held.
-bool ReadPNG(const std::string& filename, LoadedBitmap& out);
+bool ReadPNG(const std::string& filename, LoadedBitmap& out, std::string* why = nullptr);
 // The same on a file already open.
-bool ReadPNG(InputFile& file, LoadedBitmap& out);
+bool ReadPNG(InputFile& file, LoadedBitmap& out, std::string* why = nullptr);
 
 // An 8-bit palettised PNG file of width × height indices (top row first):
 // a 256-entry PLTE of palette's colours and a tRNS chunk that makes entry

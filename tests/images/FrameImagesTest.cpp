@@ -118,6 +118,9 @@ TEST_F(FrameImport, UnreadableTooWideOrTooLargeFilesShowTheMessageAndLeaveTheFra
   EXPECT_TRUE(large->Subframes.IsEmpty());
   EXPECT_EQ(sink.shown, std::vector<Message>(5, {kBmpLoadError, "Quilmark"}));
   EXPECT_EQ(report.failedFiles, (std::vector<std::string>{files[0], files[1], files[2], files[3], small}));
+  // The report says why of each.
+  EXPECT_EQ(report.reasons, (std::vector<std::string>{"a damaged BMP", "a side over 32767 pixels", "out of memory",
+                                                      "a damaged PNG", "out of memory"}));
 }
 
 // The frame takes the decoded pixels; nothing else of their size is held
@@ -369,6 +372,35 @@ TEST_F(Batch, BuildWritesNothingUnlessEveryBitmapWasRead) {
   ASSERT_EQ(doc.Animations.Count(), 1);
   // Empty frames are not kept by a file; the readable one is.
   EXPECT_EQ(doc.Animations.Item(1)->Frames.Count(), 1);
+}
+
+// Each image build cannot use is named with the reason; the 256-colour
+// message only for a bitmap of another depth.
+TEST_F(Batch, BuildNamesTheReasonForEachImageItCannotUse) {
+  test::BmpShape truecolour;
+  truecolour.width = truecolour.height = 1, truecolour.bitCount = 24, truecolour.bits = {1, 2, 3, 0};
+  test::PngShape png;
+  png.pixels.assign(1, {1});
+  std::vector<uint8_t> damaged = test::BuildPng(png);
+  damaged[damaged.size() - 5] ^= 1;  // the end chunk's checksum
+  std::filesystem::create_directory(dir.File("folder.bmp"));
+  ASSERT_EQ(::mkfifo(dir.File("pipe.bmp").c_str(), 0600), 0);
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {dir.File("missing.bmp"), "no such file"},
+      {dir.File("folder.bmp"), "a folder, not a file"},
+      {dir.File("pipe.bmp"), "not a regular file"},
+      {Put("deep.bmp", test::BuildBmp(truecolour)), std::string(kBmpLoadError) + " (This one has 24 bits per pixel.)"},
+      {Put("damaged.png", damaged), "a damaged PNG"},
+      {Put("notes.bmp", {'h', 'i', '!'}), "neither a BMP nor a PNG image"},
+  };
+  Args args = {dir.File("out.gaf"), Bitmap("first.bmp", 1, 1)};
+  std::string expected;
+  for (const auto& [file, why] : cases) {
+    args.push_back(file);
+    expected += file + ": " + why + "\n";
+  }
+  EXPECT_EQ(RunBuildCommand(args, err), 1);
+  EXPECT_EQ(err.str(), expected + dir.File("out.gaf") + ": not written, 6 images could not be read (--partial writes them as empty frames)\n");
 }
 
 TEST_F(Batch, APaletteThatGivesNoColoursEndsTheCommandsThatDrawWithIt) {

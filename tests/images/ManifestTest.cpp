@@ -221,6 +221,7 @@ TEST_F(Folder, BadManifestsAreRefusedNamingTheFieldAndWriteNothing) {
       {replaced("\"name\": \"tank\"", "\"name\": \"\""), "animations[0].name: empty"},
       {replaced("\"name\": \"tank\"", "\"name\": \"t\\u0000nk\""), "animations[0].name: has a 0 character, which ends a name"},
       {replaced("tank_01.bmp", "link.bmp"), "animations[0].frames[0].image: link.bmp leads out of the folder"},
+      {replaced("tank_01.bmp", "notes.txt"), "animations[0].frames[0].image: notes.txt: neither a BMP nor a PNG image"},
       {replaced("\"x\": 0", "\"x\": \"left\""), "animations[0].frames[0].x: not a whole number"},
       {replaced("\"y\": 0,\n", ""), "animations[0].frames[0].y: missing"},
       {replaced("\"x\": 0", "\"x\": 40000"), "animations[0].frames[0].x: out of range (-32768 to 32767)"},
@@ -235,6 +236,7 @@ TEST_F(Folder, BadManifestsAreRefusedNamingTheFieldAndWriteNothing) {
   };
   std::filesystem::copy_file(dir.File("bad/tank_01.bmp"), dir.File("keep.gaf"));
   std::filesystem::create_symlink(dir.File("keep.gaf"), folder + "/link.bmp");
+  test::WriteFile(folder + "/notes.txt", {'n', 'o'});
   const std::vector<uint8_t> untouched = test::ReadFile(dir.File("keep.gaf"));
   for (const auto& [text, expected] : cases) {
     std::ofstream(folder + "/" + kManifestName, std::ios::binary | std::ios::trunc) << text;
