@@ -13,6 +13,7 @@
 #include <malloc.h>
 #include <random>
 
+#include "base/LittleEndian.h"
 #include "BenchSupport.h"
 #include "document/GafIo.h"
 #include "document/GafLayout.h"
@@ -70,15 +71,15 @@ std::vector<uint8_t> ScatteredBytes() {
   for (const auto& d : data) total += static_cast<int64_t>(d.size());
 
   std::vector<uint8_t> file(static_cast<size_t>(kScatteredSize), 0);
-  auto put32 = [&](int64_t at, int64_t v) { PutLE32(file.data() + at, static_cast<int32_t>(v)); };
+  auto put32 = [&](int64_t at, int64_t v) { le::Put32(file.data() + at, static_cast<int32_t>(v)); };
   auto record = [&](int64_t at, int subs, int compressed, int64_t data_at) {
     uint8_t* r = file.data() + at;
-    PutLE16(r + 0, kScatteredSide);
-    PutLE16(r + 2, kScatteredSide);
+    le::Put16(r + 0, kScatteredSide);
+    le::Put16(r + 2, kScatteredSide);
     r[8] = TransparentIndex;
     r[9] = static_cast<uint8_t>(compressed);
     r[10] = static_cast<uint8_t>(subs);
-    PutLE32(r + 16, static_cast<int32_t>(data_at));
+    le::Put32(r + 16, static_cast<int32_t>(data_at));
   };
   const int64_t head = static_cast<int64_t>(kHeaderSize) + 4 * kScatteredAnimations +
                        kScatteredAnimations * (static_cast<int64_t>(kEntrySize) + per_animation * kFrameEntrySize);
@@ -107,12 +108,12 @@ std::vector<uint8_t> ScatteredBytes() {
     placed += static_cast<int64_t>(d.size());
   }
 
-  PutLE32(file.data(), kVersion);
+  le::Put32(file.data(), kVersion);
   put32(4, kScatteredAnimations);
   int64_t entry = static_cast<int64_t>(kHeaderSize) + 4 * kScatteredAnimations;
   for (int a = 0; a < kScatteredAnimations; ++a) {
     put32(static_cast<int64_t>(kHeaderSize) + 4 * a, entry);
-    PutLE16(file.data() + entry, per_animation);
+    le::Put16(file.data() + entry, per_animation);
     std::snprintf(reinterpret_cast<char*>(file.data() + entry + 8), kNameSize, "scattered%d", a);
     for (int f = 0; f < per_animation; ++f) {
       const int frame = a * per_animation + f;

@@ -1,3 +1,4 @@
+#include "base/LittleEndian.h"
 #include "archive/HpiWriter.h"
 
 #include <fcntl.h>
@@ -10,7 +11,7 @@
 #include <cstring>
 #include <memory>
 
-#include "document/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 namespace quilmark {
 
@@ -26,13 +27,6 @@ constexpr uint64_t kMaxArchiveSize = 0x7FFFFFFF;
 
 constexpr uint8_t kStorageWhole = 0;
 constexpr uint8_t kStorageZlib = 2;
-
-void Put32(uint8_t* at, uint32_t v) {
-  at[0] = static_cast<uint8_t>(v);
-  at[1] = static_cast<uint8_t>(v >> 8);
-  at[2] = static_cast<uint8_t>(v >> 16);
-  at[3] = static_cast<uint8_t>(v >> 24);
-}
 
 // A name in quotes, for messages.
 std::string Quoted(std::string_view text) {
@@ -123,8 +117,8 @@ class BlockBuilder {
   size_t AddDirectory(const Node& dir) {
     const size_t record = Reserve(8);
     const size_t entries = Reserve(9 * dir.children.size());
-    Put32(&block[record], static_cast<uint32_t>(dir.children.size()));
-    Put32(&block[record + 4], Abs(entries));
+    le::Put32(&block[record], static_cast<uint32_t>(dir.children.size()));
+    le::Put32(&block[record + 4], Abs(entries));
     for (size_t i = 0; i < dir.children.size(); ++i) {
       const Node& child = dir.children[i];
       const size_t name = block.size();
@@ -139,8 +133,8 @@ class BlockBuilder {
         order.push_back(child.file);
       }
       uint8_t* entry = &block[entries + 9 * i];
-      Put32(entry, Abs(name));
-      Put32(entry + 4, Abs(data));
+      le::Put32(entry, Abs(name));
+      le::Put32(entry + 4, Abs(data));
       entry[8] = child.is_dir ? 1 : 0;
     }
     return record;
@@ -188,13 +182,13 @@ class ChunkCompressor {
     uint32_t sum = 0;
     for (uint32_t i = 0; i < payload_size; ++i) sum += payload[i];
     uint8_t* header = out_.data();
-    Put32(header, kChunkMarker);
+    le::Put32(header, kChunkMarker);
     header[4] = 2;  // chunk version
     header[5] = compression;
     header[6] = 0;  // not obfuscated
-    Put32(header + 7, payload_size);
-    Put32(header + 11, size);
-    Put32(header + 15, sum);
+    le::Put32(header + 7, payload_size);
+    le::Put32(header + 11, size);
+    le::Put32(header + 15, sum);
     chunk = out_.data();
     chunk_size = kChunkHeaderSize + payload_size;
     return true;
@@ -328,11 +322,11 @@ HpiWriteResult HpiWriter::Write(const HpiProgressFn& progress, bool compress, in
   if (!out.Open()) return fail(out.Error());
 
   uint8_t header[kStart];
-  Put32(header, kMarker);
-  Put32(header + 4, kVersion);
-  Put32(header + 8, static_cast<uint32_t>(kStart + block.size()));  // DirectorySize
-  Put32(header + 12, 0);                                            // HeaderKey: not encrypted
-  Put32(header + 16, kStart);
+  le::Put32(header, kMarker);
+  le::Put32(header + 4, kVersion);
+  le::Put32(header + 8, static_cast<uint32_t>(kStart + block.size()));  // DirectorySize
+  le::Put32(header + 12, 0);                                            // HeaderKey: not encrypted
+  le::Put32(header + 16, kStart);
   // The block goes out now to hold its place; its file records are filled in
   // once the data offsets are known.
   if (!out.Write(header, sizeof header) || !out.Write(block.data(), block.size())) return fail(out.Error());
@@ -378,7 +372,7 @@ HpiWriteResult HpiWriter::Write(const HpiProgressFn& progress, bool compress, in
           size_t chunk_size = 0;
           if (!compressor->Make(data.data() + at, want, chunk, chunk_size))
             return fail("zlib failed on " + file.disk_path);
-          Put32(&table[4 * c], static_cast<uint32_t>(chunk_size));
+          le::Put32(&table[4 * c], static_cast<uint32_t>(chunk_size));
           if (!out.Write(chunk, chunk_size)) return fail(out.Error());
         } else if (!out.Write(data.data() + at, want)) {
           return fail(out.Error());
@@ -397,8 +391,8 @@ HpiWriteResult HpiWriter::Write(const HpiProgressFn& progress, bool compress, in
     if (chunked && !out.WriteAt(table_pos, table.data(), table.size())) return fail(out.Error());
 
     uint8_t* record = &block[layout.file_record[index]];
-    Put32(record, static_cast<uint32_t>(offset));
-    Put32(record + 4, static_cast<uint32_t>(size));
+    le::Put32(record, static_cast<uint32_t>(offset));
+    le::Put32(record + 4, static_cast<uint32_t>(size));
     record[8] = chunked ? kStorageZlib : kStorageWhole;
     ++state.files_done;
     if (!report()) {

@@ -1,7 +1,7 @@
 #include "archive/UfoExport.h"
 
 #include "archive/modHPIUtil.h"
-#include "document/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "document/classGAF.h"
 
 namespace quilmark {

@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "base/Latin1.h"
 #include "cli/Commands.h"
 #include "document/CommandInput.h"
 #include "document/classGAF.h"

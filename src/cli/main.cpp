@@ -7,7 +7,7 @@
 
 #include "archive/PackCommand.h"
 #include "cli/Commands.h"
-#include "document/TemporaryFiles.h"
+#include "base/TemporaryFiles.h"
 #include "images/BatchCommands.h"
 #include "images/FolderCommands.h"
 #include "images/GamePalette.h"

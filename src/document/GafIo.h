@@ -18,8 +18,8 @@
 #include <utility>
 #include <vector>
 
-#include "document/AtomicFile.h"
-#include "document/FileAccess.h"
+#include "base/AtomicFile.h"
+#include "base/FileAccess.h"
 #include "document/GafLayout.h"
 #include "document/PixelArena.h"
 #include "document/classGAF.h"
@@ -214,14 +214,5 @@ class GafOutput {
   AtomicFile& file_;
   std::vector<uint8_t> scratch_;
 };
-
-// Little-endian packing into a byte array (for tables written back in one go).
-inline void PutLE32(uint8_t* at, int32_t value) {
-  const auto v = static_cast<uint32_t>(value);
-  at[0] = static_cast<uint8_t>(v);
-  at[1] = static_cast<uint8_t>(v >> 8);
-  at[2] = static_cast<uint8_t>(v >> 16);
-  at[3] = static_cast<uint8_t>(v >> 24);
-}
 
 }  // namespace quilmark

@@ -30,14 +30,4 @@ inline constexpr int32_t kStillFlag = 10;
 inline constexpr int kMaxFrames = 32767;
 inline constexpr int kMaxSubframes = 255;
 
-inline int32_t LE32(const uint8_t* p) {
-  return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-                              (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24));
-}
-inline int16_t LE16(const uint8_t* p) { return static_cast<int16_t>(p[0] | (p[1] << 8)); }
-inline void PutLE16(uint8_t* at, int32_t value) {
-  at[0] = static_cast<uint8_t>(value);
-  at[1] = static_cast<uint8_t>(value >> 8);
-}
-
 }  // namespace quilmark::gaf

@@ -6,6 +6,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "base/LittleEndian.h"
 #include "document/GafIo.h"
 #include "document/GafLayout.h"
 #include "document/RowCode.h"
@@ -43,17 +44,17 @@ bool classGAFFrame::Load(GafInput& in) {
     in.Fail("a frame record is cut short");
     return false;
   }
-  width_ = LE16(record + 0);
-  height_ = LE16(record + 2);
-  position_x_ = LE16(record + 4);
-  position_y_ = LE16(record + 6);
+  width_ = le::I16(record + 0);
+  height_ = le::I16(record + 2);
+  position_x_ = le::I16(record + 4);
+  position_y_ = le::I16(record + 6);
   transparent_index_ = record[8];
   compressed_ = record[9];
   subframe_count_ = record[10];
   reserved1_ = record[11];
-  reserved2_ = LE32(record + 12);
-  data_offset_ = LE32(record + 16);
-  FPS = LE32(record + 20);
+  reserved2_ = le::I32(record + 12);
+  data_offset_ = le::I32(record + 16);
+  FPS = le::I32(record + 20);
 
   if (width_ == 0 || height_ == 0) return false;
   // Kept as it loads, but a save writes back sizes no writer makes.
@@ -93,7 +94,7 @@ bool classGAFFrame::Load(GafInput& in) {
       return false;
     }
     for (size_t i = 0; i < subframe_count_; ++i) {
-      in.Seek(LE32(table.data() + 4 * i));
+      in.Seek(le::I32(table.data() + 4 * i));
       auto sub = std::make_shared<classGAFFrame>();
       if (sub->Load(in)) Subframes.Add(std::move(sub));
     }
@@ -140,7 +141,7 @@ bool classGAFAnimation::Load(GafInput& in) {
     in.Fail("an animation entry lies beyond the end of the file");
     return false;
   }
-  const int16_t frames = LE16(entry);
+  const int16_t frames = le::I16(entry);
   const auto* name = reinterpret_cast<const char*>(entry + 8);
   Name.assign(name, strnlen(name, kNameSize));
   if (frames < 1) return true;
@@ -155,8 +156,8 @@ bool classGAFAnimation::Load(GafInput& in) {
 
   for (int64_t i = 0; i < readable; ++i) {
     const uint8_t* e = table.data() + i * kFrameEntrySize;
-    const int32_t offset = LE32(e);
-    if (LE32(e + 4) == kAnimatedFlag) Animated = true;
+    const int32_t offset = le::I32(e);
+    if (le::I32(e + 4) == kAnimatedFlag) Animated = true;
     if (offset <= 0) continue;
     in.Seek(offset);
     auto frame = std::make_shared<classGAFFrame>();
@@ -179,7 +180,7 @@ void LoadDocument(classGAF& doc, GafInput& in, ProgressSession& progress) {
     in.Refuse("a UFO (HPI) archive, not a GAF file");
     return;
   }
-  const int32_t count = LE32(header + 4);
+  const int32_t count = le::I32(header + 4);
   if (count < 0) {
     in.Fail("the animation count is negative");
     return;
@@ -192,7 +193,7 @@ void LoadDocument(classGAF& doc, GafInput& in, ProgressSession& progress) {
 
   for (int64_t i = 0; i < readable; ++i) {
     progress.Update(static_cast<int32_t>(i), count - 1);
-    in.Seek(LE32(table.data() + 4 * i));
+    in.Seek(le::I32(table.data() + 4 * i));
     auto animation = std::make_shared<classGAFAnimation>();
     if (!animation->Load(in)) continue;
     // Of several animations with one name, only the first is kept; the file

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/LittleEndian.h"
 #include "document/GafIo.h"
 #include "document/GafLayout.h"
 #include "document/RowCode.h"
@@ -30,15 +31,15 @@ bool classGAFFrame::Save(GafOutput& out) const {
   const uint64_t here = out.Position();
   if (!OffsetFits(out, here + kRecordSize)) return false;
   uint8_t record[kRecordSize] = {};
-  PutLE16(record + 0, width_);
-  PutLE16(record + 2, height_);
-  PutLE16(record + 4, position_x_);
-  PutLE16(record + 6, position_y_);
+  le::Put16(record + 0, width_);
+  le::Put16(record + 2, height_);
+  le::Put16(record + 4, position_x_);
+  le::Put16(record + 6, position_y_);
   record[8] = TransparentIndex;
   record[9] = compressed_;
   record[10] = static_cast<uint8_t>(Subframes.Count());
-  PutLE32(record + 16, static_cast<int32_t>(here + kRecordSize));
-  PutLE32(record + 20, FPS);
+  le::Put32(record + 16, static_cast<int32_t>(here + kRecordSize));
+  le::Put32(record + 20, FPS);
   if (!out.Write(record, sizeof record)) return false;
 
   if (!Subframes.IsEmpty()) {
@@ -48,7 +49,7 @@ bool classGAFFrame::Save(GafOutput& out) const {
     size_t i = 0;
     for (const FramePtr& sub : Subframes) {
       if (!OffsetFits(out, out.Position())) return false;
-      PutLE32(table.data() + 4 * i++, static_cast<int32_t>(out.Position()));
+      le::Put32(table.data() + 4 * i++, static_cast<int32_t>(out.Position()));
       if (!sub->Save(out)) return false;
     }
     return out.WriteAt(table_at, table.data(), table.size());
@@ -86,7 +87,7 @@ bool classGAFFrame::Save(GafOutput& out) const {
       out.Fail("a row's code is longer than the format's 32767 bytes");
       return false;
     }
-    PutLE16(at, static_cast<int32_t>(n));
+    le::Put16(at, static_cast<int32_t>(n));
     out.Extend(2 + n);
   }
   return true;
@@ -98,9 +99,9 @@ bool classGAFAnimation::Save(GafOutput& out) const {
     return false;
   }
   uint8_t entry[kEntrySize];
-  PutLE16(entry + 0, Frames.Count());
-  PutLE16(entry + 2, 1);
-  PutLE32(entry + 4, 0);
+  le::Put16(entry + 0, Frames.Count());
+  le::Put16(entry + 2, 1);
+  le::Put32(entry + 4, 0);
   // The name, a 0 byte, cut to 32 bytes, padded with spaces.
   std::memset(entry + 8, ' ', kNameSize);
   std::string field = Name;
@@ -115,8 +116,8 @@ bool classGAFAnimation::Save(GafOutput& out) const {
   size_t i = 0;
   for (const FramePtr& frame : Frames) {
     if (!OffsetFits(out, out.Position())) return false;
-    PutLE32(table.data() + kFrameEntrySize * i, static_cast<int32_t>(out.Position()));
-    PutLE32(table.data() + kFrameEntrySize * i + 4, Animated ? kAnimatedFlag : kStillFlag);
+    le::Put32(table.data() + kFrameEntrySize * i, static_cast<int32_t>(out.Position()));
+    le::Put32(table.data() + kFrameEntrySize * i + 4, Animated ? kAnimatedFlag : kStillFlag);
     ++i;
     if (!frame->Save(out)) return false;
   }
@@ -138,9 +139,9 @@ SaveResult classGAF::Save(AtomicFile& file, ProgressSink* progress) const {
   GafOutput out(file);
   const int32_t count = Animations.Count();
   uint8_t header[kHeaderSize];
-  PutLE32(header + 0, kVersion);
-  PutLE32(header + 4, count);
-  PutLE32(header + 8, 0);
+  le::Put32(header + 0, kVersion);
+  le::Put32(header + 4, count);
+  le::Put32(header + 8, 0);
   bool ok = out.Write(header, sizeof header);
   if (ok && count > 0) {
     std::vector<uint8_t> table(4 * static_cast<size_t>(count), 0);
@@ -151,7 +152,7 @@ SaveResult classGAF::Save(AtomicFile& file, ProgressSink* progress) const {
         ok = false;
         break;
       }
-      PutLE32(table.data() + 4 * (i - 1), static_cast<int32_t>(out.Position()));
+      le::Put32(table.data() + 4 * (i - 1), static_cast<int32_t>(out.Position()));
       ok = Animations.Item(i)->Save(out);
     }
     ok = ok && out.WriteAt(kHeaderSize, table.data(), table.size());

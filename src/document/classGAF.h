@@ -6,7 +6,7 @@
 #include <string>
 
 #include "document/Collection.h"
-#include "document/Progress.h"
+#include "base/Progress.h"
 #include "document/classGAFAnimation.h"
 
 namespace quilmark {

@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QProgressBar>
 
-#include "document/Progress.h"
+#include "base/Progress.h"
 
 namespace quilmark {
 

@@ -8,7 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "document/TemporaryFiles.h"
+#include "base/TemporaryFiles.h"
 #include "editor/FrmQuilmark.h"
 #include "editor/ScriptedRun.h"
 

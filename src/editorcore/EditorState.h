@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "document/PathNames.h"
+#include "base/PathNames.h"
 #include "document/classGAF.h"
 
 namespace quilmark {

@@ -14,8 +14,8 @@
 #include <ctime>
 #include <random>
 
-#include "document/AtomicFile.h"
-#include "document/FileAccess.h"
+#include "base/AtomicFile.h"
+#include "base/FileAccess.h"
 
 namespace quilmark {
 

@@ -3,7 +3,7 @@
 #include <ostream>
 
 #include "document/CommandInput.h"
-#include "document/FileAccess.h"
+#include "base/FileAccess.h"
 #include "images/FrameImages.h"
 #include "images/GamePalette.h"
 

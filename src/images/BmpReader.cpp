@@ -6,7 +6,8 @@
 #include <new>
 #include <string>
 
-#include "document/FileAccess.h"
+#include "base/LittleEndian.h"
+#include "base/FileAccess.h"
 #include "document/classGAFFrame.h"
 #include "images/FrameImages.h"
 #include "images/modBmp.h"
@@ -37,12 +38,6 @@ constexpr size_t kBandBytes = 64 * 1024;
 constexpr const char* kDamagedBmp = "a damaged BMP";
 constexpr const char* kCutBmp = "a damaged BMP: its pixels are cut short";
 
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t U32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
-}
-int32_t I32(const uint8_t* p) { return static_cast<int32_t>(U32(p)); }
 
 bool KnownHeaderSize(uint32_t size) {
   // BITMAPINFOHEADER, its two extended forms with colour masks, V4 and V5.
@@ -191,29 +186,29 @@ struct Layout {
 // the stored height; false for a form that is not read.
 bool ReadInfoHeader(const uint8_t* h, size_t headerRoom, BitmapInfo& info, int64_t& rawHeight, size_t& entrySize) {
   if (headerRoom < 4) return false;
-  info.Size = U32(h);
+  info.Size = le::U32(h);
   if (info.Size == kCoreHeaderSize) {
     // The OS/2 form: unsigned 16-bit sizes, rows bottom-up and uncompressed,
     // colours of three bytes.
     if (headerRoom < kCoreHeaderSize) return false;
-    info.Width = U16(h + 4);
-    rawHeight = U16(h + 6);
-    info.Planes = U16(h + 8);
-    info.BitCount = U16(h + 10);
+    info.Width = le::U16(h + 4);
+    rawHeight = le::U16(h + 6);
+    info.Planes = le::U16(h + 8);
+    info.BitCount = le::U16(h + 10);
     entrySize = 3;
     return true;
   }
   if (!KnownHeaderSize(info.Size) || info.Size > headerRoom) return false;
-  info.Width = I32(h + 4);
-  rawHeight = I32(h + 8);
-  info.Planes = U16(h + 12);
-  info.BitCount = U16(h + 14);
-  info.Compression = U32(h + 16);
-  info.SizeImage = U32(h + 20);
-  info.XPelsPerMeter = I32(h + 24);
-  info.YPelsPerMeter = I32(h + 28);
-  info.ClrUsed = U32(h + 32);
-  info.ClrImportant = U32(h + 36);
+  info.Width = le::I32(h + 4);
+  rawHeight = le::I32(h + 8);
+  info.Planes = le::U16(h + 12);
+  info.BitCount = le::U16(h + 14);
+  info.Compression = le::U32(h + 16);
+  info.SizeImage = le::U32(h + 20);
+  info.XPelsPerMeter = le::I32(h + 24);
+  info.YPelsPerMeter = le::I32(h + 28);
+  info.ClrUsed = le::U32(h + 32);
+  info.ClrImportant = le::U32(h + 36);
   entrySize = 4;
   return true;
 }
@@ -224,7 +219,7 @@ bool ReadInfoHeader(const uint8_t* h, size_t headerRoom, BitmapInfo& info, int64
 bool CheckLayout(const uint8_t* head, size_t headSize, uint64_t fileSize, Layout& layout, const Refusal& refuse) {
   if (head == nullptr || headSize < 2 || head[0] != 'B' || head[1] != 'M') return refuse("neither a BMP nor a PNG image");
   if (headSize < kFileHeaderSize) return refuse(kDamagedBmp);
-  const uint32_t pixelOffset = U32(head + 10);
+  const uint32_t pixelOffset = le::U32(head + 10);
   BitmapInfo info;
   int64_t rawHeight = 0;
   size_t entrySize = 4;

@@ -6,7 +6,7 @@
 #include <ostream>
 
 #include "document/CommandInput.h"
-#include "document/FileAccess.h"
+#include "base/FileAccess.h"
 #include "images/BatchCommands.h"
 #include "images/Manifest.h"
 

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <unordered_set>
 
+#include "base/Latin1.h"
 #include "images/FrameImages.h"
 #include "images/modBmp.h"
 #include "images/modPng.h"

@@ -4,8 +4,9 @@
 #include <set>
 #include <utility>
 
+#include "base/Latin1.h"
 #include "document/Collection.h"
-#include "document/PathNames.h"
+#include "base/PathNames.h"
 #include "images/FrameImages.h"
 #include "images/ImageFile.h"
 #include "images/modBmp.h"

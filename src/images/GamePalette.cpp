@@ -6,7 +6,7 @@
 #include <climits>
 #include <iterator>
 
-#include "document/FileAccess.h"
+#include "base/FileAccess.h"
 
 namespace quilmark {
 

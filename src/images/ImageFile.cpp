@@ -1,6 +1,6 @@
 #include "images/ImageFile.h"
 
-#include "document/FileAccess.h"
+#include "base/FileAccess.h"
 #include "images/modPng.h"
 
 namespace quilmark {

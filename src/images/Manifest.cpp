@@ -1,3 +1,4 @@
+#include "base/Latin1.h"
 #include "images/Manifest.h"
 
 #include <sys/stat.h>
@@ -13,9 +14,9 @@
 #include <nlohmann/json.hpp>
 #include <unordered_set>
 
-#include "document/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "document/Collection.h"
-#include "document/FileAccess.h"
+#include "base/FileAccess.h"
 #include "images/FrameImages.h"
 #include "images/modBmp.h"
 #include "images/modPng.h"

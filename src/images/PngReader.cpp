@@ -10,7 +10,7 @@
 #include <memory>
 #include <new>
 
-#include "document/FileAccess.h"
+#include "base/FileAccess.h"
 #include "document/classGAFFrame.h"
 #include "images/modPng.h"
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <new>
 
-#include "document/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "document/classGAFFrame.h"
 #include "images/modPng.h"
 

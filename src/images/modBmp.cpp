@@ -1,3 +1,4 @@
+#include "base/LittleEndian.h"
 #include "images/modBmp.h"
 
 #include <algorithm>
@@ -5,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include "document/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "document/classGAFFrame.h"
 
 namespace quilmark {
@@ -15,14 +16,6 @@ namespace {
 constexpr uint32_t kCompressionNone = 0;
 constexpr uint32_t kHeaderAndTable = 14 + 40 + 256 * 4;  // 1078
 
-void Put16(std::vector<uint8_t>& v, uint32_t x) {
-  v.push_back(static_cast<uint8_t>(x));
-  v.push_back(static_cast<uint8_t>(x >> 8));
-}
-void Put32(std::vector<uint8_t>& v, uint32_t x) {
-  Put16(v, x & 0xFFFF);
-  Put16(v, x >> 16);
-}
 
 }  // namespace
 
@@ -115,21 +108,21 @@ bool EncodeBMP(std::span<const uint8_t> buffer, const Palette& palette, int32_t 
   file.reserve(static_cast<size_t>(kHeaderAndTable + pixelBytes));
   file.push_back('B');
   file.push_back('M');
-  Put32(file, static_cast<uint32_t>(kHeaderAndTable + pixelBytes));
-  Put16(file, 0);
-  Put16(file, 0);
-  Put32(file, kHeaderAndTable);
-  Put32(file, 40);
-  Put32(file, static_cast<uint32_t>(width));
-  Put32(file, static_cast<uint32_t>(height));
-  Put16(file, 1);
-  Put16(file, 8);
-  Put32(file, kCompressionNone);
-  Put32(file, 0);  // image size
-  Put32(file, 0);  // resolutions
-  Put32(file, 0);
-  Put32(file, 256);  // colours used
-  Put32(file, 256);  // important colours
+  le::Append32(file, static_cast<uint32_t>(kHeaderAndTable + pixelBytes));
+  le::Append16(file, 0);
+  le::Append16(file, 0);
+  le::Append32(file, kHeaderAndTable);
+  le::Append32(file, 40);
+  le::Append32(file, static_cast<uint32_t>(width));
+  le::Append32(file, static_cast<uint32_t>(height));
+  le::Append16(file, 1);
+  le::Append16(file, 8);
+  le::Append32(file, kCompressionNone);
+  le::Append32(file, 0);  // image size
+  le::Append32(file, 0);  // resolutions
+  le::Append32(file, 0);
+  le::Append32(file, 256);  // colours used
+  le::Append32(file, 256);  // important colours
   for (const PaletteEntry& e : palette) {
     file.push_back(e.Blue);
     file.push_back(e.Green);

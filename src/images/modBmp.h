@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "document/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "images/GamePalette.h"
 
 namespace quilmark {

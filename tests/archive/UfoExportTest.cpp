@@ -12,7 +12,7 @@
 #include "HpiTestReader.h"
 #include "archive/PackCommand.h"
 #include "archive/UfoExport.h"
-#include "document/TemporaryFiles.h"
+#include "base/TemporaryFiles.h"
 #include "document/classGAF.h"
 
 namespace quilmark::test {

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "base/Latin1.h"
 #include "TestSupport.h"
-#include "document/Progress.h"
+#include "base/Progress.h"
 #include "document/classGAF.h"
 
 namespace quilmark {

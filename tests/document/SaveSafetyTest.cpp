@@ -11,8 +11,8 @@
 #include <functional>
 
 #include "TestSupport.h"
-#include "document/AtomicFile.h"
-#include "document/TemporaryFiles.h"
+#include "base/AtomicFile.h"
+#include "base/TemporaryFiles.h"
 
 namespace quilmark::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "document/Progress.h"
+#include "base/Progress.h"
 
 #include <cmath>
 

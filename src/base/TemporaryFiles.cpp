@@ -1,4 +1,4 @@
-#include "document/TemporaryFiles.h"
+#include "base/TemporaryFiles.h"
 
 #include <climits>
 #include <csignal>

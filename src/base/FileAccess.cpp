@@ -1,4 +1,4 @@
-#include "document/FileAccess.h"
+#include "base/FileAccess.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "document/TemporaryFiles.h"
+#include "base/TemporaryFiles.h"
 
 namespace quilmark {
 

@@ -1,4 +1,4 @@
-#include "document/PathNames.h"
+#include "base/PathNames.h"
 
 namespace quilmark {
 
