@@ -133,7 +133,7 @@ void FrmImportFrame::CmdOK_Click() {
   std::vector<std::string> files;
   for (const auto& path : ChosenFiles) files.push_back(*path);
   EditorState& st = Editor();
-  (void)st.CurrentAnimation->ImportFrames(files, chkCenter->isChecked(), chkWhite->isChecked(), SubframeMode(),
+  (void)ImportFrames(*st.CurrentAnimation, files, chkCenter->isChecked(), chkWhite->isChecked(), SubframeMode(),
                                           chkCompress->isChecked(), st.CurrentFrame, display_, messages_);
   QApplication::restoreOverrideCursor();
   accept();

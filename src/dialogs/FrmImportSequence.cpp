@@ -225,7 +225,7 @@ void FrmImportSequence::CmdRemoveFrame_Click() {
 
 void FrmImportSequence::CmdOK_Click() {
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  (void)Editor().CurrentGAF->ImportSequence(FrameLists, chkCenter->isChecked(), chkWhite->isChecked(),
+  (void)ImportSequence(*Editor().CurrentGAF, FrameLists, chkCenter->isChecked(), chkWhite->isChecked(),
                                             chkCompress->isChecked(), messages_);
   if (resetView_) resetView_();
   QApplication::restoreOverrideCursor();

@@ -66,14 +66,6 @@ class classGAF {
 
   // Marks every frame and subframe compressed, then checks the indicator.
   void CompressAll(CompressedIndicator* indicator = nullptr);
-
-  // Image import and export, defined in images/ (include images/FrameImages.h).
-  // Builds a new animation from the lists and adds it; false when it was not
-  // added (no usable list, or an animation of that name exists).
-  bool ImportSequence(const std::vector<classFrameList>& Images, bool Center, bool WhiteBG, bool Compress,
-                      MessageSink* messages = nullptr, ImportReport* report = nullptr);
-  // Writes the images of every animation.
-  ExportReport ExportAllImages(const std::string& Location, ImageFormat format = ImageFormat::Bmp) const;
 };
 
 }  // namespace quilmark

@@ -37,21 +37,6 @@ class classGAFAnimation {
   // 0 for an animation without frames, never below 0.
   int32_t GetMaxWidth() const;
   int32_t GetMaxHeight() const;
-
-  // Image import and export, defined in images/ (include images/FrameImages.h).
-  // Appends one frame per list with a Name and names the animation after the
-  // first; false when a list's file name is too short to name it (the frames
-  // appended before stay).
-  bool ImportSequence(const std::vector<classFrameList>& FileList, bool Center, bool WhiteBG, bool Compress,
-                      MessageSink* messages = nullptr, ImportReport* report = nullptr);
-  // Appends a frame per file, or with Subframes a subframe per file to the
-  // frame at 1-based currentFrame; then shows the animation. False when that
-  // frame does not exist.
-  bool ImportFrames(const std::vector<std::string>& Files, bool Center, bool WhiteBG, bool Subframes, bool Compress,
-                    int32_t currentFrame, AnimationDisplay* display = nullptr, MessageSink* messages = nullptr,
-                    ImportReport* report = nullptr);
-  // Writes Location<Name>_<ff>[_<ss>].bmp (.png) for every frame.
-  ExportReport ExportAllImages(const std::string& Location, ImageFormat format = ImageFormat::Bmp) const;
 };
 
 using AnimationPtr = std::shared_ptr<classGAFAnimation>;

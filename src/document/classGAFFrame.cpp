@@ -35,6 +35,8 @@ bool classGAFFrame::SetImage(int32_t width, int32_t height, std::vector<uint8_t>
   return true;
 }
 
+void classGAFFrame::CopyImage(std::span<const uint8_t> Buffer) { Pixels.assign(Buffer.begin(), Buffer.end()); }
+
 bool classGAFFrame::SetPositionX(int32_t value) {
   if (!Fits16(value)) return false;
   position_x_ = static_cast<int16_t>(value);

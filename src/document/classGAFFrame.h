@@ -14,21 +14,12 @@ namespace quilmark {
 
 class GafInput;
 class GafOutput;
-// Image import and export (images/FrameImages.h).
-class classFrameList;
-class MessageSink;
-class AnimationDisplay;
-struct ExportReport;
-struct ImportReport;
 
 // Palette index that means "no pixel here".
 inline constexpr uint8_t TransparentIndex = 9;
 
 // The largest width or height a frame can hold: sizes are 16-bit.
 inline constexpr int32_t kMaxFrameSide = 32767;
-
-// The file format frame images are exported in.
-enum class ImageFormat { Bmp, Png };
 
 class classGAFFrame {
  public:
@@ -88,25 +79,8 @@ class classGAFFrame {
   // The code of row y; false when it would exceed a row's 32767-byte limit.
   bool EncodeRow(int32_t y, std::vector<uint8_t>& code) const;
 
-  // Image import and export, defined in images/ (include images/FrameImages.h).
-  // Replaces this frame's image by the bitmap; false when it could not be read.
-  bool ImportFrame(const std::string& Filename, bool Center = false, bool WhiteBG = false, bool Compress = false,
-                   MessageSink* messages = nullptr, ImportReport* report = nullptr);
-  // Builds this frame from the list: its own image, and subframes when the
-  // list has two or more files. False when any file could not be read.
-  bool ImportSequence(const classFrameList& FileList, bool Center, bool WhiteBG, bool Compress,
-                      MessageSink* messages = nullptr, ImportReport* report = nullptr);
-  // Appends a subframe built from the bitmap (first making the frame's own
-  // image its first subframe when it has none).
-  bool ImportSubframe(const std::string& Filename, bool Center = false, bool WhiteBG = false, bool Compress = false,
-                      MessageSink* messages = nullptr, ImportReport* report = nullptr);
   // Pixels become a copy of Buffer; Width and Height are left to the caller.
   void CopyImage(std::span<const uint8_t> Buffer);
-  // Writes the frame's own image; a frame with subframes writes nothing.
-  ExportReport ExportFrame(const std::string& Filename, ImageFormat format = ImageFormat::Bmp) const;
-  // Writes Location_<ss>.bmp per subframe, or Location.bmp without subframes
-  // (.png in that format).
-  ExportReport ExportAllImages(const std::string& Location, ImageFormat format = ImageFormat::Bmp) const;
 
  private:
   void ResizePixels();

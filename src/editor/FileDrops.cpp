@@ -11,6 +11,7 @@
 #include "dialogs/FileBrowser.h"
 #include "editor/EditorSupport.h"
 #include "editor/FrmQuilmark.h"
+#include "images/FrameImages.h"
 
 namespace quilmark {
 namespace {
@@ -144,7 +145,7 @@ void FrmQuilmark::DropFiles(const QStringList& paths, bool overPicture, bool sub
                  QApplication::setOverrideCursor(Qt::WaitCursor);
                  Ending ending([] { QApplication::restoreOverrideCursor(); });
                  // The options the import dialog opens with: none checked.
-                 (void)animation->ImportFrames(files, false, false, subframes, false, st.CurrentFrame, this, this);
+                 (void)ImportFrames(*animation, files, false, false, subframes, false, st.CurrentFrame, this, this);
                  RefreshList();
                });
   if (!others.isEmpty()) Note(Ignored(others, "not a BMP or PNG image"));

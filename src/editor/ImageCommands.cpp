@@ -106,7 +106,7 @@ void FrmQuilmark::ExportToChosenFolder(const std::function<ExportReport(const st
 
 void FrmQuilmark::mnuImagesExportSequence_Click() {
   const AnimationPtr animation = Editor().CurrentAnimation;
-  ExportToChosenFolder([&animation](const std::string& folder) { return animation->ExportAllImages(folder); });
+  ExportToChosenFolder([&animation](const std::string& folder) { return ExportAllImages(*animation, folder); });
 }
 
 void FrmQuilmark::mnuImagesCompress_Click() {
@@ -123,7 +123,7 @@ void FrmQuilmark::mnuImagesCompress_Click() {
 
 void FrmQuilmark::mnuImagesExportAll_Click() {
   const auto doc = Editor().CurrentGAF;
-  ExportToChosenFolder([&doc](const std::string& folder) { return doc->ExportAllImages(folder); });
+  ExportToChosenFolder([&doc](const std::string& folder) { return ExportAllImages(*doc, folder); });
 }
 
 void FrmQuilmark::mnuImagesPreview_Click() { FrmPreview::Open(Editor().CurrentAnimation, this, this); }
@@ -169,7 +169,7 @@ void FrmQuilmark::mnuFrameExport_Click() {
   if (name.isEmpty()) return;
   const EditorState& st = Editor();
   if (FramePtr frame = st.CurrentAnimation->Frames.Item(st.CurrentFrame))
-    ReportExport(frame->ExportFrame(PathBytes(name), FormatOf(name)));
+    ReportExport(ExportFrame(*frame, PathBytes(name), FormatOf(name)));
 }
 
 void FrmQuilmark::mnuSubframeExport_Click() {
@@ -182,7 +182,7 @@ void FrmQuilmark::mnuSubframeExport_Click() {
   const FramePtr frame = st.CurrentAnimation->Frames.Item(st.CurrentFrame);
   if (!frame) return;
   if (FramePtr sub = frame->Subframes.Item(st.CurrentSubframe))
-    ReportExport(sub->ExportFrame(PathBytes(name), FormatOf(name)));
+    ReportExport(ExportFrame(*sub, PathBytes(name), FormatOf(name)));
 }
 
 void FrmQuilmark::mnuFrameRemove_Click() {

@@ -71,7 +71,7 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream& err, co
   // What could be read is still exported; the unread part is reported.
   const CommandInput input = LoadCommandInput(paths[0], doc, true, err);
   if (!input) return 1;
-  const ExportReport report = doc.ExportAllImages(folder, format);
+  const ExportReport report = ExportAllImages(doc, folder, format);
   for (size_t i = 0; i < report.failedFiles.size(); ++i)
     err << report.failedFiles[i] << ": " << (i < report.reasons.size() ? report.reasons[i] : "not written") << "\n";
   for (const std::string& note : report.notes) err << note << "\n";
@@ -140,7 +140,7 @@ int RunBuildCommand(const std::vector<std::string>& args, std::ostream& err, con
     complete = input.complete;
   }
   ImportReport imported;
-  const bool added = doc.ImportSequence(lists, center, white, compress, nullptr, &imported);
+  const bool added = ImportSequence(doc, lists, center, white, compress, nullptr, &imported);
   for (size_t i = 0; i < imported.failedFiles.size(); ++i) err << imported.failedFiles[i] << ": " << imported.reasons[i] << "\n";
   if (!added) {
     err << "no animation was added (the first file's name is taken or cannot name one)\n";

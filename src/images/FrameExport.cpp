@@ -81,28 +81,28 @@ void ExportReport::Add(const ExportReport& other) {
   notes.insert(notes.end(), other.notes.begin(), other.notes.end());
 }
 
-ExportReport classGAFFrame::ExportFrame(const std::string& Filename, ImageFormat format) const {
+ExportReport ExportFrame(const classGAFFrame& frame, const std::string& Filename, ImageFormat format) {
   ExportReport report;
   // A frame with subframes is seen only through them.
-  if (Subframes.IsEmpty()) WriteImage(*this, Filename, format, report, OutputName::Chosen);
+  if (frame.Subframes.IsEmpty()) WriteImage(frame, Filename, format, report, OutputName::Chosen);
   return report;
 }
 
-ExportReport classGAFFrame::ExportAllImages(const std::string& Location, ImageFormat format) const {
+ExportReport ExportAllImages(const classGAFFrame& frame, const std::string& Location, ImageFormat format) {
+  ExportReport report;
+  auto write = [&](const classGAFFrame& image, const std::string& file) {
+    WriteImage(image, file + Extension(format), format, report);
+  };
+  ForEachImage(frame, Location, write);
+  return report;
+}
+
+ExportReport ExportAllImages(const classGAFAnimation& animation, const std::string& Location, ImageFormat format) {
   ExportReport report;
   auto write = [&](const classGAFFrame& frame, const std::string& file) {
     WriteImage(frame, file + Extension(format), format, report);
   };
-  ForEachImage(*this, Location, write);
-  return report;
-}
-
-ExportReport classGAFAnimation::ExportAllImages(const std::string& Location, ImageFormat format) const {
-  ExportReport report;
-  auto write = [&](const classGAFFrame& frame, const std::string& file) {
-    WriteImage(frame, file + Extension(format), format, report);
-  };
-  ForEachImage(*this, Location + SafeFileName(Name), write);
+  ForEachImage(animation, Location + SafeFileName(animation.Name), write);
   return report;
 }
 
@@ -137,9 +137,9 @@ std::vector<ImageFile> ExportFiles(const classGAF& doc, std::vector<std::string>
   return plan;
 }
 
-ExportReport classGAF::ExportAllImages(const std::string& Location, ImageFormat format) const {
+ExportReport ExportAllImages(const classGAF& doc, const std::string& Location, ImageFormat format) {
   ExportReport report;
-  for (const ImageFile& file : ExportFiles(*this, &report.notes))
+  for (const ImageFile& file : ExportFiles(doc, &report.notes))
     WriteImage(*file.image, Location + file.name + Extension(format), format, report);
   return report;
 }

@@ -53,6 +53,48 @@ std::vector<ImageFile> ExportFiles(const classGAF& doc, std::vector<std::string>
 // written as UTF-8. The document keeps its names; only file names change.
 std::string SafeFileName(const std::string& name);
 
+// The file format frame images are exported in.
+enum class ImageFormat { Bmp, Png };
+
+// Replaces the frame's image by the bitmap; false when it could not be read.
+bool ImportFrame(classGAFFrame& frame, const std::string& Filename, bool Center = false, bool WhiteBG = false,
+                 bool Compress = false, MessageSink* messages = nullptr, ImportReport* report = nullptr);
+// Builds the frame from the list: its own image, and subframes when the list
+// has two or more files. False when any file could not be read.
+bool ImportSequence(classGAFFrame& frame, const classFrameList& FileList, bool Center, bool WhiteBG, bool Compress,
+                    MessageSink* messages = nullptr, ImportReport* report = nullptr);
+// Appends a subframe built from the bitmap (first making the frame's own
+// image its first subframe when it has none).
+bool ImportSubframe(classGAFFrame& frame, const std::string& Filename, bool Center = false, bool WhiteBG = false,
+                    bool Compress = false, MessageSink* messages = nullptr, ImportReport* report = nullptr);
+// Appends one frame per list with a Name and names the animation after the
+// first; false when a list's file name is too short to name it (the frames
+// appended before stay).
+bool ImportSequence(classGAFAnimation& animation, const std::vector<classFrameList>& FileList, bool Center,
+                    bool WhiteBG, bool Compress, MessageSink* messages = nullptr, ImportReport* report = nullptr);
+// Appends a frame per file, or with Subframes a subframe per file to the
+// frame at 1-based currentFrame; then shows the animation. False when that
+// frame does not exist.
+bool ImportFrames(classGAFAnimation& animation, const std::vector<std::string>& Files, bool Center, bool WhiteBG,
+                  bool Subframes, bool Compress, int32_t currentFrame, AnimationDisplay* display = nullptr,
+                  MessageSink* messages = nullptr, ImportReport* report = nullptr);
+// Builds a new animation from the lists and adds it to the document; false
+// when it was not added (no usable list, or an animation of that name exists).
+bool ImportSequence(classGAF& doc, const std::vector<classFrameList>& Images, bool Center, bool WhiteBG,
+                    bool Compress, MessageSink* messages = nullptr, ImportReport* report = nullptr);
+
+// Writes the frame's own image; a frame with subframes writes nothing.
+ExportReport ExportFrame(const classGAFFrame& frame, const std::string& Filename, ImageFormat format = ImageFormat::Bmp);
+// Writes Location_<ss>.bmp per subframe, or Location.bmp without subframes
+// (.png in that format).
+ExportReport ExportAllImages(const classGAFFrame& frame, const std::string& Location,
+                             ImageFormat format = ImageFormat::Bmp);
+// Writes Location<Name>_<ff>[_<ss>].bmp (.png) for every frame.
+ExportReport ExportAllImages(const classGAFAnimation& animation, const std::string& Location,
+                             ImageFormat format = ImageFormat::Bmp);
+// Writes the images of every animation.
+ExportReport ExportAllImages(const classGAF& doc, const std::string& Location, ImageFormat format = ImageFormat::Bmp);
+
 // The position that centres an image of the given size: half of it, halves
 // going to the even neighbour (5 gives 2, 7 gives 4).
 int32_t CenterOf(int32_t size);

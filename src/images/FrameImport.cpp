@@ -139,59 +139,57 @@ int32_t CenterOf(int32_t size) {
   return half % 2 == 0 ? half : other;
 }
 
-bool classGAFFrame::ImportFrame(const std::string& Filename, bool Center, bool WhiteBG, bool Compress,
-                                MessageSink* messages, ImportReport* report) {
+bool ImportFrame(classGAFFrame& frame, const std::string& Filename, bool Center, bool WhiteBG, bool Compress,
+                 MessageSink* messages, ImportReport* report) {
   ImportRun run(messages, report);
-  return ImportFrameInto(*this, Filename, Options{Center, WhiteBG, Compress}, run);
+  return ImportFrameInto(frame, Filename, Options{Center, WhiteBG, Compress}, run);
 }
 
-bool classGAFFrame::ImportSequence(const classFrameList& FileList, bool Center, bool WhiteBG, bool Compress,
-                                   MessageSink* messages, ImportReport* report) {
+bool ImportSequence(classGAFFrame& frame, const classFrameList& FileList, bool Center, bool WhiteBG, bool Compress,
+                    MessageSink* messages, ImportReport* report) {
   ImportRun run(messages, report);
-  return ImportListInto(*this, FileList, Options{Center, WhiteBG, Compress}, run);
+  return ImportListInto(frame, FileList, Options{Center, WhiteBG, Compress}, run);
 }
 
-bool classGAFFrame::ImportSubframe(const std::string& Filename, bool Center, bool WhiteBG, bool Compress,
-                                   MessageSink* messages, ImportReport* report) {
+bool ImportSubframe(classGAFFrame& frame, const std::string& Filename, bool Center, bool WhiteBG, bool Compress,
+                    MessageSink* messages, ImportReport* report) {
   ImportRun run(messages, report);
-  return ImportSubframeInto(*this, Filename, Options{Center, WhiteBG, Compress}, run);
+  return ImportSubframeInto(frame, Filename, Options{Center, WhiteBG, Compress}, run);
 }
 
-void classGAFFrame::CopyImage(std::span<const uint8_t> Buffer) { Pixels.assign(Buffer.begin(), Buffer.end()); }
-
-bool classGAFAnimation::ImportSequence(const std::vector<classFrameList>& FileList, bool Center, bool WhiteBG,
-                                       bool Compress, MessageSink* messages, ImportReport* report) {
+bool ImportSequence(classGAFAnimation& animation, const std::vector<classFrameList>& FileList, bool Center,
+                    bool WhiteBG, bool Compress, MessageSink* messages, ImportReport* report) {
   ImportRun run(messages, report);
-  return ImportListsInto(*this, FileList, Options{Center, WhiteBG, Compress}, run);
+  return ImportListsInto(animation, FileList, Options{Center, WhiteBG, Compress}, run);
 }
 
-bool classGAFAnimation::ImportFrames(const std::vector<std::string>& Files, bool Center, bool WhiteBG,
-                                     bool Subframes, bool Compress, int32_t currentFrame, AnimationDisplay* display,
-                                     MessageSink* messages, ImportReport* report) {
+bool ImportFrames(classGAFAnimation& animation, const std::vector<std::string>& Files, bool Center, bool WhiteBG,
+                  bool Subframes, bool Compress, int32_t currentFrame, AnimationDisplay* display,
+                  MessageSink* messages, ImportReport* report) {
   ImportRun run(messages, report);
   const Options o{Center, WhiteBG, Compress};
   for (const std::string& file : Files) {
     if (Subframes) {
-      const FramePtr frame = Frames.Item(currentFrame);
+      const FramePtr frame = animation.Frames.Item(currentFrame);
       if (!frame) return false;
       ImportSubframeInto(*frame, file, o, run);
     } else {
       auto frame = std::make_shared<classGAFFrame>();
       ImportFrameInto(*frame, file, o, run);
-      Frames.Add(frame);
+      animation.Frames.Add(frame);
     }
   }
-  if (display) display->DisplayAnimation(*this);
+  if (display) display->DisplayAnimation(animation);
   return true;
 }
 
-bool classGAF::ImportSequence(const std::vector<classFrameList>& Images, bool Center, bool WhiteBG, bool Compress,
-                              MessageSink* messages, ImportReport* report) {
+bool ImportSequence(classGAF& doc, const std::vector<classFrameList>& Images, bool Center, bool WhiteBG,
+                    bool Compress, MessageSink* messages, ImportReport* report) {
   auto animation = std::make_shared<classGAFAnimation>();
-  animation->ImportSequence(Images, Center, WhiteBG, Compress, messages, report);
+  ImportSequence(*animation, Images, Center, WhiteBG, Compress, messages, report);
   if (animation->Name.empty()) return false;
   // A name that is taken is refused by the collection; the new animation is dropped.
-  return Animations.Add(animation, animation->Name);
+  return doc.Animations.Add(animation, animation->Name);
 }
 
 }  // namespace quilmark

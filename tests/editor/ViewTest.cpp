@@ -159,7 +159,7 @@ class Drops : public View {
     const int sides[] = {3, 5, 4};
     for (int i = 0; i < 3; ++i) {
       const ImageFormat format = names[i].endsWith(".png") ? ImageFormat::Png : ImageFormat::Bmp;
-      EXPECT_TRUE(MakeFrame(sides[i], sides[i], 0, 0, 33)->ExportFrame(names[i].toStdString(), format).ok());
+      EXPECT_TRUE(ExportFrame(*MakeFrame(sides[i], sides[i], 0, 0, 33), names[i].toStdString(), format).ok());
     }
     return names;
   }

@@ -81,15 +81,15 @@ TEST_F(FrameImport, TheFrameTakesTheBitmapsIndicesAndTheOptions) {
   const std::string file = Bitmap("w.bmp", 2, 2, {255, 9, 254, 255});
   classGAFFrame plain, white;
   plain.FPS = 4;
-  ASSERT_TRUE(plain.ImportFrame(file));
-  ASSERT_TRUE(white.ImportFrame(file, false, true, true));
+  ASSERT_TRUE(ImportFrame(plain, file));
+  ASSERT_TRUE(ImportFrame(white, file, false, true, true));
   EXPECT_EQ(std::tuple(plain.Width(), plain.Pixels, plain.Compressed(), plain.FPS),
             std::tuple(2, Pixels{255, 9, 254, 255}, false, 4));
   EXPECT_EQ(std::tuple(white.Pixels, white.Compressed()), std::tuple(Pixels{9, 9, 254, 9}, true));
   // Centring takes half of each side, halves going to even.
   for (const auto& [w, h, x, y] : {std::array{1, 1, 0, 0}, {3, 5, 2, 2}, {2, 2, 1, 1}, {5, 7, 2, 4}, {6, 6, 3, 3}}) {
     classGAFFrame frame;
-    ASSERT_TRUE(frame.ImportFrame(Bitmap("c.bmp", w, h), true));
+    ASSERT_TRUE(ImportFrame(frame, Bitmap("c.bmp", w, h), true));
     EXPECT_EQ(frame.PositionX(), x) << w;
     EXPECT_EQ(frame.PositionY(), y) << h;
   }
@@ -108,13 +108,13 @@ TEST_F(FrameImport, UnreadableTooWideOrTooLargeFilesShowTheMessageAndLeaveTheFra
   const test::HeapWatch heap(1 << 20);
   for (const std::string& file : files) {
     classGAFFrame frame;
-    EXPECT_FALSE(frame.ImportFrame(file, true, true, true, &sink, &report));
+    EXPECT_FALSE(ImportFrame(frame, file, true, true, true, &sink, &report));
     EXPECT_EQ(std::tuple(frame.Width(), frame.Height(), frame.Pixels.size(), frame.Compressed()),
               std::tuple(0, 0, size_t{1}, false)) << file;
   }
   // Nor is there room for the copy of a large frame's own image that its
   // first subframe becomes: the frame stays as it was.
-  EXPECT_FALSE(large->ImportSubframe(small, false, false, false, &sink, &report));
+  EXPECT_FALSE(ImportSubframe(*large, small, false, false, false, &sink, &report));
   EXPECT_TRUE(large->Subframes.IsEmpty());
   EXPECT_EQ(sink.shown, std::vector<Message>(5, {kBmpLoadError, "Quilmark"}));
   EXPECT_EQ(report.failedFiles, (std::vector<std::string>{files[0], files[1], files[2], files[3], small}));
@@ -132,7 +132,7 @@ TEST_F(FrameImport, AnImportHoldsOneCopyOfTheImage) {
        {Bitmap("plain.bmp", 1500, 1000), Rle("rle.bmp", 1500, 1000), Put("rgb.png", test::BuildPng(png))}) {
     classGAFFrame frame;
     const test::HeapWatch heap;
-    ASSERT_TRUE(frame.ImportFrame(file));
+    ASSERT_TRUE(ImportFrame(frame, file));
     EXPECT_EQ(frame.Pixels.size(), 1500u * 1000u);
     EXPECT_LT(heap.PeakGrowth(), frame.Pixels.size() * 5 / 4) << file;
   }
@@ -151,13 +151,13 @@ TEST_F(FrameImport, ImportsOverLoadedFramesLeaveTheirNeighboursAlone) {
   ASSERT_EQ(a->Frames.Count(), 3);
   ASSERT_TRUE(a->Frames.Item(2)->Pixels.InBlock());
   // A larger image over the middle frame, then every one of its pixels changed.
-  ASSERT_TRUE(a->Frames.Item(2)->ImportFrame(Bitmap("larger.bmp", 12, 10)));
+  ASSERT_TRUE(ImportFrame(*a->Frames.Item(2), Bitmap("larger.bmp", 12, 10)));
   std::fill(a->Frames.Item(2)->Pixels.begin(), a->Frames.Item(2)->Pixels.end(), 0xEE);
   EXPECT_EQ(a->Frames.Item(1)->Pixels, Pixels(64, 20));
   EXPECT_EQ(a->Frames.Item(3)->Pixels, Pixels(64, 22));
   // The last frame's own image becomes its first subframe; the two are apart.
   const FramePtr last = a->Frames.Item(3);
-  ASSERT_TRUE(last->ImportSubframe(Bitmap("one.bmp", 1, 1, {5})));
+  ASSERT_TRUE(ImportSubframe(*last, Bitmap("one.bmp", 1, 1, {5})));
   ASSERT_EQ(last->Subframes.Count(), 2);
   std::fill(last->Subframes.Item(1)->Pixels.begin(), last->Subframes.Item(1)->Pixels.end(), 0xDD);
   EXPECT_EQ(last->Pixels, Pixels(64, 22));
@@ -166,10 +166,10 @@ TEST_F(FrameImport, ImportsOverLoadedFramesLeaveTheirNeighboursAlone) {
 TEST_F(FrameImport, ListsOfSeveralFilesGiveAnUncompressedOwnImageAndSubframes) {
   const std::string a = Bitmap("a.bmp", 1, 1, {11});
   classGAFFrame frame;
-  ASSERT_TRUE(frame.ImportSequence(List({a}), false, false, true));
+  ASSERT_TRUE(ImportSequence(frame, List({a}), false, false, true));
   EXPECT_TRUE(frame.Subframes.IsEmpty());
   EXPECT_TRUE(frame.Compressed());
-  ASSERT_TRUE(frame.ImportSequence(List({a, Bitmap("b.bmp", 3, 1, {14, 255, 16})}), true, true, true));
+  ASSERT_TRUE(ImportSequence(frame, List({a, Bitmap("b.bmp", 3, 1, {14, 255, 16})}), true, true, true));
   EXPECT_EQ(frame.Pixels, Pixels{11});
   EXPECT_FALSE(frame.Compressed());
   ASSERT_EQ(frame.Subframes.Count(), 2);
@@ -183,16 +183,16 @@ TEST_F(FrameImport, SequencesAreNamedAfterTheirFirstUsableFileAndAddedOnce) {
   empty.Initialize();
   const std::vector<classFrameList> lists{empty, List({Bitmap("tank.bmp", 2, 2)}), List({Bitmap("x.bmp", 1, 1)})};
   classGAF doc;
-  ASSERT_TRUE(doc.ImportSequence(lists, false, false, false));
+  ASSERT_TRUE(ImportSequence(doc, lists, false, false, false));
   ASSERT_EQ(doc.Animations.Count(), 1);
   EXPECT_EQ(doc.Animations.Key(1), "tank");
   EXPECT_TRUE(doc.Animations.Item(1)->Animated);
   EXPECT_EQ(doc.Animations.Item(1)->Frames.Count(), 2);
-  EXPECT_FALSE(doc.ImportSequence(lists, false, false, false));  // the name is taken
+  EXPECT_FALSE(ImportSequence(doc, lists, false, false, false));  // the name is taken
   EXPECT_EQ(doc.Animations.Count(), 1);
   // A file name too short to name the animation ends the import.
   classGAFAnimation animation;
-  EXPECT_FALSE(animation.ImportSequence({List({dir.File("a.b")}), lists[1]}, false, false, false));
+  EXPECT_FALSE(ImportSequence(animation, {List({dir.File("a.b")}), lists[1]}, false, false, false));
   EXPECT_EQ(animation.Frames.Count(), 0);
 }
 
@@ -200,7 +200,7 @@ TEST_F(FrameImport, ImportFramesAppendsFramesOrSubframesAndShowsTheAnimation) {
   classGAFAnimation animation;
   // A file that fails twice is reported once; its frames stay, 0 × 0.
   const std::vector<std::string> files{Bitmap("a.bmp", 1, 1, {1}), Broken(), Bitmap("c.bmp", 1, 1, {3}), Broken()};
-  ASSERT_TRUE(animation.ImportFrames(files, false, false, false, false, 0, &sink, &sink, &report));
+  ASSERT_TRUE(ImportFrames(animation, files, false, false, false, false, 0, &sink, &sink, &report));
   ASSERT_EQ(animation.Frames.Count(), 4);
   EXPECT_EQ(animation.Frames.Item(4)->Width(), 0);
   EXPECT_EQ(sink.shown.size(), 1u);
@@ -209,8 +209,8 @@ TEST_F(FrameImport, ImportFramesAppendsFramesOrSubframesAndShowsTheAnimation) {
   // first; with no such frame, nothing is added or shown.
   const auto frame = animation.Frames.Item(3);
   ASSERT_TRUE(frame->SetPositionX(-5));
-  ASSERT_TRUE(animation.ImportFrames({files[0]}, false, false, true, true, 3, &sink));
-  EXPECT_FALSE(animation.ImportFrames({files[0]}, false, false, true, false, 5, &sink));
+  ASSERT_TRUE(ImportFrames(animation, {files[0]}, false, false, true, true, 3, &sink));
+  EXPECT_FALSE(ImportFrames(animation, {files[0]}, false, false, true, false, 5, &sink));
   EXPECT_EQ(sink.displayed, (std::vector<classGAFAnimation*>{&animation, &animation}));
   ASSERT_EQ(frame->Subframes.Count(), 2);
 
@@ -234,18 +234,18 @@ using FrameExport = test::ImageTest;
 
 TEST_F(FrameExport, ExportFrameWritesTheOwnImageOnlyWithTheGamePalette) {
   const auto frame = Frame(3, 2, 42);
-  const ExportReport r = frame->ExportFrame(dir.File("f.bmp"));
+  const ExportReport r = ExportFrame(*frame, dir.File("f.bmp"));
   EXPECT_TRUE(r.written == 1 && r.ok());
   EXPECT_EQ(test::ReadFile(dir.File("f.bmp")), test::WrittenBmp(3, 2, Pixels(frame->Pixels), GamePalette));
   frame->Subframes.Add(Frame(1, 1, 2));  // with subframes it has no image of its own
-  EXPECT_EQ(frame->ExportFrame(dir.File("none.bmp")).written, 0);
+  EXPECT_EQ(ExportFrame(*frame, dir.File("none.bmp")).written, 0);
   const auto cut = Frame(2, 2, 0);  // pixels that do not match the size: a failure
   cut->Pixels.resize(1);
-  EXPECT_EQ(cut->ExportFrame(dir.File("cut.bmp")).failed, 1);
+  EXPECT_EQ(ExportFrame(*cut, dir.File("cut.bmp")).failed, 1);
   // A negative size is named as the reason.
   const auto negative = Frame(2, 3, 0);
   negative->SetWidth(-2);
-  const ExportReport bad = negative->ExportFrame(dir.File("neg.bmp"));
+  const ExportReport bad = ExportFrame(*negative, dir.File("neg.bmp"));
   ASSERT_EQ(bad.reasons.size(), 1u);
   EXPECT_NE(bad.reasons[0].find("negative size (-2 × 3)"), std::string::npos) << bad.reasons[0];
   EXPECT_EQ(FileNames(dir.path()), Names{"f.bmp"});
@@ -262,7 +262,7 @@ TEST_F(FrameExport, NamesCarryTwoDigitNumbersUpTo_100AndFailuresDoNotStopTheRest
   ASSERT_TRUE(doc.Animations.Add(Animation("fail", 2), "fail"));
   ASSERT_TRUE(doc.Animations.Add(walk, walk->Name));
   ASSERT_TRUE(doc.Animations.Add(Animation("run", 1), "run"));
-  const ExportReport r = doc.ExportAllImages(dir.path() + "/");
+  const ExportReport r = ExportAllImages(doc, dir.path() + "/");
   EXPECT_EQ(r.written, 102);
   EXPECT_EQ(r.failed, 2);
   EXPECT_EQ(r.failedFiles, (std::vector<std::string>{dir.File("fail_01.bmp"), dir.File("fail_02.bmp")}));
@@ -288,7 +288,7 @@ TEST_F(FrameExport, FileNamesStayInTheChosenFolderAndNeverReplaceEachOther) {
     ASSERT_TRUE(doc.Animations.Add(a, a->Name));
   const std::string folder = dir.File("x/y/z");
   std::filesystem::create_directories(folder);
-  const ExportReport r = doc.ExportAllImages(folder + "/");
+  const ExportReport r = ExportAllImages(doc, folder + "/");
   EXPECT_TRUE(r.ok());
   EXPECT_EQ(FileNames(folder), (Names{".._.._escaped_01.bmp", "A_B_01.bmp", "a_b~2_01.bmp",
                                                     "c_t__l_01.bmp", "___01.bmp", "walk_01_01.bmp", "walk_01_02.bmp",
@@ -300,7 +300,7 @@ TEST_F(FrameExport, FileNamesStayInTheChosenFolderAndNeverReplaceEachOther) {
   EXPECT_NE(r.notes[0].find("\"a_b\""), std::string::npos) << r.notes[0];
   EXPECT_EQ(test::ReadFile(folder + "/walk_01_01.bmp"), test::WrittenBmp(1, 1, {7}, GamePalette));
   // One sequence on its own (Export Sequence) stays in its folder too.
-  const ExportReport one = doc.Animations.Item(1)->ExportAllImages(dir.File("x/"));
+  const ExportReport one = ExportAllImages(*doc.Animations.Item(1), dir.File("x/"));
   EXPECT_EQ(one.written, 1);
   EXPECT_EQ(FileNames(dir.File("x")), (Names{"y", ".._.._escaped_01.bmp"}));
   // The document keeps its names.

@@ -206,8 +206,8 @@ TEST_F(Png, APngAndABmpOfTheSamePictureMakeTheSameFrame) {
   const std::string png = Put("a.png", BuildPng(s));
   for (bool white : {false, true}) {
     classGAFFrame fromBmp, fromPng;
-    ASSERT_TRUE(fromBmp.ImportFrame(bmp, true, white, true));
-    ASSERT_TRUE(fromPng.ImportFrame(png, true, white, true));
+    ASSERT_TRUE(ImportFrame(fromBmp, bmp, true, white, true));
+    ASSERT_TRUE(ImportFrame(fromPng, png, true, white, true));
     EXPECT_EQ(fromPng.Pixels, fromBmp.Pixels);
     EXPECT_EQ(std::tuple(fromPng.Width(), fromPng.Height(), fromPng.PositionX(), fromPng.PositionY()),
               std::tuple(4, 2, 2, 1));
@@ -219,8 +219,8 @@ TEST_F(Png, APngAndABmpOfTheSamePictureMakeTheSameFrame) {
   GamePalette[255] = {255, 255, 255, 0};
   const auto bytes = BuildPng(rgba);
   classGAFFrame plain, white;
-  ASSERT_TRUE(plain.ImportFrame(Put("w.png", bytes)));
-  ASSERT_TRUE(white.ImportFrame(dir.File("w.png"), false, true));
+  ASSERT_TRUE(ImportFrame(plain, Put("w.png", bytes)));
+  ASSERT_TRUE(ImportFrame(white, dir.File("w.png"), false, true));
   EXPECT_EQ(plain.Pixels, (Pixels{9, 255, 9}));
   EXPECT_EQ(white.Pixels, (Pixels{9, 9, 9}));
   // Without a colour table the decoder already gives game indices.
@@ -389,7 +389,7 @@ TEST_F(Png, BuildTakesPngFilesAndExportWritesThemOnRequest) {
   classGAF withEmpty;
   test::AddAnimation(withEmpty, "a",
                      {test::MakeFrame(2, 1, {1, 2}), std::make_shared<classGAFFrame>(), test::MakeFrame(1, 1, {3})});
-  const ExportReport report = withEmpty.ExportAllImages(dir.File("png/"), ImageFormat::Png);
+  const ExportReport report = ExportAllImages(withEmpty, dir.File("png/"), ImageFormat::Png);
   EXPECT_EQ(std::tuple(report.written, report.failed), std::tuple(2, 1));
   ASSERT_EQ(report.failedFiles, std::vector<std::string>{dir.File("png/a_02.png")});
 }
