@@ -129,7 +129,7 @@ void BM_GafLoad(benchmark::State& state) {
   for (auto _ : state) {
     classGAF doc;
     LoadReport report;
-    doc.Load(path, nullptr, &report);
+    report = doc.Load(path);
     if (!report.complete) state.SkipWithError("load incomplete");
     benchmark::DoNotOptimize(doc.Animations.Count());
   }

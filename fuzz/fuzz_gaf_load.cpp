@@ -58,10 +58,10 @@ bool Count(const Collection<classGAFFrame>& frames, uint64_t& n) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   classGAF exact, fast, from_file;
   quilmark::LoadReport exact_report, fast_report;
-  exact.LoadBytes(data, size, &exact_report);
+  exact_report = exact.LoadBytes(data, size);
   std::vector<uint8_t> padded(data, data + size);
   padded.resize(size + quilmark::kRowCodePadding, 0x5A);
-  fast.LoadBytes(padded.data(), size, &fast_report, true);
+  fast_report = fast.LoadBytes(padded.data(), size, true);
 
   quilmark::GafInput in(quilmark::ReadPlan{16, 256, 2});
   if (!in.OpenFile(quilmark::fuzz::BytesAsFile(data, size))) __builtin_trap();

@@ -51,15 +51,11 @@ class HpiWriter {
 
   explicit HpiWriter(std::string archive_path);
 
-  const std::string& ArchivePath() const { return archive_path_; }
-
   // Takes on the file at path_on_disk under path_in_archive. False (with
   // Error()) when the path holds no name, the name is taken already (letter
   // case ignored) or clashes with a folder of that name, or the file is not a
   // readable regular file. Nothing is read yet.
   bool AddFile(std::string_view path_in_archive, const std::string& path_on_disk);
-
-  size_t FileCount() const { return files_.size(); }
 
   // Writes the archive. compress false stores every file whole (storage 0).
   // level is a zlib level (Z_DEFAULT_COMPRESSION allowed).

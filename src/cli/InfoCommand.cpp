@@ -58,7 +58,7 @@ int RunInfoCommand(const std::vector<std::string>& args, std::ostream& out, std:
   }
   classGAF doc;
   LoadReport report;
-  doc.Load(args[0], nullptr, &report);
+  report = doc.Load(args[0]);
   // A file that cannot be opened at all, or is no GAF file, is said so, not
   // shown as an empty document.
   if (!report.opened) {

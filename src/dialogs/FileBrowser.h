@@ -59,7 +59,6 @@ class FileList : public QListWidget {
   // One or more name patterns parted by spaces ("*.bmp *.png"); letter case
   // does not count.
   void SetPattern(const QString& pattern);
-  QString Pattern() const { return pattern_; }
   void SetPath(const QString& folder);
   QString Path() const { return path_; }
   // The selected file names, in list order.

@@ -196,13 +196,6 @@ class GafOutput {
   explicit GafOutput(AtomicFile& file) : file_(file) {}
   uint64_t Position() const { return file_.Position(); }
   bool Write(const void* data, size_t size) { return file_.Write(data, size); }
-  template <class T>
-  bool WriteLE(T value) {
-    uint8_t raw[sizeof(T)];
-    auto v = static_cast<std::make_unsigned_t<T>>(value);
-    for (size_t i = 0; i < sizeof(T); ++i) raw[i] = static_cast<uint8_t>(v >> (8 * i));
-    return Write(raw, sizeof(T));
-  }
   bool WriteAt(uint64_t pos, const void* data, size_t size) { return file_.WriteAt(pos, data, size); }
   uint8_t* Room(size_t size) { return file_.Room(size); }
   void Extend(size_t size) { file_.Extend(size); }

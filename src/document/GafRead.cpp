@@ -218,43 +218,43 @@ void LoadGuarded(classGAF& doc, GafInput& in, ProgressSession& progress) {
 constexpr const char* kLoadingStatus = "Loading GAF file...";
 }  // namespace
 
-bool classGAF::Load(const std::string& filename, ProgressSink* progress, LoadReport* report) {
-  LoadReport result{false, {}};
+LoadReport classGAF::Load(const std::string& filename, ProgressSink* progress) {
   try {
     GafInput in;
     // A file that cannot be opened reads as empty; the report says why.
     in.OpenFile(filename);
-    Load(in, progress);
-    result = in.TakeReport();
+    Read(in, progress);
+    return in.TakeReport();
   } catch (const std::exception&) {
     // Memory ran out before reading began; the reason cannot be spelled out.
+    return LoadReport{false, {}};
   }
-  if (report) *report = std::move(result);
-  return true;
 }
 
-bool classGAF::Load(GafInput& in, ProgressSink* progress) {
+LoadReport classGAF::Load(GafInput& in, ProgressSink* progress) {
+  Read(in, progress);
+  return in.Report();
+}
+
+void classGAF::Read(GafInput& in, ProgressSink* progress) {
   try {
     ProgressSession session(progress, kLoadingStatus);
     LoadGuarded(*this, in, session);
   } catch (const std::exception&) {
     in.Fail("not enough memory to read the whole file");
   }
-  return true;
 }
 
-bool classGAF::LoadBytes(const uint8_t* data, size_t size, LoadReport* report, bool padded) {
-  LoadReport result{false, {}};
+LoadReport classGAF::LoadBytes(const uint8_t* data, size_t size, bool padded) {
   try {
     GafInput in;
     in.OpenMemory(data, size, padded);
-    Load(in);
-    result = in.TakeReport();
+    Read(in, nullptr);
+    return in.TakeReport();
   } catch (const std::exception&) {
     // Memory ran out before reading began.
+    return LoadReport{false, {}};
   }
-  if (report) *report = std::move(result);
-  return true;
 }
 
 }  // namespace quilmark

@@ -42,16 +42,15 @@ class classGAF {
  public:
   KeyedCollection<classGAFAnimation> Animations;
 
-  // Reads the file into this (empty) document and yields true, whatever the
-  // file holds: what cannot be read is left out. report, when given, says
-  // whether the file was read whole.
-  bool Load(const std::string& filename, ProgressSink* progress = nullptr, LoadReport* report = nullptr);
-  // The same from an open input, whose report then says what was read (tests
-  // and fuzzing read through small blocks this way).
-  bool Load(GafInput& in, ProgressSink* progress = nullptr);
+  // Reads the file into this (empty) document, whatever the file holds: what
+  // cannot be read is left out, and the report says whether it was read whole.
+  LoadReport Load(const std::string& filename, ProgressSink* progress = nullptr);
+  // The same from an open input (tests and fuzzing read through small blocks
+  // this way).
+  LoadReport Load(GafInput& in, ProgressSink* progress = nullptr);
   // The same, from bytes in memory.
   // padded: 64 readable bytes follow the data (lets rows decode faster).
-  bool LoadBytes(const uint8_t* data, size_t size, LoadReport* report = nullptr, bool padded = false);
+  LoadReport LoadBytes(const uint8_t* data, size_t size, bool padded = false);
 
   // Writes the document to the file. The file is replaced only once everything
   // was written; on failure the old file stays and the result says why.
@@ -66,6 +65,10 @@ class classGAF {
 
   // Marks every frame and subframe compressed, then checks the indicator.
   void CompressAll(CompressedIndicator* indicator = nullptr);
+
+ private:
+  // Reads what the input holds into this document, noting problems there.
+  void Read(GafInput& in, ProgressSink* progress);
 };
 
 }  // namespace quilmark

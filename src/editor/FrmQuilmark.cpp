@@ -276,8 +276,8 @@ void FrmQuilmark::InitializeCommands(const QString& arguments) {
 
 void FrmQuilmark::LoadInto(const std::shared_ptr<classGAF>& doc, const QString& path) {
   ProgressWindowSink progress(this);
-  LoadReport report;
-  if (doc->Load(PathBytes(path), &progress, &report)) Editor().CurrentFileName = PathBytes(path);
+  const LoadReport report = doc->Load(PathBytes(path), &progress);
+  Editor().CurrentFileName = PathBytes(path);
   progress.Close();
   if (!report.opened) {
     Message(path + " could not be opened (" + QString::fromStdString(report.problem) + "): nothing was read.");

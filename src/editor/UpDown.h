@@ -16,7 +16,6 @@ class UpDown : public QWidget {
   int Value() const { return value_; }
   int Min() const { return min_; }
   int Max() const { return max_; }
-  int Increment() const { return increment_; }
   void SetRange(int min, int max);
   void SetIncrement(int increment) { increment_ = increment; }
 

@@ -248,7 +248,7 @@ TEST(GafRoundTrip, GeneratedDocumentsComeBackTheSame) {
     const Row first = ReadFile(dir.File("d.gaf"));
     classGAF back;
     LoadReport report;
-    ASSERT_TRUE(back.Load(dir.File("d.gaf"), nullptr, &report));
+    report = back.Load(dir.File("d.gaf"));
     ASSERT_TRUE(report.complete) << report.problem;
     ASSERT_EQ(back.Animations.Count(), doc.Animations.Count());
     for (int i = 1; i <= doc.Animations.Count(); ++i) {

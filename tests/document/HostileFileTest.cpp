@@ -43,7 +43,7 @@ TEST(HostileFiles, EmptyShortAndForeignFilesGiveAnEmptyDocument) {
   for (const std::string& path : {dir.File("no-such.gaf"), dir.path(), dir.File("pipe.gaf")}) {
     classGAF doc;
     LoadReport report;
-    EXPECT_TRUE(doc.Load(path, nullptr, &report));
+    report = doc.Load(path);
     EXPECT_FALSE(report.complete || report.problem.empty()) << path;
   }
 }
@@ -196,7 +196,7 @@ TEST(HostileFiles, MemoryRunningOutDropsWhatCannotBeMadeAndNothingThrows) {
   classGAF doc;
   {
     const HeapWatch none((8 << 20) - 1);
-    doc.LoadBytes(b.data.data(), b.size(), &report);
+    report = doc.LoadBytes(b.data.data(), b.size());
   }
   EXPECT_FALSE(report.complete);
   EXPECT_NE(report.problem.find("memory"), std::string::npos) << report.problem;
@@ -213,7 +213,7 @@ TEST(HostileFiles, MemoryRunningOutDropsWhatCannotBeMadeAndNothingThrows) {
     WriteFile(dir.File("t.gaf"), table.data);
     classGAF t;
     const HeapWatch none((64 << 10) - 1);
-    from_file ? t.Load(dir.File("t.gaf"), nullptr, &report) : t.LoadBytes(table.data.data(), table.size(), &report);
+    report = from_file ? t.Load(dir.File("t.gaf")) : t.LoadBytes(table.data.data(), table.size());
     EXPECT_FALSE(report.complete) << from_file;
   }
 }

@@ -194,13 +194,14 @@ TEST(Progress, LoadAndSaveDriveTheSinkAndAFailingStepKeepsTheBar) {
   EXPECT_EQ(step.events, (Events{"run", "set 25", "run"}));
   test::TempDir dir;
   classGAF doc, back, none;
-  for (const char* name : {"a", "b", "c"}) ASSERT_TRUE(doc.Animations.Add(std::make_shared<classGAFAnimation>(), name));
+  for (const char* name : {"a", "b", "c"}) test::AddAnimation(doc, name);
   ASSERT_TRUE(doc.Save(dir.File("p.gaf"), &save).ok);
   EXPECT_EQ(save.events, (Events{"open Saving GAF file...", "set 33", "run", "set 67", "run", "set 100", "run", "close"}));
-  EXPECT_TRUE(back.Load(dir.File("p.gaf"), &load));
+  const LoadReport read = back.Load(dir.File("p.gaf"), &load);
+  EXPECT_TRUE(read.complete) << read.problem;
   EXPECT_EQ(load.events, (Events{"open Loading GAF file...", "set 0", "run", "set 50", "run", "set 100", "run", "close"}));
   // A missing file still opens and closes the window.
-  EXPECT_TRUE(none.Load(dir.File("nothing.gaf"), &missing));
+  EXPECT_FALSE(none.Load(dir.File("nothing.gaf"), &missing).opened);
   EXPECT_EQ(missing.events, (Events{"open Loading GAF file...", "close"}));
 }
 

@@ -35,7 +35,7 @@ classGAF Reopened(const classGAF& doc) {
   EXPECT_TRUE(doc.Save(dir.File("d.gaf")).ok);
   classGAF back;
   LoadReport report;
-  back.Load(dir.File("d.gaf"), nullptr, &report);
+  report = back.Load(dir.File("d.gaf"));
   EXPECT_TRUE(report.complete) << report.problem;
   return back;
 }
@@ -167,7 +167,7 @@ TEST(SharedPixels, ALoadThatCannotHaveLargeBlocksStillLoadsEveryFrame) {
   LoadReport report;
   {
     const HeapWatch limited(300 << 10);
-    back.Load(dir.File("big.gaf"), nullptr, &report);
+    report = back.Load(dir.File("big.gaf"));
   }
   EXPECT_TRUE(report.complete) << report.problem;
   EXPECT_EQ(AllPixels(back), AllPixels(doc));

@@ -107,7 +107,8 @@ inline std::vector<uint8_t> SaveToBytes(const classGAF& doc) {
 
 inline classGAF LoadFromBytes(const std::vector<uint8_t>& bytes, LoadReport* report = nullptr) {
   classGAF doc;
-  doc.LoadBytes(bytes.data(), bytes.size(), report);
+  const LoadReport read = doc.LoadBytes(bytes.data(), bytes.size());
+  if (report) *report = read;
   return doc;
 }
 

@@ -159,7 +159,7 @@ TEST_F(FrameEditing, ATypedNumberIsAppliedBeforeWhateverComesNext) {
   QTest::keyClick(w.TxtYPos, Qt::Key_S, Qt::ControlModifier);
   ASSERT_EQ(asked.size(), 1);
   classGAF saved;
-  ASSERT_TRUE(saved.Load(answer.toStdString()));
+  ASSERT_TRUE(saved.Load(answer.toStdString()).complete);
   EXPECT_EQ(saved.Animations.Item(1)->Frames.Item(2)->Subframes.Item(1)->PositionY(), 77);
   EXPECT_EQ(w.TxtYPos->text(), "77");
 }

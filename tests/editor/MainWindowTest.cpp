@@ -211,7 +211,7 @@ TEST_F(MainWindow, OpenWithProgressSaveAndNew) {
   EXPECT_TRUE(asked[1].save && asked[1].fileName == src);
   EXPECT_EQ(w.windowTitle(), "units.gaf - Quilmark");
   classGAF back;
-  EXPECT_TRUE(back.Load(answer.toStdString()) && back.Animations.Count() == 3);
+  EXPECT_TRUE(back.Load(answer.toStdString()).complete && back.Animations.Count() == 3);
   // A save that fails says so, naming the file.
   answer = dir + "/no such folder/x.gaf";
   w.mnuFileSaveGAF_Click();

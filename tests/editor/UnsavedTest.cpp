@@ -256,7 +256,7 @@ TEST_F(Program, TerminatedWithChangesItKeepsThemAtOnceAndEndsAsTheSignalSays) {
   EXPECT_EQ(editor.exitStatus(), QProcess::CrashExit);
   ASSERT_EQ(Copies().size(), 1);
   classGAF kept;
-  ASSERT_TRUE(kept.Load((home + "/quilmark/recovery/" + Copies()[0].replace(".info", ".gaf")).toStdString()));
+  ASSERT_TRUE(kept.Load((home + "/quilmark/recovery/" + Copies()[0].replace(".info", ".gaf")).toStdString()).complete);
   EXPECT_EQ(kept.Animations.Item(1)->Frames.Item(1)->PositionX(), 17);
 }
 

@@ -146,7 +146,7 @@ TEST_F(FrameImport, ImportsOverLoadedFramesLeaveTheirNeighboursAlone) {
   const AnimationPtr animation = test::AddAnimation(doc, "loaded");
   for (int f = 0; f < 3; ++f) animation->Frames.Add(test::MakeFrame(8, 8, Pixels(64, uint8_t(20 + f))));
   classGAF loaded;
-  ASSERT_TRUE(doc.Save(dir.File("l.gaf")).ok && loaded.Load(dir.File("l.gaf")));
+  ASSERT_TRUE(doc.Save(dir.File("l.gaf")).ok && loaded.Load(dir.File("l.gaf")).complete);
   const AnimationPtr a = loaded.Animations.Item(1);
   ASSERT_EQ(a->Frames.Count(), 3);
   ASSERT_TRUE(a->Frames.Item(2)->Pixels.InBlock());

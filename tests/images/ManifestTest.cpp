@@ -81,7 +81,7 @@ TEST_F(Folder, ExplodeThenImplodeGivesTheSavedFileBackByteForByte) {
   EXPECT_TRUE(std::filesystem::exists(dir.File("demo/spinner_01.png")));
   ASSERT_EQ(RunImplodeCommand({dir.File("demo"), dir.File("demo.gaf")}, err), 0) << err.str();
   classGAF loaded;
-  ASSERT_TRUE(loaded.Load(demo));
+  ASSERT_TRUE(loaded.Load(demo).complete);
   EXPECT_EQ(test::ReadFile(dir.File("demo.gaf")), test::SaveToBytes(loaded));
 }
 

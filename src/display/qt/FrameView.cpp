@@ -127,7 +127,6 @@ void FrameView::PutSurface(const classFastWin& surface, int32_t destLeft, int32_
     QPainter painter(&picture_);
     painter.drawImage(QPoint(destLeft, destTop), source, QRect(srcLeft, srcTop, destWidth, destHeight));
   }
-  ++transfers_;
   update(QRect(destLeft, destTop, destWidth, destHeight));
 }
 

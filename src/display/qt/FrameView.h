@@ -75,8 +75,6 @@ class FrameView : public ZoomedView, public SurfaceScreen {
   void GetSurface(classFastWin& surface, int32_t destLeft, int32_t destTop, int32_t destWidth, int32_t destHeight,
                   int32_t srcLeft, int32_t srcTop, int32_t srcWidth, int32_t srcHeight, bool stretch) override;
 
-  // Transfers made since construction (for measuring).
-  int Transfers() const { return transfers_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -93,7 +91,6 @@ class FrameView : public ZoomedView, public SurfaceScreen {
   // The indexed image of the last surface shown, made once per surface.
   QImage surfaceImage_;
   const uint8_t* surfaceBits_ = nullptr;
-  int transfers_ = 0;
 };
 
 }  // namespace quilmark
