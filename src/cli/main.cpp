@@ -5,37 +5,27 @@
 #include <string>
 #include <vector>
 
-#include "archive/PackCommand.h"
-#include "cli/Commands.h"
 #include "base/TemporaryFiles.h"
-#include "images/BatchCommands.h"
-#include "images/FolderCommands.h"
+#include "cli/Commands.h"
 #include "images/GamePalette.h"
 
 namespace {
 
-const char* kUsage =
-    "usage: quilmark-cli [--palette FILE] COMMAND ARGS...\n"
-    "commands:\n"
-    "  info FILE.gaf                       print the document as JSON\n"
-    "  convert IN.gaf OUT.gaf [--compress-all] [--partial]\n"
-    "                                      load and save again\n"
-    "  pack FILE.gaf OUT.ufo [--folder F] [--partial]\n"
-    "                                      pack the document into a UFO archive\n"
-    "  export FILE.gaf DIR [--format bmp|png]\n"
-    "                                      every frame and subframe as a BMP (default)\n"
-    "                                      or PNG file\n"
-    "  build OUT.gaf [--into IN.gaf] [--center] [--white] [--compress] [--partial] FRAME...\n"
-    "                                      a new animation from BMP and PNG files; a\n"
-    "                                      FRAME is FILE or FILE,SUBFILE,...\n"
-    "  explode FILE.gaf DIR [--format png|bmp]\n"
-    "                                      every image into DIR, the rest of the\n"
-    "                                      document into DIR/quilmark.json\n"
-    "  implode DIR OUT.gaf                 the document DIR/quilmark.json describes\n"
-    "OUT is written only when the input was read whole; --partial writes what\n"
-    "could be read (the exit status is then still 1).\n";
+using quilmark::CommandArgs;
 
-int Run(const std::string& command, const std::vector<std::string>& args, const std::string& palette) {
+std::string Usage() {
+  std::string usage = "usage: quilmark-cli [--palette FILE] COMMAND ARGS...\ncommands:\n";
+  for (const quilmark::CommandLine& line : quilmark::CommandLines()) {
+    std::string synopsis = quilmark::Usage(line).substr(std::string("usage: quilmark-cli ").size());
+    usage += "  " + synopsis;
+  }
+  return usage +
+         "OUT is written only when the input was read whole; --partial writes what\n"
+         "could be read (the exit status is then still 1). quilmark-cli COMMAND --help\n"
+         "says more of a command.\n";
+}
+
+int Run(const std::string& command, const CommandArgs& args, const std::string& palette) {
   if (command == "info") return quilmark::RunInfoCommand(args, std::cout, std::cerr);
   if (command == "convert") return quilmark::RunConvertCommand(args, std::cerr);
   if (command == "pack") return quilmark::RunPackCommand(args, std::cerr);
@@ -44,7 +34,7 @@ int Run(const std::string& command, const std::vector<std::string>& args, const 
   if (command == "build") return quilmark::RunBuildCommand(args, std::cerr, palette);
   if (command == "explode") return quilmark::RunExplodeCommand(args, std::cerr, palette);
   if (command == "implode") return quilmark::RunImplodeCommand(args, std::cerr, palette);
-  std::cerr << kUsage;
+  std::cerr << "unknown command " << command << "\n" << Usage();
   return 2;
 }
 
@@ -53,13 +43,13 @@ int Run(const std::string& command, const std::vector<std::string>& args, const 
 int main(int argc, char** argv) {
   // Ctrl+C or a termination signal during a save removes its temporary files.
   quilmark::InstallTemporaryFileCleanup();
-  std::vector<std::string> args(argv + 1, argv + argc);
+  CommandArgs args(argv + 1, argv + argc);
   // --palette FILE may stand anywhere; it is taken out before the command sees its arguments.
   std::string palette = quilmark::DefaultPalettePath();
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--palette") {
       if (i + 1 >= args.size()) {
-        std::cerr << kUsage;
+        std::cerr << "--palette needs a value (FILE)\n" << Usage();
         return 2;
       }
       palette = args[i + 1];
@@ -68,11 +58,20 @@ int main(int argc, char** argv) {
     }
   }
   if (args.empty()) {
-    std::cerr << kUsage;
+    std::cerr << Usage();
     return 2;
+  }
+  if (args[0] == "--help" || args[0] == "-h") {
+    std::cout << Usage();
+    return 0;
   }
   const std::string command = args[0];
   args.erase(args.begin());
+  if (const quilmark::CommandLine* line = quilmark::FindCommandLine(command);
+      line && args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    std::cout << quilmark::Help(*line);
+    return 0;
+  }
   // Whatever runs out of memory ends the command, not the process: unwinding
   // removes the temporary files of a save under way and keeps the old ones.
   try {

@@ -191,8 +191,16 @@ struct KeyWatch {
 
   std::string Place() const {
     std::string place;
-    for (const Level& level : levels)
-      place += level.list ? "[" + std::to_string(level.index) + "]" : (place.empty() ? "" : ".") + level.key;
+    for (const Level& level : levels) {
+      if (level.list) {
+        place += '[';
+        place += std::to_string(level.index);
+        place += ']';
+      } else {
+        if (!place.empty()) place += '.';
+        place += level.key;
+      }
+    }
     return place;
   }
   void Ended() {

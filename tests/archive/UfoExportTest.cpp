@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "HpiTestReader.h"
-#include "archive/PackCommand.h"
+#include "cli/Commands.h"
 #include "archive/UfoExport.h"
 #include "base/TemporaryFiles.h"
 #include "document/classGAF.h"

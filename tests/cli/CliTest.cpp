@@ -7,10 +7,7 @@
 #include <sys/stat.h>
 
 #include "TestSupport.h"
-#include "archive/PackCommand.h"
 #include "cli/Commands.h"
-#include "images/BatchCommands.h"
-#include "images/FolderCommands.h"
 #include "images/modBmp.h"
 
 namespace quilmark {

@@ -87,9 +87,12 @@ TEST_F(Unsaved, CloseNewOpenAndDropAskAndOnlySaveOrDiscardLetTheDocumentGo) {
       EXPECT_EQ(window->StatusText(3), saved || (gone && !close) ? "" : "Modified");
       // A save that fails is told; one that succeeds wrote the document.
       EXPECT_EQ(messages.size(), QString(a.saveTo).startsWith("/no/") ? 1 : 0);
-      if (saved) EXPECT_FALSE(FileBytes(saveAs).isEmpty());
-      if (gone && !close)
+      if (saved) {
+        EXPECT_FALSE(FileBytes(saveAs).isEmpty());
+      }
+      if (gone && !close) {
         EXPECT_EQ(window->State().CurrentFileName, std::string(way.name) == "new" ? "Untitled.gaf" : opened.toStdString());
+      }
     }
   // Without changes nothing asks.
   StartChanged();

@@ -11,7 +11,7 @@
 
 #include "../document/HeapWatch.h"
 #include "ImageTestSupport.h"
-#include "images/BatchCommands.h"
+#include "cli/Commands.h"
 #include "images/FrameImages.h"
 #include "images/classFrameList.h"
 

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "ImageTestSupport.h"
-#include "images/FolderCommands.h"
+#include "cli/Commands.h"
 #include "images/Manifest.h"
 #include "images/modBmp.h"
 

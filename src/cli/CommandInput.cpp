@@ -1,4 +1,4 @@
-#include "document/CommandInput.h"
+#include "cli/CommandInput.h"
 
 #include <ostream>
 

@@ -1,10 +1,11 @@
+// info and convert: a document shown as JSON, and loaded and saved again.
 #include <zlib.h>
 
 #include <ostream>
 
 #include "base/Latin1.h"
 #include "cli/Commands.h"
-#include "document/CommandInput.h"
+#include "cli/CommandInput.h"
 #include "document/classGAF.h"
 
 namespace quilmark {
@@ -51,18 +52,16 @@ void WriteFrame(std::ostream& out, const classGAFFrame& frame) {
 }
 }  // namespace
 
-int RunInfoCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-  if (args.size() != 1) {
-    err << "usage: quilmark-cli info FILE.gaf\n";
-    return 2;
-  }
+int RunInfoCommand(const CommandArgs& args, std::ostream& out, std::ostream& err) {
+  const auto read = ReadArguments(*FindCommandLine("info"), args, err);
+  if (!read) return 2;
+  const std::string& file = read->Operand(0);
   classGAF doc;
-  LoadReport report;
-  report = doc.Load(args[0]);
+  const LoadReport report = doc.Load(file);
   // A file that cannot be opened at all, or is no GAF file, is said so, not
   // shown as an empty document.
   if (!report.opened) {
-    err << args[0] << ": cannot be read: " << report.problem << "\n";
+    err << file << ": cannot be read: " << report.problem << "\n";
     return 1;
   }
   out << "{\"complete\": " << (report.complete ? "true" : "false") << ", \"animations\": [";
@@ -82,31 +81,17 @@ int RunInfoCommand(const std::vector<std::string>& args, std::ostream& out, std:
   }
   out << "]}\n";
   if (!report.complete) {
-    err << args[0] << ": read only in part: " << report.problem << "\n";
+    err << file << ": read only in part: " << report.problem << "\n";
     return 1;
   }
   return 0;
 }
 
-int RunConvertCommand(const std::vector<std::string>& args, std::ostream& err) {
-  std::vector<std::string> files;
-  bool compress_all = false, partial = false;
-  for (const std::string& arg : args) {
-    if (arg == "--compress-all") {
-      compress_all = true;
-    } else if (arg == "--partial") {
-      partial = true;
-    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
-      files.clear();
-      break;
-    } else {
-      files.push_back(arg);
-    }
-  }
-  if (files.size() != 2) {
-    err << "usage: quilmark-cli convert IN.gaf OUT.gaf [--compress-all] [--partial]\n";
-    return 2;
-  }
+int RunConvertCommand(const CommandArgs& args, std::ostream& err) {
+  const auto read = ReadArguments(*FindCommandLine("convert"), args, err);
+  if (!read) return 2;
+  const std::vector<std::string>& files = read->Operands();
+  const bool compress_all = read->Has("--compress-all"), partial = read->Has("--partial");
   classGAF doc;
   const CommandInput input = LoadCommandInput(files[0], doc, partial, err);
   if (!input) return 1;

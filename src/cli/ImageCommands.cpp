@@ -1,18 +1,13 @@
-#include "images/BatchCommands.h"
-
+// export and build: a document's images into files, and files into a new animation.
 #include <ostream>
 
-#include "document/CommandInput.h"
+#include "cli/CommandInput.h"
+#include "cli/Commands.h"
 #include "base/FileAccess.h"
 #include "images/FrameImages.h"
 #include "images/GamePalette.h"
 
 namespace quilmark {
-
-const char* const kExportUsage = "usage: quilmark-cli export FILE.gaf DIR [--format bmp|png]\n";
-const char* const kBuildUsage =
-    "usage: quilmark-cli build OUT.gaf [--into IN.gaf] [--center] [--white] [--compress] [--partial] FRAME...\n"
-    "  FRAME is a BMP or PNG file, or several joined by commas (the frame's own image, then its subframes)\n";
 
 namespace {
 
@@ -42,23 +37,11 @@ bool LoadCommandPalette(const std::string& path, std::ostream& err) {
   return true;
 }
 
-int RunExportCommand(const std::vector<std::string>& args, std::ostream& err, const std::string& palette) {
-  std::vector<std::string> paths;
-  ImageFormat format = ImageFormat::Bmp;
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] != "--format") {
-      paths.push_back(args[i]);
-    } else if (i + 1 < args.size() && (args[i + 1] == "bmp" || args[i + 1] == "png")) {
-      format = args[++i] == "png" ? ImageFormat::Png : ImageFormat::Bmp;
-    } else {
-      err << kExportUsage;
-      return 2;
-    }
-  }
-  if (paths.size() != 2 || paths[0].empty() || paths[1].empty()) {
-    err << kExportUsage;
-    return 2;
-  }
+int RunExportCommand(const CommandArgs& args, std::ostream& err, const std::string& palette) {
+  const auto read = ReadArguments(*FindCommandLine("export"), args, err);
+  if (!read) return 2;
+  const ImageFormat format = read->Value("--format") == "png" ? ImageFormat::Png : ImageFormat::Bmp;
+  const std::vector<std::string>& paths = read->Operands();
   std::string folder = paths[1];
   if (!IsFolder(folder)) {
     err << folder << ": not a folder\n";
@@ -78,45 +61,20 @@ int RunExportCommand(const std::vector<std::string>& args, std::ostream& err, co
   return input.complete && report.ok() ? 0 : 1;
 }
 
-int RunBuildCommand(const std::vector<std::string>& args, std::ostream& err, const std::string& palette) {
-  std::string out, into;
-  bool center = false, white = false, compress = false, partial = false;
-  std::vector<std::string> frames;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--center") {
-      center = true;
-    } else if (a == "--white") {
-      white = true;
-    } else if (a == "--compress") {
-      compress = true;
-    } else if (a == "--partial") {
-      partial = true;
-    } else if (a == "--into") {
-      if (i + 1 >= args.size() || !into.empty()) {
-        err << kBuildUsage;
-        return 2;
-      }
-      into = args[++i];
-    } else if (a.size() > 1 && a.compare(0, 2, "--") == 0) {
-      err << "unknown option " << a << "\n" << kBuildUsage;
-      return 2;
-    } else if (out.empty()) {
-      out = a;
-    } else {
-      frames.push_back(a);
-    }
-  }
-  if (out.empty() || frames.empty()) {
-    err << kBuildUsage;
-    return 2;
-  }
+int RunBuildCommand(const CommandArgs& args, std::ostream& err, const std::string& palette) {
+  const auto read = ReadArguments(*FindCommandLine("build"), args, err);
+  if (!read) return 2;
+  const std::string& out = read->Operand(0);
+  const std::string into = read->Value("--into");
+  const bool center = read->Has("--center"), white = read->Has("--white"), compress = read->Has("--compress"),
+             partial = read->Has("--partial");
+  const std::vector<std::string> frames(read->Operands().begin() + 1, read->Operands().end());
   std::vector<classFrameList> lists;
   for (const std::string& frame : frames) {
     const std::vector<std::string> files = SplitCommas(frame);
     for (const std::string& f : files) {
       if (f.empty()) {
-        err << "empty file name in frame \"" << frame << "\"\n" << kBuildUsage;
+        err << "empty file name in frame \"" << frame << "\"\n" << Usage(*FindCommandLine("build"));
         return 2;
       }
     }

@@ -1,0 +1,46 @@
+// The table of every command's operands and options.
+#include <algorithm>
+
+#include "cli/Commands.h"
+
+namespace quilmark {
+
+namespace {
+const CommandOption kPartial{"--partial", "", "write what could be read of an input read only in part (exit 1)"};
+}  // namespace
+
+const std::vector<CommandLine>& CommandLines() {
+  static const std::vector<CommandLine> lines = {
+      {"info", "FILE.gaf", 1, 1, {}, "Prints the document as JSON."},
+      {"convert", "IN.gaf OUT.gaf", 2, 2,
+       {{"--compress-all", "", "store every frame and subframe compressed"}, kPartial},
+       "Loads IN and saves it as OUT; OUT is written only when IN was read whole."},
+      {"pack", "FILE.gaf OUT.ufo", 2, 2,
+       {{"--folder", "F", "the folder inside the archive (default textures)"}, kPartial},
+       "Packs the document into a UFO archive."},
+      {"export", "FILE.gaf DIR", 2, 2, {{"--format", "bmp|png", "the image format (default bmp)"}},
+       "Writes every frame and subframe into DIR as <animation>_<ff>[_<ss>].bmp (or .png)."},
+      {"build", "OUT.gaf FRAME...", 2, SIZE_MAX,
+       {{"--into", "IN.gaf", "add the animation to this document"},
+        {"--center", "", "place each image's origin at its centre"},
+        {"--white", "", "make white (index 255) transparent"},
+        {"--compress", "", "store the images compressed"},
+        kPartial},
+       "A new animation from BMP and PNG files, one frame per FRAME: a file, or several\n"
+       "joined by commas (the frame's own image, then its subframes). OUT is written\n"
+       "only when every image was read."},
+      {"explode", "FILE.gaf DIR", 2, 2, {{"--format", "png|bmp", "the image format (default png)"}},
+       "Writes every image into DIR (made when only it is missing) and the rest of\n"
+       "the document into DIR/quilmark.json."},
+      {"implode", "DIR OUT.gaf", 2, 2, {}, "Builds the document DIR/quilmark.json describes."},
+  };
+  return lines;
+}
+
+const CommandLine* FindCommandLine(const std::string& name) {
+  const std::vector<CommandLine>& lines = CommandLines();
+  const auto it = std::find_if(lines.begin(), lines.end(), [&](const CommandLine& l) { return l.name == name; });
+  return it == lines.end() ? nullptr : &*it;
+}
+
+}  // namespace quilmark
