@@ -398,6 +398,10 @@ bool ParseManifest(std::string_view text, Manifest& out, std::string& error, con
   } catch (const Json::parse_error& e) {
     error = source + ": not JSON: " + Place(text, e.byte);
     return false;
+  } catch (const Json::exception&) {
+    // A number beyond what a double holds: the parser says no more than that.
+    error = source + ": not JSON: a number out of range";
+    return false;
   }
   if (!keys.twice.empty()) {
     error = keys.twice + ": given twice in one object";

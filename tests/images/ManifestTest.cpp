@@ -218,6 +218,7 @@ TEST_F(Folder, BadManifestsAreRefusedNamingTheFieldAndWriteNothing) {
   const std::pair<std::string, std::string> cases[] = {
       {"{\"format\": ", folder + "/quilmark.json: not JSON: line 1, column 12"},
       {replaced("\"x\": 0", "\"x\": 0, \"x\": 1"), "animations[0].frames[0].x: given twice in one object"},
+      {replaced("\"x\": 0", "\"x\": 1E400"), folder + "/quilmark.json: not JSON: a number out of range"},
       {replaced("\"name\": \"tank\"", "\"name\": \"\""), "animations[0].name: empty"},
       {replaced("\"name\": \"tank\"", "\"name\": \"t\\u0000nk\""), "animations[0].name: has a 0 character, which ends a name"},
       {replaced("tank_01.bmp", "link.bmp"), "animations[0].frames[0].image: link.bmp leads out of the folder"},
