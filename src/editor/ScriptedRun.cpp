@@ -78,6 +78,9 @@ void RunScript(FrmQuilmark& window, const QString& path) {
   auto deadline = std::make_shared<QDeadlineTimer>(10000);
   QObject::connect(timer, &QTimer::timeout, &window, [&window, timer, lines, deadline]() mutable {
     if (lines.isEmpty()) return;
+    // While a command is under way (a load lets messages through) only a
+    // question it asks is answered; the next action waits for its end.
+    if (QApplication::overrideCursor() && !lines.first().trimmed().startsWith("press ")) return;
     const QString line = lines.takeFirst().trimmed();
     // The last line says "done" once it has run, before it may end the program.
     auto ran = [timer, line, last = lines.isEmpty()](std::optional<bool> done) {

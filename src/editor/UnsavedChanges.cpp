@@ -62,10 +62,19 @@ void FrmQuilmark::OfferRecovery() {
     // The recovered document is the user's file with unsaved changes: its
     // save goes to the file, and it is kept in this editor's own copy before
     // the old one goes. Copies not yet asked about stay for a later start.
+    // As any load: nothing else runs on the document while it lets messages through.
     auto doc = std::make_shared<classGAF>();
     Editor().CurrentGAF = doc;
     History->clear();
-    LoadInto(doc, PathText(copy->DocumentPath()));
+    {
+      EnableControls(false);
+      QApplication::setOverrideCursor(Qt::WaitCursor);
+      Ending ending([this] {
+        QApplication::restoreOverrideCursor();
+        EnableControls(true);
+      });
+      LoadInto(doc, PathText(copy->DocumentPath()));
+    }
     Editor().CurrentFileName = info.file;
     History->resetClean();
     ResetView();
