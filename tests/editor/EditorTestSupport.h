@@ -38,6 +38,14 @@ inline QString WriteTestPalette() {
 }
 inline QRgb TestColour(int index) { return qRgb(index, 255 - index, index / 2); }
 
+// A path as the file system spells it.
+inline std::string Bytes(const QString& s) { return QFile::encodeName(s).toStdString(); }
+// What a file holds; nothing when it cannot be read.
+inline QByteArray FileBytes(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 inline std::unique_ptr<QSettings> StoredSettings() {
   return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Quilmark", "Quilmark");
 }
@@ -151,16 +159,29 @@ class EditorTest : public ::testing::Test {
     for (const auto& a : window->State().CurrentGAF->Animations) names << QString::fromLatin1(a->Name.c_str());
     return names;
   }
+  // Opens the in-place editor of a row's cell; the editor, if there is one.
+  QLineEdit* EditCell(int row, int column = 0) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // earlier editors
+    window->ListGAF->editItem(window->ListGAF->topLevelItem(row), column);
+    return window->ListGAF->findChild<QLineEdit*>();
+  }
   // Edits a row's name in place as a user does: type, then Return.
   void RenameRow(int row, const QString& text) {
-    QTreeWidget* list = window->ListGAF;
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // earlier editors
-    list->editItem(list->topLevelItem(row), 0);
-    auto* editor = list->findChild<QLineEdit*>();
+    QLineEdit* editor = EditCell(row);
     ASSERT_TRUE(editor && editor->isVisible());
     editor->setText(text);
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents();
+  }
+  // Types text over what a text box holds, then, with leave, moves the focus
+  // on to the list as a click elsewhere does.
+  void Type(QLineEdit* box, const QString& text, bool leave = true) {
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, text);
+    if (!leave) return;
+    window->ListGAF->setFocus();
+    QApplication::processEvents();
   }
   // The pane is usable again and the pointer restored.
   void ExpectControlsBack() {

@@ -15,11 +15,6 @@ namespace {
 
 using MainWindow = EditorTest;
 
-QString ReadAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
 TEST_F(MainWindow, CommandLineOpensOneGafPathQuotedOrNotAndTheFileTypeIsRegistered) {
   const QString dir = TempFolder("cmdline") + "/My Files";
   QDir().mkpath(dir);
@@ -35,29 +30,24 @@ TEST_F(MainWindow, CommandLineOpensOneGafPathQuotedOrNotAndTheFileTypeIsRegister
   }
   EXPECT_EQ(ViewPixel(10, 10), TestColour(255));  // an empty view
   const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-  EXPECT_TRUE(ReadAll(data + "/mime/packages/quilmark-gaf.xml").contains("<comment>TA Animation File</comment>"));
-  EXPECT_TRUE(ReadAll(data + "/applications/quilmark.desktop").contains("MimeType=image/x-gaf;"));
+  EXPECT_TRUE(FileBytes(data + "/mime/packages/quilmark-gaf.xml").contains("<comment>TA Animation File</comment>"));
+  EXPECT_TRUE(FileBytes(data + "/applications/quilmark.desktop").contains("MimeType=image/x-gaf;"));
   // A file read only in part opens with one warning.
   ASSERT_TRUE(QFile::resize(path, QFile(path).size() - 20));
   EXPECT_EQ(Start(path).windowTitle(), "walk.GAF - Quilmark");
   EXPECT_TRUE(messages.size() == 1 && messages[0].startsWith(path + " could not be read completely"));
   // The real box: the information icon, the normal pointer, the path once.
   window.reset();
-  auto* timer = new QTimer;
   QString seen;
-  QObject::connect(timer, &QTimer::timeout, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box) return;
-    timer->stop();
+  WhenModal("MessageBox", [&seen, path](QWidget* w) {
+    auto* box = static_cast<QMessageBox*>(w);
     seen = QString("%1 %2 %3").arg(box->icon() == QMessageBox::Information ? "information" : "other",
                                    QApplication::overrideCursor() ? "busy" : "normal")
                .arg(box->text().count(path));
     box->accept();
   });
-  timer->start(5);
   window = std::make_unique<FrmQuilmark>(FrmQuilmark::Options{WriteTestPalette(), path});
   EXPECT_TRUE(window->InitializeWindow());
-  delete timer;
   EXPECT_EQ(seen, "information normal 1");
 }
 
@@ -135,9 +125,7 @@ TEST_F(Rows, TheHighlightedRowIsAlwaysTheShownAnimation) {
   EXPECT_EQ(shown(), "alpha* alpha alpha frame 1");
   // Only the name is edited in place.
   for (int column : {1, 2, 3}) {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    list->editItem(list->topLevelItem(0), column);
-    auto* editor = list->findChild<QLineEdit*>();
+    QLineEdit* editor = EditCell(0, column);
     EXPECT_FALSE(editor && editor->isVisible()) << column;
     if (editor) QTest::keyClick(editor, Qt::Key_Escape);
   }
