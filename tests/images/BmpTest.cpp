@@ -16,26 +16,15 @@ namespace quilmark {
 namespace {
 
 using test::BmpShape;
+using test::With;
 using Bmp = test::ImageTest;
 
 // w × h of the given bits, whose table's colours 0, 1, 2 are game colours 10,
 // 20 and 30 of DistinctPalette.
 BmpShape Shape(int32_t w, int32_t h, std::vector<uint8_t> bits, uint32_t clrUsed = 3, uint32_t compression = 0) {
   const Palette g = test::DistinctPalette();
-  BmpShape s;
-  s.width = w;
-  s.height = h;
-  s.clrUsed = clrUsed;
-  s.compression = compression;
-  s.table = test::TableOf({g[10], g[20], g[30]});
-  s.bits = std::move(bits);
-  return s;
-}
-
-template <class Change>
-BmpShape With(BmpShape s, Change change) {
-  change(s);
-  return s;
+  return {.width = w, .height = h, .compression = compression, .clrUsed = clrUsed,
+          .table = test::TableOf({g[10], g[20], g[30]}), .bits = std::move(bits)};
 }
 
 TEST_F(Bmp, AcceptedFormsGiveTopFirstRowsOfGameIndices) {

@@ -99,10 +99,10 @@ TEST_F(FrameImport, UnreadableTooWideOrTooLargeFilesShowTheMessageAndLeaveTheFra
   // 32768 × 1 fits a BMP but not a frame's 16-bit width; 2000 × 2000 does not
   // fit the heap, which is held to 1 MiB here; a PNG claims 30000 × 30000 in a
   // file of a few dozen bytes.
-  test::PngShape claim;
-  claim.width = claim.height = 7, claim.claimedWidth = claim.claimedHeight = 30000, claim.pixels.assign(49, {1});
-  const std::vector<std::string> files{Broken(), Bitmap("wide.bmp", 32768, 1), Rle("big.bmp", 2000, 2000),
-                                       Put("claim.png", test::BuildPng(claim))};
+  const std::vector<std::string> files{
+      Broken(), Bitmap("wide.bmp", 32768, 1), Rle("big.bmp", 2000, 2000),
+      Put("claim.png", test::BuildPng({.width = 7, .height = 7, .pixels = std::vector<test::Samples>(49, {1}),
+                                       .claimedWidth = 30000, .claimedHeight = 30000}))};
   const std::string small = Bitmap("small.bmp", 1, 1);
   const FramePtr large = test::MakeFrame(1200, 1000);
   const test::HeapWatch heap(1 << 20);
@@ -126,10 +126,9 @@ TEST_F(FrameImport, UnreadableTooWideOrTooLargeFilesShowTheMessageAndLeaveTheFra
 // The frame takes the decoded pixels; nothing else of their size is held
 // beside them at any point of the import.
 TEST_F(FrameImport, AnImportHoldsOneCopyOfTheImage) {
-  test::PngShape png;
-  png.width = 1500, png.height = 1000, png.type = 2, png.pixels.assign(1500000, {1, 2, 3});
-  for (const std::string& file :
-       {Bitmap("plain.bmp", 1500, 1000), Rle("rle.bmp", 1500, 1000), Put("rgb.png", test::BuildPng(png))}) {
+  const auto png =
+      test::BuildPng({.width = 1500, .height = 1000, .type = 2, .pixels = std::vector<test::Samples>(1500000, {1, 2, 3})});
+  for (const std::string& file : {Bitmap("plain.bmp", 1500, 1000), Rle("rle.bmp", 1500, 1000), Put("rgb.png", png)}) {
     classGAFFrame frame;
     const test::HeapWatch heap;
     ASSERT_TRUE(frame.ImportFrame(file));
@@ -377,11 +376,7 @@ TEST_F(Batch, BuildWritesNothingUnlessEveryBitmapWasRead) {
 // Each image build cannot use is named with the reason; the 256-colour
 // message only for a bitmap of another depth.
 TEST_F(Batch, BuildNamesTheReasonForEachImageItCannotUse) {
-  test::BmpShape truecolour;
-  truecolour.width = truecolour.height = 1, truecolour.bitCount = 24, truecolour.bits = {1, 2, 3, 0};
-  test::PngShape png;
-  png.pixels.assign(1, {1});
-  std::vector<uint8_t> damaged = test::BuildPng(png);
+  std::vector<uint8_t> damaged = test::BuildPng({.pixels = {{1}}});
   damaged[damaged.size() - 5] ^= 1;  // the end chunk's checksum
   std::filesystem::create_directory(dir.File("folder.bmp"));
   ASSERT_EQ(::mkfifo(dir.File("pipe.bmp").c_str(), 0600), 0);
@@ -389,7 +384,7 @@ TEST_F(Batch, BuildNamesTheReasonForEachImageItCannotUse) {
       {dir.File("missing.bmp"), "no such file"},
       {dir.File("folder.bmp"), "a folder, not a file"},
       {dir.File("pipe.bmp"), "not a regular file"},
-      {Put("deep.bmp", test::BuildBmp(truecolour)), std::string(kBmpLoadError) + " (This one has 24 bits per pixel.)"},
+      {Put("deep.bmp", test::BuildBmp({.width = 1, .height = 1, .bitCount = 24, .bits = {1, 2, 3, 0}})), std::string(kBmpLoadError) + " (This one has 24 bits per pixel.)"},
       {Put("damaged.png", damaged), "a damaged PNG"},
       {Put("notes.bmp", {'h', 'i', '!'}), "neither a BMP nor a PNG image"},
   };
