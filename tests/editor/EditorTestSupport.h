@@ -15,6 +15,7 @@
 #include <fstream>
 #include <memory>
 
+#include "../document/TestSupport.h"
 #include "editor/FrmQuilmark.h"
 
 namespace quilmark::test {
@@ -48,17 +49,6 @@ inline QByteArray FileBytes(const QString& path) {
 
 inline std::unique_ptr<QSettings> StoredSettings() {
   return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Quilmark", "Quilmark");
-}
-
-inline FramePtr MakeFrame(int w, int h, int px, int py, uint8_t fill, int fps = 0, bool compressed = false) {
-  auto f = std::make_shared<classGAFFrame>();
-  f->SetWidth(w);
-  f->SetHeight(h);
-  EXPECT_TRUE(f->SetPositionX(px) && f->SetPositionY(py));
-  std::fill(f->Pixels.begin(), f->Pixels.end(), fill);
-  f->FPS = fps;
-  f->SetCompressed(compressed);
-  return f;
 }
 
 // Three animations: "alpha" (3 frames: plain 10x10 at (5,5) with index 9 in

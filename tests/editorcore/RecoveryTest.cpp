@@ -16,19 +16,14 @@ namespace {
 // Two animations: a frame of 6 × 4 pixels with a subframe, and a compressed one.
 std::shared_ptr<classGAF> Document() {
   auto doc = std::make_shared<classGAF>();
+  std::vector<uint8_t> pixels(24);
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i % 5 == 0 ? 9 : 30 + i);
   for (const char* name : {"walk", "run"}) {
-    auto animation = std::make_shared<classGAFAnimation>();
-    animation->Name = name;
-    auto frame = std::make_shared<classGAFFrame>();
-    std::vector<uint8_t> pixels(24);
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i % 5 == 0 ? 9 : 30 + i);
-    EXPECT_TRUE(frame->SetImage(6, 4, std::move(pixels)) && frame->SetPositionX(3));
-    frame->SetCompressed(animation->Name == "run");
-    auto sub = std::make_shared<classGAFFrame>();
-    EXPECT_TRUE(sub->SetImage(2, 2, {1, 2, 3, 4}));
-    frame->Subframes.Add(sub);
-    animation->Frames.Add(frame);
-    EXPECT_TRUE(doc->Animations.Add(animation, name));
+    const FramePtr frame = MakeFrame(6, 4, pixels);
+    EXPECT_TRUE(frame->SetPositionX(3));
+    frame->SetCompressed(std::string(name) == "run");
+    frame->Subframes.Add(MakeFrame(2, 2, {1, 2, 3, 4}));
+    AddAnimation(*doc, name, {frame});
   }
   return doc;
 }
