@@ -234,31 +234,5 @@ TEST(PackCommand, ExitStatusAndWhereTheDocumentGoes) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("other.ufo")));
 }
 
-TEST(PackCommand, AnInputNotReadWholeNeverReplacesAnArchive) {
-  TempDir dir;
-  ASSERT_TRUE(MakeDocument().Save(dir.File("walk.gaf")));
-  const Row input = ReadFile(dir.File("walk.gaf"));
-  // The archive named after the input: its temporary file would be the input itself.
-  std::ostringstream err;
-  ASSERT_EQ(RunPackCommand({dir.File("walk.gaf"), dir.File("walk")}, err), 0) << err.str();
-  EXPECT_EQ(ReadFile(dir.File("walk.gaf")), input);
-  EXPECT_EQ(ReadHpi(ReadFile(dir.File("walk"))).files.at(0).bytes, input);
-  // A missing input, and one cut short, leave an existing archive alone.
-  const Row cut(input.begin(), input.end() - 3);
-  WriteFile(dir.File("cut.gaf"), cut);
-  WriteFile(dir.File("keep.ufo"), {'k'});
-  for (const std::string& in : {dir.File("typo.gaf"), dir.File("cut.gaf")}) {
-    EXPECT_EQ(RunPackCommand({in, dir.File("keep.ufo")}, err), 1);
-    EXPECT_EQ(ReadFile(dir.File("keep.ufo")), Row{'k'});
-  }
-  // --partial packs what was read, still exiting 1; a missing input is never packed.
-  err.str("");
-  EXPECT_EQ(RunPackCommand({dir.File("cut.gaf"), dir.File("keep.ufo"), "--partial"}, err), 1);
-  EXPECT_NE(err.str().find("read only in part"), std::string::npos) << err.str();
-  EXPECT_EQ(ReadHpi(ReadFile(dir.File("keep.ufo"))).error, "");
-  EXPECT_EQ(RunPackCommand({dir.File("typo.gaf"), dir.File("new.ufo"), "--partial"}, err), 1);
-  EXPECT_FALSE(std::filesystem::exists(dir.File("new.ufo")));
-}
-
 }  // namespace
 }  // namespace quilmark::test
