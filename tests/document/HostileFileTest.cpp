@@ -55,16 +55,14 @@ TEST(HostileFiles, HugeCountsAndClaimsReadOnlyWhatIsThere) {
   GafEntry(counts.i32(16), 32767, "big").i32(0).i32(2);
   const AnimationPtr big = LoadDamaged(counts);
   ASSERT_NE(big, nullptr);
-  EXPECT_EQ(big->Name, "big");
-  EXPECT_TRUE(big->Animated);
+  EXPECT_EQ(std::tuple(big->Name, big->Animated), std::tuple("big", true));
 
   // An entry at the very end of the file that claims frames: no table at all.
   Bytes bare = GafHeader(1);
   GafEntry(bare.i32(16), 3, "bare");
   const AnimationPtr tableless = LoadDamaged(bare);
   ASSERT_NE(tableless, nullptr);
-  EXPECT_EQ(tableless->Name, "bare");
-  EXPECT_EQ(tableless->Frames.Count(), 0);
+  EXPECT_EQ(std::tuple(tableless->Name, tableless->Frames.Count()), std::tuple("bare", 0));
 
   // A 32767 × 32767 raw frame (1 GiB) in a file of a few dozen bytes, and the
   // same compressed, whose rows need two bytes each.

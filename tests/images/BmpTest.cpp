@@ -189,20 +189,8 @@ TEST(RemapToGamePalette, NearestBySumOfChannelsTiesAndDuplicatesToTheLowestIndex
   EXPECT_EQ(RemapTable(b.BMPPalette, Palette{})[1], 0);
 }
 
-// A reader of 8-bit uncompressed BMP files written here from the file format
-// alone, apart from the reader under test: the pixels top row first.
-std::vector<uint8_t> ReadBack8(const std::vector<uint8_t>& f) {
-  auto u32 = [&](size_t at) { return uint32_t(f.at(at) | f.at(at + 1) << 8 | f.at(at + 2) << 16 | f.at(at + 3) << 24); };
-  EXPECT_EQ((std::vector<uint32_t>{f.at(0), f.at(1), u32(2), u32(28) & 0xFFFF, u32(30)}),
-            (std::vector<uint32_t>{'B', 'M', uint32_t(f.size()), 8, 0}));
-  const auto width = int32_t(u32(18)), height = int32_t(u32(22)), rows = std::abs(height);
-  const size_t stride = (size_t(width) + 3) / 4 * 4;
-  std::vector<uint8_t> pixels;
-  for (int32_t y = 0; y < rows; ++y)
-    for (int32_t x = 0; x < width; ++x) pixels.push_back(f.at(u32(10) + (height < 0 ? y : rows - 1 - y) * stride + x));
-  return pixels;
-}
-
+// The bytes are those of a file built field by field (ImageTestSupport.h);
+// that the reader takes them back is held by the explode-implode round trips.
 TEST_F(Bmp, WrittenRowsArePaddedToFourAndStoredBottomUp) {
   const std::string file = dir.File("a.bmp");
   test::WriteFile(file, std::vector<uint8_t>(5000, 0xAB));  // a longer old file is replaced whole
@@ -210,9 +198,7 @@ TEST_F(Bmp, WrittenRowsArePaddedToFourAndStoredBottomUp) {
     std::vector<uint8_t> pixels(size_t(w * h));
     for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i * 37 + 11);
     ASSERT_TRUE(WriteBMP(file, pixels, GamePalette, w, h, true));
-    const std::vector<uint8_t> written = test::ReadFile(file);
-    EXPECT_EQ(written, test::WrittenBmp(w, h, pixels, GamePalette)) << w << " x " << h;
-    EXPECT_EQ(ReadBack8(written), pixels) << w << " x " << h;
+    EXPECT_EQ(test::ReadFile(file), test::WrittenBmp(w, h, pixels, GamePalette)) << w << " x " << h;
   }
 }
 

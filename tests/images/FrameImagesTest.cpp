@@ -166,14 +166,11 @@ TEST_F(FrameImport, ListsOfSeveralFilesGiveAnUncompressedOwnImageAndSubframes) {
   const std::string a = Bitmap("a.bmp", 1, 1, {11});
   classGAFFrame frame;
   ASSERT_TRUE(frame.ImportSequence(List({a}), false, false, true));
-  EXPECT_TRUE(frame.Subframes.IsEmpty());
-  EXPECT_TRUE(frame.Compressed());
+  EXPECT_TRUE(frame.Subframes.IsEmpty() && frame.Compressed());
   ASSERT_TRUE(frame.ImportSequence(List({a, Bitmap("b.bmp", 3, 1, {14, 255, 16})}), true, true, true));
-  EXPECT_EQ(frame.Pixels, Pixels{11});
-  EXPECT_FALSE(frame.Compressed());
   ASSERT_EQ(frame.Subframes.Count(), 2);
-  EXPECT_EQ(frame.Subframes.Item(2)->Pixels, (Pixels{14, 9, 16}));
-  EXPECT_EQ(frame.Subframes.Item(2)->PositionX(), 2);
+  EXPECT_EQ(std::tuple(frame.Pixels, frame.Compressed(), frame.Subframes.Item(2)->Pixels, frame.Subframes.Item(2)->PositionX()),
+            std::tuple(Pixels{11}, false, Pixels{14, 9, 16}, 2));
   EXPECT_TRUE(frame.Subframes.Item(1)->Compressed() && frame.Subframes.Item(2)->Compressed());
 }
 
@@ -184,9 +181,8 @@ TEST_F(FrameImport, SequencesAreNamedAfterTheirFirstUsableFileAndAddedOnce) {
   classGAF doc;
   ASSERT_TRUE(doc.ImportSequence(lists, false, false, false));
   ASSERT_EQ(doc.Animations.Count(), 1);
-  EXPECT_EQ(doc.Animations.Key(1), "tank");
-  EXPECT_TRUE(doc.Animations.Item(1)->Animated);
-  EXPECT_EQ(doc.Animations.Item(1)->Frames.Count(), 2);
+  EXPECT_EQ(std::tuple(doc.Animations.Key(1), doc.Animations.Item(1)->Animated, doc.Animations.Item(1)->Frames.Count()),
+            std::tuple("tank", true, 2));
   EXPECT_FALSE(doc.ImportSequence(lists, false, false, false));  // the name is taken
   EXPECT_EQ(doc.Animations.Count(), 1);
   // A file name too short to name the animation ends the import.
@@ -201,9 +197,8 @@ TEST_F(FrameImport, ImportFramesAppendsFramesOrSubframesAndShowsTheAnimation) {
   const std::vector<std::string> files{Bitmap("a.bmp", 1, 1, {1}), Broken(), Bitmap("c.bmp", 1, 1, {3}), Broken()};
   ASSERT_TRUE(animation.ImportFrames(files, false, false, false, false, 0, &sink, &sink, &report));
   ASSERT_EQ(animation.Frames.Count(), 4);
-  EXPECT_EQ(animation.Frames.Item(4)->Width(), 0);
-  EXPECT_EQ(sink.shown.size(), 1u);
-  EXPECT_EQ(report.failedFiles, std::vector<std::string>{files[1]});
+  EXPECT_EQ(std::tuple(animation.Frames.Item(4)->Width(), sink.shown.size(), report.failedFiles),
+            std::tuple(0, 1u, std::vector<std::string>{files[1]}));
   // As subframes of the current frame, whose own image and place become the
   // first; with no such frame, nothing is added or shown.
   const auto frame = animation.Frames.Item(3);
@@ -212,12 +207,9 @@ TEST_F(FrameImport, ImportFramesAppendsFramesOrSubframesAndShowsTheAnimation) {
   EXPECT_FALSE(animation.ImportFrames({files[0]}, false, false, true, false, 5, &sink));
   EXPECT_EQ(sink.displayed, (std::vector<classGAFAnimation*>{&animation, &animation}));
   ASSERT_EQ(frame->Subframes.Count(), 2);
-
   const auto first = frame->Subframes.Item(1);
-  EXPECT_EQ(first->Pixels, Pixels{3});
-  EXPECT_EQ(first->PositionX(), -5);
-  EXPECT_FALSE(first->Compressed());
-  EXPECT_EQ(frame->Subframes.Item(2)->Pixels, Pixels{1});
+  EXPECT_EQ(std::tuple(first->Pixels, first->PositionX(), first->Compressed(), frame->Subframes.Item(2)->Pixels),
+            std::tuple(Pixels{3}, -5, false, Pixels{1}));
 }
 
 FramePtr Frame(int w, int h, uint8_t value) { return test::MakeFrame(w, h, Pixels(static_cast<size_t>(w * h), value)); }
@@ -262,9 +254,8 @@ TEST_F(FrameExport, NamesCarryTwoDigitNumbersUpTo_100AndFailuresDoNotStopTheRest
   ASSERT_TRUE(doc.Animations.Add(walk, walk->Name));
   ASSERT_TRUE(doc.Animations.Add(Animation("run", 1), "run"));
   const ExportReport r = doc.ExportAllImages(dir.path() + "/");
-  EXPECT_EQ(r.written, 102);
-  EXPECT_EQ(r.failed, 2);
-  EXPECT_EQ(r.failedFiles, (std::vector<std::string>{dir.File("fail_01.bmp"), dir.File("fail_02.bmp")}));
+  EXPECT_EQ(std::tuple(r.written, r.failed, r.failedFiles),
+            std::tuple(102, 2, std::vector<std::string>{dir.File("fail_01.bmp"), dir.File("fail_02.bmp")}));
   EXPECT_TRUE(r.reasons.size() == 2 && !r.reasons[0].empty() && !r.reasons[1].empty());
   const auto names = FileNames(dir.path());
   EXPECT_EQ(names.size(), 104u);
