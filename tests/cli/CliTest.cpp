@@ -102,24 +102,23 @@ TEST(CliInputs, AnInputNotReadWholeNeverReplacesTheOutput) {
       EXPECT_EQ(test::ReadFile(dir.File("cut.gaf")), cut) << in;
     }
     std::ostringstream err;
-    EXPECT_EQ(run({dir.File("cut.gaf"), dir.File("part." + name), "--partial"}, err), 1);
+    EXPECT_EQ(run({dir.File("cut.gaf"), dir.File("part-" + name + ".out"), "--partial"}, err), 1);
     EXPECT_NE(err.str().find("read only in part"), std::string::npos) << err.str();
     EXPECT_EQ(run({dir.File("typo.gaf"), dir.File("new"), "--partial"}, err), 1);
     EXPECT_FALSE(std::filesystem::exists(dir.File("new")));
   }
   LoadReport report;
-  const classGAF part = test::LoadFromBytes(test::ReadFile(dir.File("part.convert")), &report);
+  const classGAF part = test::LoadFromBytes(test::ReadFile(dir.File("part-convert.out")), &report);
   EXPECT_TRUE(report.complete);
   EXPECT_GT(part.Animations.Count(), 0);
-  const test::HpiReadResult packed = test::ReadHpi(test::ReadFile(dir.File("part.pack")));
-  EXPECT_TRUE(packed.error.empty() && packed.files.size() == 1) << packed.error;
+  EXPECT_EQ(test::OnlyFile(test::ReadFile(dir.File("part-pack.out"))).first, "textures\\part-pack.gaf");
   // An archive named after its input, whose temporary file would be the input itself.
   std::ostringstream err;
   ASSERT_EQ(RunConvertCommand({dir.File("cut.gaf"), dir.File("walk.gaf"), "--partial"}, err), 1);
   const std::vector<uint8_t> input = test::ReadFile(dir.File("walk.gaf"));
   ASSERT_EQ(RunPackCommand({dir.File("walk.gaf"), dir.File("walk")}, err), 0) << err.str();
   EXPECT_EQ(test::ReadFile(dir.File("walk.gaf")), input);
-  EXPECT_EQ(test::ReadHpi(test::ReadFile(dir.File("walk"))).files.at(0).bytes, input);
+  EXPECT_EQ(test::OnlyFile(test::ReadFile(dir.File("walk"))).second, input);
   EXPECT_EQ(RunConvertCommand({dir.File("in.gaf")}, err), 2);
   EXPECT_EQ(RunConvertCommand({"a", "b", "--bogus"}, err), 2);
 }

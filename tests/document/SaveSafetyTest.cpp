@@ -56,9 +56,7 @@ TEST(SaveSafety, TheReplacedFileKeepsItsPermissionsOwnerAndGroup) {
   EXPECT_EQ(*during.rbegin(), "walk.gaf");
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 07777, 0640u);
-  EXPECT_EQ(st.st_uid, uid);
-  EXPECT_EQ(st.st_gid, gid);
+  EXPECT_EQ(std::tuple(st.st_mode & 07777, st.st_uid, st.st_gid), std::tuple(0640u, uid, gid));
   EXPECT_GT(st.st_size, 3);
   EXPECT_EQ(FileNames(dir.path()), Names{"walk.gaf"});
 }

@@ -174,12 +174,9 @@ TEST_F(Commands, UfoExportPacksTheSavedDocumentAndLeavesNoTemporaryFile) {
       continue;
     }
     EXPECT_TRUE(savedBeforeAsking && controlsDisabled);
-    const HpiReadResult archive = ReadHpi(ReadFile(answer.toStdString()));
-    ASSERT_EQ(archive.files.size(), 1u) << archive.error;
-    EXPECT_EQ(archive.files[0].path, inArchive);
     const std::string reference = (folder + "/reference.gaf").toStdString();
     ASSERT_TRUE(doc->Save(reference));
-    EXPECT_EQ(archive.files[0].bytes, ReadFile(reference));
+    EXPECT_EQ(OnlyFile(ReadFile(answer.toStdString())), std::pair(inArchive, ReadFile(reference)));
     if (file.startsWith("/out")) {
       EXPECT_EQ(window->State().GAFSaveDir, (folder + "/out").toStdString());
     }

@@ -70,9 +70,8 @@ TEST(RecoveryCopies, WrittenPrivatelyOfferedOnlyOnceTheirEditorEndedAndRemovedWh
   // The bytes a save writes, in a folder and files of this user alone.
   ASSERT_TRUE(doc->Save(dir.File("saved.gaf")));
   EXPECT_EQ(ReadFile(running->DocumentPath()), ReadFile(dir.File("saved.gaf")));
-  EXPECT_EQ(Mode(folder), 0700);
-  EXPECT_EQ(Mode(running->DocumentPath()), 0600);
-  EXPECT_EQ(Mode(folder + "/" + running->Id() + ".info"), 0600);
+  EXPECT_EQ(std::tuple(Mode(folder), Mode(running->DocumentPath()), Mode(folder + "/" + running->Id() + ".info")),
+            std::tuple(0700, 0600, 0600));
   // A copy whose editor runs is not offered; once it ended, it is, newest
   // first, with what its sidecar says.
   EXPECT_TRUE(RecoveryCopy::Left(folder).empty());
@@ -83,8 +82,7 @@ TEST(RecoveryCopies, WrittenPrivatelyOfferedOnlyOnceTheirEditorEndedAndRemovedWh
   {
     auto left = RecoveryCopy::Left(folder);
     ASSERT_EQ(left.size(), 2u);
-    EXPECT_EQ(left[0]->Info().file, "Untitled.gaf");
-    EXPECT_EQ(left[1]->Info().file, "/w/walk.gaf");
+    EXPECT_EQ(left[0]->Info().file + "|" + left[1]->Info().file, "Untitled.gaf|/w/walk.gaf");
     // Held by this editor while it asks: no other editor offers them.
     EXPECT_TRUE(RecoveryCopy::Left(folder).empty());
     left[0]->Remove();
