@@ -145,22 +145,21 @@ TEST_F(Rows, RenameMovesToEndRefusesWithAReasonAndAnUnchangedNameChangesNothing)
   ClickRow(0);
   // Refused, with the reason in the status bar; the document, its order and
   // its history stay as they were.
-  const struct {
-    QString name, note;
-  } refused[] = {{"BETA", "Not renamed: there is a sequence \"beta\" already"},
-                 {"", "Not renamed: a sequence needs a name"},
-                 {QString::fromUtf8("Caf\u00e9 \u20ac"), QString::fromUtf8("Not renamed: names hold Latin-1 letters only, and \"\u20ac\" is none")},
-                 // Left as it was: no step, no "Modified", no move, no note.
-                 {"alpha", ""}};
-  for (const auto& r : refused) {
-    SCOPED_TRACE(r.name.toStdString());
+  const std::pair<QString, QString> refused[] = {
+      {"BETA", "Not renamed: there is a sequence \"beta\" already"},
+      {"", "Not renamed: a sequence needs a name"},
+      {QString::fromUtf8("Caf\u00e9 \u20ac"),
+       QString::fromUtf8("Not renamed: names hold Latin-1 letters only, and \"\u20ac\" is none")},
+      // Left as it was: no step, no "Modified", no move, no note.
+      {"alpha", ""}};
+  for (const auto& [name, note] : refused) {
+    SCOPED_TRACE(name.toStdString());
     w.Status->clearMessage();
-    RenameRow(0, r.name);
-    EXPECT_EQ(Cell(0, 0), "alpha");
-    EXPECT_EQ(DocumentOrder(), QStringList({"alpha", "beta", "gamma"}));
-    EXPECT_EQ(w.Status->currentMessage(), r.note);
-    EXPECT_EQ(w.History->count(), 0);
-    EXPECT_EQ(w.StatusText(3), "");
+    RenameRow(0, name);
+    // The row, the document's order, the note, the history and "Modified".
+    EXPECT_EQ(QStringList({Cell(0, 0), DocumentOrder().join(" "), w.Status->currentMessage(),
+                           QString::number(w.History->count()), w.StatusText(3)}),
+              QStringList({"alpha", "alpha beta gamma", note, "0", ""}));
   }
   // Accepted: re-keyed and moved to the end; the row stays first.
   const QString cafe = QString::fromUtf8("Caf\u00e9");

@@ -29,11 +29,7 @@ BmpShape Shape(int32_t w, int32_t h, std::vector<uint8_t> bits, uint32_t clrUsed
 
 TEST_F(Bmp, AcceptedFormsGiveTopFirstRowsOfGameIndices) {
   const Palette& g = GamePalette;
-  const struct {
-    const char* what;
-    BmpShape shape;
-    std::vector<uint8_t> pixels;
-  } cases[] = {
+  const std::tuple<const char*, BmpShape, std::vector<uint8_t>> cases[] = {
       // Stored bottom row first, each padded to 4 bytes.
       {"bottom-up", Shape(3, 2, {2, 1, 0, 0xEE, 0, 1, 2, 0xEE}), {10, 20, 30, 30, 20, 10}},
       {"top-down", Shape(2, -3, {0, 1, 0, 0, 1, 2, 0, 0, 2, 2, 0, 0}), {10, 20, 20, 30, 30, 30}},
@@ -53,16 +49,16 @@ TEST_F(Bmp, AcceptedFormsGiveTopFirstRowsOfGameIndices) {
       {"RLE8 stopping inside a row", Shape(3, 2, {2, 1, 0, 0, 1, 2}, 3, 1), {30, 10, 10, 20, 20, 10}},
       {"RLE8 stopping on an unpadded literal", Shape(3, 1, {0, 3, 2, 1, 0}, 3, 1), {30, 20, 10}},
   };
-  for (const auto& c : cases) {
-    test::WriteFile(dir.File("a.bmp"), test::BuildBmp(c.shape));
+  for (const auto& [what, shape, pixels] : cases) {
+    test::WriteFile(dir.File("a.bmp"), test::BuildBmp(shape));
     LoadedBitmap b;
-    ASSERT_TRUE(ReadBMP(dir.File("a.bmp"), b)) << c.what;
-    EXPECT_EQ(b.BMPPixels, c.pixels) << c.what;
+    ASSERT_TRUE(ReadBMP(dir.File("a.bmp"), b)) << what;
+    EXPECT_EQ(b.BMPPixels, pixels) << what;
     EXPECT_EQ(std::tuple(b.BMPInfoHeader.Width, b.BMPInfoHeader.Height, b.BMPInfoHeader.TopDown),
-              std::tuple(c.shape.width, std::abs(c.shape.height), c.shape.height < 0)) << c.what;
-    std::vector<uint8_t> table = c.shape.table;  // the file's own, filled up with zeros
+              std::tuple(shape.width, std::abs(shape.height), shape.height < 0)) << what;
+    std::vector<uint8_t> table = shape.table;  // the file's own, filled up with zeros
     table.resize(1024, 0);
-    EXPECT_EQ(test::TableOf({b.BMPPalette.begin(), b.BMPPalette.end()}), table) << c.what;
+    EXPECT_EQ(test::TableOf({b.BMPPalette.begin(), b.BMPPalette.end()}), table) << what;
   }
   // A large image of one run and its end code: a few bytes for a million pixels.
   test::WriteFile(dir.File("big.bmp"), test::BuildBmp(Shape(1024, 1024, {255, 1, 0, 1}, 3, 1)));
@@ -74,10 +70,7 @@ TEST_F(Bmp, AcceptedFormsGiveTopFirstRowsOfGameIndices) {
 }
 
 TEST_F(Bmp, HostileShortAndUnsupportedFilesAreRefusedAndChangeNothing) {
-  const struct {
-    const char* what;
-    void (*change)(BmpShape&);
-  } cases[] = {
+  const std::pair<const char*, void (*)(BmpShape&)> cases[] = {
       {"4 bits", [](BmpShape& s) { s.bitCount = 4; }},
       {"24 bits", [](BmpShape& s) { s.bitCount = 24; s.bits.assign(16, 0); }},
       {"signature", [](BmpShape& s) { s.signature = "BA"; }},
@@ -105,9 +98,9 @@ TEST_F(Bmp, HostileShortAndUnsupportedFilesAreRefusedAndChangeNothing) {
   const auto good = test::BuildBmp(Shape(1, 1, {1, 0, 0, 0}));
   LoadedBitmap b;
   ASSERT_TRUE(ReadBMPFromMemory(good.data(), good.size(), b));
-  for (const auto& c : cases) {
-    const auto file = test::BuildBmp(With(Shape(1, 1, {1, 0, 0, 0}), c.change));
-    EXPECT_FALSE(ReadBMPFromMemory(file.data(), file.size(), b)) << c.what;
+  for (const auto& [what, change] : cases) {
+    const auto file = test::BuildBmp(With(Shape(1, 1, {1, 0, 0, 0}), change));
+    EXPECT_FALSE(ReadBMPFromMemory(file.data(), file.size(), b)) << what;
   }
   // Cut short: the last row may lack its 3 padding bytes, anything shorter is refused.
   const auto file = test::BuildBmp(Shape(5, 3, std::vector<uint8_t>(24, 1)));
