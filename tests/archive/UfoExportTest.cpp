@@ -1,7 +1,4 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <filesystem>
 #include <functional>
 #include <sstream>
 
@@ -13,7 +10,6 @@
 #include "archive/PackCommand.h"
 #include "archive/UfoExport.h"
 #include "document/TemporaryFiles.h"
-#include "document/classGAF.h"
 
 namespace quilmark::test {
 namespace {

@@ -1,7 +1,3 @@
-#include <gtest/gtest.h>
-#include <zlib.h>
-
-#include <filesystem>
 #include <sstream>
 
 #include <sys/stat.h>

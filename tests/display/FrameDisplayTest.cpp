@@ -1,8 +1,4 @@
-#include <gtest/gtest.h>
-
 #include <map>
-#include <string>
-#include <vector>
 
 #include "../document/TestSupport.h"
 #include "display/FrameDisplay.h"

@@ -1,13 +1,8 @@
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <random>
-
 #include "TestSupport.h"
 #include "document/GafIo.h"
-#include "document/classGAF.h"
 
 namespace quilmark::test {
 namespace {

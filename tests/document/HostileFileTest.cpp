@@ -1,14 +1,10 @@
 // Damaged and hostile files: loading keeps what it can, reports the rest, and
 // stays within time and memory whatever the file claims.
-#include <gtest/gtest.h>
 #include <sys/stat.h>
-
-#include <utility>
 
 #include "HeapWatch.h"
 #include "TestSupport.h"
 #include "document/GafIo.h"
-#include "document/classGAF.h"
 
 namespace quilmark::test {
 namespace {

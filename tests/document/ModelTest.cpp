@@ -1,8 +1,5 @@
-#include <gtest/gtest.h>
-
 #include "TestSupport.h"
 #include "document/Progress.h"
-#include "document/classGAF.h"
 
 namespace quilmark {
 namespace {

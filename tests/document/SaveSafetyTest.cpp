@@ -1,7 +1,6 @@
 // What a save leaves behind: the replaced file's permissions and ownership,
 // temporary files named after their target, and no temporary file after the
 // process was interrupted half-way.
-#include <gtest/gtest.h>
 
 #include <signal.h>
 #include <sys/stat.h>

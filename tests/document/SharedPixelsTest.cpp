@@ -1,11 +1,9 @@
 // Loaded frames keep their pixels in blocks shared with the other frames of
 // the file: every pixel is set, and editing, removing, copying and freeing
 // frames never touches or frees what another frame uses.
-#include <gtest/gtest.h>
 
 #include "TestSupport.h"
 #include "HeapWatch.h"
-#include "document/classGAF.h"
 
 namespace quilmark::test {
 namespace {

@@ -4,7 +4,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStandardPaths>
-#include <QTimer>
 
 #include <sys/stat.h>
 

@@ -1,7 +1,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <random>
 
 #include "DialogTestSupport.h"
 

@@ -3,7 +3,6 @@
 #include <QMimeData>
 #include <QUrl>
 #include <QWheelEvent>
-#include <fstream>
 
 #include "EditorTestSupport.h"
 #include "display/qt/FrmPreview.h"

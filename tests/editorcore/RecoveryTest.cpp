@@ -1,11 +1,9 @@
 // Recovery copies: the sidecar's text, the copies of editors that ended and of
 // those that run, private files, and the snapshot they are written from.
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "../document/TestSupport.h"
 #include "editorcore/Recovery.h"

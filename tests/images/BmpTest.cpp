@@ -1,11 +1,9 @@
 // BMP files: the accepted forms and the refused ones, the mapping of their
 // colours to the game palette, and the bytes written.
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include <climits>
-#include <filesystem>
 #include <tuple>
 
 #include "../document/HeapWatch.h"

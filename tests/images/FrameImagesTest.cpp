@@ -1,10 +1,8 @@
 // Frames, subframes and animations built from image files (and the list of
 // files a sequence is built from), their images written out as numbered BMP
 // files, and the batch commands doing both.
-#include <gtest/gtest.h>
 
 #include <array>
-#include <filesystem>
 #include <sstream>
 
 #include <sys/stat.h>

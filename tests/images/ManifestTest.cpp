@@ -1,7 +1,3 @@
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <random>
 #include <sstream>
 
 #include "ImageTestSupport.h"

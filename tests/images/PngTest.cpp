@@ -2,12 +2,9 @@
 // indices, transparency, refused files, the files written, and the batch
 // commands taking and making them. Input files are built by ImageTestSupport.h;
 // written files are read back with libspng itself.
-#include <gtest/gtest.h>
 #include <spng.h>
 
-#include <filesystem>
 #include <functional>
-#include <random>
 #include <sstream>
 
 #include "../document/HeapWatch.h"
