@@ -157,7 +157,7 @@ class Drops : public View {
   QString folder;
 };
 
-TEST_F(Drops, ImagesOnThePictureBecomeFramesInNameOrderAsOneStep) {
+TEST_F(Drops, ImagesOnThePictureBecomeFramesInNameOrderAsOneStepOrWithShiftSubframes) {
   const QStringList images = WriteImages();
   std::ofstream(QString(folder + "/notes.txt").toStdString()) << "not an image";
   QDir(folder).mkdir("more.bmp");  // a folder, whatever its name says
@@ -172,17 +172,13 @@ TEST_F(Drops, ImagesOnThePictureBecomeFramesInNameOrderAsOneStep) {
   EXPECT_EQ(Cell(0, 2), "6");
   window->History->undo();
   EXPECT_EQ(alpha->Frames.Count(), 3);
-  EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
-}
-
-TEST_F(Drops, WithShiftImagesBecomeSubframesOfTheShownFrame) {
-  const QStringList images = WriteImages();
+  // With Shift they become subframes of the frame shown.
   window->ScrollFrames->setValue(2);
-  const FramePtr frame = doc->Animations.Item(1)->Frames.Item(2);
   ASSERT_TRUE(Drop(images, OverPicture(), Qt::ShiftModifier));
-  EXPECT_EQ(Widths(frame->Subframes), (std::vector<int>{6, 8, 5, 4, 3}));
+  EXPECT_EQ(Widths(alpha->Frames.Item(2)->Subframes), (std::vector<int>{6, 8, 5, 4, 3}));
   EXPECT_EQ(window->History->undoText(), "Import Subframes");
-  EXPECT_EQ(doc->Animations.Item(1)->Frames.Count(), 3);
+  EXPECT_EQ(alpha->Frames.Count(), 3);
+  EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
 }
 
 TEST_F(Drops, OnlyOtherFilesOrNoSequenceLeaveTheDocumentWithANote) {
