@@ -158,4 +158,11 @@ inline HpiReadResult ReadHpi(const std::vector<uint8_t>& archive) {
   return result;
 }
 
+// The path and the bytes of the one file a sound archive holds; else what is wrong.
+inline std::pair<std::string, std::vector<uint8_t>> OnlyFile(const std::vector<uint8_t>& archive) {
+  const HpiReadResult r = ReadHpi(archive);
+  if (!r.error.empty() || r.files.size() != 1) return {r.error + ", " + std::to_string(r.files.size()) + " files", {}};
+  return {r.files[0].path, r.files[0].bytes};
+}
+
 }  // namespace quilmark::test

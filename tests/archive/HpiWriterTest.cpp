@@ -1,8 +1,4 @@
-#include <gtest/gtest.h>
-
 #include <array>
-#include <filesystem>
-#include <random>
 
 #include "HpiTestReader.h"
 #include "archive/HpiWriter.h"

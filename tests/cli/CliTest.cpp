@@ -1,12 +1,9 @@
-#include <gtest/gtest.h>
-#include <zlib.h>
-
-#include <filesystem>
 #include <sstream>
 
 #include <sys/stat.h>
 
 #include "TestSupport.h"
+#include "../archive/HpiTestReader.h"
 #include "cli/Commands.h"
 #include "images/modBmp.h"
 
@@ -75,32 +72,47 @@ TEST(CliConvert, CompressesAllAndReportsFailures) {
   EXPECT_NE(err.str().find("not saved"), std::string::npos);
 }
 
-TEST(CliConvert, AnInputNotReadWholeNeverReplacesTheOutput) {
+// A typo, a folder, a damaged file, and a damaged file onto itself: convert
+// and pack exit 1 naming the input and replace no output. --partial writes
+// what was read and still says the input was not whole, and never writes
+// anything of a missing input.
+TEST(CliInputs, AnInputNotReadWholeNeverReplacesTheOutput) {
   test::TempDir dir;
   const std::vector<uint8_t> keep = test::ReadFile(QUILMARK_SOURCE_DIR "/samples/demo.gaf");
   ASSERT_GT(keep.size(), 1000u);
   const std::vector<uint8_t> cut(keep.begin(), keep.end() - 100);
   test::WriteFile(dir.File("cut.gaf"), cut);
   std::filesystem::create_directory(dir.File("folder.gaf"));
-  // A typo, a folder, a damaged file, and a damaged file onto itself.
-  for (const auto& [in, out] : std::vector<std::pair<std::string, std::string>>{
-           {"typo.gaf", "keep.gaf"}, {"folder.gaf", "keep.gaf"}, {"cut.gaf", "keep.gaf"}, {"cut.gaf", "cut.gaf"}}) {
-    test::WriteFile(dir.File("keep.gaf"), keep);
+  using Command = int (*)(const std::vector<std::string>&, std::ostream&);
+  for (const auto& [name, run] : {std::pair<std::string, Command>{"convert", RunConvertCommand}, {"pack", RunPackCommand}}) {
+    SCOPED_TRACE(name);
+    for (const auto& [in, out] : std::vector<std::pair<std::string, std::string>>{
+             {"typo.gaf", "keep"}, {"folder.gaf", "keep"}, {"cut.gaf", "keep"}, {"cut.gaf", "cut.gaf"}}) {
+      test::WriteFile(dir.File("keep"), keep);
+      std::ostringstream err;
+      EXPECT_EQ(run({dir.File(in), dir.File(out)}, err), 1) << in;
+      EXPECT_NE(err.str().find(dir.File(in)), std::string::npos) << err.str();
+      EXPECT_EQ(test::ReadFile(dir.File("keep")), keep) << in;
+      EXPECT_EQ(test::ReadFile(dir.File("cut.gaf")), cut) << in;
+    }
     std::ostringstream err;
-    EXPECT_EQ(RunConvertCommand({dir.File(in), dir.File(out)}, err), 1) << in;
-    EXPECT_NE(err.str().find(dir.File(in)), std::string::npos) << err.str();
-    EXPECT_EQ(test::ReadFile(dir.File("keep.gaf")), keep) << in;
-    EXPECT_EQ(test::ReadFile(dir.File("cut.gaf")), cut) << in;
+    EXPECT_EQ(run({dir.File("cut.gaf"), dir.File("part-" + name + ".out"), "--partial"}, err), 1);
+    EXPECT_NE(err.str().find("read only in part"), std::string::npos) << err.str();
+    EXPECT_EQ(run({dir.File("typo.gaf"), dir.File("new"), "--partial"}, err), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("new")));
   }
-  // --partial writes what was read and still says the input was not whole.
-  std::ostringstream err;
-  EXPECT_EQ(RunConvertCommand({dir.File("cut.gaf"), dir.File("part.gaf"), "--partial"}, err), 1);
   LoadReport report;
-  const classGAF part = test::LoadFromBytes(test::ReadFile(dir.File("part.gaf")), &report);
+  const classGAF part = test::LoadFromBytes(test::ReadFile(dir.File("part-convert.out")), &report);
   EXPECT_TRUE(report.complete);
   EXPECT_GT(part.Animations.Count(), 0);
-  EXPECT_EQ(RunConvertCommand({dir.File("typo.gaf"), dir.File("new.gaf"), "--partial"}, err), 1);
-  EXPECT_FALSE(std::filesystem::exists(dir.File("new.gaf")));
+  EXPECT_EQ(test::OnlyFile(test::ReadFile(dir.File("part-pack.out"))).first, "textures\\part-pack.gaf");
+  // An archive named after its input, whose temporary file would be the input itself.
+  std::ostringstream err;
+  ASSERT_EQ(RunConvertCommand({dir.File("cut.gaf"), dir.File("walk.gaf"), "--partial"}, err), 1);
+  const std::vector<uint8_t> input = test::ReadFile(dir.File("walk.gaf"));
+  ASSERT_EQ(RunPackCommand({dir.File("walk.gaf"), dir.File("walk")}, err), 0) << err.str();
+  EXPECT_EQ(test::ReadFile(dir.File("walk.gaf")), input);
+  EXPECT_EQ(test::OnlyFile(test::ReadFile(dir.File("walk"))).second, input);
   EXPECT_EQ(RunConvertCommand({dir.File("in.gaf")}, err), 2);
   EXPECT_EQ(RunConvertCommand({"a", "b", "--bogus"}, err), 2);
 }

@@ -26,7 +26,16 @@ class FastWin : public ::testing::Test {
   classFastWin win;
 };
 
-TEST(FastWinInit, ColourTableFromThePaletteAndImpossibleSurfaces) {
+// A screen that counts the transfers it is asked to make.
+struct CountingScreen : SurfaceScreen {
+  int calls = 0;
+  void PutSurface(const classFastWin&, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
+                  bool) override {
+    ++calls;
+  }
+};
+
+TEST(FastWinInit, ColourTableFromThePaletteAndImpossibleSurfacesThatDrawAndShowNothing) {
   GamePalette[7] = {1, 2, 3, 0};
   classFastWin win;
   ASSERT_TRUE(win.Initialize(5, -3, 42));  // a negative height still gives 3 rows
@@ -38,9 +47,20 @@ TEST(FastWinInit, ColourTableFromThePaletteAndImpossibleSurfaces) {
     EXPECT_FALSE(win.Initialize(size, size == 0 ? 10 : size, 1));
     EXPECT_EQ(win.addrBits, nullptr);
   }
-  // Drawing on a surface without memory does nothing and does not crash.
+  // Drawing on a surface without memory does nothing and does not crash; it,
+  // and one never initialised, show nothing.
   win.PixelDraw(0, 0, 1);
   win.ClearTileDraw(0, 0, 2, 2, Row{1, 2, 3, 4}, 9, 255, 0);
+  CountingScreen screen;
+  classFastWin none;
+  for (classFastWin* surface : {&win, &none}) {
+    surface->Show(screen, 0, 0, 1, 1, 0, 0);
+    surface->Blt(screen, 0, 0, 1, 1, 0, 0);
+  }
+  EXPECT_EQ(screen.calls, 0);
+  ASSERT_TRUE(none.Initialize(1, 1, 1));
+  none.Show(screen, 0, 0, 1, 1, 0, 0);
+  EXPECT_EQ(screen.calls, 1);
 }
 
 TEST_F(FastWin, DrawingWritesExactlyTheClippedPixels) {
@@ -80,26 +100,6 @@ TEST_F(FastWin, GrabRegionReadsTheClippedBlock) {
   Row buf(4, 99);
   win.GrabRegion(-1, 4, 2, 2, buf);
   EXPECT_EQ(buf, (Row{99, 32, 99, 40}));  // column -1 is not read
-}
-
-// A screen that counts the transfers it is asked to make.
-struct CountingScreen : SurfaceScreen {
-  int calls = 0;
-  void PutSurface(const classFastWin&, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
-                  bool) override {
-    ++calls;
-  }
-};
-
-TEST(FastWinShow, ASurfaceNeverInitialisedShowsNothing) {
-  CountingScreen screen;
-  classFastWin none;
-  none.Show(screen, 0, 0, 1, 1, 0, 0);
-  none.Blt(screen, 0, 0, 1, 1, 0, 0);
-  EXPECT_EQ(screen.calls, 0);
-  ASSERT_TRUE(none.Initialize(1, 1, 1));
-  none.Show(screen, 0, 0, 1, 1, 0, 0);
-  EXPECT_EQ(screen.calls, 1);
 }
 
 }  // namespace

@@ -1,9 +1,6 @@
-#include <gtest/gtest.h>
-
 #include <map>
-#include <string>
-#include <vector>
 
+#include "../document/TestSupport.h"
 #include "display/FrameDisplay.h"
 
 namespace quilmark {
@@ -70,15 +67,7 @@ struct FakeControls : FrameControls, SurfaceScreen {
   }
 };
 
-FramePtr MakeFrame(int w, int h, int px, int py, uint8_t fill, int fps = 0) {
-  auto f = std::make_shared<classGAFFrame>();
-  f->SetWidth(w);
-  f->SetHeight(h);
-  EXPECT_TRUE(f->SetPositionX(px) && f->SetPositionY(py));
-  std::fill(f->Pixels.begin(), f->Pixels.end(), fill);
-  f->FPS = fps;
-  return f;
-}
+using test::MakeFrame;
 
 TEST(DisplayPlacement, OriginOrCentreOnTheViewMiddleHalvesToEvenAndFarCornersStayWhereTheyAre) {
   // {position x, y, view width, CenterInView, zoom, left, top} of a 10 × 10 frame in a view 100 high. At 1x a

@@ -114,7 +114,6 @@ TEST(RowDecoder, CodeSpillsIntoTheNextRow) {
   EXPECT_FALSE(f.DecodeRow(past.data(), 2, 1));  // the last row cannot spill
 }
 
-
 // The encoder's rule taken literally, one pixel at a time; the library's
 // encoder takes whole runs and must give the same bytes for every row.
 Row EncodePixelByPixel(const Row& pixels) {
@@ -170,7 +169,6 @@ TEST(RowEncoder, RunWiseEncoderMatchesThePixelRule) {
     ASSERT_EQ(Decode(code, width), pixels) << "trial " << trial;
   }
 }
-
 
 // Decodes the rows of one image with the given decoder, as loading does:
 // into pixels set to 9 beforehand, or left unset for the decoder to set.

@@ -1,7 +1,6 @@
 // What a save leaves behind: the replaced file's permissions and ownership,
 // temporary files named after their target, and no temporary file after the
 // process was interrupted half-way.
-#include <gtest/gtest.h>
 
 #include <signal.h>
 #include <sys/stat.h>
@@ -56,9 +55,7 @@ TEST(SaveSafety, TheReplacedFileKeepsItsPermissionsOwnerAndGroup) {
   EXPECT_EQ(*during.rbegin(), "walk.gaf");
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 07777, 0640u);
-  EXPECT_EQ(st.st_uid, uid);
-  EXPECT_EQ(st.st_gid, gid);
+  EXPECT_EQ(std::tuple(st.st_mode & 07777, st.st_uid, st.st_gid), std::tuple(0640u, uid, gid));
   EXPECT_GT(st.st_size, 3);
   EXPECT_EQ(FileNames(dir.path()), Names{"walk.gaf"});
 }

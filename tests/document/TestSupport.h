@@ -87,6 +87,15 @@ inline FramePtr MakeFrame(int w, int h, std::vector<uint8_t> pixels = {}) {
   return frame;
 }
 
+// A frame of w × h at (px, py), every pixel fill.
+inline FramePtr MakeFrame(int w, int h, int px, int py, uint8_t fill, int fps = 0, bool compressed = false) {
+  auto f = MakeFrame(w, h, std::vector<uint8_t>(size_t(w * h), fill));
+  EXPECT_TRUE(f->SetPositionX(px) && f->SetPositionY(py));
+  f->FPS = fps;
+  f->SetCompressed(compressed);
+  return f;
+}
+
 // An animation of the given frames, added to doc under its own name.
 inline AnimationPtr AddAnimation(classGAF& doc, const std::string& name, const std::vector<FramePtr>& frames = {},
                                  bool animated = false) {

@@ -6,7 +6,6 @@
 #include "dialogs/FrmAbout.h"
 #include "dialogs/FrmDirectory.h"
 #include "dialogs/FrmImportFrame.h"
-#include "display/qt/FrmPreview.h"
 
 namespace quilmark::test {
 namespace {
@@ -47,12 +46,9 @@ TEST_F(Commands, RemoveSequenceByMenuAndDeleteKeyAndOnAnEmptyDocument) {
   window->mnuImageRemoveSequence_Click();
   EXPECT_EQ(ListNames(), QStringList({"alpha", "gamma"}));
   EXPECT_EQ(window->State().CurrentAnimation->Name, "alpha");
-  // Delete in a text box edits the text, not the document.
+  // (Delete in a text box edits its text: Undo.EditingKeysInATextBoxEditItsText.)
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  window->TxtXPos->setFocus();
-  QTest::keyClick(window->TxtXPos, Qt::Key_Delete);
-  EXPECT_EQ(doc->Animations.Count(), 2);
   window->ListGAF->setFocus();
   QTest::keyClick(window->ListGAF, Qt::Key_Delete);
   EXPECT_EQ(ListNames(), QStringList({"gamma"}));
@@ -151,42 +147,6 @@ TEST_F(Commands, AboutBoxLinksOpenTheBuildsAddresses) {
   EXPECT_TRUE(!home.isLocalFile() || (QFile::exists(home.toLocalFile()) && home.fileName() == "README.md"));
 }
 
-// ---------------------------------------------------------------- preview
-
-TEST_F(Commands, EachPreviewIsAnotherWindowPlayingOnItsOwn) {
-  window->ListGAF->setFocus();
-  QTest::keyClick(window->ListGAF, Qt::Key_F5);
-  window->mnuImagesPreview_Click();
-  QList<FrmPreview*> open = window->findChildren<FrmPreview*>();
-  ASSERT_EQ(open.size(), 2);
-  FrmPreview *a = open[0], *b = open[1];
-  EXPECT_EQ(a->windowTitle(), "Preview - 'alpha'");
-  EXPECT_TRUE(a->isWindow() && !a->isModal() && a->TmrAnimate->isActive());
-  EXPECT_EQ(a->frameGeometry().size(), QSize(104, 104));  // largest image 10 x 10, plus 96, down to a multiple of 4
-  for (FrmPreview* p : open) p->TmrAnimate->stop();
-  for (int i = 0; i < 3; ++i) ASSERT_TRUE(a->TmrAnimate_Timer());
-  ASSERT_TRUE(b->TmrAnimate_Timer());
-  EXPECT_EQ(QList<int>({a->PreviewFrame, b->PreviewFrame}), QList<int>({1, 2}));  // three frames: 1, 2, 3, 1 ...
-  // Edits in the main window show at the next tick.
-  auto& pixels = doc->Animations.Item(1)->Frames.Item(1)->Pixels;
-  std::fill(pixels.begin(), pixels.end(), 33);
-  ASSERT_TRUE(a->TmrAnimate_Timer());
-  EXPECT_EQ(a->Canvas->Picture().pixel(52, 52), TestColour(33));
-  // Frames removed behind a preview's back: its tick closes it silently.
-  b->PreviewFrame = 3;
-  window->ScrollFrames->setValue(3);
-  window->mnuFrameRemove_Click();
-  EXPECT_FALSE(b->TmrAnimate_Timer());
-  QApplication::processEvents();
-  EXPECT_EQ(window->findChildren<FrmPreview*>(), QList<FrmPreview*>({a}));
-  // An animation without frames: closed at the real timer's first tick.
-  QPointer<FrmPreview> empty = FrmPreview::Open(doc->Animations.Item(3), window.get(), window.get());
-  ASSERT_TRUE(empty && empty->frameGeometry().size() == QSize(96, 96));
-  for (int i = 0; i < 50 && empty; ++i) QTest::qWait(10);
-  EXPECT_TRUE(empty.isNull());
-  EXPECT_TRUE(messages.isEmpty());
-}
-
 // ---------------------------------------------------------------- UFO export
 
 TEST_F(Commands, UfoExportPacksTheSavedDocumentAndLeavesNoTemporaryFile) {
@@ -214,12 +174,9 @@ TEST_F(Commands, UfoExportPacksTheSavedDocumentAndLeavesNoTemporaryFile) {
       continue;
     }
     EXPECT_TRUE(savedBeforeAsking && controlsDisabled);
-    const HpiReadResult archive = ReadHpi(ReadFile(answer.toStdString()));
-    ASSERT_EQ(archive.files.size(), 1u) << archive.error;
-    EXPECT_EQ(archive.files[0].path, inArchive);
     const std::string reference = (folder + "/reference.gaf").toStdString();
     ASSERT_TRUE(doc->Save(reference));
-    EXPECT_EQ(archive.files[0].bytes, ReadFile(reference));
+    EXPECT_EQ(OnlyFile(ReadFile(answer.toStdString())), std::pair(inArchive, ReadFile(reference)));
     if (file.startsWith("/out")) {
       EXPECT_EQ(window->State().GAFSaveDir, (folder + "/out").toStdString());
     }

@@ -127,8 +127,7 @@ TEST_F(Dialogs, ListsOrderNamesByTheirNumbersAndASequenceImportsInThatOrder) {
 }
 
 TEST_F(Dialogs, ThumbnailShowsTheHighlightedFileInGameColoursWithTransparencyAsACheckerboard) {
-  const QRgb back = qRgb(0, 0, 255);  // no colour of the test palette
-  window->PicFrame->SetBackground(back);
+  window->PicFrame->SetBackground(qRgb(0, 0, 255));  // no colour of the test palette
   ASSERT_TRUE(WriteBMP(Bytes(folder + "/t.bmp"), std::vector<uint8_t>{100, 9, 255, 7, 50, 9, 200, 255}, GamePalette,
                        4, 2, true));
   ASSERT_TRUE(WritePNG(Bytes(folder + "/t.png"), std::vector<uint8_t>{100, 9, 255}, 3, 1, GamePalette));
@@ -187,12 +186,14 @@ TEST_F(Dialogs, ThumbnailShowsTheHighlightedFileInGameColoursWithTransparencyAsA
       white->setChecked(whiteClear);
       const QImage p = highlight("l.bmp");
       ASSERT_LT(p.width() * 4, 601);
-      int across = 0, down = 0, wrong = 0;
+      int across = 0, wrong = 0;
+      std::vector<int> down(size_t(p.width()));  // pixels of the line down, by column
       for (int y = 0; y < p.height(); ++y) {
         int run = 0;
         for (int x = 0; x < p.width(); ++x) {
           const QRgb c = p.pixel(x, y);
           run += c == TestColour(50);
+          down[size_t(x)] += c == TestColour(60);
           // Away from the lines and the middle, nothing but the ground: the
           // board where the file is transparent, else white.
           const QRgb ground = x < p.width() / 2 || whiteClear ? CheckerColour({x, y}) : TestColour(255);
@@ -200,13 +201,9 @@ TEST_F(Dialogs, ThumbnailShowsTheHighlightedFileInGameColoursWithTransparencyAsA
         }
         across = std::max(across, run);
       }
-      for (int x = 0; x < p.width(); ++x) {
-        int run = 0;
-        for (int y = 0; y < p.height(); ++y) run += p.pixel(x, y) == TestColour(60);
-        down = std::max(down, run);
-      }
-      EXPECT_TRUE(across == p.width() && down >= p.height() - 1 && wrong == 0)
-          << whiteClear << " " << across << " " << down << " " << wrong;
+      const int most = *std::max_element(down.begin(), down.end());
+      EXPECT_TRUE(across == p.width() && most >= p.height() - 1 && wrong == 0)
+          << whiteClear << " " << across << " " << most << " " << wrong;
       QSet<QRgb> greys;
       for (int x = 0; x < 16; ++x) greys << p.pixel(x, 0);
       EXPECT_EQ(greys, QSet<QRgb>({CheckerColour({0, 0}), CheckerColour({8, 0})}));

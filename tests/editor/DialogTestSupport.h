@@ -10,8 +10,6 @@
 
 namespace quilmark::test {
 
-inline std::string Bytes(const QString& s) { return QFile::encodeName(s).toStdString(); }
-
 // The lines of a list, or their item data.
 inline QStringList Lines(const QListWidget* list, int role = Qt::DisplayRole) {
   QStringList lines;

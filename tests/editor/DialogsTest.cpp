@@ -95,17 +95,24 @@ TEST_F(Dialogs, ImportSequenceListsFollowAddRemoveAndDelete) {
   EXPECT_TRUE(doc->Animations.Count() == 3 && resets == 1);
 }
 
-TEST_F(Dialogs, ImportSequenceOkBuildsTheSequenceOrReportsABadBitmap) {
+// The sequence takes the name of its first file, a UTF-8 name in Latin-1; a
+// file that is no bitmap is reported.
+TEST_F(Dialogs, ImportSequenceOkBuildsTheSequenceNamedInLatin1OrReportsABadBitmap) {
+  const QString name = QString::fromUtf8("\xC3\xBCn\xC3\xAF_3x3");  // ünï_3x3
+  ASSERT_TRUE(QFile::copy(folder + "/a.bmp", folder + "/" + name + ".bmp"));
   std::ofstream(Bytes(folder + "/e.bmp")) << "not a bitmap";
-  for (const QStringList& files : {QStringList{"b.bmp", "c.bmp"}, QStringList{"e.bmp"}}) {
-    FrmImportSequence d(window.get(), [this] { ++resets; }, window.get());
-    SelectOnly(d.Files, files);
-    d.CmdAdd_Click();
+  for (const QStringList& files : {QStringList{name + ".bmp", "c.bmp"}, QStringList{"e.bmp"}}) {
+    FrmImportSequence d(window.get(), [this] { ++resets; window->ResetView(); }, window.get());
+    for (const QString& file : files) {
+      SelectOnly(d.Files, {file});
+      d.CmdAdd_Click();
+    }
     d.chkCompress->setChecked(true);
     d.CmdOK_Click();
   }
   ASSERT_GE(doc->Animations.Count(), 4);  // the first dialog's sequence comes fourth
-  EXPECT_TRUE(doc->Animations.Item(4)->Name == "b" && resets == 2);
+  EXPECT_TRUE(doc->Animations.Item(4)->Name == "\xFCn\xEF_3x3" && resets == 2);
+  EXPECT_EQ(ListNames().value(3), name);
   EXPECT_TRUE(doc->Animations.Item(4)->Frames.Count() == 2 && doc->Animations.Item(4)->Frames.Item(2)->Compressed());
   EXPECT_EQ(messages, QStringList({"There was an error loading the BMP file.  Make sure it is 256 colors."}));
 }
@@ -164,18 +171,6 @@ TEST_F(Dialogs, ChosenFilesAreKeyedByNameWithoutLetterCase) {
   EXPECT_EQ(Lines(d.LstFrames), QStringList({"b.bmp", "A.bmp"}));
 }
 
-
-TEST_F(Dialogs, ASequenceNamedAfterAUtf8FileNameHoldsItsLatin1Name) {
-  const QString name = QString::fromUtf8("\xC3\xBCn\xC3\xAF_3x3");  // ünï_3x3
-  ASSERT_TRUE(QFile::copy(folder + "/a.bmp", folder + "/" + name + ".bmp"));
-  FrmImportSequence d(window.get(), [this] { window->ResetView(); }, window.get());
-  SelectOnly(d.Files, {name + ".bmp"});
-  d.CmdAdd_Click();
-  d.CmdOK_Click();
-  ASSERT_EQ(doc->Animations.Count(), 4);
-  EXPECT_EQ(doc->Animations.Item(4)->Name, "\xFCn\xEF_3x3");
-  EXPECT_EQ(ListNames().value(3), name);
-}
 
 // The real message boxes of the main window, caught while they are open.
 TEST_F(Dialogs, DirErrorShowsNoIconAndOtherDialogMessagesTheInformationIcon) {

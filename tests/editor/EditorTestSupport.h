@@ -15,6 +15,7 @@
 #include <fstream>
 #include <memory>
 
+#include "../document/TestSupport.h"
 #include "editor/FrmQuilmark.h"
 
 namespace quilmark::test {
@@ -38,19 +39,16 @@ inline QString WriteTestPalette() {
 }
 inline QRgb TestColour(int index) { return qRgb(index, 255 - index, index / 2); }
 
-inline std::unique_ptr<QSettings> StoredSettings() {
-  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Quilmark", "Quilmark");
+// A path as the file system spells it.
+inline std::string Bytes(const QString& s) { return QFile::encodeName(s).toStdString(); }
+// What a file holds; nothing when it cannot be read.
+inline QByteArray FileBytes(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-inline FramePtr MakeFrame(int w, int h, int px, int py, uint8_t fill, int fps = 0, bool compressed = false) {
-  auto f = std::make_shared<classGAFFrame>();
-  f->SetWidth(w);
-  f->SetHeight(h);
-  EXPECT_TRUE(f->SetPositionX(px) && f->SetPositionY(py));
-  std::fill(f->Pixels.begin(), f->Pixels.end(), fill);
-  f->FPS = fps;
-  f->SetCompressed(compressed);
-  return f;
+inline std::unique_ptr<QSettings> StoredSettings() {
+  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, "Quilmark", "Quilmark");
 }
 
 // Three animations: "alpha" (3 frames: plain 10x10 at (5,5) with index 9 in
@@ -151,16 +149,29 @@ class EditorTest : public ::testing::Test {
     for (const auto& a : window->State().CurrentGAF->Animations) names << QString::fromLatin1(a->Name.c_str());
     return names;
   }
+  // Opens the in-place editor of a row's cell; the editor, if there is one.
+  QLineEdit* EditCell(int row, int column = 0) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // earlier editors
+    window->ListGAF->editItem(window->ListGAF->topLevelItem(row), column);
+    return window->ListGAF->findChild<QLineEdit*>();
+  }
   // Edits a row's name in place as a user does: type, then Return.
   void RenameRow(int row, const QString& text) {
-    QTreeWidget* list = window->ListGAF;
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // earlier editors
-    list->editItem(list->topLevelItem(row), 0);
-    auto* editor = list->findChild<QLineEdit*>();
+    QLineEdit* editor = EditCell(row);
     ASSERT_TRUE(editor && editor->isVisible());
     editor->setText(text);
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents();
+  }
+  // Types text over what a text box holds, then, with leave, moves the focus
+  // on to the list as a click elsewhere does.
+  void Type(QLineEdit* box, const QString& text, bool leave = true) {
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, text);
+    if (!leave) return;
+    window->ListGAF->setFocus();
+    QApplication::processEvents();
   }
   // The pane is usable again and the pointer restored.
   void ExpectControlsBack() {

@@ -14,14 +14,6 @@ class FrameEditing : public DocumentTest {
     const classGAFFrame& f = FrameAt(i, s);
     return QString("%1,%2 fps%3%4").arg(f.PositionX()).arg(f.PositionY()).arg(f.FPS).arg(f.Compressed() ? " c" : "");
   }
-  // Types into a text box and moves the focus away.
-  void Type(QLineEdit* box, const QString& text) {
-    box->setFocus();
-    box->selectAll();
-    QTest::keyClicks(box, text);
-    window->ListGAF->setFocus();
-    QApplication::processEvents();
-  }
 };
 
 TEST_F(FrameEditing, SlidersBrowseFramesAndSubframesWithoutMovingThem) {
@@ -80,9 +72,7 @@ TEST_F(FrameEditing, ArrowsStepAndEditsLandOnTheSubframe) {
   EXPECT_EQ(Props(2, 2), "8,2 fps6 c");
   // Frame rate steps by 100 from the number shown: a number typed and not yet
   // left is applied first.
-  w.TxtFPS->setFocus();
-  w.TxtFPS->selectAll();
-  QTest::keyClicks(w.TxtFPS, "250");
+  Type(w.TxtFPS, "250", false);
   QTest::mouseClick(w.ScrollFPS->UpButton(), Qt::LeftButton);
   QTest::mouseClick(w.chkCompressed, Qt::LeftButton);
   Type(w.TxtXPos, "-20");
@@ -130,29 +120,24 @@ TEST_F(FrameEditing, EditsCompareWithTheShownImageNotWithTheLastOne) {
 
 TEST_F(FrameEditing, ATypedNumberIsAppliedBeforeWhateverComesNext) {
   FrmQuilmark& w = *window;
-  auto typeOnly = [](QLineEdit* box, const QString& text) {
-    box->setFocus();
-    box->selectAll();
-    QTest::keyClicks(box, text);
-  };
   // Before an arrow click on its own up-down.
-  typeOnly(w.TxtXPos, "200");
+  Type(w.TxtXPos, "200", false);
   QTest::mouseClick(w.ScrollXPos->UpButton(), Qt::LeftButton);
   EXPECT_EQ(Props(1), "201,5 fps3");
   // A click on the picture or on the pane leaves the box.
-  typeOnly(w.TxtYPos, "-40");
+  Type(w.TxtYPos, "-40", false);
   QTest::mouseClick(w.PicFrame, Qt::LeftButton);
   EXPECT_EQ(Props(1), "201,-40 fps3");
-  typeOnly(w.TxtFPS, "900");
+  Type(w.TxtFPS, "900", false);
   QTest::mouseClick(w.PicView, Qt::LeftButton, {}, QPoint(2, w.PicView->height() - 2));
   EXPECT_EQ(Props(1), "201,-40 fps900");
   // Before a frame change that takes no focus, on the image it was typed for.
-  typeOnly(w.TxtXPos, "33");
+  Type(w.TxtXPos, "33", false);
   w.ScrollFrames->setValue(2);
   EXPECT_EQ(Props(1), "33,-40 fps900");
   EXPECT_EQ(Props(2, 1), "2,2 fps5");
   // Before a save through the menu's key, into the saved file.
-  typeOnly(w.TxtYPos, "77");
+  Type(w.TxtYPos, "77", false);
   answer = TempFolder("typed") + "/typed.gaf";
   w.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));

@@ -4,7 +4,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStandardPaths>
-#include <QTimer>
 
 #include <sys/stat.h>
 
@@ -14,11 +13,6 @@ namespace quilmark::test {
 namespace {
 
 using MainWindow = EditorTest;
-
-QString ReadAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
 
 TEST_F(MainWindow, CommandLineOpensOneGafPathQuotedOrNotAndTheFileTypeIsRegistered) {
   const QString dir = TempFolder("cmdline") + "/My Files";
@@ -35,29 +29,24 @@ TEST_F(MainWindow, CommandLineOpensOneGafPathQuotedOrNotAndTheFileTypeIsRegister
   }
   EXPECT_EQ(ViewPixel(10, 10), TestColour(255));  // an empty view
   const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-  EXPECT_TRUE(ReadAll(data + "/mime/packages/quilmark-gaf.xml").contains("<comment>TA Animation File</comment>"));
-  EXPECT_TRUE(ReadAll(data + "/applications/quilmark.desktop").contains("MimeType=image/x-gaf;"));
+  EXPECT_TRUE(FileBytes(data + "/mime/packages/quilmark-gaf.xml").contains("<comment>TA Animation File</comment>"));
+  EXPECT_TRUE(FileBytes(data + "/applications/quilmark.desktop").contains("MimeType=image/x-gaf;"));
   // A file read only in part opens with one warning.
   ASSERT_TRUE(QFile::resize(path, QFile(path).size() - 20));
   EXPECT_EQ(Start(path).windowTitle(), "walk.GAF - Quilmark");
   EXPECT_TRUE(messages.size() == 1 && messages[0].startsWith(path + " could not be read completely"));
   // The real box: the information icon, the normal pointer, the path once.
   window.reset();
-  auto* timer = new QTimer;
   QString seen;
-  QObject::connect(timer, &QTimer::timeout, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box) return;
-    timer->stop();
+  WhenModal("MessageBox", [&seen, path](QWidget* w) {
+    auto* box = static_cast<QMessageBox*>(w);
     seen = QString("%1 %2 %3").arg(box->icon() == QMessageBox::Information ? "information" : "other",
                                    QApplication::overrideCursor() ? "busy" : "normal")
                .arg(box->text().count(path));
     box->accept();
   });
-  timer->start(5);
   window = std::make_unique<FrmQuilmark>(FrmQuilmark::Options{WriteTestPalette(), path});
   EXPECT_TRUE(window->InitializeWindow());
-  delete timer;
   EXPECT_EQ(seen, "information normal 1");
 }
 
@@ -135,9 +124,7 @@ TEST_F(Rows, TheHighlightedRowIsAlwaysTheShownAnimation) {
   EXPECT_EQ(shown(), "alpha* alpha alpha frame 1");
   // Only the name is edited in place.
   for (int column : {1, 2, 3}) {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    list->editItem(list->topLevelItem(0), column);
-    auto* editor = list->findChild<QLineEdit*>();
+    QLineEdit* editor = EditCell(0, column);
     EXPECT_FALSE(editor && editor->isVisible()) << column;
     if (editor) QTest::keyClick(editor, Qt::Key_Escape);
   }
@@ -157,22 +144,21 @@ TEST_F(Rows, RenameMovesToEndRefusesWithAReasonAndAnUnchangedNameChangesNothing)
   ClickRow(0);
   // Refused, with the reason in the status bar; the document, its order and
   // its history stay as they were.
-  const struct {
-    QString name, note;
-  } refused[] = {{"BETA", "Not renamed: there is a sequence \"beta\" already"},
-                 {"", "Not renamed: a sequence needs a name"},
-                 {QString::fromUtf8("Caf\u00e9 \u20ac"), QString::fromUtf8("Not renamed: names hold Latin-1 letters only, and \"\u20ac\" is none")},
-                 // Left as it was: no step, no "Modified", no move, no note.
-                 {"alpha", ""}};
-  for (const auto& r : refused) {
-    SCOPED_TRACE(r.name.toStdString());
+  const std::pair<QString, QString> refused[] = {
+      {"BETA", "Not renamed: there is a sequence \"beta\" already"},
+      {"", "Not renamed: a sequence needs a name"},
+      {QString::fromUtf8("Caf\u00e9 \u20ac"),
+       QString::fromUtf8("Not renamed: names hold Latin-1 letters only, and \"\u20ac\" is none")},
+      // Left as it was: no step, no "Modified", no move, no note.
+      {"alpha", ""}};
+  for (const auto& [name, note] : refused) {
+    SCOPED_TRACE(name.toStdString());
     w.Status->clearMessage();
-    RenameRow(0, r.name);
-    EXPECT_EQ(Cell(0, 0), "alpha");
-    EXPECT_EQ(DocumentOrder(), QStringList({"alpha", "beta", "gamma"}));
-    EXPECT_EQ(w.Status->currentMessage(), r.note);
-    EXPECT_EQ(w.History->count(), 0);
-    EXPECT_EQ(w.StatusText(3), "");
+    RenameRow(0, name);
+    // The row, the document's order, the note, the history and "Modified".
+    EXPECT_EQ(QStringList({Cell(0, 0), DocumentOrder().join(" "), w.Status->currentMessage(),
+                           QString::number(w.History->count()), w.StatusText(3)}),
+              QStringList({"alpha", "alpha beta gamma", note, "0", ""}));
   }
   // Accepted: re-keyed and moved to the end; the row stays first.
   const QString cafe = QString::fromUtf8("Caf\u00e9");

@@ -31,15 +31,19 @@ QSize ClientSize(const FrmPreview& p, QSize outer) {
   return QSize(outer.width() - m.left() - m.right(), outer.height() - m.top() - m.bottom());
 }
 
-TEST_F(Preview, OwnedByTheMainWindowWithoutModalityOrTaskbarEntryAndClosedWithIt) {
+// F5 and the menu each open a preview of the current animation.
+TEST_F(Preview, EachIsAnOwnedModelessWindowPlayingOnItsOwnAndClosedWithTheMainWindow) {
+  window->ListGAF->setFocus();
+  QTest::keyClick(window->ListGAF, Qt::Key_F5);
   window->mnuImagesPreview_Click();
-  window->mnuImagesPreview_Click();
-  QList<QPointer<FrmPreview>> open;
-  for (FrmPreview* p : window->findChildren<FrmPreview*>()) open << p;
+  QList<FrmPreview*> open = window->findChildren<FrmPreview*>();
   ASSERT_EQ(open.size(), 2);
-  for (const QPointer<FrmPreview>& p : open) {
+  FrmPreview *a = open[0], *b = open[1];
+  EXPECT_EQ(a->windowTitle(), "Preview - 'alpha'");
+  for (FrmPreview* p : open) {
     QWindow* handle = p->windowHandle();
     ASSERT_TRUE(handle);
+    EXPECT_TRUE(p->isWindow() && !p->isModal() && p->TmrAnimate->isActive());
     // A transient of the main window, of a kind that window managers keep
     // above its owner and leave out of the taskbar (WM_TRANSIENT_FOR on X11,
     // an owned window elsewhere).
@@ -47,14 +51,39 @@ TEST_F(Preview, OwnedByTheMainWindowWithoutModalityOrTaskbarEntryAndClosedWithIt
     EXPECT_TRUE(handle->type() == Qt::Dialog || handle->type() == Qt::Tool) << handle->type();
     EXPECT_TRUE(handle->flags() & Qt::WindowTitleHint);
     EXPECT_EQ(handle->modality(), Qt::NonModal);
+    p->TmrAnimate->stop();
   }
-  // The main window goes on taking input while they play.
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(a->TmrAnimate_Timer());
+  ASSERT_TRUE(b->TmrAnimate_Timer());
+  EXPECT_EQ(QList<int>({a->PreviewFrame, b->PreviewFrame}), QList<int>({1, 2}));  // three frames: 1, 2, 3, 1 ...
+  // Edits in the main window show at the next tick.
+  auto& pixels = doc->Animations.Item(1)->Frames.Item(1)->Pixels;
+  std::fill(pixels.begin(), pixels.end(), 33);
+  ASSERT_TRUE(a->TmrAnimate_Timer());
+  EXPECT_EQ(a->Canvas->Picture().pixel(52, 52), TestColour(33));
+  // Frames removed behind a preview's back: its tick closes it silently.
+  b->PreviewFrame = 3;
+  window->ScrollFrames->setValue(3);
+  window->mnuFrameRemove_Click();
+  EXPECT_FALSE(b->TmrAnimate_Timer());
+  QApplication::processEvents();
+  EXPECT_EQ(window->findChildren<FrmPreview*>(), QList<FrmPreview*>({a}));
+  // An animation without frames: closed at the real timer's first tick.
+  QPointer<FrmPreview> empty = FrmPreview::Open(doc->Animations.Item(3), window.get(), window.get());
+  ASSERT_TRUE(empty);
+  for (int i = 0; i < 50 && empty; ++i) QTest::qWait(10);
+  EXPECT_TRUE(empty.isNull());
+  EXPECT_TRUE(messages.isEmpty());
+  // The main window goes on taking input while one plays, and takes it along
+  // when it closes.
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   ClickRow(1);
   EXPECT_EQ(window->State().CurrentAnimation->Name, "beta");
+  const QPointer<FrmPreview> left = a;
+  window->History->setClean();  // no question about the removed frame
   window->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_TRUE(open[0].isNull() && open[1].isNull());
+  EXPECT_TRUE(left.isNull());
 }
 
 TEST_F(Preview, OuterSizeIsTheSurfaceSizeAndTheCanvasGetsTheClientArea) {

@@ -1,20 +1,11 @@
-#include <QFile>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
-#include <fstream>
-#include <random>
 
-#include "EditorTestSupport.h"
-#include "dialogs/FrmImportFrame.h"
-#include "dialogs/FrmImportSequence.h"
-#include "images/GamePalette.h"
-#include "images/modBmp.h"
+#include "DialogTestSupport.h"
 
 namespace quilmark::test {
 namespace {
-
-std::string Bytes(const QString& s) { return QFile::encodeName(s).toStdString(); }
 
 class Undo : public DocumentTest {
  protected:
@@ -29,15 +20,14 @@ class Undo : public DocumentTest {
   }
   // The document as the next save writes it.
   std::string Saved() {
-    const std::string path = Bytes(folder + "/saved.gaf");
-    EXPECT_TRUE(window->State().CurrentGAF->Save(path));
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    EXPECT_TRUE(window->State().CurrentGAF->Save(Bytes(folder + "/saved.gaf")));
+    return FileBytes(folder + "/saved.gaf").toStdString();
   }
   void Trigger(QAction* action) {
     ASSERT_TRUE(action->isEnabled()) << action->text().toStdString();
     action->trigger();
   }
+  void Trigger(const char* action) { Trigger(window->findChild<QAction*>(action)); }
   // What the user sees: the highlighted row, the frame and subframe shown,
   // and the list's rows with their counts.
   QString View() {
@@ -52,21 +42,15 @@ class Undo : public DocumentTest {
         .arg(st.CurrentSubframe)
         .arg(rows.join(" "));
   }
-  // A dialog of the import commands answered with files a, b (and c).
-  void ImportThrough(const QString& dialog, const QStringList& files) {
+  // Runs an import command whose dialog is answered with the files named.
+  void ImportThrough(const char* command, const QString& dialog, const QStringList& files) {
     WhenModal(dialog, [files](QWidget* w) {
-      auto* list = w->findChild<QListWidget*>("Files");
-      for (int i = 0; i < list->count(); ++i) list->item(i)->setSelected(files.contains(list->item(i)->text()));
-      if (auto* sequence = qobject_cast<FrmImportSequence*>(w)) {
-        sequence->CmdAdd_Click();
-        sequence->CmdOK_Click();
-      } else if (auto* frames = qobject_cast<FrmImportFrame*>(w)) {
-        frames->CmdAdd_Click();
-        frames->CmdOK_Click();
-      }
+      SelectOnly(w->findChild<QListWidget*>("Files"), files);
+      w->findChild<QPushButton*>("CmdAdd")->click();
+      w->findChild<QPushButton*>("CmdOK")->click();
     });
+    Trigger(command);
   }
-  QAction* Action(const char* name) { return window->findChild<QAction*>(name); }
   QString folder;
 };
 
@@ -77,15 +61,10 @@ TEST_F(Undo, EveryKindOfStepGoesBackAndForthByteForByteAndShowsWhereItActed) {
     std::function<void()> make;
     std::function<void()> prepare = [] {};  // what is shown before it
   };
+  const auto menu = [this](const char* action) { return [this, action] { Trigger(action); }; };
   const std::vector<Step> steps = {
       {"X Position", [&] { QTest::mouseClick(w.ScrollXPos->UpButton(), Qt::LeftButton); }},
-      {"Y Position",
-       [&] {
-         w.TxtYPos->setFocus();
-         w.TxtYPos->selectAll();
-         QTest::keyClicks(w.TxtYPos, "-40");
-         w.ListGAF->setFocus();
-       }},
+      {"Y Position", [&] { Type(w.TxtYPos, "-40"); }},
       {"Framerate", [&] { QTest::mouseClick(w.ScrollFPS->DownButton(), Qt::LeftButton); }},
       {"Compress", [&] { QTest::mouseClick(w.chkCompressed, Qt::LeftButton); }},
       {"Animate",
@@ -95,31 +74,15 @@ TEST_F(Undo, EveryKindOfStepGoesBackAndForthByteForByteAndShowsWhereItActed) {
        },
        [&] { ClickRow(1); }},
       {"Rename", [&] { RenameRow(0, "zeta"); }},
-      {"Create Sequence",
-       [&] {
-         AnswerInputBox("delta");
-         Trigger(Action("mnuImagesCreateSequence"));
-       }},
-      {"Remove Sequence", [&] { Trigger(Action("mnuImageRemoveSequence")); }},
-      {"Remove Frame", [&] { Trigger(Action("mnuFrameRemove")); }},
-      {"Remove Subframe", [&] { Trigger(Action("mnuSubframeRemove")); }},
-      {"Import Sequence",
-       [&] {
-         ImportThrough("FrmImportSequence", {"a.bmp", "b.bmp"});
-         Trigger(Action("mnuImagesImportSequence"));
-       }},
-      {"Import Frames",
-       [&] {
-         ImportThrough("FrmImportFrame", {"b.bmp", "c.bmp"});
-         Trigger(Action("mnuFrameImport"));
-       }},
-      {"Import Subframes",
-       [&] {
-         ImportThrough("FrmImportFrame", {"c.bmp"});
-         Trigger(Action("mnuSubframeImport"));
-       },
+      {"Create Sequence", [&] { AnswerInputBox("delta"); Trigger("mnuImagesCreateSequence"); }},
+      {"Remove Sequence", menu("mnuImageRemoveSequence")},
+      {"Remove Frame", menu("mnuFrameRemove")},
+      {"Remove Subframe", menu("mnuSubframeRemove")},
+      {"Import Sequence", [&] { ImportThrough("mnuImagesImportSequence", "FrmImportSequence", {"a.bmp", "b.bmp"}); }},
+      {"Import Frames", [&] { ImportThrough("mnuFrameImport", "FrmImportFrame", {"b.bmp", "c.bmp"}); }},
+      {"Import Subframes", [&] { ImportThrough("mnuSubframeImport", "FrmImportFrame", {"c.bmp"}); },
        [&] { w.ScrollFrames->setValue(1); }},
-      {"Compress All Images", [&] { Trigger(Action("mnuImagesCompress")); }},
+      {"Compress All Images", menu("mnuImagesCompress")},
   };
   for (const Step& step : steps) {
     // Every step starts on a fresh document from alpha's second frame, second
@@ -160,10 +123,7 @@ TEST_F(Undo, ArrowRunsMergeTypedValuesDoNotAndTheHistoryFollowsOpenNewAndSave) {
   const int before = w.History->count();
   for (int i = 0; i < 3; ++i) QTest::mouseClick(w.ScrollXPos->UpButton(), Qt::LeftButton);
   EXPECT_EQ(w.History->count(), before + 1);
-  w.TxtXPos->setFocus();
-  w.TxtXPos->selectAll();
-  QTest::keyClicks(w.TxtXPos, "30");
-  w.ListGAF->setFocus();
+  Type(w.TxtXPos, "30");
   QTest::mouseClick(w.ScrollXPos->UpButton(), Qt::LeftButton);
   EXPECT_EQ(w.History->count(), before + 3);
   EXPECT_EQ(doc->Animations.Item(1)->Frames.Item(1)->PositionX(), 31);
@@ -172,7 +132,7 @@ TEST_F(Undo, ArrowRunsMergeTypedValuesDoNotAndTheHistoryFollowsOpenNewAndSave) {
   EXPECT_EQ(w.TxtXPos->text(), "8");
   // Saving marks the clean point; undoing past it and back moves "Modified".
   answer = folder + "/kept.gaf";
-  Trigger(Action("mnuFileSaveGAF"));
+  Trigger("mnuFileSaveGAF");
   EXPECT_EQ(w.StatusText(3), "");
   Trigger(w.mnuEditUndo);
   EXPECT_EQ(w.StatusText(3), "Modified");
@@ -180,11 +140,11 @@ TEST_F(Undo, ArrowRunsMergeTypedValuesDoNotAndTheHistoryFollowsOpenNewAndSave) {
   EXPECT_EQ(w.StatusText(3), "");
   EXPECT_TRUE(w.mnuEditRedo->isEnabled());  // the save kept the history
   // Open and New start afresh.
-  Trigger(Action("mnuFileOpen"));
+  Trigger("mnuFileOpen");
   EXPECT_FALSE(w.mnuEditUndo->isEnabled() || w.mnuEditRedo->isEnabled());
-  Trigger(Action("mnuImageRemoveSequence"));
+  Trigger("mnuImageRemoveSequence");
   WhenModal("UnsavedQuestion", [](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::Discard)->click(); });
-  Trigger(Action("mnuFileNew"));
+  Trigger("mnuFileNew");
   EXPECT_EQ(w.History->count(), 0);
   EXPECT_EQ(w.mnuEditUndo->text(), "&Undo");
   EXPECT_EQ(w.StatusText(3), "");
@@ -193,12 +153,10 @@ TEST_F(Undo, ArrowRunsMergeTypedValuesDoNotAndTheHistoryFollowsOpenNewAndSave) {
 TEST_F(Undo, EditingKeysInATextBoxEditItsText) {
   FrmQuilmark& w = *window;
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-  Trigger(Action("mnuImageRemoveSequence"));
+  Trigger("mnuImageRemoveSequence");
   ASSERT_EQ(doc->Animations.Count(), 2);
   // Del, Ctrl+Z and Ctrl+Y in the X box: the text changes, the document not.
-  w.TxtXPos->setFocus();
-  w.TxtXPos->selectAll();
-  QTest::keyClicks(w.TxtXPos, "123");
+  Type(w.TxtXPos, "123", false);
   QTest::keyClick(w.TxtXPos, Qt::Key_Home);
   QTest::keyClick(w.TxtXPos, Qt::Key_Delete);
   EXPECT_EQ(w.TxtXPos->text(), "23");
@@ -227,9 +185,7 @@ TEST_F(Undo, WhatWasTypedIsAStepBeforeUndoAndTheKeysActOnTheDocumentWhenTheBoxHa
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
   const FramePtr first = doc->Animations.Item(1)->Frames.Item(1);
   // Enter applies the typed value and keeps the focus in the box.
-  w.TxtXPos->setFocus();
-  w.TxtXPos->selectAll();
-  QTest::keyClicks(w.TxtXPos, "40");
+  Type(w.TxtXPos, "40", false);
   QTest::keyClick(w.TxtXPos, Qt::Key_Return);
   EXPECT_EQ(first->PositionX(), 40);
   EXPECT_TRUE(w.TxtXPos->hasFocus());
@@ -248,9 +204,7 @@ TEST_F(Undo, WhatWasTypedIsAStepBeforeUndoAndTheKeysActOnTheDocumentWhenTheBoxHa
   for (const bool keys : {false, true}) {
     SCOPED_TRACE(keys ? "Ctrl+Z in the name editor" : "Edit menu");
     ClickRow(0);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // earlier editors
-    w.ListGAF->editItem(w.ListGAF->topLevelItem(0), 0);
-    auto* editor = w.ListGAF->findChild<QLineEdit*>();
+    QLineEdit* editor = EditCell(0);
     ASSERT_TRUE(editor);
     editor->setText("zzTop");  // as a paste: no typing of its own to undo
     keys ? QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier) : Trigger(w.mnuEditUndo);
@@ -267,9 +221,7 @@ TEST_F(Undo, WhatWasTypedIsAStepBeforeUndoAndTheKeysActOnTheDocumentWhenTheBoxHa
   // With the name left as it was, Ctrl+Z in the editor undoes the last
   // document step and records none.
   const int steps = w.History->index();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  w.ListGAF->editItem(w.ListGAF->topLevelItem(0), 0);
-  QTest::keyClick(w.ListGAF->findChild<QLineEdit*>(), Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(EditCell(0), Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(w.History->index(), steps - 1);
   EXPECT_EQ(first->PositionX(), 40);
 }
@@ -277,7 +229,7 @@ TEST_F(Undo, WhatWasTypedIsAStepBeforeUndoAndTheKeysActOnTheDocumentWhenTheBoxHa
 TEST_F(Undo, ARandomRunOfStepsUndoneToTheStartGivesTheOpenedFileBack) {
   FrmQuilmark& w = *window;
   answer = QString(QUILMARK_SAMPLES) + "/demo.gaf";
-  Trigger(Action("mnuFileOpen"));
+  Trigger("mnuFileOpen");
   const std::string start = Saved();
   std::mt19937 random(12345);
   auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(std::max(n, 1))); };
@@ -293,15 +245,9 @@ TEST_F(Undo, ARandomRunOfStepsUndoneToTheStartGivesTheOpenedFileBack) {
       case 3: if (w.chkCompressed->isEnabled()) QTest::mouseClick(w.chkCompressed, Qt::LeftButton); break;
       case 4: w.ListGAF_DblClick(); break;
       case 5: if (rows > 0) RenameRow(pick(rows), QString("n%1").arg(i)); break;
-      case 6: Trigger(Action("mnuFrameRemove")); break;
-      case 7: Action("mnuSubframeRemove")->trigger(); break;
-      case 8:
-        if (pick(4) == 0) {
-          Trigger(Action("mnuImageRemoveSequence"));
-        } else {
-          Trigger(Action("mnuImagesCompress"));
-        }
-        break;
+      case 6: Trigger("mnuFrameRemove"); break;
+      case 7: window->findChild<QAction*>("mnuSubframeRemove")->trigger(); break;
+      case 8: Trigger(pick(4) == 0 ? "mnuImageRemoveSequence" : "mnuImagesCompress"); break;
     }
   }
   ASSERT_GT(w.History->count(), 50);

@@ -14,11 +14,6 @@
 namespace quilmark::test {
 namespace {
 
-QByteArray FileBytes(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 class Unsaved : public DocumentTest {
  protected:
   void SetUp() override {
@@ -114,9 +109,7 @@ TEST_F(Unsaved, CloseNewOpenAndDropAskAndOnlySaveOrDiscardLetTheDocumentGo) {
 }
 
 TEST_F(Unsaved, ATypedNumberNotYetAppliedCountsAsAChange) {
-  window->TxtYPos->setFocus();
-  window->TxtYPos->selectAll();
-  QTest::keyClicks(window->TxtYPos, "77");
+  Type(window->TxtYPos, "77", false);
   Answer(QMessageBox::Cancel, "Save changes to \"Untitled.gaf\" before starting a new one?");
   window->mnuFileNew_Click();
   EXPECT_EQ(doc->Animations.Item(1)->Frames.Item(1)->PositionY(), 77);

@@ -3,7 +3,6 @@
 #include <QMimeData>
 #include <QUrl>
 #include <QWheelEvent>
-#include <fstream>
 
 #include "EditorTestSupport.h"
 #include "display/qt/FrmPreview.h"
@@ -20,13 +19,6 @@ QRect Extent(const QImage& picture, std::initializer_list<QRgb> colours) {
       if (std::find(colours.begin(), colours.end(), picture.pixel(x, y) | 0xff000000u) != colours.end())
         box |= QRect(x, y, 1, 1);
   return box;
-}
-
-std::string FileStart(const QString& path, size_t n) {
-  std::ifstream in(path.toStdString(), std::ios::binary);
-  std::string bytes(n, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(n));
-  return bytes.substr(0, static_cast<size_t>(in.gcount()));
 }
 
 class View : public DocumentTest {
@@ -51,23 +43,17 @@ class View : public DocumentTest {
 
 TEST_F(View, KeysAndTheControlWheelStepTheZoomWhichTheStatusBarShowsAndOpeningKeeps) {
   EXPECT_EQ(ZoomShown(), "100%");
-  QTest::keyClick(window.get(), Qt::Key_Equal, Qt::ControlModifier);
-  EXPECT_EQ(ZoomShown(), "200%");
-  QTest::keyClick(window.get(), Qt::Key_Plus, Qt::ControlModifier);
-  EXPECT_EQ(ZoomShown(), "300%");
-  QTest::keyClick(window.get(), Qt::Key_Minus, Qt::ControlModifier);
-  EXPECT_EQ(ZoomShown(), "200%");
-  QTest::keyClick(window.get(), Qt::Key_0, Qt::ControlModifier);
-  EXPECT_EQ(ZoomShown(), "100%");
+  for (const auto& [key, shown] : {std::pair{Qt::Key_Equal, "200%"}, {Qt::Key_Plus, "300%"}, {Qt::Key_Minus, "200%"},
+                                   {Qt::Key_0, "100%"}}) {
+    QTest::keyClick(window.get(), key, Qt::ControlModifier);
+    EXPECT_EQ(ZoomShown(), shown) << shown;
+  }
   // The wheel zooms only with Ctrl; half notches add up.
-  Wheel(window->PicFrame, 120, Qt::NoModifier);
-  EXPECT_EQ(window->PicFrame->Zoom(), 1);
-  Wheel(window->PicFrame, 120, Qt::ControlModifier);
-  EXPECT_EQ(window->PicFrame->Zoom(), 2);
-  Wheel(window->PicFrame, 60, Qt::ControlModifier);
-  EXPECT_EQ(window->PicFrame->Zoom(), 2);
-  Wheel(window->PicFrame, 60, Qt::ControlModifier);
-  EXPECT_EQ(window->PicFrame->Zoom(), 3);
+  for (const auto& [turn, modifiers, zoom] : {std::tuple{120, Qt::NoModifier, 1}, {120, Qt::ControlModifier, 2},
+                                              {60, Qt::ControlModifier, 2}, {60, Qt::ControlModifier, 3}}) {
+    Wheel(window->PicFrame, turn, modifiers);
+    EXPECT_EQ(window->PicFrame->Zoom(), zoom) << turn << " " << int(modifiers);
+  }
   for (int i = 0; i < 10; ++i) Wheel(window->PicFrame, 120, Qt::ControlModifier);
   EXPECT_EQ(ZoomShown(), "1600%");
   Wheel(window->PicFrame, -240, Qt::ControlModifier);
@@ -171,7 +157,7 @@ class Drops : public View {
   QString folder;
 };
 
-TEST_F(Drops, ImagesOnThePictureBecomeFramesInNameOrderAsOneStep) {
+TEST_F(Drops, ImagesOnThePictureBecomeFramesInNameOrderAsOneStepOrWithShiftSubframes) {
   const QStringList images = WriteImages();
   std::ofstream(QString(folder + "/notes.txt").toStdString()) << "not an image";
   QDir(folder).mkdir("more.bmp");  // a folder, whatever its name says
@@ -186,17 +172,13 @@ TEST_F(Drops, ImagesOnThePictureBecomeFramesInNameOrderAsOneStep) {
   EXPECT_EQ(Cell(0, 2), "6");
   window->History->undo();
   EXPECT_EQ(alpha->Frames.Count(), 3);
-  EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
-}
-
-TEST_F(Drops, WithShiftImagesBecomeSubframesOfTheShownFrame) {
-  const QStringList images = WriteImages();
+  // With Shift they become subframes of the frame shown.
   window->ScrollFrames->setValue(2);
-  const FramePtr frame = doc->Animations.Item(1)->Frames.Item(2);
   ASSERT_TRUE(Drop(images, OverPicture(), Qt::ShiftModifier));
-  EXPECT_EQ(Widths(frame->Subframes), (std::vector<int>{6, 8, 5, 4, 3}));
+  EXPECT_EQ(Widths(alpha->Frames.Item(2)->Subframes), (std::vector<int>{6, 8, 5, 4, 3}));
   EXPECT_EQ(window->History->undoText(), "Import Subframes");
-  EXPECT_EQ(doc->Animations.Item(1)->Frames.Count(), 3);
+  EXPECT_EQ(alpha->Frames.Count(), 3);
+  EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
 }
 
 TEST_F(Drops, OnlyOtherFilesOrNoSequenceLeaveTheDocumentWithANote) {
@@ -250,8 +232,7 @@ TEST_F(View, ExportFrameAndSubframeOfferPngAfterBmpAndWriteWhatTheNameSays) {
       QFile::remove(answer);
       (window.get()->*command)();
       EXPECT_EQ(asked.last().filter, "BMP files (*.bmp)|*.bmp|PNG files (*.png)|*.png");
-      const std::string expected = std::string(ending) == "png" ? "\x89PNG" : "BM";
-      EXPECT_EQ(FileStart(answer, expected.size()), expected) << ending;
+      EXPECT_TRUE(FileBytes(answer).startsWith(std::string(ending) == "png" ? "\x89PNG" : "BM")) << ending;
     }
   }
   EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();

@@ -1,11 +1,9 @@
 // Recovery copies: the sidecar's text, the copies of editors that ended and of
 // those that run, private files, and the snapshot they are written from.
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "../document/TestSupport.h"
 #include "editorcore/Recovery.h"
@@ -16,19 +14,14 @@ namespace {
 // Two animations: a frame of 6 × 4 pixels with a subframe, and a compressed one.
 std::shared_ptr<classGAF> Document() {
   auto doc = std::make_shared<classGAF>();
+  std::vector<uint8_t> pixels(24);
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i % 5 == 0 ? 9 : 30 + i);
   for (const char* name : {"walk", "run"}) {
-    auto animation = std::make_shared<classGAFAnimation>();
-    animation->Name = name;
-    auto frame = std::make_shared<classGAFFrame>();
-    std::vector<uint8_t> pixels(24);
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i % 5 == 0 ? 9 : 30 + i);
-    EXPECT_TRUE(frame->SetImage(6, 4, std::move(pixels)) && frame->SetPositionX(3));
-    frame->SetCompressed(animation->Name == "run");
-    auto sub = std::make_shared<classGAFFrame>();
-    EXPECT_TRUE(sub->SetImage(2, 2, {1, 2, 3, 4}));
-    frame->Subframes.Add(sub);
-    animation->Frames.Add(frame);
-    EXPECT_TRUE(doc->Animations.Add(animation, name));
+    const FramePtr frame = MakeFrame(6, 4, pixels);
+    EXPECT_TRUE(frame->SetPositionX(3));
+    frame->SetCompressed(std::string(name) == "run");
+    frame->Subframes.Add(MakeFrame(2, 2, {1, 2, 3, 4}));
+    AddAnimation(*doc, name, {frame});
   }
   return doc;
 }
@@ -75,9 +68,8 @@ TEST(RecoveryCopies, WrittenPrivatelyOfferedOnlyOnceTheirEditorEndedAndRemovedWh
   // The bytes a save writes, in a folder and files of this user alone.
   ASSERT_TRUE(doc->Save(dir.File("saved.gaf")));
   EXPECT_EQ(ReadFile(running->DocumentPath()), ReadFile(dir.File("saved.gaf")));
-  EXPECT_EQ(Mode(folder), 0700);
-  EXPECT_EQ(Mode(running->DocumentPath()), 0600);
-  EXPECT_EQ(Mode(folder + "/" + running->Id() + ".info"), 0600);
+  EXPECT_EQ(std::tuple(Mode(folder), Mode(running->DocumentPath()), Mode(folder + "/" + running->Id() + ".info")),
+            std::tuple(0700, 0600, 0600));
   // A copy whose editor runs is not offered; once it ended, it is, newest
   // first, with what its sidecar says.
   EXPECT_TRUE(RecoveryCopy::Left(folder).empty());
@@ -88,8 +80,7 @@ TEST(RecoveryCopies, WrittenPrivatelyOfferedOnlyOnceTheirEditorEndedAndRemovedWh
   {
     auto left = RecoveryCopy::Left(folder);
     ASSERT_EQ(left.size(), 2u);
-    EXPECT_EQ(left[0]->Info().file, "Untitled.gaf");
-    EXPECT_EQ(left[1]->Info().file, "/w/walk.gaf");
+    EXPECT_EQ(left[0]->Info().file + "|" + left[1]->Info().file, "Untitled.gaf|/w/walk.gaf");
     // Held by this editor while it asks: no other editor offers them.
     EXPECT_TRUE(RecoveryCopy::Left(folder).empty());
     left[0]->Remove();

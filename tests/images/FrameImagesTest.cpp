@@ -1,10 +1,8 @@
 // Frames, subframes and animations built from image files (and the list of
 // files a sequence is built from), their images written out as numbered BMP
 // files, and the batch commands doing both.
-#include <gtest/gtest.h>
 
 #include <array>
-#include <filesystem>
 #include <sstream>
 
 #include <sys/stat.h>
@@ -99,10 +97,10 @@ TEST_F(FrameImport, UnreadableTooWideOrTooLargeFilesShowTheMessageAndLeaveTheFra
   // 32768 × 1 fits a BMP but not a frame's 16-bit width; 2000 × 2000 does not
   // fit the heap, which is held to 1 MiB here; a PNG claims 30000 × 30000 in a
   // file of a few dozen bytes.
-  test::PngShape claim;
-  claim.width = claim.height = 7, claim.claimedWidth = claim.claimedHeight = 30000, claim.pixels.assign(49, {1});
-  const std::vector<std::string> files{Broken(), Bitmap("wide.bmp", 32768, 1), Rle("big.bmp", 2000, 2000),
-                                       Put("claim.png", test::BuildPng(claim))};
+  const std::vector<std::string> files{
+      Broken(), Bitmap("wide.bmp", 32768, 1), Rle("big.bmp", 2000, 2000),
+      Put("claim.png", test::BuildPng({.width = 7, .height = 7, .pixels = std::vector<test::Samples>(49, {1}),
+                                       .claimedWidth = 30000, .claimedHeight = 30000}))};
   const std::string small = Bitmap("small.bmp", 1, 1);
   const FramePtr large = test::MakeFrame(1200, 1000);
   const test::HeapWatch heap(1 << 20);
@@ -126,10 +124,9 @@ TEST_F(FrameImport, UnreadableTooWideOrTooLargeFilesShowTheMessageAndLeaveTheFra
 // The frame takes the decoded pixels; nothing else of their size is held
 // beside them at any point of the import.
 TEST_F(FrameImport, AnImportHoldsOneCopyOfTheImage) {
-  test::PngShape png;
-  png.width = 1500, png.height = 1000, png.type = 2, png.pixels.assign(1500000, {1, 2, 3});
-  for (const std::string& file :
-       {Bitmap("plain.bmp", 1500, 1000), Rle("rle.bmp", 1500, 1000), Put("rgb.png", test::BuildPng(png))}) {
+  const auto png =
+      test::BuildPng({.width = 1500, .height = 1000, .type = 2, .pixels = std::vector<test::Samples>(1500000, {1, 2, 3})});
+  for (const std::string& file : {Bitmap("plain.bmp", 1500, 1000), Rle("rle.bmp", 1500, 1000), Put("rgb.png", png)}) {
     classGAFFrame frame;
     const test::HeapWatch heap;
     ASSERT_TRUE(ImportFrame(frame, file));
@@ -167,14 +164,11 @@ TEST_F(FrameImport, ListsOfSeveralFilesGiveAnUncompressedOwnImageAndSubframes) {
   const std::string a = Bitmap("a.bmp", 1, 1, {11});
   classGAFFrame frame;
   ASSERT_TRUE(ImportSequence(frame, List({a}), false, false, true));
-  EXPECT_TRUE(frame.Subframes.IsEmpty());
-  EXPECT_TRUE(frame.Compressed());
+  EXPECT_TRUE(frame.Subframes.IsEmpty() && frame.Compressed());
   ASSERT_TRUE(ImportSequence(frame, List({a, Bitmap("b.bmp", 3, 1, {14, 255, 16})}), true, true, true));
-  EXPECT_EQ(frame.Pixels, Pixels{11});
-  EXPECT_FALSE(frame.Compressed());
   ASSERT_EQ(frame.Subframes.Count(), 2);
-  EXPECT_EQ(frame.Subframes.Item(2)->Pixels, (Pixels{14, 9, 16}));
-  EXPECT_EQ(frame.Subframes.Item(2)->PositionX(), 2);
+  EXPECT_EQ(std::tuple(frame.Pixels, frame.Compressed(), frame.Subframes.Item(2)->Pixels, frame.Subframes.Item(2)->PositionX()),
+            std::tuple(Pixels{11}, false, Pixels{14, 9, 16}, 2));
   EXPECT_TRUE(frame.Subframes.Item(1)->Compressed() && frame.Subframes.Item(2)->Compressed());
 }
 
@@ -185,9 +179,8 @@ TEST_F(FrameImport, SequencesAreNamedAfterTheirFirstUsableFileAndAddedOnce) {
   classGAF doc;
   ASSERT_TRUE(ImportSequence(doc, lists, false, false, false));
   ASSERT_EQ(doc.Animations.Count(), 1);
-  EXPECT_EQ(doc.Animations.Key(1), "tank");
-  EXPECT_TRUE(doc.Animations.Item(1)->Animated);
-  EXPECT_EQ(doc.Animations.Item(1)->Frames.Count(), 2);
+  EXPECT_EQ(std::tuple(doc.Animations.Key(1), doc.Animations.Item(1)->Animated, doc.Animations.Item(1)->Frames.Count()),
+            std::tuple("tank", true, 2));
   EXPECT_FALSE(ImportSequence(doc, lists, false, false, false));  // the name is taken
   EXPECT_EQ(doc.Animations.Count(), 1);
   // A file name too short to name the animation ends the import.
@@ -202,9 +195,8 @@ TEST_F(FrameImport, ImportFramesAppendsFramesOrSubframesAndShowsTheAnimation) {
   const std::vector<std::string> files{Bitmap("a.bmp", 1, 1, {1}), Broken(), Bitmap("c.bmp", 1, 1, {3}), Broken()};
   ASSERT_TRUE(ImportFrames(animation, files, false, false, false, false, 0, &sink, &sink, &report));
   ASSERT_EQ(animation.Frames.Count(), 4);
-  EXPECT_EQ(animation.Frames.Item(4)->Width(), 0);
-  EXPECT_EQ(sink.shown.size(), 1u);
-  EXPECT_EQ(report.failedFiles, std::vector<std::string>{files[1]});
+  EXPECT_EQ(std::tuple(animation.Frames.Item(4)->Width(), sink.shown.size(), report.failedFiles),
+            std::tuple(0, 1u, std::vector<std::string>{files[1]}));
   // As subframes of the current frame, whose own image and place become the
   // first; with no such frame, nothing is added or shown.
   const auto frame = animation.Frames.Item(3);
@@ -213,12 +205,9 @@ TEST_F(FrameImport, ImportFramesAppendsFramesOrSubframesAndShowsTheAnimation) {
   EXPECT_FALSE(ImportFrames(animation, {files[0]}, false, false, true, false, 5, &sink));
   EXPECT_EQ(sink.displayed, (std::vector<classGAFAnimation*>{&animation, &animation}));
   ASSERT_EQ(frame->Subframes.Count(), 2);
-
   const auto first = frame->Subframes.Item(1);
-  EXPECT_EQ(first->Pixels, Pixels{3});
-  EXPECT_EQ(first->PositionX(), -5);
-  EXPECT_FALSE(first->Compressed());
-  EXPECT_EQ(frame->Subframes.Item(2)->Pixels, Pixels{1});
+  EXPECT_EQ(std::tuple(first->Pixels, first->PositionX(), first->Compressed(), frame->Subframes.Item(2)->Pixels),
+            std::tuple(Pixels{3}, -5, false, Pixels{1}));
 }
 
 FramePtr Frame(int w, int h, uint8_t value) { return test::MakeFrame(w, h, Pixels(static_cast<size_t>(w * h), value)); }
@@ -263,9 +252,8 @@ TEST_F(FrameExport, NamesCarryTwoDigitNumbersUpTo_100AndFailuresDoNotStopTheRest
   ASSERT_TRUE(doc.Animations.Add(walk, walk->Name));
   ASSERT_TRUE(doc.Animations.Add(Animation("run", 1), "run"));
   const ExportReport r = ExportAllImages(doc, dir.path() + "/");
-  EXPECT_EQ(r.written, 102);
-  EXPECT_EQ(r.failed, 2);
-  EXPECT_EQ(r.failedFiles, (std::vector<std::string>{dir.File("fail_01.bmp"), dir.File("fail_02.bmp")}));
+  EXPECT_EQ(std::tuple(r.written, r.failed, r.failedFiles),
+            std::tuple(102, 2, std::vector<std::string>{dir.File("fail_01.bmp"), dir.File("fail_02.bmp")}));
   EXPECT_TRUE(r.reasons.size() == 2 && !r.reasons[0].empty() && !r.reasons[1].empty());
   const auto names = FileNames(dir.path());
   EXPECT_EQ(names.size(), 104u);
@@ -377,11 +365,7 @@ TEST_F(Batch, BuildWritesNothingUnlessEveryBitmapWasRead) {
 // Each image build cannot use is named with the reason; the 256-colour
 // message only for a bitmap of another depth.
 TEST_F(Batch, BuildNamesTheReasonForEachImageItCannotUse) {
-  test::BmpShape truecolour;
-  truecolour.width = truecolour.height = 1, truecolour.bitCount = 24, truecolour.bits = {1, 2, 3, 0};
-  test::PngShape png;
-  png.pixels.assign(1, {1});
-  std::vector<uint8_t> damaged = test::BuildPng(png);
+  std::vector<uint8_t> damaged = test::BuildPng({.pixels = {{1}}});
   damaged[damaged.size() - 5] ^= 1;  // the end chunk's checksum
   std::filesystem::create_directory(dir.File("folder.bmp"));
   ASSERT_EQ(::mkfifo(dir.File("pipe.bmp").c_str(), 0600), 0);
@@ -389,7 +373,7 @@ TEST_F(Batch, BuildNamesTheReasonForEachImageItCannotUse) {
       {dir.File("missing.bmp"), "no such file"},
       {dir.File("folder.bmp"), "a folder, not a file"},
       {dir.File("pipe.bmp"), "not a regular file"},
-      {Put("deep.bmp", test::BuildBmp(truecolour)), std::string(kBmpLoadError) + " (This one has 24 bits per pixel.)"},
+      {Put("deep.bmp", test::BuildBmp({.width = 1, .height = 1, .bitCount = 24, .bits = {1, 2, 3, 0}})), std::string(kBmpLoadError) + " (This one has 24 bits per pixel.)"},
       {Put("damaged.png", damaged), "a damaged PNG"},
       {Put("notes.bmp", {'h', 'i', '!'}), "neither a BMP nor a PNG image"},
   };

@@ -67,15 +67,18 @@ inline std::vector<uint8_t> RleRows(int32_t w, int32_t h, uint8_t index) {
   return code;
 }
 
+// A copy of a file's shape with one change.
+template <class Shape, class Change>
+Shape With(Shape s, Change change) {
+  change(s);
+  return s;
+}
+
 // The file WriteBMP is to make of top-first pixels: 40-byte header, no
 // resolution, 256 colours used and important, rows bottom-up, zero-padded.
 inline std::vector<uint8_t> WrittenBmp(int32_t w, int32_t h, const std::vector<uint8_t>& pixels, const Palette& palette) {
-  BmpShape s;
-  s.width = w;
-  s.height = h;
-  s.clrUsed = s.clrImportant = 256;
-  s.pelsPerMeter = 0;
-  s.table = TableOf({palette.begin(), palette.end()});
+  BmpShape s{.width = w, .height = h, .clrUsed = 256, .clrImportant = 256, .pelsPerMeter = 0,
+             .table = TableOf({palette.begin(), palette.end()})};
   for (auto row = pixels.begin() + std::ptrdiff_t(w) * h; row != pixels.begin(); row -= w) {
     s.bits.insert(s.bits.end(), row - w, row);
     s.bits.resize((s.bits.size() + 3) / 4 * 4, 0);
@@ -183,14 +186,8 @@ class ImageTest : public ::testing::Test {
 
   // Writes an RLE8 bitmap of w × h pixels of game index 7 as dir/name.
   std::string Rle(const std::string& name, int32_t w, int32_t h) {
-    BmpShape s;
-    s.width = w;
-    s.height = h;
-    s.compression = 1;
-    s.clrUsed = 1;
-    s.table = TableOf({GamePalette[7]});
-    s.bits = RleRows(w, h, 0);
-    return Put(name, BuildBmp(s));
+    return Put(name, BuildBmp({.width = w, .height = h, .compression = 1, .clrUsed = 1,
+                               .table = TableOf({GamePalette[7]}), .bits = RleRows(w, h, 0)}));
   }
 };
 

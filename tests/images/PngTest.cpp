@@ -2,12 +2,9 @@
 // indices, transparency, refused files, the files written, and the batch
 // commands taking and making them. Input files are built by ImageTestSupport.h;
 // written files are read back with libspng itself.
-#include <gtest/gtest.h>
 #include <spng.h>
 
-#include <filesystem>
 #include <functional>
-#include <random>
 #include <sstream>
 
 #include "../document/HeapWatch.h"
@@ -26,6 +23,7 @@ using test::Chunk;
 using test::PngShape;
 using test::Plte;
 using test::Samples;
+using test::With;
 
 // Game entry i is grey 255 - i: grey level v is game index 255 - v.
 Palette GreyRamp() {
@@ -109,8 +107,7 @@ TEST_F(Png, EveryColourTypeAndDepthMapsToTheNearestGameColours) {
   for (const auto& c : cases) {
     GamePalette = c.palette;
     for (uint8_t interlace : {0, 1}) {
-      PngShape s;
-      s.width = 9, s.height = 6, s.type = c.type, s.depth = c.depth, s.interlace = interlace;
+      PngShape s{.width = 9, .height = 6, .depth = c.depth, .type = c.type, .interlace = interlace};
       if (!c.key.empty()) s.chunks = {Chunk("tRNS", c.key)};
       Pixels expected;
       for (uint32_t i = 0; i < 54; ++i) s.pixels.push_back(c.samples(i)), expected.push_back(c.expected(i));
@@ -132,9 +129,8 @@ TEST_F(Png, PalettisedFilesOfEveryDepthMapThroughTheirOwnTable) {
       std::vector<uint8_t> alpha(entries, 255);
       alpha[entries - 1] = 127;
       alpha[entries - 2] = 128;
-      PngShape s;
-      s.width = 11, s.height = 5, s.type = 3, s.depth = depth, s.interlace = interlace;
-      s.chunks = {Plte(table), Chunk("tRNS", alpha)};
+      PngShape s{.width = 11, .height = 5, .depth = depth, .type = 3, .interlace = interlace,
+                 .chunks = {Plte(table), Chunk("tRNS", alpha)}};
       Pixels own, expected;
       for (uint32_t i = 0; i < 55; ++i) {
         const uint16_t k = uint16_t(i * 7 % entries);
@@ -171,8 +167,7 @@ TEST_F(Png, TruecolourMatchesLikeAColourTableForAnyNumberOfColours) {
   const std::array<uint8_t, 256> table = RemapTable(colours, GamePalette);
   for (size_t i = 0; i < 256; ++i) EXPECT_EQ(NearestColour(colours[i], GamePalette), table[i]) << i;
 
-  PngShape s;
-  s.width = 1100, s.height = 1000, s.type = 2;
+  PngShape s{.width = 1100, .height = 1000, .type = 2};
   std::vector<uint32_t> rgb(size_t(s.width) * s.height);
   for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = uint32_t(i * 15 % (1u << 24));  // all different
   for (uint32_t c : rgb) s.pixels.push_back({uint16_t(c >> 16), uint16_t(c >> 8 & 255), uint16_t(c & 255)});
@@ -200,8 +195,7 @@ TEST_F(Png, APngAndABmpOfTheSamePictureMakeTheSameFrame) {
   const Pixels indices{255, 9, 3, 200, 255, 17, 0, 254};
   const std::string bmp = Bitmap("a.bmp", 4, 2, indices);
   std::vector<PaletteEntry> reversed(GamePalette.rbegin(), GamePalette.rend());
-  PngShape s;
-  s.width = 4, s.height = 2, s.type = 3, s.chunks = {Plte(reversed)};
+  PngShape s{.width = 4, .height = 2, .type = 3, .chunks = {Plte(reversed)}};
   for (uint8_t i : indices) s.pixels.push_back({uint16_t(255 - i)});
   const std::string png = Put("a.png", BuildPng(s));
   for (bool white : {false, true}) {
@@ -214,10 +208,8 @@ TEST_F(Png, APngAndABmpOfTheSamePictureMakeTheSameFrame) {
   }
   // A pixel made transparent by its alpha is 9; opaque white is 255, and 9
   // too with white as transparent.
-  PngShape rgba;
-  rgba.width = 3, rgba.type = 6, rgba.pixels = {{255, 255, 255, 0}, {255, 255, 255, 255}, {0, 255, 0, 100}};
   GamePalette[255] = {255, 255, 255, 0};
-  const auto bytes = BuildPng(rgba);
+  const auto bytes = BuildPng({.width = 3, .type = 6, .pixels = {{255, 255, 255, 0}, {255, 255, 255, 255}, {0, 255, 0, 100}}});
   classGAFFrame plain, white;
   ASSERT_TRUE(ImportFrame(plain, Put("w.png", bytes)));
   ASSERT_TRUE(ImportFrame(white, dir.File("w.png"), false, true));
@@ -242,8 +234,7 @@ size_t ChunkAt(const std::vector<uint8_t>& file, const std::string& type) {
 }
 
 TEST_F(Png, DamagedHugeAndForeignFilesAreRefusedLikeBitmaps) {
-  PngShape s;
-  s.width = 7, s.height = 7, s.type = 0;
+  PngShape s{.width = 7, .height = 7};
   for (int i = 0; i < 49; ++i) s.pixels.push_back({uint16_t(i * 5)});
   const auto good = BuildPng(s);
   LoadedBitmap b;
@@ -260,21 +251,14 @@ TEST_F(Png, DamagedHugeAndForeignFilesAreRefusedLikeBitmaps) {
   for (size_t cut = 0; cut < ChunkAt(good, "IEND") - 4; ++cut)
     bad.emplace_back("cut at " + std::to_string(cut), std::vector<uint8_t>(good.begin(), good.begin() + ptrdiff_t(cut)));
   // Sides beyond a frame's, a claim the file cannot hold, and a table of colours missing.
-  PngShape wide;
-  wide.width = 40000, wide.type = 0, wide.depth = 1, wide.pixels.assign(40000, {0});
-  bad.emplace_back("40000 wide", BuildPng(wide));
-  PngShape claim = s;
-  claim.claimedWidth = claim.claimedHeight = 30000;
-  bad.emplace_back("30000 x 30000 in a tiny file", BuildPng(claim));
-  PngShape noTable = s;
-  noTable.type = 3;
-  bad.emplace_back("no PLTE", BuildPng(noTable));
+  bad.emplace_back("40000 wide", BuildPng({.width = 40000, .depth = 1, .pixels = std::vector<Samples>(40000, {0})}));
+  bad.emplace_back("30000 x 30000 in a tiny file",
+                   BuildPng(With(s, [](PngShape& c) { c.claimedWidth = c.claimedHeight = 30000; })));
+  bad.emplace_back("no PLTE", BuildPng(With(s, [](PngShape& c) { c.type = 3; })));
   // Palettised: a damaged table, an index past its end, more transparency
   // entries than colours, and a damaged end.
-  PngShape indexed = s;
-  indexed.type = 3;
-  for (int i = 0; i < 49; ++i) indexed.pixels[size_t(i)] = {uint16_t(i % 3)};
-  indexed.chunks = {test::Plte({GamePalette[1], GamePalette[2], GamePalette[3]})};
+  PngShape indexed{.width = 7, .height = 7, .type = 3, .chunks = {Plte({GamePalette[1], GamePalette[2], GamePalette[3]})}};
+  for (int i = 0; i < 49; ++i) indexed.pixels.push_back({uint16_t(i % 3)});
   const auto table = BuildPng(indexed);
   LoadedBitmap whole;
   ASSERT_TRUE(ReadPNGFromMemory(table.data(), table.size(), whole));
@@ -283,12 +267,9 @@ TEST_F(Png, DamagedHugeAndForeignFilesAreRefusedLikeBitmaps) {
     file[ChunkAt(file, chunk) + 8] ^= 1;
     bad.emplace_back(std::string("bad CRC in ") + chunk, file);
   }
-  PngShape beyond = indexed;
-  beyond.pixels[48] = {3};
-  bad.emplace_back("an index past the table", BuildPng(beyond));
-  PngShape longTrns = indexed;
-  longTrns.chunks.push_back(test::Chunk("tRNS", {0, 255, 255, 255}));
-  bad.emplace_back("tRNS longer than PLTE", BuildPng(longTrns));
+  bad.emplace_back("an index past the table", BuildPng(With(indexed, [](PngShape& c) { c.pixels[48] = {3}; })));
+  bad.emplace_back("tRNS longer than PLTE",
+                   BuildPng(With(indexed, [](PngShape& c) { c.chunks.push_back(Chunk("tRNS", {0, 255, 255, 255})); })));
   for (const auto& [what, file] : bad) {
     const test::HeapWatch heap(1 << 20);
     EXPECT_FALSE(ReadPNGFromMemory(file.data(), file.size(), b)) << what;
@@ -299,9 +280,7 @@ TEST_F(Png, DamagedHugeAndForeignFilesAreRefusedLikeBitmaps) {
   }
   EXPECT_EQ(b.BMPPixels, before);  // untouched by every refusal
   // An image the heap cannot hold: refused, not thrown.
-  PngShape big;
-  big.width = 2000, big.height = 2000, big.type = 0, big.depth = 1, big.pixels.assign(4000000, {1});
-  const auto bigFile = BuildPng(big);
+  const auto bigFile = BuildPng({.width = 2000, .height = 2000, .depth = 1, .pixels = std::vector<Samples>(4000000, {1})});
   {
     const test::HeapWatch heap(1 << 20);
     EXPECT_FALSE(ReadPNGFromMemory(bigFile.data(), bigFile.size(), b));
@@ -356,8 +335,7 @@ TEST_F(Png, WrittenFilesHoldTheGameColoursWithIndexNineTransparent) {
 
 // The batch tool builds from PNG and BMP files alike and exports either.
 TEST_F(Png, BuildTakesPngFilesAndExportWritesThemOnRequest) {
-  PngShape s;
-  s.width = 2, s.height = 1, s.type = 2;
+  PngShape s{.width = 2, .height = 1, .type = 2};
   for (size_t i : {5, 255}) s.pixels.push_back({GamePalette[i].Red, GamePalette[i].Green, GamePalette[i].Blue});
   const std::string gaf = dir.File("doc.gaf"), png = Put("tank.png", BuildPng(s));
   const std::string sub = Bitmap("sub.bmp", 2, 1, {7, 9});
