@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include "HpiTestReader.h"
-#include "cli/Commands.h"
 #include "archive/UfoExport.h"
 #include "base/TemporaryFiles.h"
 #include "document/classGAF.h"
@@ -183,38 +182,6 @@ TEST(UfoExport, ATerminationSignalWhilePackingRemovesEveryTemporaryFile) {
   ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
   EXPECT_EQ(Entries(dir), Names{"tank.ufo"});
   EXPECT_EQ(ReadFile(dir.File("tank.ufo")), (Row{'o', 'l', 'd'}));
-}
-
-TEST(PackCommand, ExitStatusAndWhereTheDocumentGoes) {
-  TempDir dir;
-  const std::string in = dir.File("in.gaf"), out = dir.File("out.ufo"), usage = "usage: quilmark-cli pack FILE.gaf OUT.ufo [--folder F]";
-  ASSERT_TRUE(MakeDocument().Save(in));
-  // {arguments, exit status, path in the archive or text on stderr}
-  const std::vector<std::tuple<Names, int, std::string>> cases = {
-      {{in, out}, 0, "textures\\out.gaf"},
-      {{"--folder", "units/gfx", in, out}, 0, "units\\gfx\\out.gaf"},
-      {{in, dir.File("missing/out.ufo")}, 1, "not packed"},
-      {{dir.File("nothing.gaf"), dir.File("other.ufo")}, 1, "nothing.gaf"},
-      {{dir.path(), dir.File("other.ufo")}, 1, "folder"},
-      {{"--folder", "units/../x", in, out}, 1, "is \"..\", which is no folder's name"},
-      {{"--folder", ".", in, out}, 1, "is \".\", which is no folder's name"},
-      {{"--folder", "a\tb", in, out}, 1, "holds a control character"},
-      {{}, 2, usage}, {{"a.gaf"}, 2, usage}, {{"a.gaf", "b.ufo", "c"}, 2, usage}, {{"a.gaf", "b.ufo", "--folder"}, 2, usage},
-      {{"a.gaf", "b.ufo", "--level", "3"}, 2, usage}, {{"a.gaf", "b.ufo", "--folder", "x", "--folder", "y"}, 2, usage}};
-  for (const auto& [args, status, expected] : cases) {
-    std::ostringstream err;
-    ASSERT_EQ(RunPackCommand(args, err), status) << err.str();
-    const std::string text = err.str();
-    if (status != 0) {
-      EXPECT_NE(text.find(expected), std::string::npos) << text;
-      EXPECT_TRUE(status == 2 || std::count(text.begin(), text.end(), '\n') == 1) << text;
-      continue;
-    }
-    EXPECT_EQ(text, "");
-    EXPECT_EQ(OnlyFile(ReadFile(out)), std::pair(expected, ReadFile(in)));
-    EXPECT_FALSE(std::filesystem::exists(out + ".gaf"));
-  }
-  EXPECT_FALSE(std::filesystem::exists(dir.File("other.ufo")));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // PNG files: every colour type, bit depth and interlacing mapped to game
-// indices, transparency, refused files, the files written, and the batch
-// commands taking and making them. Input files are built by ImageTestSupport.h;
+// indices, transparency, refused files, the files written, and the
+// export reporting what a PNG cannot hold. Input files are built by ImageTestSupport.h;
 // written files are read back with libspng itself.
 #include <spng.h>
 
@@ -9,7 +9,6 @@
 
 #include "../document/HeapWatch.h"
 #include "ImageTestSupport.h"
-#include "cli/Commands.h"
 #include "images/FrameImages.h"
 #include "images/ImageFile.h"
 #include "images/modPng.h"
@@ -333,37 +332,10 @@ TEST_F(Png, WrittenFilesHoldTheGameColoursWithIndexNineTransparent) {
   EXPECT_EQ(test::FileNames(dir.path()), std::set<std::string>{"out.png"});
 }
 
-// The batch tool builds from PNG and BMP files alike and exports either.
-TEST_F(Png, BuildTakesPngFilesAndExportWritesThemOnRequest) {
-  PngShape s{.width = 2, .height = 1, .type = 2};
-  for (size_t i : {5, 255}) s.pixels.push_back({GamePalette[i].Red, GamePalette[i].Green, GamePalette[i].Blue});
-  const std::string gaf = dir.File("doc.gaf"), png = Put("tank.png", BuildPng(s));
-  const std::string sub = Bitmap("sub.bmp", 2, 1, {7, 9});
-  std::ostringstream err;
-  ASSERT_EQ(RunBuildCommand({gaf, "--white", png, png + "," + sub}, err), 0) << err.str();
-  classGAF doc;
-  doc.Load(gaf);
-  ASSERT_EQ(doc.Animations.Count(), 1);
-  const auto anim = doc.Animations.Item(1);
-  EXPECT_EQ(anim->Name, "tank");
-  EXPECT_EQ(anim->Frames.Item(1)->Pixels, (Pixels{5, 9}));
-  // The frame's own file is its first subframe too.
-  EXPECT_EQ(anim->Frames.Item(2)->Subframes.Item(2)->Pixels, (Pixels{7, 9}));
-
+// A frame a PNG cannot hold (0 × 0, as an unreadable import leaves it) is
+// reported; the rest are written.
+TEST_F(Png, ExportReportsAFrameAPngCannotHold) {
   std::filesystem::create_directory(dir.File("png"));
-  std::filesystem::create_directory(dir.File("bmp"));
-  ASSERT_EQ(RunExportCommand({gaf, dir.File("png"), "--format", "png"}, err), 0) << err.str();
-  ASSERT_EQ(RunExportCommand({"--format", "bmp", gaf, dir.File("bmp")}, err), 0) << err.str();
-  using Names = std::set<std::string>;
-  EXPECT_EQ(test::FileNames(dir.File("png")), (Names{"tank_01.png", "tank_02_01.png", "tank_02_02.png"}));
-  EXPECT_EQ(test::FileNames(dir.File("bmp")), (Names{"tank_01.bmp", "tank_02_01.bmp", "tank_02_02.bmp"}));
-  spng_ihdr ihdr{};
-  const auto rgba = DecodeWithLibspng(test::ReadFile(dir.File("png/tank_02_02.png")), ihdr);
-  const PaletteEntry c = GamePalette[7];
-  EXPECT_EQ(rgba, (std::vector<uint8_t>{c.Red, c.Green, c.Blue, 255, GamePalette[9].Red, GamePalette[9].Green,
-                                        GamePalette[9].Blue, 0}));
-  // A frame a PNG cannot hold (0 × 0, as an unreadable import leaves it) is
-  // reported; the rest are written.
   classGAF withEmpty;
   test::AddAnimation(withEmpty, "a",
                      {test::MakeFrame(2, 1, {1, 2}), std::make_shared<classGAFFrame>(), test::MakeFrame(1, 1, {3})});
