@@ -6,8 +6,7 @@ namespace quilmark {
 
 CommandInput LoadCommandInput(const std::string& path, classGAF& doc, bool partial, std::ostream& err) {
   CommandInput result;
-  LoadReport report;
-  report = doc.Load(path);
+  const LoadReport report = doc.Load(path);
   if (!report.opened) {
     err << path << ": cannot be read: " << report.problem << "\n";
     return result;

@@ -9,22 +9,6 @@
 
 namespace quilmark {
 
-namespace {
-
-std::vector<std::string> SplitCommas(const std::string& text) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (true) {
-    const size_t comma = text.find(',', start);
-    parts.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-    if (comma == std::string::npos) break;
-    start = comma + 1;
-  }
-  return parts;
-}
-
-}  // namespace
-
 bool LoadCommandPalette(const std::string& path, std::ostream& err) {
   const PaletteLoad load = ReadPalette(path);
   if (!load.Usable()) {
@@ -71,7 +55,7 @@ int RunBuildCommand(const CommandArgs& args, std::ostream& err, const std::strin
   const std::vector<std::string> frames(read->Operands().begin() + 1, read->Operands().end());
   std::vector<classFrameList> lists;
   for (const std::string& frame : frames) {
-    const std::vector<std::string> files = SplitCommas(frame);
+    const std::vector<std::string> files = SplitAt(frame, ',');
     for (const std::string& f : files) {
       if (f.empty()) {
         err << "empty file name in frame \"" << frame << "\"\n" << Usage(*FindCommandLine("build"));

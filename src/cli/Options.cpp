@@ -5,15 +5,19 @@
 
 namespace quilmark {
 
-std::vector<std::string> CommandOption::Choices() const {
-  std::vector<std::string> choices;
-  if (value.find('|') == std::string::npos) return choices;
+std::vector<std::string> SplitAt(std::string_view text, char separator) {
+  std::vector<std::string> parts;
   for (size_t start = 0;;) {
-    const size_t bar = value.find('|', start);
-    choices.push_back(value.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
-    if (bar == std::string::npos) return choices;
-    start = bar + 1;
+    const size_t at = text.find(separator, start);
+    parts.emplace_back(text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
+    if (at == std::string_view::npos) return parts;
+    start = at + 1;
   }
+}
+
+std::vector<std::string> CommandOption::Choices() const {
+  if (value.find('|') == std::string::npos) return {};
+  return SplitAt(value, '|');
 }
 
 std::string Arguments::Value(std::string_view option, const std::string& fallback) const {

@@ -54,6 +54,9 @@ class Arguments {
 std::optional<Arguments> ReadArguments(const CommandLine& line, const std::vector<std::string>& args,
                                        std::ostream& err);
 
+// text cut at each separator: "a,b" gives {"a", "b"}, "" gives {""}.
+std::vector<std::string> SplitAt(std::string_view text, char separator);
+
 // "usage: quilmark-cli export FILE.gaf DIR [--format bmp|png]\n"
 std::string Usage(const CommandLine& line);
 // The usage, the summary and a line per option.

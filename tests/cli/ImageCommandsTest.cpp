@@ -177,7 +177,6 @@ TEST_F(Batch, BuildTakesPngFilesAndExportWritesThemOnRequest) {
   for (size_t i : {5, 255}) s.pixels.push_back({GamePalette[i].Red, GamePalette[i].Green, GamePalette[i].Blue});
   const std::string gaf = dir.File("doc.gaf"), png = Put("tank.png", BuildPng(s));
   const std::string sub = Bitmap("sub.bmp", 2, 1, {7, 9});
-  std::ostringstream err;
   ASSERT_EQ(RunBuildCommand({gaf, "--white", png, png + "," + sub}, err), 0) << err.str();
   classGAF doc;
   doc.Load(gaf);
@@ -192,8 +191,8 @@ TEST_F(Batch, BuildTakesPngFilesAndExportWritesThemOnRequest) {
   std::filesystem::create_directory(dir.File("bmp"));
   ASSERT_EQ(RunExportCommand({gaf, dir.File("png"), "--format", "png"}, err), 0) << err.str();
   ASSERT_EQ(RunExportCommand({"--format", "bmp", gaf, dir.File("bmp")}, err), 0) << err.str();
-  EXPECT_EQ(test::FileNames(dir.File("png")), (Names{"tank_01.png", "tank_02_01.png", "tank_02_02.png"}));
-  EXPECT_EQ(test::FileNames(dir.File("bmp")), (Names{"tank_01.bmp", "tank_02_01.bmp", "tank_02_02.bmp"}));
+  EXPECT_EQ(FileNames(dir.File("png")), (Names{"tank_01.png", "tank_02_01.png", "tank_02_02.png"}));
+  EXPECT_EQ(FileNames(dir.File("bmp")), (Names{"tank_01.bmp", "tank_02_01.bmp", "tank_02_02.bmp"}));
 }
 
 }  // namespace

@@ -243,8 +243,7 @@ TEST(GafRoundTrip, GeneratedDocumentsComeBackTheSame) {
     ASSERT_TRUE(doc.Save(dir.File("d.gaf")).ok);
     const Row first = ReadFile(dir.File("d.gaf"));
     classGAF back;
-    LoadReport report;
-    report = back.Load(dir.File("d.gaf"));
+    const LoadReport report = back.Load(dir.File("d.gaf"));
     ASSERT_TRUE(report.complete) << report.problem;
     ASSERT_EQ(back.Animations.Count(), doc.Animations.Count());
     for (int i = 1; i <= doc.Animations.Count(); ++i) {

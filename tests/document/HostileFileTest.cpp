@@ -38,8 +38,7 @@ TEST(HostileFiles, EmptyShortAndForeignFilesGiveAnEmptyDocument) {
   ASSERT_EQ(mkfifo(dir.File("pipe.gaf").c_str(), 0600), 0);
   for (const std::string& path : {dir.File("no-such.gaf"), dir.path(), dir.File("pipe.gaf")}) {
     classGAF doc;
-    LoadReport report;
-    report = doc.Load(path);
+    const LoadReport report = doc.Load(path);
     EXPECT_FALSE(report.complete || report.problem.empty()) << path;
   }
 }
