@@ -2,9 +2,6 @@
 // its file name and clean point, and what the user has selected in it. Every
 // change goes through here and is announced; views follow the signals instead
 // of being told what to refresh.
-//
-// Work in progress (branch gaf-document): the header first; FrmQuilmark and the
-// undo steps move onto it next.
 #pragma once
 
 #include <QObject>
