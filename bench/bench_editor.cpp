@@ -7,6 +7,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QSlider>
 #include <QStandardPaths>
 #include <QTest>
 #include <malloc.h>
@@ -17,9 +19,11 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "display/qt/FrameView.h"
 #include "display/qt/FrmPreview.h"
 #include "editor/FrmQuilmark.h"
 #include "editor/RecoveryKeeper.h"
+#include "editor/UpDown.h"
 
 using namespace quilmark;
 
@@ -77,13 +81,13 @@ void frame_switch_ms(benchmark::State& state) {
   window.State().CurrentGAF = doc;
   window.ResetView();
   // At 8x the view shows a 512 x 512 image's middle, each pixel 8 x 8.
-  window.PicFrame->SetZoom(static_cast<int>(state.range(0)));
+  window.findChild<quilmark::FrameView*>("PicFrame")->SetZoom(static_cast<int>(state.range(0)));
   int next = 2;
   double total = 0;
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
-    window.ScrollFrames->setValue(next);
-    window.PicFrame->repaint();
+    window.findChild<QSlider*>("ScrollFrames")->setValue(next);
+    window.findChild<quilmark::FrameView*>("PicFrame")->repaint();
     const auto end = std::chrono::steady_clock::now();
     const double seconds = std::chrono::duration<double>(end - start).count();
     total += seconds;
@@ -119,7 +123,6 @@ void StartWith(benchmark::State& state, const QString& document, const char* nam
   double total = 0;
   for (auto _ : state) {
     if (fresh) {
-      Editor() = EditorState{};
       malloc_trim(0);
     }
     const auto start = std::chrono::steady_clock::now();
@@ -238,8 +241,8 @@ void undo_remove_sequence_ms(benchmark::State& state) {
     window->ResetView();  // the largest animation, first, is the current one
     window->mnuImageRemoveSequence_Click();
     const auto start = std::chrono::steady_clock::now();
-    window->History->undo();
-    window->PicFrame->repaint();
+    window->Document().History().undo();
+    window->findChild<quilmark::FrameView*>("PicFrame")->repaint();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (window->State().CurrentGAF->Animations.Count() != 7) state.SkipWithError("the sequence did not come back");
     total += seconds;
@@ -258,7 +261,6 @@ void undo_history_growth_pct(benchmark::State& state) {
   // The documents of earlier benchmarks (the editor state keeps the last one)
   // are freed and their memory goes back to the system first, so that the
   // document cannot hide in it.
-  Editor() = EditorState{};
   malloc_trim(0);
   const uint64_t start = bench::ResidentBytes();
   auto window = BigWindow(BigDocument());
@@ -267,20 +269,20 @@ void undo_history_growth_pct(benchmark::State& state) {
     // Positions, frame rates and flags of one image after another, frames
     // and sequences removed (and some brought back), until the history holds
     // a thousand steps.
-    for (int i = 0; window->History->count() < 1000 && i < 5000; ++i) {
+    for (int i = 0; window->Document().History().count() < 1000 && i < 5000; ++i) {
       window->ResetView();
-      window->ScrollFrames->setValue(1 + i % 32);
+      window->findChild<QSlider*>("ScrollFrames")->setValue(1 + i % 32);
       switch (i % 6) {
-        case 0: window->ScrollXPos->Step(1); break;
-        case 1: window->ScrollFPS->Step(1); break;
-        case 2: window->chkCompressed->click(); break;
-        case 3: window->ScrollYPos->Step(-1); break;
+        case 0: window->findChild<quilmark::UpDown*>("ScrollXPos")->Step(1); break;
+        case 1: window->findChild<quilmark::UpDown*>("ScrollFPS")->Step(1); break;
+        case 2: window->findChild<QCheckBox*>("chkCompressed")->click(); break;
+        case 3: window->findChild<quilmark::UpDown*>("ScrollYPos")->Step(-1); break;
         case 4: window->mnuFrameRemove_Click(); break;
         case 5:
           if (window->State().CurrentGAF->Animations.Count() > 2) {
             window->mnuImageRemoveSequence_Click();
           } else {
-            window->History->undo();
+            window->Document().History().undo();
           }
           break;
       }
@@ -289,7 +291,7 @@ void undo_history_growth_pct(benchmark::State& state) {
   const double grown = static_cast<double>(bench::ResidentBytes()) - static_cast<double>(withDocument);
   const double document = static_cast<double>(withDocument) - static_cast<double>(start);
   state.counters["undo_history_growth_pct"] = document > 0 ? 100.0 * grown / document : 0;
-  state.counters["undo_steps"] = window->History->count();
+  state.counters["undo_steps"] = window->Document().History().count();
   window->close();
 }
 BENCHMARK(undo_history_growth_pct)->Iterations(1)->Unit(benchmark::kMillisecond);
@@ -300,18 +302,17 @@ BENCHMARK(undo_history_growth_pct)->Iterations(1)->Unit(benchmark::kMillisecond)
 // The write itself, which the window does not wait for, is recovery_write_ms.
 void recovery_snapshot_ms(benchmark::State& state) {
   App();
-  Editor() = EditorState{};
   malloc_trim(0);
   auto doc = std::make_shared<classGAF>();
   doc->Load(bench::SavedBigDocument());
   auto window = BigWindow(doc);
   double pause = 0, write = 0;
   for (auto _ : state) {
-    window->ScrollXPos->Step(1);  // a change, so that there is a copy to keep
+    window->findChild<quilmark::UpDown*>("ScrollXPos")->Step(1);  // a change, so that there is a copy to keep
     const auto start = std::chrono::steady_clock::now();
-    window->Recovery->Snapshot();
+    window->Recovery().Snapshot();
     const auto started = std::chrono::steady_clock::now();
-    window->Recovery->Wait();
+    window->Recovery().Wait();
     const auto written = std::chrono::steady_clock::now();
     pause += std::chrono::duration<double>(started - start).count();
     write += std::chrono::duration<double>(written - started).count();
@@ -321,7 +322,7 @@ void recovery_snapshot_ms(benchmark::State& state) {
     state.counters["recovery_snapshot_ms"] = pause / static_cast<double>(state.iterations()) * 1e3;
     state.counters["recovery_write_ms"] = write / static_cast<double>(state.iterations()) * 1e3;
   }
-  window->History->setClean();
+  window->Document().History().setClean();
   window->close();
 }
 BENCHMARK(recovery_snapshot_ms)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);

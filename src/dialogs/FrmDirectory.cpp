@@ -7,7 +7,6 @@
 
 #include "dialogs/DesignLayout.h"
 #include "dialogs/InputBox.h"
-#include "editorcore/EditorState.h"
 
 namespace quilmark {
 namespace {
@@ -75,7 +74,6 @@ FrmDirectory::FrmDirectory(QWidget* owner, MessageSink* messages) : QDialog(owne
   connect(CmdMakeDir, &QPushButton::clicked, this, &FrmDirectory::CmdMakeDir_Click);
 
   // Form_Load: no answer yet; the folder list starts at the program's current folder.
-  Editor().SelectedDirectory.clear();
   const QString start = QDir::currentPath();
   Drive->SetPlaceOf(start);
   Dir->SetPath(start);
@@ -92,7 +90,7 @@ void FrmDirectory::CmdOK_Click() {
   if (text.isEmpty()) return;
   QString chosen = text;
   if (!chosen.endsWith('/')) chosen += '/';
-  Editor().SelectedDirectory = QFile::encodeName(chosen).toStdString();
+  chosen_ = QFile::encodeName(chosen).toStdString();
   accept();
 }
 
@@ -100,7 +98,7 @@ void FrmDirectory::CmdCancel_Click() { reject(); }
 
 // Cancel, Escape and the close box all end here.
 void FrmDirectory::reject() {
-  Editor().SelectedDirectory.clear();
+  chosen_.clear();
   QDialog::reject();
 }
 

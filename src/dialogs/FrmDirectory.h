@@ -1,6 +1,6 @@
 // The directory chooser: asks for a folder (creating one on the way if the
-// user wishes) and leaves the answer in the editor state's SelectedDirectory,
-// "" when cancelled, else the folder's path ending in "/".
+// user wishes) and hands the answer back as Chosen(): "" when cancelled,
+// else the folder's path ending in "/".
 #pragma once
 
 #include <QDialog>
@@ -18,6 +18,10 @@ class FrmDirectory : public QDialog {
  public:
   // messages: where "Directory already exists." goes; a message box when null.
   explicit FrmDirectory(QWidget* owner, MessageSink* messages = nullptr);
+
+  // The folder chosen with OK, ending in '/'; empty until then and after a
+  // cancel.
+  const std::string& Chosen() const { return chosen_; }
 
   void Drive_Change(const QString& root);
   void Dir_Change(const QString& path);
@@ -38,6 +42,7 @@ class FrmDirectory : public QDialog {
 
  private:
   MessageSink* messages_;
+  std::string chosen_;
 };
 
 }  // namespace quilmark

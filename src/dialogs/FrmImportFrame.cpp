@@ -4,10 +4,9 @@
 #include <QFile>
 #include <memory>
 
+#include "base/PathNames.h"
 #include "dialogs/DesignLayout.h"
 #include "dialogs/FrmImportSequence.h"
-#include "editorcore/EditorState.h"
-#include "images/FrameImages.h"
 
 namespace quilmark {
 namespace {
@@ -18,8 +17,7 @@ QString Text(const std::string& path) { return QFile::decodeName(QByteArray::fro
 std::string Key(const QString& name) { return name.toCaseFolded().toStdString(); }
 }  // namespace
 
-FrmImportFrame::FrmImportFrame(QWidget* owner, AnimationDisplay* display, MessageSink* messages)
-    : QDialog(owner), display_(display), messages_(messages) {
+FrmImportFrame::FrmImportFrame(QWidget* owner, const std::string& loadDir) : QDialog(owner), loadDir_(loadDir) {
   setObjectName("FrmImportFrame");
   setWindowTitle(FramesCaption);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -102,7 +100,7 @@ FrmImportFrame::FrmImportFrame(QWidget* owner, AnimationDisplay* display, Messag
 
   // Form_Load.
   ChosenFiles.Clear();
-  ShowBmpLoadDir(Drives, Dirs, Files);
+  ShowBmpLoadDir(Drives, Dirs, Files, loadDir_);
 }
 
 void FrmImportFrame::Drives_Change(const QString& root) { Dirs->SetPath(root); }
@@ -128,21 +126,20 @@ void FrmImportFrame::FillFrameList() {
   for (const auto& path : ChosenFiles) LstFrames->addItem(Text(StripPath(*path)));
 }
 
-void FrmImportFrame::CmdOK_Click() {
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+std::vector<std::string> FrmImportFrame::ChosenPaths() const {
   std::vector<std::string> files;
   for (const auto& path : ChosenFiles) files.push_back(*path);
-  EditorState& st = Editor();
-  (void)ImportFrames(*st.CurrentAnimation, files, chkCenter->isChecked(), chkWhite->isChecked(), SubframeMode(),
-                                          chkCompress->isChecked(), st.CurrentFrame, display_, messages_);
-  QApplication::restoreOverrideCursor();
+  return files;
+}
+
+void FrmImportFrame::CmdOK_Click() {
   accept();
 }
 
 void FrmImportFrame::CmdCancel_Click() { reject(); }
 
 void FrmImportFrame::done(int result) {
-  StoreBmpLoadDir(Dirs);
+  StoreBmpLoadDir(Dirs, loadDir_);
   QDialog::done(result);
 }
 

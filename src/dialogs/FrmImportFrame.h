@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <string>
+#include <vector>
 
 #include "dialogs/FileBrowser.h"
 #include "dialogs/ImportThumbnail.h"
@@ -17,8 +18,6 @@
 
 namespace quilmark {
 
-class MessageSink;
-class AnimationDisplay;
 
 class FrmImportFrame : public QDialog {
   Q_OBJECT
@@ -26,9 +25,14 @@ class FrmImportFrame : public QDialog {
   static constexpr const char* FramesCaption = "Import Frames";
   static constexpr const char* SubframesCaption = "Import Subframes";
 
-  // display redraws the animation after the import; messages receives the
-  // import's messages.
-  FrmImportFrame(QWidget* owner, AnimationDisplay* display = nullptr, MessageSink* messages = nullptr);
+  // The lists start at loadDir. Once accepted, ChosenPaths() and the three options
+  // are what to import.
+  FrmImportFrame(QWidget* owner, const std::string& loadDir);
+
+  // The chosen files' full paths, in the order added.
+  std::vector<std::string> ChosenPaths() const;
+  // The folder the lists were left at, to start from the next time.
+  const std::string& LoadDir() const { return loadDir_; }
 
   // Subframes when the caption is exactly "Import Subframes".
   bool SubframeMode() const { return windowTitle() == SubframesCaption; }
@@ -65,8 +69,7 @@ class FrmImportFrame : public QDialog {
   void done(int result) override;
 
  private:
-  AnimationDisplay* display_;
-  MessageSink* messages_;
+  std::string loadDir_;
 };
 
 }  // namespace quilmark

@@ -5,10 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "base/PathNames.h"
 #include "dialogs/DesignLayout.h"
 #include "dialogs/InputBox.h"
-#include "editorcore/EditorState.h"
-#include "images/FrameImages.h"
 
 namespace quilmark {
 namespace {
@@ -17,23 +16,23 @@ QString Text(const std::string& path) { return QFile::decodeName(QByteArray::fro
 const int IndexRole = Qt::UserRole;
 }  // namespace
 
-void ShowBmpLoadDir(PlacesList* drives, FolderList* dirs, FileList* files) {
+void ShowBmpLoadDir(PlacesList* drives, FolderList* dirs, FileList* files, const std::string& loadDir) {
   // Like the platform's folder lists, they start at the program's current
   // folder; an empty or vanished BMPLoadDir leaves them there.
   drives->SetPlaceOf(QDir::currentPath());
   dirs->SetPath(QDir::currentPath());
-  const QString folder = Text(Editor().BMPLoadDir);
+  const QString folder = Text(loadDir);
   if (QFileInfo(folder).isDir()) drives->SetPlaceOf(folder);
   dirs->SetPath(folder);
   files->SetPath(dirs->Path());
 }
 
-void StoreBmpLoadDir(const FolderList* dirs) {
-  if (!dirs->Path().isEmpty()) Editor().BMPLoadDir = Bytes(dirs->Path());
+void StoreBmpLoadDir(const FolderList* dirs, std::string& loadDir) {
+  if (!dirs->Path().isEmpty()) loadDir = Bytes(dirs->Path());
 }
 
-FrmImportSequence::FrmImportSequence(QWidget* owner, std::function<void()> resetView, MessageSink* messages)
-    : QDialog(owner), resetView_(std::move(resetView)), messages_(messages) {
+FrmImportSequence::FrmImportSequence(QWidget* owner, const std::string& loadDir, MessageSink* messages)
+    : QDialog(owner), messages_(messages), loadDir_(loadDir) {
   setObjectName("FrmImportSequence");
   setWindowTitle("Import Sequence");
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -137,7 +136,7 @@ FrmImportSequence::FrmImportSequence(QWidget* owner, std::function<void()> reset
   connect(CmdCancel, &QPushButton::clicked, this, &FrmImportSequence::CmdCancel_Click);
 
   // Form_Load.
-  ShowBmpLoadDir(Drives, Dirs, Files);
+  ShowBmpLoadDir(Drives, Dirs, Files, loadDir_);
   FrameLists.assign(1, classFrameList{});
 }
 
@@ -224,18 +223,13 @@ void FrmImportSequence::CmdRemoveFrame_Click() {
 }
 
 void FrmImportSequence::CmdOK_Click() {
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  (void)ImportSequence(*Editor().CurrentGAF, FrameLists, chkCenter->isChecked(), chkWhite->isChecked(),
-                                            chkCompress->isChecked(), messages_);
-  if (resetView_) resetView_();
-  QApplication::restoreOverrideCursor();
   accept();
 }
 
 void FrmImportSequence::CmdCancel_Click() { reject(); }
 
 void FrmImportSequence::done(int result) {
-  StoreBmpLoadDir(Dirs);
+  StoreBmpLoadDir(Dirs, loadDir_);
   QDialog::done(result);
 }
 

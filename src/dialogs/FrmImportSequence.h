@@ -22,9 +22,12 @@ class MessageSink;
 class FrmImportSequence : public QDialog {
   Q_OBJECT
  public:
-  // resetView runs after the import; messages receives the import's and the
-  // dialog's messages (a message box when null).
-  FrmImportSequence(QWidget* owner, std::function<void()> resetView, MessageSink* messages = nullptr);
+  // The lists start at loadDir; messages receives the dialog's messages (a
+  // message box when null). Once accepted, FrameLists and the three options
+  // are the sequence to import.
+  FrmImportSequence(QWidget* owner, const std::string& loadDir, MessageSink* messages = nullptr);
+  // The folder the lists were left at, to start from the next time.
+  const std::string& LoadDir() const { return loadDir_; }
 
   void Drives_Change(const QString& root);
   void Dirs_Change(const QString& path);
@@ -69,14 +72,14 @@ class FrmImportSequence : public QDialog {
 
  private:
   void Message(const QString& text);
-  std::function<void()> resetView_;
   MessageSink* messages_;
+  std::string loadDir_;
 };
 
 // Form_Load's browsing steps shared by both import dialogs: the places list
-// and the folder list move to BMPLoadDir when it names a folder.
-void ShowBmpLoadDir(PlacesList* drives, FolderList* dirs, FileList* files);
-// Form_Unload's: BMPLoadDir becomes the folder list's folder.
-void StoreBmpLoadDir(const FolderList* dirs);
+// and the folder list move to folder when it names one.
+void ShowBmpLoadDir(PlacesList* drives, FolderList* dirs, FileList* files, const std::string& folder);
+// Form_Unload's: the folder list's folder, kept in loadDir.
+void StoreBmpLoadDir(const FolderList* dirs, std::string& loadDir);
 
 }  // namespace quilmark

@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QString>
+#include <QWidget>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -14,6 +15,11 @@ namespace quilmark {
 // Twips of the layout to pixels.
 inline int Px(int32_t twips) {
   return static_cast<int>(std::lround(twips / static_cast<double>(LayoutTwipsPerPixel)));
+}
+
+// A control placed at a rectangle given in twips.
+inline void Place(QWidget* widget, const TwipsRect& r) {
+  widget->setGeometry(Px(r.Left), Px(r.Top), Px(r.Width), Px(r.Height));
 }
 
 // Paths as the core holds them (bytes) and as Qt shows them.

@@ -10,8 +10,9 @@
 
 #include "dialogs/FileBrowser.h"
 #include "editor/EditorSupport.h"
+#include "editor/FramePane.h"
 #include "editor/FrmQuilmark.h"
-#include "images/FrameImages.h"
+#include "editor/ImageActions.h"
 
 namespace quilmark {
 namespace {
@@ -67,19 +68,20 @@ QString Ignored(const QStringList& paths, const char* why) {
 
 }  // namespace
 
-void FrmQuilmark::Note(const QString& text) { Status->showMessage(text, 6000); }
-
 bool FrmQuilmark::TakesDrop(const QStringList& paths, QPoint pos) const {
   // Nothing is taken while a command runs with the controls disabled.
-  if (paths.isEmpty() || !PicView->isEnabled()) return false;
+  if (paths.isEmpty() || !pane_->isEnabled()) return false;
   return std::any_of(paths.begin(), paths.end(), IsGaf) || OverPicture(pos);
 }
 
-bool FrmQuilmark::OverPicture(QPoint pos) const { return PicFrame->rect().contains(PicFrame->mapFrom(this, pos)); }
+bool FrmQuilmark::OverPicture(QPoint pos) const {
+  const FrameView& picture = pane_->Picture();
+  return picture.rect().contains(picture.mapFrom(this, pos));
+}
 
 void FrmQuilmark::dragEnterEvent(QDragEnterEvent* event) {
   // Taken here for any local files; where they may fall is decided as they move.
-  if (!LocalFiles(event->mimeData()).isEmpty() && PicView->isEnabled()) event->acceptProposedAction();
+  if (!LocalFiles(event->mimeData()).isEmpty() && pane_->isEnabled()) event->acceptProposedAction();
 }
 
 void FrmQuilmark::dragMoveEvent(QDragMoveEvent* event) {
@@ -106,7 +108,7 @@ void FrmQuilmark::DropFiles(const QStringList& paths, bool overPicture, bool sub
   ApplyPendingEdits();
   const auto gaf = std::find_if(paths.begin(), paths.end(), IsGaf);
   if (gaf != paths.end()) {
-    if (!MayLeaveDocument(Leaving::Opening)) return;
+    if (!MayLeaveDocument(FileActions::Leaving::Opening)) return;
     // One GAF file is opened at a time: the note names what else was dropped.
     QStringList others = paths;
     others.removeAt(gaf - paths.begin());
@@ -123,7 +125,7 @@ void FrmQuilmark::DropFiles(const QStringList& paths, bool overPicture, bool sub
              : Ignored(others, "not a GAF file, BMP or PNG image"));
     return;
   }
-  const EditorState& st = Editor();
+  const EditorState& st = State();
   const AnimationPtr animation = st.CurrentAnimation;
   if (!animation || animation->Name.empty()) {
     Note("Create or choose a sequence to add the images to");
@@ -139,15 +141,8 @@ void FrmQuilmark::DropFiles(const QStringList& paths, bool overPicture, bool sub
   });
   std::vector<std::string> files;
   for (const QString& image : images) files.push_back(PathBytes(image));
-  const std::shared_ptr<void> owner = subframes ? std::shared_ptr<void>(frame) : std::shared_ptr<void>(animation);
-  RecordFrames(subframes ? "Import Subframes" : "Import Frames", owner,
-               subframes ? frame->Subframes : animation->Frames, [&] {
-                 QApplication::setOverrideCursor(Qt::WaitCursor);
-                 Ending ending([] { QApplication::restoreOverrideCursor(); });
-                 // The options the import dialog opens with: none checked.
-                 (void)ImportFrames(*animation, files, false, false, subframes, false, st.CurrentFrame, this, this);
-                 RefreshList();
-               });
+  // The options the import dialog opens with: none checked.
+  images_->AddImages(files, {}, subframes);
   if (!others.isEmpty()) Note(Ignored(others, "not a BMP or PNG image"));
 }
 

@@ -5,12 +5,11 @@
 #pragma once
 
 #include <QObject>
-#include <QString>
 #include <QUndoStack>
 #include <memory>
 #include <vector>
 
-#include "document/classGAF.h"
+#include "editorcore/EditorState.h"
 
 namespace quilmark {
 
@@ -26,47 +25,71 @@ class GafDocument : public QObject {
   Q_OBJECT
 
  public:
+  using AnimationEntries = std::vector<KeyedCollection<classGAFAnimation>::Entry>;
+
   explicit GafDocument(QObject* parent = nullptr);
 
-  // The model itself, for reading; changes go through the operations below.
-  const classGAF& Gaf() const { return *gaf_; }
-  std::shared_ptr<classGAF> SharedGaf() const { return gaf_; }
+  // The model, the selection and the remembered folders, for reading and for
+  // the display code; document changes go through the operations below.
+  EditorState& State() { return state_; }
+  const EditorState& State() const { return state_; }
+  const classGAF& Gaf() const { return *state_.CurrentGAF; }
+  std::shared_ptr<classGAF> SharedGaf() const { return state_.CurrentGAF; }
   QUndoStack& History() { return history_; }
 
-  const QString& FileName() const { return fileName_; }
+  // The file's name as bytes ("Untitled.gaf" for a new document).
+  const std::string& FileName() const { return state_.CurrentFileName; }
   bool IsModified() const { return !history_.isClean(); }
-  const Selection& Selected() const { return selection_; }
+  Selection Selected() const;
+  // Whether animation is one of the document's.
+  bool Holds(const AnimationPtr& animation) const;
+  // Whether image is the selected frame or one of its subframes.
+  bool Shows(const FramePtr& image) const;
 
-  // Replaces the whole document (New, Open, a recovered copy): the history
-  // is cleared and the new document is clean.
-  void Reset(std::shared_ptr<classGAF> gaf, const QString& fileName);
+  // Replaces the whole document (New, Open, a recovered copy): the history is
+  // cleared, the first animation is selected, and the document is clean, or
+  // without a clean point when it holds changes never saved to fileName.
+  enum class Saved { Yes, Never };
+  void Reset(std::shared_ptr<classGAF> gaf, const std::string& fileName, Saved saved = Saved::Yes);
   // After a save under fileName: this state is the clean one.
-  void MarkSaved(const QString& fileName);
+  void MarkSaved(const std::string& fileName);
 
+  // Selects an animation (the first when it is not the document's) and a frame
+  // and subframe of it, brought into range.
   void Select(Selection selection);
 
   // One undoable step; pushing it runs its redo(), which makes the change.
+  // Nothing is recorded while a step is undone or redone.
   void Do(QUndoCommand* step);
+  void Undo();
+  void Redo();
 
   // Called by the steps from redo() and undo(): the change, then the news.
-  void ReplaceAnimations(const std::vector<KeyedCollection<classGAFAnimation>::Entry>& entries);
-  void ReplaceFrames(const AnimationPtr& owner, Collection<classGAFFrame>& frames, const std::vector<FramePtr>& items);
-  void TouchImage(const FramePtr& image);
+  void ReplaceAnimations(const AnimationEntries& entries);
+  void RenameAnimation(const AnimationPtr& animation, const std::string& name, const AnimationEntries& entries);
+  void SetAnimated(const AnimationPtr& animation, bool animated);
+  // The frames of animation, or the subframes of one of its frames.
+  void ReplaceFrames(const AnimationPtr& animation, Collection<classGAFFrame>& frames,
+                     const std::vector<FramePtr>& items);
+  // After an image's fields were written.
+  void TouchImages(const std::vector<FramePtr>& images);
 
  signals:
   void animationsChanged();
-  void framesChanged(const AnimationPtr& animation);
-  void imageChanged(const FramePtr& image);
-  void selectionChanged(const Selection& selection);
+  // An animation's flag, frames or subframes.
+  void animationChanged(const AnimationPtr& animation);
+  // An animation's name: it left the collection and came back under the new.
+  void animationRenamed(const AnimationPtr& animation, const std::string& oldName);
+  void imagesChanged(const std::vector<FramePtr>& images);
+  void selectionChanged();
   void documentReset();
-  void fileNameChanged(const QString& fileName);
+  void fileNameChanged();
   void modifiedChanged(bool modified);
 
  private:
-  std::shared_ptr<classGAF> gaf_;
+  EditorState state_;
   QUndoStack history_;
-  QString fileName_;
-  Selection selection_;
+  bool replaying_ = false;
 };
 
 }  // namespace quilmark

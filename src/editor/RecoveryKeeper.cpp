@@ -4,24 +4,23 @@
 
 #include <ctime>
 
-#include "editorcore/EditorState.h"
 
 namespace quilmark {
 
-RecoveryKeeper::RecoveryKeeper(QUndoStack* history, std::string folder, QObject* parent)
-    : QObject(parent), history_(history), folder_(std::move(folder)), copy_(RecoveryCopy::Create(folder_)) {
+RecoveryKeeper::RecoveryKeeper(GafDocument& doc, std::string folder, QObject* parent)
+    : QObject(parent), doc_(doc), folder_(std::move(folder)), copy_(RecoveryCopy::Create(folder_)) {
   delay_.setSingleShot(true);
   delay_.setInterval(kDelayMs);
   connect(&delay_, &QTimer::timeout, this, &RecoveryKeeper::Snapshot);
   // A step done, undone or merged into the last, and a new clean point.
-  connect(history_, &QUndoStack::indexChanged, this, &RecoveryKeeper::Changed);
-  connect(history_, &QUndoStack::cleanChanged, this, &RecoveryKeeper::Changed);
+  connect(&doc_.History(), &QUndoStack::indexChanged, this, &RecoveryKeeper::Changed);
+  connect(&doc_, &GafDocument::modifiedChanged, this, &RecoveryKeeper::Changed);
 }
 
 RecoveryKeeper::~RecoveryKeeper() { Wait(); }
 
 void RecoveryKeeper::Changed() {
-  if (history_->isClean()) {
+  if (!doc_.IsModified()) {
     Discard();
   } else {
     delay_.start();
@@ -29,18 +28,18 @@ void RecoveryKeeper::Changed() {
 }
 
 RecoveryInfo RecoveryKeeper::InfoNow() const {
-  return {Editor().CurrentFileName, static_cast<int64_t>(std::time(nullptr)), static_cast<int64_t>(::getpid())};
+  return {doc_.FileName(), static_cast<int64_t>(std::time(nullptr)), static_cast<int64_t>(::getpid())};
 }
 
 void RecoveryKeeper::Snapshot() {
   delay_.stop();
-  if (history_->isClean() || folder_.empty()) return;
+  if (!doc_.IsModified() || folder_.empty()) return;
   discard_ = false;
   if (writer_.joinable()) {
     again_ = true;
     return;
   }
-  std::shared_ptr<const classGAF> doc = Editor().CurrentGAF->Snapshot();
+  std::shared_ptr<const classGAF> doc = doc_.SharedGaf()->Snapshot();
   writer_ = std::thread([this, doc = std::move(doc), info = InfoNow()] {
     const SaveResult result = copy_->Write(*doc, info);
     QMetaObject::invokeMethod(
@@ -64,8 +63,8 @@ bool RecoveryKeeper::WriteNow() {
   Wait();
   again_ = false;
   discard_ = false;
-  if (history_->isClean() || folder_.empty()) return true;
-  return copy_->Write(*Editor().CurrentGAF, InfoNow()).ok;
+  if (!doc_.IsModified() || folder_.empty()) return true;
+  return copy_->Write(doc_.Gaf(), InfoNow()).ok;
 }
 
 void RecoveryKeeper::Discard() {

@@ -7,10 +7,10 @@
 
 #include <QObject>
 #include <QTimer>
-#include <QUndoStack>
 #include <memory>
 #include <thread>
 
+#include "editor/GafDocument.h"
 #include "editorcore/Recovery.h"
 
 namespace quilmark {
@@ -21,8 +21,8 @@ class RecoveryKeeper : public QObject {
   // How long after the last change the copy is written.
   static constexpr int kDelayMs = 2000;
 
-  // Watches history; the document and its file name are the editor state's.
-  RecoveryKeeper(QUndoStack* history, std::string folder, QObject* parent = nullptr);
+  // Follows the document's history.
+  RecoveryKeeper(GafDocument& doc, std::string folder, QObject* parent = nullptr);
   // Waits for a write under way; the copy stays (Discard removes it).
   ~RecoveryKeeper() override;
 
@@ -48,7 +48,7 @@ class RecoveryKeeper : public QObject {
   void Finished(bool ok, const QString& error);
   RecoveryInfo InfoNow() const;
 
-  QUndoStack* history_;
+  GafDocument& doc_;
   std::string folder_;
   std::unique_ptr<RecoveryCopy> copy_;
   QTimer delay_;

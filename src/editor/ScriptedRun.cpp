@@ -50,7 +50,7 @@ std::optional<bool> Act(FrmQuilmark& window, const QString& line) {
       }
     return std::nullopt;
   }
-  if (verb == "write") return bool(Editor().CurrentGAF->Save(PathBytes(rest)));
+  if (verb == "write") return bool(window.Document().Gaf().Save(PathBytes(rest)));
   if (verb == "saveas") {
     window.FileDialogHook = [path = rest](const FileDialogRequest&) { return path; };
     const bool saved = window.SaveGafAs();

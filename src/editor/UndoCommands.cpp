@@ -1,38 +1,41 @@
 #include "editor/UndoCommands.h"
 
+#include <algorithm>
+
 namespace quilmark {
 
-DocumentStep::DocumentStep(EditView& view, const QString& text, Change change, EditPlace before, EditPlace after,
-                           bool rowsChanged)
+DocumentStep::DocumentStep(GafDocument& doc, const QString& text, Change change, Selection before, Selection after)
     : QUndoCommand(text),
-      view_(view),
+      doc_(doc),
       change_(std::move(change)),
       before_(std::move(before)),
-      after_(std::move(after)),
-      rowsChanged_(rowsChanged) {}
+      after_(std::move(after)) {}
 
 void DocumentStep::undo() {
   change_.undo();
-  view_.ShowPlace(before_, rowsChanged_);
+  doc_.Select(before_);
 }
 
 void DocumentStep::redo() {
-  // Pushed once done: the first redo is the change itself, already made.
-  if (std::exchange(done_, false)) return;
   change_.redo();
-  view_.ShowPlace(after_, rowsChanged_);
+  doc_.Select(after_);
 }
 
-FieldStep::FieldStep(EditView& view, EditPlace place, FramePtr image, Field field, int32_t from, int32_t to,
-                     bool arrow)
+FieldStep::FieldStep(GafDocument& doc, FramePtr image, Field field, int32_t to, bool arrow)
     : QUndoCommand(Name(field)),
-      view_(view),
-      place_(std::move(place)),
+      doc_(doc),
+      place_(doc.Selected()),
       image_(std::move(image)),
       field_(field),
-      from_(from),
+      from_(Value(*image_, field)),
       to_(to),
-      arrow_(arrow) {}
+      arrow_(arrow) {
+  // What the image can hold: a position beyond the file's range is not taken.
+  classGAFFrame probe;
+  Set(probe, field_, from_);
+  Set(probe, field_, to_);
+  to_ = Value(probe, field_);
+}
 
 QString FieldStep::Name(Field field) {
   switch (field) {
@@ -66,15 +69,15 @@ void FieldStep::Set(classGAFFrame& image, Field field, int32_t value) {
 
 void FieldStep::Write(int32_t value) {
   Set(*image_, field_, value);
-  view_.ShowPlace(place_, false);
+  const Selection now = doc_.Selected();
+  if (now.animation != place_.animation || now.frame != place_.frame || now.subframe != place_.subframe)
+    doc_.Select(place_);
+  doc_.TouchImages({image_});
 }
 
 void FieldStep::undo() { Write(from_); }
 
-void FieldStep::redo() {
-  if (std::exchange(done_, false)) return;
-  Write(to_);
-}
+void FieldStep::redo() { Write(to_); }
 
 bool FieldStep::mergeWith(const QUndoCommand* other) {
   const auto* next = dynamic_cast<const FieldStep*>(other);
@@ -84,41 +87,65 @@ bool FieldStep::mergeWith(const QUndoCommand* other) {
   return true;
 }
 
-DocumentStep* AnimationsStep(EditView& view, const QString& text, std::shared_ptr<classGAF> doc,
-                             std::vector<KeyedCollection<classGAFAnimation>::Entry> before, EditPlace placeBefore,
-                             EditPlace placeAfter) {
-  auto after = doc->Animations.Entries();
-  return new DocumentStep(view, text,
-                          {[doc, before] { (void)doc->Animations.Assign(before); },
-                           [doc, after] { (void)doc->Animations.Assign(after); }},
-                          std::move(placeBefore), std::move(placeAfter), true);
+DocumentStep* AnimationsStep(GafDocument& doc, const QString& text, GafDocument::AnimationEntries after,
+                             Selection placeAfter) {
+  GafDocument::AnimationEntries before = doc.Gaf().Animations.Entries();
+  return new DocumentStep(doc, text,
+                          {[&doc, before] { doc.ReplaceAnimations(before); },
+                           [&doc, after = std::move(after)] { doc.ReplaceAnimations(after); }},
+                          doc.Selected(), std::move(placeAfter));
 }
 
-DocumentStep* RenameStep(EditView& view, std::shared_ptr<classGAF> doc, AnimationPtr animation, std::string oldName,
-                         std::vector<KeyedCollection<classGAFAnimation>::Entry> before, EditPlace place) {
-  auto after = doc->Animations.Entries();
-  std::string newName = animation->Name;
-  return new DocumentStep(view, "Rename",
-                          {[doc, animation, before, oldName] {
-                             animation->Name = oldName;
-                             (void)doc->Animations.Assign(before);
-                           },
-                           [doc, animation, after, newName] {
-                             animation->Name = newName;
-                             (void)doc->Animations.Assign(after);
-                           }},
-                          place, place, true);
+DocumentStep* RenameStep(GafDocument& doc, const AnimationPtr& animation, const std::string& name) {
+  GafDocument::AnimationEntries before = doc.Gaf().Animations.Entries();
+  // The collection's keys do not change: the animation leaves it and comes
+  // back under its new name, as its last.
+  GafDocument::AnimationEntries after;
+  for (const auto& entry : before)
+    if (entry.item != animation) after.push_back(entry);
+  after.push_back({name, animation});
+  Selection place = doc.Selected();
+  place.animation = animation;
+  return new DocumentStep(
+      doc, "Rename",
+      {[&doc, animation, before, oldName = animation->Name] { doc.RenameAnimation(animation, oldName, before); },
+       [&doc, animation, after, name] { doc.RenameAnimation(animation, name, after); }},
+      place, place);
 }
 
-DocumentStep* FramesStep(EditView& view, const QString& text, std::shared_ptr<void> owner,
-                         Collection<classGAFFrame>& frames, std::vector<FramePtr> before, EditPlace placeBefore,
-                         EditPlace placeAfter) {
-  std::vector<FramePtr> after = frames.Items();
+DocumentStep* AnimateStep(GafDocument& doc, const AnimationPtr& animation) {
+  const bool before = animation->Animated;
+  return new DocumentStep(doc, "Animate",
+                          {[&doc, animation, before] { doc.SetAnimated(animation, before); },
+                           [&doc, animation, before] { doc.SetAnimated(animation, !before); }},
+                          doc.Selected(), doc.Selected());
+}
+
+DocumentStep* FramesStep(GafDocument& doc, const QString& text, const AnimationPtr& animation,
+                         std::shared_ptr<void> owner, Collection<classGAFFrame>& frames, std::vector<FramePtr> after,
+                         Selection placeAfter) {
+  std::vector<FramePtr> before = frames.Items();
   Collection<classGAFFrame>* held = &frames;
-  return new DocumentStep(view, text,
-                          {[owner, held, before] { held->Assign(before); },
-                           [owner, held, after] { held->Assign(after); }},
-                          std::move(placeBefore), std::move(placeAfter), false);
+  return new DocumentStep(doc, text,
+                          {[&doc, animation, owner, held, before] { doc.ReplaceFrames(animation, *held, before); },
+                           [&doc, animation, owner, held, after = std::move(after)] {
+                             doc.ReplaceFrames(animation, *held, after);
+                           }},
+                          doc.Selected(), std::move(placeAfter));
+}
+
+ReverseFramesStep::ReverseFramesStep(GafDocument& doc, AnimationPtr animation)
+    : QUndoCommand("Reverse Frames"), doc_(doc), animation_(std::move(animation)) {}
+
+void ReverseFramesStep::redo() {
+  std::vector<FramePtr> frames = animation_->Frames.Items();
+  std::reverse(frames.begin(), frames.end());
+  Selection place = doc_.Selected();
+  const bool shown = place.animation == animation_;
+  doc_.ReplaceFrames(animation_, animation_->Frames, frames);
+  if (!shown) return;
+  place.frame = static_cast<int32_t>(frames.size()) + 1 - place.frame;
+  doc_.Select(place);
 }
 
 CompressedBytes CompressedBytes::Of(std::vector<FramePtr> images) {
@@ -131,11 +158,18 @@ void CompressedBytes::PutBack() const {
   for (size_t i = 0; i < images.size(); ++i) images[i]->SetCompressedByte(bytes[i]);
 }
 
-DocumentStep* CompressedStep(EditView& view, const QString& text, CompressedBytes before, EditPlace place) {
-  CompressedBytes after = CompressedBytes::Of(before.images);
+DocumentStep* CompressedStep(GafDocument& doc, const QString& text, CompressedBytes before, CompressedBytes after) {
   if (after.bytes == before.bytes) return nullptr;
-  return new DocumentStep(view, text, {[before] { before.PutBack(); }, [after] { after.PutBack(); }}, place, place,
-                          false);
+  return new DocumentStep(doc, text,
+                          {[&doc, before] {
+                             before.PutBack();
+                             doc.TouchImages(before.images);
+                           },
+                           [&doc, after] {
+                             after.PutBack();
+                             doc.TouchImages(after.images);
+                           }},
+                          doc.Selected(), doc.Selected());
 }
 
 }  // namespace quilmark

@@ -7,7 +7,10 @@
 
 #include "editorcore/NumberReading.h"
 #include "editor/EditorSupport.h"
+#include "editor/AnimationListView.h"
+#include "editor/FramePane.h"
 #include "editor/FrmQuilmark.h"
+#include "editor/SplitterBar.h"
 
 namespace quilmark {
 namespace {
@@ -39,69 +42,45 @@ void SplitterBar::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) emit Released(event->position().x());
 }
 
-void FrmQuilmark::BuildSplitter() {
-  PicSplitter = new SplitterBar(Client);
-  PicSplitter->setObjectName("PicSplitter");
-  PicSplitter->SetColour(palette().color(QPalette::Button));
-  connect(PicSplitter, &SplitterBar::Pressed, this, &FrmQuilmark::PicSplitter_MouseDown);
-  connect(PicSplitter, &SplitterBar::Moved, this, &FrmQuilmark::PicSplitter_MouseMove);
-  connect(PicSplitter, &SplitterBar::Released, this, &FrmQuilmark::PicSplitter_MouseUp);
-}
-
-void FrmQuilmark::Place(QWidget* widget, const TwipsRect& r) {
-  widget->setGeometry(Px(r.Left), Px(r.Top), Px(r.Width), Px(r.Height));
-}
-
 void FrmQuilmark::ApplyLayout() {
-  const int w = Client->width(), h = Client->height();
-  Toolbar->setGeometry(0, 0, w, Px(layout_.ToolbarHeight));
-  Status->setGeometry(0, h - Px(layout_.StatusHeight), w, Px(layout_.StatusHeight));
-  Place(ListGAF, layout_.ListGAF);
-  Place(PicSplitter, layout_.PicSplitter);
-  Place(PicView, layout_.PicView);
-  Place(FrameInfo, layout_.FrameInfo);
-  Place(CmdFrame, layout_.CmdFrame);
-  Place(ScrollFrames, layout_.ScrollFrames);
-  Place(PicFrame, layout_.PicFrame);
-  Place(CmdSubframe, layout_.CmdSubframe);
-  Place(ScrollSubframes, layout_.ScrollSubframes);
-}
-
-void FrmQuilmark::DisplaySelectedPicture() {
-  if (!graphicsReady_) return;
-  FramePtr f = Editor().GetSelectedFrame();
-  DisplayPicture(*f, *this, Editor());
+  const int w = client_->width(), h = client_->height();
+  toolbar_->setGeometry(0, 0, w, Px(layout_.ToolbarHeight));
+  status_->setGeometry(0, h - Px(layout_.StatusHeight), w, Px(layout_.StatusHeight));
+  Place(list_, layout_.ListGAF);
+  Place(splitter_, layout_.PicSplitter);
+  Place(pane_, layout_.PicView);
+  pane_->Layout(layout_);
 }
 
 void FrmQuilmark::Form_Resize() {
-  const int32_t innerW = Client->width() * LayoutTwipsPerPixel;
-  const int32_t innerH = Client->height() * LayoutTwipsPerPixel;
+  const int32_t innerW = client_->width() * LayoutTwipsPerPixel;
+  const int32_t innerH = client_->height() * LayoutTwipsPerPixel;
   if (!FormResize(layout_, innerW, innerH, isMinimized())) return;
   ApplyLayout();
-  DisplaySelectedPicture();
+  pane_->DisplaySelectedPicture();
 }
 
 void FrmQuilmark::PicSplitter_MouseDown(Qt::MouseButton button, double x) {
-  const auto e = splitter_.MouseDown(button == Qt::LeftButton, static_cast<float>(x * LayoutTwipsPerPixel), layout_,
-                                     Client->width() * LayoutTwipsPerPixel, Client->height() * LayoutTwipsPerPixel);
+  const auto e = drag_.MouseDown(button == Qt::LeftButton, static_cast<float>(x * LayoutTwipsPerPixel), layout_,
+                                     client_->width() * LayoutTwipsPerPixel, client_->height() * LayoutTwipsPerPixel);
   if (e.colourDrag) {
-    PicSplitter->SetColour(QColor(QRgb(splitter_.SplitterDragColor)));
-    PicSplitter->raise();
+    splitter_->SetColour(QColor(QRgb(drag_.SplitterDragColor)));
+    splitter_->raise();
   }
-  if (e.colourRest) PicSplitter->SetColour(palette().color(QPalette::Button));
+  if (e.colourRest) splitter_->SetColour(palette().color(QPalette::Button));
   if (e.runLayout) Form_Resize();
 }
 
 void FrmQuilmark::PicSplitter_MouseMove(double x) {
-  splitter_.MouseMove(static_cast<float>(x * LayoutTwipsPerPixel), layout_, Client->width() * LayoutTwipsPerPixel,
-                      Client->height() * LayoutTwipsPerPixel);
-  Place(PicSplitter, layout_.PicSplitter);
+  drag_.MouseMove(static_cast<float>(x * LayoutTwipsPerPixel), layout_, client_->width() * LayoutTwipsPerPixel,
+                      client_->height() * LayoutTwipsPerPixel);
+  Place(splitter_, layout_.PicSplitter);
 }
 
 void FrmQuilmark::PicSplitter_MouseUp(double x) {
-  const auto e = splitter_.MouseUp(static_cast<float>(x * LayoutTwipsPerPixel), layout_,
-                                   Client->width() * LayoutTwipsPerPixel, Client->height() * LayoutTwipsPerPixel);
-  if (e.colourRest) PicSplitter->SetColour(palette().color(QPalette::Button));
+  const auto e = drag_.MouseUp(static_cast<float>(x * LayoutTwipsPerPixel), layout_,
+                                   client_->width() * LayoutTwipsPerPixel, client_->height() * LayoutTwipsPerPixel);
+  if (e.colourRest) splitter_->SetColour(palette().color(QPalette::Button));
   if (e.runLayout) Form_Resize();
 }
 
@@ -140,7 +119,7 @@ void FrmQuilmark::SettingsLoad() {
       if (*s == 1) setWindowState(Qt::WindowMinimized);
       if (*s == 2) setWindowState(Qt::WindowMaximized);
     }
-  EditorState& st = Editor();
+  EditorState& st = State();
   st.GAFLoadDir = PathBytes(settings.value("Locations/GAFLoadDir", "").toString());
   st.GAFSaveDir = PathBytes(settings.value("Locations/GAFSaveDir", "").toString());
   st.BMPLoadDir = PathBytes(settings.value("Locations/BMPLoadDir", "").toString());
@@ -159,7 +138,7 @@ void FrmQuilmark::SettingsSave() {
   }
   settings.setValue("Startup/WindowState", QString::number(state));
   settings.setValue("Startup/SliderLeft", ShortestFloat(layout_.PicSplitter.Left));
-  const EditorState& st = Editor();
+  const EditorState& st = State();
   settings.setValue("Locations/GAFLoadDir", PathText(st.GAFLoadDir));
   settings.setValue("Locations/GAFSaveDir", PathText(st.GAFSaveDir));
   settings.setValue("Locations/BMPLoadDir", PathText(st.BMPLoadDir));

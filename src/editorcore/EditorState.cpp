@@ -13,11 +13,6 @@ FramePtr EditorState::GetSelectedFrame() const {
   return sub ? sub : fresh;
 }
 
-EditorState& Editor() {
-  static EditorState state;
-  return state;
-}
-
 std::string TitleFor(const std::string& currentFileName) {
   if (currentFileName.empty()) return "Quilmark";
   return StripPath(currentFileName) + " - Quilmark";

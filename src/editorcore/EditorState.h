@@ -1,6 +1,6 @@
-// The editor's program-wide state: the open document, the selection, the
-// remembered folders and the view switch, with the small procedures every
-// window of the editor uses on it. Qt-free, so the display code and the tests
+// The editor's state of one window: the open document, the selection, the
+// remembered folders and the view switch, with the small procedures the
+// display code uses on it (the window's document object holds it). Qt-free, so the display code and the tests
 // work on it without a window.
 #pragma once
 
@@ -22,16 +22,12 @@ struct EditorState {
   std::string GAFLoadDir;
   std::string GAFSaveDir;
   std::string BMPLoadDir;
-  std::string SelectedDirectory;
   bool CenterInView = false;
 
   // The frame (CurrentSubframe 0) or subframe the controls edit; a fresh frame
   // that belongs to no document when the selection names nothing.
   FramePtr GetSelectedFrame() const;
 };
-
-// The one instance of the running program.
-EditorState& Editor();
 
 // The window caption for a file name: "<name> - Quilmark", or "Quilmark".
 std::string TitleFor(const std::string& currentFileName);

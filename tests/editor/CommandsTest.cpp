@@ -28,14 +28,14 @@ TEST_F(Commands, CreateSequenceAddsAnAnimatedEmptySequenceUnderAFreeName) {
     EXPECT_EQ(window->State().CurrentAnimation->Name, current) << text;
   }
   EXPECT_EQ(ListNames(), QStringList({"alpha", "beta", "gamma", "delta", QString::fromStdString(x32)}));
-  EXPECT_EQ(window->Status->currentMessage(), "Not created: there is a sequence \"" + QString::fromStdString(x32) + "\" already");
+  EXPECT_EQ(Find<QStatusBar>(*window, "Status")->currentMessage(), "Not created: there is a sequence \"" + QString::fromStdString(x32) + "\" already");
   EXPECT_TRUE(doc->Animations.Item(4)->Animated && doc->Animations.Item(4)->Frames.Count() == 0);
   // F2 and the toolbar button run it too.
   AnswerInputBox("byKey");
   window->activateWindow();  // for the shortcut
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  window->ListGAF->setFocus();
-  QTest::keyClick(window->ListGAF, Qt::Key_F2);
+  Find<QTreeWidget>(*window, "ListGAF")->setFocus();
+  QTest::keyClick(Find<QTreeWidget>(*window, "ListGAF"), Qt::Key_F2);
   AnswerInputBox("byButton");
   window->Toolbar_ButtonClick("create");
   EXPECT_TRUE(doc->Animations.Contains("byKey") && doc->Animations.Contains("byButton"));
@@ -49,32 +49,32 @@ TEST_F(Commands, RemoveSequenceByMenuAndDeleteKeyAndOnAnEmptyDocument) {
   // (Delete in a text box edits its text: Undo.EditingKeysInATextBoxEditItsText.)
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  window->ListGAF->setFocus();
-  QTest::keyClick(window->ListGAF, Qt::Key_Delete);
+  Find<QTreeWidget>(*window, "ListGAF")->setFocus();
+  QTest::keyClick(Find<QTreeWidget>(*window, "ListGAF"), Qt::Key_Delete);
   EXPECT_EQ(ListNames(), QStringList({"gamma"}));
-  window->NewDocument();
+  window->Document().Reset(std::make_shared<classGAF>(), "Untitled.gaf");
   window->mnuImageRemoveSequence_Click();
-  EXPECT_TRUE(window->ListGAF->topLevelItemCount() == 0 && !window->CmdFrame->isEnabled());
+  EXPECT_TRUE(Find<QTreeWidget>(*window, "ListGAF")->topLevelItemCount() == 0 && !Find<QPushButton>(*window, "CmdFrame")->isEnabled());
 }
 
 TEST_F(Commands, RemoveFrameAndSubframeRefreshTheCounts) {
   classGAFAnimation& alpha = *doc->Animations.Item(1);
   window->mnuSubframeRemove_Click();  // no subframe selected: nothing
   EXPECT_EQ(Cell(0, 3), "3");
-  window->ScrollFrames->setValue(2);
-  window->ScrollSubframes->setValue(2);
+  Find<QSlider>(*window, "ScrollFrames")->setValue(2);
+  Find<QSlider>(*window, "ScrollSubframes")->setValue(2);
   window->mnuSubframeRemove_Click();
   EXPECT_EQ(alpha.Frames.Item(2)->Subframes.Count(), 1);
-  EXPECT_EQ(QStringList({window->TxtWidth->text(), Cell(0, 3)}), QStringList({"6", "2"}));
+  EXPECT_EQ(QStringList({Find<QLineEdit>(*window, "TxtWidth")->text(), Cell(0, 3)}), QStringList({"6", "2"}));
   window->mnuFrameRemove_Click();
-  EXPECT_TRUE(alpha.Frames.Item(2)->Width() == 2 && window->ScrollFrames->maximum() == 2);  // the third moved up
+  EXPECT_TRUE(alpha.Frames.Item(2)->Width() == 2 && Find<QSlider>(*window, "ScrollFrames")->maximum() == 2);  // the third moved up
   EXPECT_EQ(QStringList({Cell(0, 2), Cell(0, 3)}), QStringList({"2", "1"}));
   // The last frame of beta: an empty animation is left, and stays so.
   ClickRow(1);
   window->mnuFrameRemove_Click();
   window->mnuFrameRemove_Click();
   EXPECT_EQ(Cell(1, 2), "0");
-  EXPECT_TRUE(window->CmdFrame->isEnabled() && !window->CmdSubframe->isEnabled());
+  EXPECT_TRUE(Find<QPushButton>(*window, "CmdFrame")->isEnabled() && !Find<QPushButton>(*window, "CmdSubframe")->isEnabled());
 }
 
 TEST_F(Commands, ExportsWriteTheSelectedImagesAndReportFailuresOnce) {
@@ -96,7 +96,6 @@ TEST_F(Commands, ExportsWriteTheSelectedImagesAndReportFailuresOnce) {
       QTest::mouseClick(static_cast<FrmDirectory*>(w)->CmdOk, Qt::LeftButton);
     });
     (window.get()->*command)();
-    EXPECT_EQ(window->State().SelectedDirectory, (folder + "/").toStdString());
     EXPECT_EQ(written(), files);
   }
   ASSERT_EQ(messages.size(), 2);
@@ -109,7 +108,6 @@ TEST_F(Commands, ExportsWriteTheSelectedImagesAndReportFailuresOnce) {
   QDir(folder).removeRecursively();
   WhenModal("FrmDirectory", [](QWidget* w) { static_cast<FrmDirectory*>(w)->CmdCancel->click(); });
   window->mnuImagesExportAll_Click();
-  EXPECT_EQ(window->State().SelectedDirectory, "");
   EXPECT_FALSE(QDir(folder).exists());
 }
 
@@ -164,7 +162,7 @@ TEST_F(Commands, UfoExportPacksTheSavedDocumentAndLeavesNoTemporaryFile) {
     if (!inArchive.empty())
       AnswerInputBox("textures", cancelQuestion, [&] {
         savedBeforeAsking = QFile::exists(answer + ".gaf");
-        controlsDisabled = !window->Toolbar->isEnabled() && !window->ListGAF->isEnabled();
+        controlsDisabled = !Find<QToolBar>(*window, "Toolbar")->isEnabled() && !Find<QTreeWidget>(*window, "ListGAF")->isEnabled();
       });
     window->mnuFileSaveUFO_Click();
     EXPECT_FALSE(QFile::exists(answer + ".gaf")) << file.toStdString();

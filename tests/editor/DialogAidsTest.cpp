@@ -8,8 +8,8 @@ namespace {
 
 // Import Sequence (0), Import Frames (1) or the chooser (2) over the main window.
 std::unique_ptr<QDialog> MakeDialog(int kind, FrmQuilmark* owner) {
-  if (kind == 0) return std::make_unique<FrmImportSequence>(owner, nullptr, owner);
-  if (kind == 1) return std::make_unique<FrmImportFrame>(owner, owner, owner);
+  if (kind == 0) return std::make_unique<FrmImportSequence>(owner, owner->State().BMPLoadDir, owner);
+  if (kind == 1) return std::make_unique<FrmImportFrame>(owner, owner->State().BMPLoadDir);
   return std::make_unique<FrmDirectory>(owner, owner);
 }
 
@@ -70,7 +70,8 @@ TEST_F(Dialogs, FileTypesListBitmapsFirstThenPngThenBothAndPngFilesImport) {
   for (const char* name : {"/p.png", "/Q.PNG"})
     ASSERT_TRUE(WritePNG(Bytes(folder + name), std::vector<uint8_t>{100, 9, 255}, 3, 1, GamePalette));
   for (int kind : {0, 1}) {
-    const auto d = MakeDialog(kind, window.get());
+    RunImport(kind, [](QDialog& dialog) {
+    QDialog* d = &dialog;
     auto* types = d->findChild<FileTypeList*>();
     auto* files = d->findChild<FileList*>();
     EXPECT_EQ(QStringList({types->itemText(0), types->itemText(1), types->itemText(2)}),
@@ -83,12 +84,13 @@ TEST_F(Dialogs, FileTypesListBitmapsFirstThenPngThenBothAndPngFilesImport) {
     SelectOnly(files, {"d.bmp", "p.png"});
     d->findChild<QPushButton*>("CmdAdd")->click();
     d->findChild<QPushButton*>("CmdOK")->click();
+    });
   }
   // A sequence named after the first file, and two frames added in list order.
   ASSERT_EQ(doc->Animations.Count(), 4);
   EXPECT_EQ(doc->Animations.Item(4)->Name, "d");
   EXPECT_EQ(doc->Animations.Item(4)->Frames.Item(2)->Pixels, std::vector<uint8_t>({100, 9, 255}));
-  const auto& frames = Editor().CurrentAnimation->Frames;
+  const auto& frames = window->State().CurrentAnimation->Frames;
   EXPECT_EQ(frames.Item(frames.Count())->Pixels, std::vector<uint8_t>({100, 9, 255}));
   EXPECT_EQ(frames.Item(frames.Count() - 1)->Pixels, std::vector<uint8_t>(4, 103));
   EXPECT_EQ(MakeDialog(0, window.get())->findChild<FileTypeList*>()->currentIndex(), 0);
@@ -113,21 +115,23 @@ TEST_F(Dialogs, ListsOrderNamesByTheirNumbersAndASequenceImportsInThatOrder) {
     ASSERT_TRUE(WriteBMP(Bytes(walk + "/" + names.last()), row, GamePalette, n, 1, true));
   }
   for (const char* sub : {"s10", "s2"}) QDir(walk).mkdir(sub);
-  FrmImportSequence d(window.get(), nullptr, window.get());
-  d.Dirs->SetPath(walk);
-  EXPECT_EQ(Lines(d.Dirs, Qt::UserRole).mid(Lines(d.Dirs).size() - 2), QStringList({walk + "/s2", walk + "/s10"}));
-  EXPECT_EQ(Lines(d.Files), names);
-  d.Files->selectAll();
-  d.CmdAdd_Click();
-  EXPECT_EQ(Lines(d.LstFrames), names);
-  d.CmdOK->click();
+  RunImport(0, [&](QDialog& dialog) {
+    auto& d = static_cast<FrmImportSequence&>(dialog);
+    d.Dirs->SetPath(walk);
+    EXPECT_EQ(Lines(d.Dirs, Qt::UserRole).mid(Lines(d.Dirs).size() - 2), QStringList({walk + "/s2", walk + "/s10"}));
+    EXPECT_EQ(Lines(d.Files), names);
+    d.Files->selectAll();
+    d.CmdAdd_Click();
+    EXPECT_EQ(Lines(d.LstFrames), names);
+    d.CmdOK->click();
+  });
   std::vector<int> widths;
   for (const auto& frame : doc->Animations.Item(doc->Animations.Count())->Frames) widths.push_back(frame->Width());
   EXPECT_EQ(widths, std::vector<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
 }
 
 TEST_F(Dialogs, ThumbnailShowsTheHighlightedFileInGameColoursWithTransparencyAsACheckerboard) {
-  window->PicFrame->SetBackground(qRgb(0, 0, 255));  // no colour of the test palette
+  Find<FrameView>(*window, "PicFrame")->SetBackground(qRgb(0, 0, 255));  // no colour of the test palette
   ASSERT_TRUE(WriteBMP(Bytes(folder + "/t.bmp"), std::vector<uint8_t>{100, 9, 255, 7, 50, 9, 200, 255}, GamePalette,
                        4, 2, true));
   ASSERT_TRUE(WritePNG(Bytes(folder + "/t.png"), std::vector<uint8_t>{100, 9, 255}, 3, 1, GamePalette));

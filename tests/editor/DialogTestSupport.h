@@ -36,8 +36,7 @@ class Dialogs : public DocumentTest {
                            sizes[i][1], true));
     }
     ASSERT_TRUE(QFile(folder + "/notes.txt").open(QIODevice::WriteOnly));
-    Editor().BMPLoadDir = Bytes(folder);
-    Editor().SelectedDirectory = "stale";
+    window->State().BMPLoadDir = Bytes(folder);
   }
   // The label shows the folder list's folder, and the list highlights its line.
   static void ExpectShows(const FrmDirectory& chooser, const QString& path) {
@@ -45,8 +44,14 @@ class Dialogs : public DocumentTest {
     ASSERT_TRUE(chooser.Dir->currentItem() && chooser.Dir->currentItem()->isSelected());
     EXPECT_EQ(chooser.Dir->currentItem()->text().trimmed(), path == "/" ? "/" : FileNameOf(path));
   }
+  // The window's import command (0 Import Sequence, 1 Import Frames), its
+  // dialog answered by steps.
+  void RunImport(int kind, const std::function<void(QDialog&)>& steps) {
+    WhenModal(kind == 0 ? "FrmImportSequence" : "FrmImportFrame",
+              [steps](QWidget* w) { steps(*static_cast<QDialog*>(w)); });
+    kind == 0 ? window->mnuImagesImportSequence_Click() : window->mnuFrameImport_Click();
+  }
   QString folder;
-  int resets = 0;
 };
 
 // Shows the dialog as the active window, gives target the focus and presses

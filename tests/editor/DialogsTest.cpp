@@ -10,14 +10,12 @@ TEST_F(Dialogs, ChooserOkAppendsOneSlashCancelAndCloseGiveNothing) {
   for (const auto& [start, ending, answer] :
        {std::tuple{folder, 0, Bytes(folder + "/")}, {"/", 0, "/"}, {folder, 1, ""}, {folder, 2, ""}}) {
     FrmDirectory chooser(nullptr, window.get());
-    EXPECT_EQ(Editor().SelectedDirectory, "");
-    Editor().SelectedDirectory = "stale";
     ASSERT_TRUE(chooser.Dir->SetPath(start));
     chooser.show();
     if (ending == 0) QTest::keyClick(&chooser, Qt::Key_Return);
     if (ending == 1) chooser.CmdCancel->click();
     if (ending == 2) chooser.close();
-    EXPECT_TRUE(Editor().SelectedDirectory == answer && !chooser.isVisible()) << ending << " " << answer;
+    EXPECT_TRUE(chooser.Chosen() == answer && !chooser.isVisible()) << ending << " " << answer;
   }
 }
 
@@ -57,7 +55,7 @@ TEST_F(Dialogs, ChooserCreateMakesTheFolderAndMovesIntoItUnlessItExists) {
 }
 
 TEST_F(Dialogs, ImportSequenceListsFollowAddRemoveAndDelete) {
-  FrmImportSequence d(window.get(), [this] { ++resets; }, window.get());
+  FrmImportSequence d(window.get(), window->State().BMPLoadDir, window.get());
   EXPECT_EQ(d.Dirs->Path(), folder);
   EXPECT_EQ(Lines(d.Files), QStringList({"a.bmp", "b.bmp", "c.bmp", "d.bmp"}));
   EXPECT_TRUE(d.chkCenter->isChecked() && !d.chkWhite->isChecked() && !d.chkCompress->isChecked());
@@ -88,11 +86,12 @@ TEST_F(Dialogs, ImportSequenceListsFollowAddRemoveAndDelete) {
   EXPECT_EQ(Lines(d.LstFrames, Qt::UserRole), QStringList({"2", "3"}));
   EXPECT_EQ(d.LstFrames->currentRow(), 0);
   EXPECT_EQ(Lines(d.LstSubframes), QStringList({"b.bmp"}));
-  // OK with every frame deleted adds nothing, but resets the view.
+  // Every frame deleted: the dialog's sequence has no frame to import.
   SelectOnly(d.LstFrames, {"b.bmp", "c.bmp"});
   d.CmdDelete_Click();
-  d.CmdOK_Click();
-  EXPECT_TRUE(doc->Animations.Count() == 3 && resets == 1);
+  EXPECT_EQ(Lines(d.LstFrames), QStringList());
+  EXPECT_TRUE(std::all_of(d.FrameLists.begin(), d.FrameLists.end(),
+                          [](const classFrameList& list) { return list.Name.empty(); }));
 }
 
 // The sequence takes the name of its first file, a UTF-8 name in Latin-1; a
@@ -102,45 +101,44 @@ TEST_F(Dialogs, ImportSequenceOkBuildsTheSequenceNamedInLatin1OrReportsABadBitma
   ASSERT_TRUE(QFile::copy(folder + "/a.bmp", folder + "/" + name + ".bmp"));
   std::ofstream(Bytes(folder + "/e.bmp")) << "not a bitmap";
   for (const QStringList& files : {QStringList{name + ".bmp", "c.bmp"}, QStringList{"e.bmp"}}) {
-    FrmImportSequence d(window.get(), [this] { ++resets; window->ResetView(); }, window.get());
-    for (const QString& file : files) {
-      SelectOnly(d.Files, {file});
-      d.CmdAdd_Click();
-    }
-    d.chkCompress->setChecked(true);
-    d.CmdOK_Click();
+    RunImport(0, [&files](QDialog& dialog) {
+      auto& d = static_cast<FrmImportSequence&>(dialog);
+      for (const QString& file : files) {
+        SelectOnly(d.Files, {file});
+        d.CmdAdd_Click();
+      }
+      d.chkCompress->setChecked(true);
+      d.CmdOK_Click();
+    });
   }
   ASSERT_GE(doc->Animations.Count(), 4);  // the first dialog's sequence comes fourth
-  EXPECT_TRUE(doc->Animations.Item(4)->Name == "\xFCn\xEF_3x3" && resets == 2);
+  EXPECT_EQ(doc->Animations.Item(4)->Name, "\xFCn\xEF_3x3");
   EXPECT_EQ(ListNames().value(3), name);
   EXPECT_TRUE(doc->Animations.Item(4)->Frames.Count() == 2 && doc->Animations.Item(4)->Frames.Item(2)->Compressed());
   EXPECT_EQ(messages, QStringList({"There was an error loading the BMP file.  Make sure it is 256 colors."}));
 }
 
 TEST_F(Dialogs, ImportDialogsStoreTheFolderOnEveryClose) {
-  {
-    FrmImportSequence d(window.get(), {}, window.get());
-    d.Dirs->SetPath(folder + "/existing");
-    d.CmdCancel_Click();
-  }
-  EXPECT_EQ(Editor().BMPLoadDir, Bytes(folder + "/existing"));
-  {
-    FrmImportFrame d(window.get(), window.get(), window.get());
+  RunImport(0, [this](QDialog& dialog) {
+    static_cast<FrmImportSequence&>(dialog).Dirs->SetPath(folder + "/existing");
+    static_cast<FrmImportSequence&>(dialog).CmdCancel_Click();
+  });
+  EXPECT_EQ(window->State().BMPLoadDir, Bytes(folder + "/existing"));
+  RunImport(1, [this](QDialog& dialog) {
+    auto& d = static_cast<FrmImportFrame&>(dialog);
     EXPECT_EQ(d.Dirs->Path(), folder + "/existing");
     d.Dirs->SetPath(folder);
-    d.show();
     d.close();  // the close box
-  }
-  EXPECT_EQ(Editor().BMPLoadDir, Bytes(folder));
+  });
+  EXPECT_EQ(window->State().BMPLoadDir, Bytes(folder));
   // A vanished folder leaves the lists at the current folder.
-  Editor().BMPLoadDir = Bytes(folder + "/gone");
-  FrmImportSequence d(window.get(), {}, window.get());
+  FrmImportSequence d(window.get(), Bytes(folder + "/gone"), window.get());
   EXPECT_EQ(d.Dirs->Path(), QDir::currentPath());
 }
 
 TEST_F(Dialogs, ChosenFilesAreKeyedByNameWithoutLetterCase) {
   QFile::copy(folder + "/a.bmp", folder + "/existing/A.bmp");
-  FrmImportFrame d(window.get(), window.get(), window.get());
+  FrmImportFrame d(window.get(), window->State().BMPLoadDir);
   SelectOnly(d.Files, {"a.bmp", "b.bmp"});
   d.CmdAdd_Click();
   d.CmdAdd_Click();  // the same files again
@@ -190,7 +188,7 @@ TEST_F(Dialogs, DirErrorShowsNoIconAndOtherDialogMessagesTheInformationIcon) {
   AnswerInputBox("existing");
   catchBox();
   chooser.CmdMakeDir_Click();
-  FrmImportSequence d(window.get(), {}, window.get());
+  FrmImportSequence d(window.get(), window->State().BMPLoadDir, window.get());
   SelectOnly(d.Files, {"a.bmp"});
   d.CmdAdd_Click();
   catchBox();
@@ -203,9 +201,8 @@ TEST_F(Dialogs, HiddenFilesAndFoldersAreLeftOutOfEveryList) {
   const QString mixed = folder + "/mixed";
   for (const char* name : {".hiddendir", "visibledir"}) ASSERT_TRUE(QDir().mkpath(mixed + "/" + name));
   for (const char* name : {".hidden.bmp", "visible.bmp"}) ASSERT_TRUE(QFile::copy(folder + "/a.bmp", mixed + "/" + name));
-  Editor().BMPLoadDir = Bytes(mixed);
-  FrmImportSequence sequence(window.get(), {}, window.get());
-  FrmImportFrame frames(window.get(), window.get(), window.get());
+  FrmImportSequence sequence(window.get(), Bytes(mixed), window.get());
+  FrmImportFrame frames(window.get(), Bytes(mixed));
   FrmDirectory chooser(window.get(), window.get());
   ASSERT_TRUE(chooser.Dir->SetPath(mixed));
   for (FolderList* dirs : {sequence.Dirs, frames.Dirs, chooser.Dir}) {
@@ -220,7 +217,7 @@ TEST_F(Dialogs, HiddenFilesAndFoldersAreLeftOutOfEveryList) {
 
 TEST_F(Dialogs, EnterPressesTheFocusedButtonOfImportSequenceAndOkElsewhere) {
   for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
-    FrmImportSequence d(window.get(), [this] { ++resets; }, window.get());
+    FrmImportSequence d(window.get(), window->State().BMPLoadDir, window.get());
     SelectOnly(d.Files, {"a.bmp"});
     PressOn(d, d.CmdAdd, key);
     EXPECT_EQ(Lines(d.LstFrames), QStringList({"a.bmp"}));
@@ -238,23 +235,19 @@ TEST_F(Dialogs, EnterPressesTheFocusedButtonOfImportSequenceAndOkElsewhere) {
     PressOn(d, d.CmdCancel, key);
     EXPECT_TRUE(Rejected(d));
   }
-  EXPECT_TRUE(doc->Animations.Count() == 3 && resets == 0);
-  // A list, a check box or OK itself: OK imports.
+  // A list, a check box or OK itself: OK accepts the sequence.
   for (const char* focus : {"LstFrames", "chkWhite", "CmdOK"}) {
-    FrmImportSequence d(window.get(), [this] { ++resets; }, window.get());
+    FrmImportSequence d(window.get(), window->State().BMPLoadDir, window.get());
     SelectOnly(d.Files, {"c.bmp"});
     d.CmdAdd_Click();
     PressOn(d, d.findChild<QWidget*>(focus), Qt::Key_Return);
-    EXPECT_TRUE(Accepted(d)) << focus;
+    EXPECT_TRUE(Accepted(d) && Lines(d.LstFrames) == QStringList({"c.bmp"})) << focus;
   }
-  EXPECT_TRUE(doc->Animations.Count() == 4 && resets == 3);
 }
 
 TEST_F(Dialogs, EnterPressesTheFocusedButtonOfImportFramesAndOkElsewhere) {
-  const auto frames = [this] { return Editor().CurrentAnimation->Frames.Count(); };
-  const int before = frames();
   for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
-    FrmImportFrame d(window.get(), window.get(), window.get());
+    FrmImportFrame d(window.get(), window->State().BMPLoadDir);
     SelectOnly(d.Files, {"a.bmp", "b.bmp"});
     PressOn(d, d.CmdAdd, key);
     EXPECT_EQ(Lines(d.LstFrames), QStringList({"a.bmp", "b.bmp"}));
@@ -264,15 +257,13 @@ TEST_F(Dialogs, EnterPressesTheFocusedButtonOfImportFramesAndOkElsewhere) {
     PressOn(d, d.CmdCancel, key);
     EXPECT_TRUE(Rejected(d));
   }
-  EXPECT_EQ(frames(), before);
   for (const char* focus : {"Files", "chkCenter", "CmdOK"}) {
-    FrmImportFrame d(window.get(), window.get(), window.get());
+    FrmImportFrame d(window.get(), window->State().BMPLoadDir);
     SelectOnly(d.Files, {"d.bmp"});
     d.CmdAdd_Click();
     PressOn(d, d.findChild<QWidget*>(focus), Qt::Key_Enter);
-    EXPECT_TRUE(Accepted(d)) << focus;
+    EXPECT_TRUE(Accepted(d) && d.ChosenPaths() == std::vector<std::string>{Bytes(folder + "/d.bmp")}) << focus;
   }
-  EXPECT_EQ(frames(), before + 3);
 }
 
 TEST_F(Dialogs, EnterPressesTheFocusedButtonOfTheChooserAndOkElsewhere) {
@@ -283,13 +274,13 @@ TEST_F(Dialogs, EnterPressesTheFocusedButtonOfTheChooserAndOkElsewhere) {
     PressOn(chooser, chooser.CmdMakeDir, key);
     ExpectShows(chooser, folder + (key == Qt::Key_Return ? "/made" : "/made2"));
     PressOn(chooser, chooser.CmdCancel, key);
-    EXPECT_TRUE(Rejected(chooser) && Editor().SelectedDirectory.empty());
+    EXPECT_TRUE(Rejected(chooser) && chooser.Chosen().empty());
   }
   for (const char* focus : {"Drive", "CmdOk"}) {
     FrmDirectory chooser(window.get(), window.get());
     chooser.Dir->SetPath(folder);
     PressOn(chooser, chooser.findChild<QWidget*>(focus), Qt::Key_Return);
-    EXPECT_TRUE(Accepted(chooser) && Editor().SelectedDirectory == Bytes(folder + "/")) << focus;
+    EXPECT_TRUE(Accepted(chooser) && chooser.Chosen() == Bytes(folder + "/")) << focus;
   }
 }
 
@@ -319,7 +310,6 @@ TEST_F(Dialogs, ATypedPathAndEnterInTheExportChooserGoThereAndTabToCancelExports
       QTest::keyClick(chooser->CmdCancel, Qt::Key_Return);
     });
     window->mnuImagesExportAll_Click();
-    EXPECT_EQ(Editor().SelectedDirectory, cancel ? "" : Bytes(folder + "/existing/"));
     EXPECT_EQ(QDir(folder + "/existing").entryList(QDir::Files).size(), cancel ? 0 : 5);
   }
   QDir::setCurrent(start);

@@ -11,14 +11,34 @@
 #include <QPointer>
 #include <QSettings>
 #include <QTest>
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+#include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
 #include <fstream>
 #include <memory>
 
 #include "../document/TestSupport.h"
+#include "display/qt/FrameView.h"
 #include "editor/FrmQuilmark.h"
+#include "editor/UpDown.h"
 
 namespace quilmark::test {
+
+// A control of the window, by its object name.
+template <typename T = QWidget>
+T* Find(QObject& window, const char* name) {
+  T* found = window.findChild<T*>(name);
+  EXPECT_TRUE(found) << name;
+  return found;
+}
 
 inline QString TempFolder(const char* name) {
   // One folder per test process: CTest runs the tests side by side.
@@ -113,7 +133,7 @@ class EditorTest : public ::testing::Test {
   // A window left with changes closes without the question.
   void TearDown() override {
     if (!window) return;
-    window->History->setClean();
+    window->Document().History().setClean();
     window->close();
   }
   // Makes, starts and shows the main window.
@@ -135,13 +155,13 @@ class EditorTest : public ::testing::Test {
     return *window;
   }
   void ClickRow(int row) {
-    QTreeWidget* list = window->ListGAF;
+    QTreeWidget* list = Find<QTreeWidget>(*window, "ListGAF");
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(row)).center());
   }
-  QString Cell(int row, int column) { return window->ListGAF->topLevelItem(row)->text(column); }
+  QString Cell(int row, int column) { return Find<QTreeWidget>(*window, "ListGAF")->topLevelItem(row)->text(column); }
   QStringList ListNames() {
     QStringList names;
-    for (int i = 0; i < window->ListGAF->topLevelItemCount(); ++i) names << Cell(i, 0);
+    for (int i = 0; i < Find<QTreeWidget>(*window, "ListGAF")->topLevelItemCount(); ++i) names << Cell(i, 0);
     return names;
   }
   QStringList DocumentOrder() {
@@ -152,8 +172,8 @@ class EditorTest : public ::testing::Test {
   // Opens the in-place editor of a row's cell; the editor, if there is one.
   QLineEdit* EditCell(int row, int column = 0) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // earlier editors
-    window->ListGAF->editItem(window->ListGAF->topLevelItem(row), column);
-    return window->ListGAF->findChild<QLineEdit*>();
+    Find<QTreeWidget>(*window, "ListGAF")->editItem(Find<QTreeWidget>(*window, "ListGAF")->topLevelItem(row), column);
+    return Find<QTreeWidget>(*window, "ListGAF")->findChild<QLineEdit*>();
   }
   // Edits a row's name in place as a user does: type, then Return.
   void RenameRow(int row, const QString& text) {
@@ -170,16 +190,16 @@ class EditorTest : public ::testing::Test {
     box->selectAll();
     QTest::keyClicks(box, text);
     if (!leave) return;
-    window->ListGAF->setFocus();
+    Find<QTreeWidget>(*window, "ListGAF")->setFocus();
     QApplication::processEvents();
   }
   // The pane is usable again and the pointer restored.
   void ExpectControlsBack() {
-    EXPECT_TRUE(window->Toolbar->isEnabled() && window->ListGAF->isEnabled() && window->PicView->isEnabled());
+    EXPECT_TRUE(Find<QToolBar>(*window, "Toolbar")->isEnabled() && Find<QTreeWidget>(*window, "ListGAF")->isEnabled() && Find<QWidget>(*window, "PicView")->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   }
   // The frame view's pixel at (x, y), as painted.
-  QRgb ViewPixel(int x, int y) { return window->PicFrame->grab().toImage().pixel(x, y); }
+  QRgb ViewPixel(int x, int y) { return Find<FrameView>(*window, "PicFrame")->grab().toImage().pixel(x, y); }
 
   std::unique_ptr<FrmQuilmark> window;
   std::shared_ptr<classGAF> doc;
@@ -193,8 +213,7 @@ class DocumentTest : public EditorTest {
  protected:
   void SetUp() override {
     EditorTest::SetUp();
-    Start().State().CurrentGAF = doc = MakeDocument();
-    window->ResetView();
+    Start().Document().Reset(doc = MakeDocument(), "Untitled.gaf");
   }
 };
 

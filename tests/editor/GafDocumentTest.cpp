@@ -5,54 +5,46 @@
 #include <QSignalSpy>
 
 #include "../document/TestSupport.h"
-#include "editor/GafDocument.h"
+#include "editor/UndoCommands.h"
 
 namespace quilmark {
 namespace {
 
-// A step that replaces an animation's frames, made in redo() as every step is.
-class ReplaceFramesStep : public QUndoCommand {
- public:
-  ReplaceFramesStep(GafDocument& doc, AnimationPtr animation, std::vector<FramePtr> after)
-      : doc_(doc), animation_(std::move(animation)), before_(animation_->Frames.Items()), after_(std::move(after)) {}
-  void redo() override { doc_.ReplaceFrames(animation_, animation_->Frames, after_); }
-  void undo() override { doc_.ReplaceFrames(animation_, animation_->Frames, before_); }
-
- private:
-  GafDocument& doc_;
-  AnimationPtr animation_;
-  std::vector<FramePtr> before_, after_;
-};
-
 TEST(GafDocument, StepsChangeInRedoAndEveryChangeIsAnnounced) {
   GafDocument doc;
   auto gaf = std::make_shared<classGAF>();
-  const AnimationPtr walk = test::AddAnimation(*gaf, "walk", {test::MakeFrame(1, 1, {1}), test::MakeFrame(1, 1, {2})});
-  QSignalSpy reset(&doc, &GafDocument::documentReset), frames(&doc, &GafDocument::framesChanged),
+  const FramePtr a = test::MakeFrame(1, 1, {1}), b = test::MakeFrame(1, 1, {2}), c = test::MakeFrame(1, 1, {3});
+  const AnimationPtr walk = test::AddAnimation(*gaf, "walk", {a, b, c});
+  QSignalSpy reset(&doc, &GafDocument::documentReset), changed(&doc, &GafDocument::animationChanged),
       modified(&doc, &GafDocument::modifiedChanged), selected(&doc, &GafDocument::selectionChanged);
   doc.Reset(gaf, "walk.gaf");
-  EXPECT_EQ(std::tuple(reset.count(), doc.Selected().animation, doc.Selected().frame, doc.IsModified()),
-            std::tuple(1, walk, 1, false));
+  EXPECT_EQ(std::tuple(reset.count(), doc.Selected().animation, doc.IsModified()), std::tuple(1, walk, false));
 
-  const std::vector<FramePtr> reversed{walk->Frames.Item(2), walk->Frames.Item(1)};
-  const std::vector<FramePtr> original = walk->Frames.Items();
-  doc.Do(new ReplaceFramesStep(doc, walk, reversed));
-  EXPECT_EQ(walk->Frames.Items(), reversed);
-  EXPECT_EQ(std::tuple(frames.count(), doc.IsModified(), modified.count()), std::tuple(1, true, 1));
-  doc.History().undo();
-  EXPECT_EQ(walk->Frames.Items(), original);
-  EXPECT_EQ(std::tuple(frames.count(), doc.IsModified(), modified.count()), std::tuple(2, false, 2));
+  // Reverse Frames: the order turns, the shown frame stays shown, and undo
+  // brings both back.
+  doc.Select({walk, 1, 0});
+  doc.Do(new ReverseFramesStep(doc, walk));
+  EXPECT_EQ(walk->Frames.Items(), std::vector<FramePtr>({c, b, a}));
+  EXPECT_EQ(std::tuple(doc.Selected().frame, changed.count(), doc.IsModified(), modified.count()),
+            std::tuple(3, 1, true, 1));
+  EXPECT_EQ(doc.History().undoText(), "Reverse Frames");
+  doc.Undo();
+  EXPECT_EQ(walk->Frames.Items(), std::vector<FramePtr>({a, b, c}));
+  EXPECT_EQ(std::tuple(doc.Selected().frame, changed.count(), doc.IsModified(), modified.count()),
+            std::tuple(1, 2, false, 2));
 
   // A save makes the present state the clean one; a selection out of range is
-  // brought back into the animation.
-  doc.History().redo();
+  // brought back into the document.
+  doc.Redo();
   doc.MarkSaved("other.gaf");
-  EXPECT_EQ(std::tuple(doc.IsModified(), doc.FileName()), std::tuple(false, QString("other.gaf")));
-  doc.Select({walk, 9, 0});
-  EXPECT_EQ(doc.Selected().frame, 2);
+  EXPECT_EQ(std::tuple(doc.IsModified(), doc.FileName()), std::tuple(false, std::string("other.gaf")));
+  doc.Select({walk, 9, 4});
+  EXPECT_EQ(std::tuple(doc.Selected().frame, doc.Selected().subframe), std::tuple(3, 0));
   doc.Select({std::make_shared<classGAFAnimation>(), 1, 0});
   EXPECT_EQ(doc.Selected().animation, walk);
-  EXPECT_EQ(selected.count(), 3);
+  // A recovered document holds changes never saved.
+  doc.Reset(gaf, "walk.gaf", GafDocument::Saved::Never);
+  EXPECT_TRUE(doc.IsModified() && doc.History().count() == 0);
 }
 
 }  // namespace

@@ -24,8 +24,8 @@ TEST_F(MainWindow, CommandLineOpensOneGafPathQuotedOrNotAndTheFileTypeIsRegister
         {dir + "/picture.bmp", false}}) {
     FrmQuilmark& w = Start(line);
     EXPECT_EQ(w.windowTitle(), opens ? "walk.GAF - Quilmark" : "Untitled.gaf - Quilmark") << line.toStdString();
-    EXPECT_EQ(w.ListGAF->topLevelItemCount(), opens ? 3 : 0);
-    EXPECT_EQ(w.CmdFrame->isEnabled(), opens);
+    EXPECT_EQ(Find<QTreeWidget>(w, "ListGAF")->topLevelItemCount(), opens ? 3 : 0);
+    EXPECT_EQ(Find<QPushButton>(w, "CmdFrame")->isEnabled(), opens);
   }
   EXPECT_EQ(ViewPixel(10, 10), TestColour(255));  // an empty view
   const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
@@ -54,11 +54,11 @@ TEST_F(MainWindow, OneAltPressOpensTheFileMenuAndAccessKeysAreUnique) {
   FrmQuilmark& w = Start();
   w.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-  w.ListGAF->setFocus();
+  Find<QTreeWidget>(w, "ListGAF")->setFocus();
   QTest::keyClick(&w, Qt::Key_F, Qt::AltModifier);
-  EXPECT_TRUE(w.mnuFile->isVisible());
-  w.mnuFile->hide();
-  EXPECT_EQ(w.CmdFrame->text(), "&Frame >");
+  EXPECT_TRUE(Find<QMenu>(w, "mnuFile")->isVisible());
+  Find<QMenu>(w, "mnuFile")->hide();
+  EXPECT_EQ(Find<QPushButton>(w, "CmdFrame")->text(), "&Frame >");
   // Every access key of the window does one thing.
   QStringList keys;
   for (QAction* menu : w.menuBar()->actions()) keys << QKeySequence::mnemonic(menu->text()).toString();
@@ -77,8 +77,8 @@ TEST_F(Rows, ListRowsCountsAndAnimateSwitch) {
     EXPECT_EQ(QStringList({Cell(row, 0), Cell(row, 1), Cell(row, 2), Cell(row, 3)}), rows[row]);
   // A double click switches the flag of the clicked row's animation.
   ClickRow(0);
-  QTest::mouseDClick(window->ListGAF->viewport(), Qt::LeftButton, {},
-                     window->ListGAF->visualItemRect(window->ListGAF->topLevelItem(0)).center());
+  QTest::mouseDClick(Find<QTreeWidget>(*window, "ListGAF")->viewport(), Qt::LeftButton, {},
+                     Find<QTreeWidget>(*window, "ListGAF")->visualItemRect(Find<QTreeWidget>(*window, "ListGAF")->topLevelItem(0)).center());
   EXPECT_TRUE(doc->Animations.Item(1)->Animated && Cell(0, 1) == "Yes");
 }
 
@@ -86,14 +86,14 @@ TEST_F(Rows, ClickAndKeysSelectAnimation) {
   FrmQuilmark& w = *window;
   ClickRow(1);
   // A row chosen in code is not a user's choice: the click's choice stays.
-  w.ListGAF->setCurrentItem(w.ListGAF->topLevelItem(0));
+  Find<QTreeWidget>(w, "ListGAF")->setCurrentItem(Find<QTreeWidget>(w, "ListGAF")->topLevelItem(0));
   EXPECT_EQ(w.StatusText(2), "beta");
   // Keys do what a click does, each from frame 1.
-  w.ListGAF->setFocus();
+  Find<QTreeWidget>(w, "ListGAF")->setFocus();
   for (const auto& [key, name] : {std::pair{Qt::Key_Down, "beta"}, {Qt::Key_End, "gamma"}, {Qt::Key_Home, "alpha"},
                                   {Qt::Key_Down, "beta"}, {Qt::Key_Up, "alpha"}}) {
-    w.ScrollFrames->setValue(w.ScrollFrames->maximum());
-    QTest::keyClick(w.ListGAF, key);
+    Find<QSlider>(w, "ScrollFrames")->setValue(Find<QSlider>(w, "ScrollFrames")->maximum());
+    QTest::keyClick(Find<QTreeWidget>(w, "ListGAF"), key);
     EXPECT_EQ(w.State().CurrentFrame, 1) << name;
     EXPECT_EQ(w.StatusText(2), name);
   }
@@ -101,7 +101,7 @@ TEST_F(Rows, ClickAndKeysSelectAnimation) {
 
 TEST_F(Rows, TheHighlightedRowIsAlwaysTheShownAnimation) {
   FrmQuilmark& w = *window;
-  QTreeWidget* list = w.ListGAF;
+  QTreeWidget* list = Find<QTreeWidget>(w, "ListGAF");
   auto centre = [list](int row) { return list->visualItemRect(list->topLevelItem(row)).center(); };
   // The highlighted row, the shown animation and the status panel, as one.
   auto shown = [&] {
@@ -119,7 +119,7 @@ TEST_F(Rows, TheHighlightedRowIsAlwaysTheShownAnimation) {
   EXPECT_EQ(shown(), "gamma* gamma gamma frame 1");
   // A click on empty space shows the current animation from frame 1.
   ClickRow(0);
-  w.ScrollFrames->setValue(3);
+  Find<QSlider>(w, "ScrollFrames")->setValue(3);
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(20, list->viewport()->height() - 5));
   EXPECT_EQ(shown(), "alpha* alpha alpha frame 1");
   // Only the name is edited in place.
@@ -153,11 +153,11 @@ TEST_F(Rows, RenameMovesToEndRefusesWithAReasonAndAnUnchangedNameChangesNothing)
       {"alpha", ""}};
   for (const auto& [name, note] : refused) {
     SCOPED_TRACE(name.toStdString());
-    w.Status->clearMessage();
+    Find<QStatusBar>(w, "Status")->clearMessage();
     RenameRow(0, name);
     // The row, the document's order, the note, the history and "Modified".
-    EXPECT_EQ(QStringList({Cell(0, 0), DocumentOrder().join(" "), w.Status->currentMessage(),
-                           QString::number(w.History->count()), w.StatusText(3)}),
+    EXPECT_EQ(QStringList({Cell(0, 0), DocumentOrder().join(" "), Find<QStatusBar>(w, "Status")->currentMessage(),
+                           QString::number(w.Document().History().count()), w.StatusText(3)}),
               QStringList({"alpha", "alpha beta gamma", note, "0", ""}));
   }
   // Accepted: re-keyed and moved to the end; the row stays first.
@@ -169,7 +169,7 @@ TEST_F(Rows, RenameMovesToEndRefusesWithAReasonAndAnUnchangedNameChangesNothing)
   // Its own name in another case is a rename, and moves it too.
   RenameRow(2, "Gamma");
   EXPECT_EQ(DocumentOrder(), QStringList({"beta", cafe, "Gamma"}));
-  EXPECT_EQ(w.History->count(), 2);
+  EXPECT_EQ(w.Document().History().count(), 2);
 }
 
 TEST_F(MainWindow, OpenWithProgressSaveAndNew) {
@@ -182,7 +182,7 @@ TEST_F(MainWindow, OpenWithProgressSaveAndNew) {
   QString progress;  // looked at from an event that the load lets through
   QTimer::singleShot(0, &w, [&] {
     auto* p = w.findChild<QDialog*>("FrmProgress");
-    if (p && p->isVisible() && !w.ListGAF->isEnabled()) progress = p->findChild<QLabel*>("Status")->text();
+    if (p && p->isVisible() && !Find<QTreeWidget>(w, "ListGAF")->isEnabled()) progress = p->findChild<QLabel*>("Status")->text();
   });
   w.mnuFileOpen_Click();
   EXPECT_FALSE(progress.isEmpty());
@@ -235,7 +235,7 @@ TEST_F(LayoutSettings, SplitterDragWithTheMouse) {
   FrmQuilmark& w = Start();
   // A drag with the mouse: the bar turns grey, stops at its lower limit and
   // lays the window out again on release.
-  QWidget* bar = w.PicSplitter;
+  QWidget* bar = Find<QWidget>(w, "PicSplitter");
   QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(1, 100));
   EXPECT_EQ(bar->palette().color(QPalette::Window), QColor(0x80, 0x80, 0x80));
   QMouseEvent move(QEvent::MouseMove, QPointF(-500, 100), bar->mapToGlobal(QPointF(-500, 100)), Qt::NoButton,
@@ -243,8 +243,7 @@ TEST_F(LayoutSettings, SplitterDragWithTheMouse) {
   QApplication::sendEvent(bar, &move);
   EXPECT_EQ(bar->x(), 67);
   QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(-500 + 216 - 67, 100));
-  EXPECT_FALSE(w.Splitter().Dragging());
-  EXPECT_EQ(QList<int>({w.ListGAF->width(), w.PicView->x()}), QList<int>({67, 70}));
+  EXPECT_EQ(QList<int>({Find<QTreeWidget>(w, "ListGAF")->width(), Find<QWidget>(w, "PicView")->x()}), QList<int>({67, 70}));
   EXPECT_NE(bar->palette().color(QPalette::Window), QColor(0x80, 0x80, 0x80));
 }
 
@@ -263,7 +262,7 @@ TEST_F(LayoutSettings, SettingsRoundTripAndMaximisedKeepsTheNormalPlacement) {
     EXPECT_EQ(StoredSettings()->value(key).toString(), value) << key;
   FrmQuilmark& w = Start();
   EXPECT_EQ(w.size(), QSize(800, 560));
-  EXPECT_EQ(w.ListGAF->width(), 256);
+  EXPECT_EQ(Find<QTreeWidget>(w, "ListGAF")->width(), 256);
   EXPECT_EQ(w.State().GAFSaveDir + w.State().BMPLoadDir, "/save/there/bitmaps");
   w.showMaximized();
   QApplication::processEvents();
@@ -278,7 +277,7 @@ TEST_F(LayoutSettings, GarbageZeroAndNegativeSettingsAreIgnored) {
                                      {"WindowState", "7"}, {"Left", "&H10"}})
       StoredSettings()->setValue(QString("Startup/") + key, value);
     FrmQuilmark& w = Start();
-    EXPECT_EQ(w.Client->size(), QSize(715, 461)) << width;
+    EXPECT_EQ(Find<QWidget>(w, "Client")->size(), QSize(715, 461)) << width;
     EXPECT_EQ(w.Geometry().PicSplitter.Left, 3240);
     EXPECT_FALSE(w.isMinimized() || w.isMaximized());
   }
@@ -292,13 +291,13 @@ TEST_F(LayoutSettings, AWindowStartedMinimisedIsLaidOutWhenRestored) {
   EXPECT_TRUE(w.isMinimized());
   w.showNormal();
   QTest::qWait(20);
-  const QRect client = w.Client->rect();
-  EXPECT_EQ(w.Toolbar->geometry().top(), 0);
-  EXPECT_EQ(w.Status->geometry().bottom(), client.bottom());
-  EXPECT_GT(w.Status->geometry().top(), w.Toolbar->geometry().bottom());
-  for (QWidget* part : {static_cast<QWidget*>(w.ListGAF), w.PicView})
+  const QRect client = Find<QWidget>(w, "Client")->rect();
+  EXPECT_EQ(Find<QToolBar>(w, "Toolbar")->geometry().top(), 0);
+  EXPECT_EQ(Find<QStatusBar>(w, "Status")->geometry().bottom(), client.bottom());
+  EXPECT_GT(Find<QStatusBar>(w, "Status")->geometry().top(), Find<QToolBar>(w, "Toolbar")->geometry().bottom());
+  for (QWidget* part : {static_cast<QWidget*>(Find<QTreeWidget>(w, "ListGAF")), Find<QWidget>(w, "PicView")})
     EXPECT_TRUE(client.contains(part->geometry())) << part->objectName().toStdString();
-  EXPECT_EQ(w.PicView->geometry().right() + 1, client.width());
+  EXPECT_EQ(Find<QWidget>(w, "PicView")->geometry().right() + 1, client.width());
 }
 
 }  // namespace

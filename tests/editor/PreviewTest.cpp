@@ -33,8 +33,8 @@ QSize ClientSize(const FrmPreview& p, QSize outer) {
 
 // F5 and the menu each open a preview of the current animation.
 TEST_F(Preview, EachIsAnOwnedModelessWindowPlayingOnItsOwnAndClosedWithTheMainWindow) {
-  window->ListGAF->setFocus();
-  QTest::keyClick(window->ListGAF, Qt::Key_F5);
+  Find<QTreeWidget>(*window, "ListGAF")->setFocus();
+  QTest::keyClick(Find<QTreeWidget>(*window, "ListGAF"), Qt::Key_F5);
   window->mnuImagesPreview_Click();
   QList<FrmPreview*> open = window->findChildren<FrmPreview*>();
   ASSERT_EQ(open.size(), 2);
@@ -63,7 +63,7 @@ TEST_F(Preview, EachIsAnOwnedModelessWindowPlayingOnItsOwnAndClosedWithTheMainWi
   EXPECT_EQ(a->Canvas->Picture().pixel(52, 52), TestColour(33));
   // Frames removed behind a preview's back: its tick closes it silently.
   b->PreviewFrame = 3;
-  window->ScrollFrames->setValue(3);
+  Find<QSlider>(*window, "ScrollFrames")->setValue(3);
   window->mnuFrameRemove_Click();
   EXPECT_FALSE(b->TmrAnimate_Timer());
   QApplication::processEvents();
@@ -80,7 +80,7 @@ TEST_F(Preview, EachIsAnOwnedModelessWindowPlayingOnItsOwnAndClosedWithTheMainWi
   ClickRow(1);
   EXPECT_EQ(window->State().CurrentAnimation->Name, "beta");
   const QPointer<FrmPreview> left = a;
-  window->History->setClean();  // no question about the removed frame
+  window->Document().History().setClean();  // no question about the removed frame
   window->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(left.isNull());

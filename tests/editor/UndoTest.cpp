@@ -16,7 +16,7 @@ class Undo : public DocumentTest {
       std::vector<uint8_t> pixels(static_cast<size_t>(6 * (i + 2)), uint8_t(110 + i));
       ASSERT_TRUE(WriteBMP(Bytes(folder + "/" + QChar('a' + i) + ".bmp"), pixels, GamePalette, 6, i + 2, true));
     }
-    Editor().BMPLoadDir = Bytes(folder);
+    window->State().BMPLoadDir = Bytes(folder);
   }
   // The document as the next save writes it.
   std::string Saved() {
@@ -32,10 +32,10 @@ class Undo : public DocumentTest {
   // and the list's rows with their counts.
   QString View() {
     QStringList rows;
-    for (int i = 0; i < window->ListGAF->topLevelItemCount(); ++i)
+    for (int i = 0; i < Find<QTreeWidget>(*window, "ListGAF")->topLevelItemCount(); ++i)
       rows << Cell(i, 0) + ":" + Cell(i, 1) + "/" + Cell(i, 2) + "/" + Cell(i, 3);
     const EditorState& st = window->State();
-    QTreeWidgetItem* current = window->ListGAF->currentItem();
+    QTreeWidgetItem* current = Find<QTreeWidget>(*window, "ListGAF")->currentItem();
     return QString("%1 %2.%3 [%4]")
         .arg(current ? current->text(0) : "-")
         .arg(st.CurrentFrame)
@@ -63,14 +63,14 @@ TEST_F(Undo, EveryKindOfStepGoesBackAndForthByteForByteAndShowsWhereItActed) {
   };
   const auto menu = [this](const char* action) { return [this, action] { Trigger(action); }; };
   const std::vector<Step> steps = {
-      {"X Position", [&] { QTest::mouseClick(w.ScrollXPos->UpButton(), Qt::LeftButton); }},
-      {"Y Position", [&] { Type(w.TxtYPos, "-40"); }},
-      {"Framerate", [&] { QTest::mouseClick(w.ScrollFPS->DownButton(), Qt::LeftButton); }},
-      {"Compress", [&] { QTest::mouseClick(w.chkCompressed, Qt::LeftButton); }},
+      {"X Position", [&] { QTest::mouseClick(Find<UpDown>(w, "ScrollXPos")->UpButton(), Qt::LeftButton); }},
+      {"Y Position", [&] { Type(Find<QLineEdit>(w, "TxtYPos"), "-40"); }},
+      {"Framerate", [&] { QTest::mouseClick(Find<UpDown>(w, "ScrollFPS")->DownButton(), Qt::LeftButton); }},
+      {"Compress", [&] { QTest::mouseClick(Find<QCheckBox>(w, "chkCompressed"), Qt::LeftButton); }},
       {"Animate",
        [&] {
-         QTest::mouseDClick(w.ListGAF->viewport(), Qt::LeftButton, {},
-                            w.ListGAF->visualItemRect(w.ListGAF->topLevelItem(1)).center());
+         QTest::mouseDClick(Find<QTreeWidget>(w, "ListGAF")->viewport(), Qt::LeftButton, {},
+                            Find<QTreeWidget>(w, "ListGAF")->visualItemRect(Find<QTreeWidget>(w, "ListGAF")->topLevelItem(1)).center());
        },
        [&] { ClickRow(1); }},
       {"Rename", [&] { RenameRow(0, "zeta"); }},
@@ -81,7 +81,7 @@ TEST_F(Undo, EveryKindOfStepGoesBackAndForthByteForByteAndShowsWhereItActed) {
       {"Import Sequence", [&] { ImportThrough("mnuImagesImportSequence", "FrmImportSequence", {"a.bmp", "b.bmp"}); }},
       {"Import Frames", [&] { ImportThrough("mnuFrameImport", "FrmImportFrame", {"b.bmp", "c.bmp"}); }},
       {"Import Subframes", [&] { ImportThrough("mnuSubframeImport", "FrmImportFrame", {"c.bmp"}); },
-       [&] { w.ScrollFrames->setValue(1); }},
+       [&] { Find<QSlider>(w, "ScrollFrames")->setValue(1); }},
       {"Compress All Images", menu("mnuImagesCompress")},
   };
   for (const Step& step : steps) {
@@ -89,9 +89,9 @@ TEST_F(Undo, EveryKindOfStepGoesBackAndForthByteForByteAndShowsWhereItActed) {
     // subframe shown.
     w.State().CurrentGAF = doc = MakeDocument();
     w.ResetView();
-    w.History->clear();
-    w.ScrollFrames->setValue(2);
-    w.ScrollSubframes->setValue(2);
+    w.Document().History().clear();
+    Find<QSlider>(w, "ScrollFrames")->setValue(2);
+    Find<QSlider>(w, "ScrollSubframes")->setValue(2);
     step.prepare();
     const std::string before = Saved();
     const QString shownBefore = View();
@@ -99,54 +99,54 @@ TEST_F(Undo, EveryKindOfStepGoesBackAndForthByteForByteAndShowsWhereItActed) {
     const std::string after = Saved();
     const QString shownAfter = View();
     ASSERT_NE(before, after) << step.name.toStdString();
-    EXPECT_EQ(w.mnuEditUndo->text(), "&Undo " + step.name);
+    EXPECT_EQ(Find<QAction>(w, "mnuEditUndo")->text(), "&Undo " + step.name);
     EXPECT_EQ(w.StatusText(3), "Modified");
-    Trigger(w.mnuEditUndo);
+    Trigger(Find<QAction>(w, "mnuEditUndo"));
     EXPECT_EQ(Saved(), before) << step.name.toStdString();
-    EXPECT_EQ(w.mnuEditRedo->text(), "&Redo " + step.name);
+    EXPECT_EQ(Find<QAction>(w, "mnuEditRedo")->text(), "&Redo " + step.name);
     // Where the step acted, as it was (a step that opened a dialog or a box
     // shows where it began).
     EXPECT_EQ(View(), shownBefore) << step.name.toStdString();
     EXPECT_EQ(w.StatusText(3), "");
-    Trigger(w.mnuEditRedo);
+    Trigger(Find<QAction>(w, "mnuEditRedo"));
     EXPECT_EQ(Saved(), after) << step.name.toStdString();
     // A redone rename shows the list rebuilt: the row moves to the end.
     if (step.name != "Rename") {
       EXPECT_EQ(View(), shownAfter) << step.name.toStdString();
     }
-    EXPECT_FALSE(w.mnuEditRedo->isEnabled());
+    EXPECT_FALSE(Find<QAction>(w, "mnuEditRedo")->isEnabled());
   }
 }
 
 TEST_F(Undo, ArrowRunsMergeTypedValuesDoNotAndTheHistoryFollowsOpenNewAndSave) {
   FrmQuilmark& w = *window;
-  const int before = w.History->count();
-  for (int i = 0; i < 3; ++i) QTest::mouseClick(w.ScrollXPos->UpButton(), Qt::LeftButton);
-  EXPECT_EQ(w.History->count(), before + 1);
-  Type(w.TxtXPos, "30");
-  QTest::mouseClick(w.ScrollXPos->UpButton(), Qt::LeftButton);
-  EXPECT_EQ(w.History->count(), before + 3);
+  const int before = w.Document().History().count();
+  for (int i = 0; i < 3; ++i) QTest::mouseClick(Find<UpDown>(w, "ScrollXPos")->UpButton(), Qt::LeftButton);
+  EXPECT_EQ(w.Document().History().count(), before + 1);
+  Type(Find<QLineEdit>(w, "TxtXPos"), "30");
+  QTest::mouseClick(Find<UpDown>(w, "ScrollXPos")->UpButton(), Qt::LeftButton);
+  EXPECT_EQ(w.Document().History().count(), before + 3);
   EXPECT_EQ(doc->Animations.Item(1)->Frames.Item(1)->PositionX(), 31);
-  Trigger(w.mnuEditUndo);
-  Trigger(w.mnuEditUndo);
-  EXPECT_EQ(w.TxtXPos->text(), "8");
+  Trigger(Find<QAction>(w, "mnuEditUndo"));
+  Trigger(Find<QAction>(w, "mnuEditUndo"));
+  EXPECT_EQ(Find<QLineEdit>(w, "TxtXPos")->text(), "8");
   // Saving marks the clean point; undoing past it and back moves "Modified".
   answer = folder + "/kept.gaf";
   Trigger("mnuFileSaveGAF");
   EXPECT_EQ(w.StatusText(3), "");
-  Trigger(w.mnuEditUndo);
+  Trigger(Find<QAction>(w, "mnuEditUndo"));
   EXPECT_EQ(w.StatusText(3), "Modified");
-  Trigger(w.mnuEditRedo);
+  Trigger(Find<QAction>(w, "mnuEditRedo"));
   EXPECT_EQ(w.StatusText(3), "");
-  EXPECT_TRUE(w.mnuEditRedo->isEnabled());  // the save kept the history
+  EXPECT_TRUE(Find<QAction>(w, "mnuEditRedo")->isEnabled());  // the save kept the history
   // Open and New start afresh.
   Trigger("mnuFileOpen");
-  EXPECT_FALSE(w.mnuEditUndo->isEnabled() || w.mnuEditRedo->isEnabled());
+  EXPECT_FALSE(Find<QAction>(w, "mnuEditUndo")->isEnabled() || Find<QAction>(w, "mnuEditRedo")->isEnabled());
   Trigger("mnuImageRemoveSequence");
   WhenModal("UnsavedQuestion", [](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::Discard)->click(); });
   Trigger("mnuFileNew");
-  EXPECT_EQ(w.History->count(), 0);
-  EXPECT_EQ(w.mnuEditUndo->text(), "&Undo");
+  EXPECT_EQ(w.Document().History().count(), 0);
+  EXPECT_EQ(Find<QAction>(w, "mnuEditUndo")->text(), "&Undo");
   EXPECT_EQ(w.StatusText(3), "");
 }
 
@@ -156,23 +156,23 @@ TEST_F(Undo, EditingKeysInATextBoxEditItsText) {
   Trigger("mnuImageRemoveSequence");
   ASSERT_EQ(doc->Animations.Count(), 2);
   // Del, Ctrl+Z and Ctrl+Y in the X box: the text changes, the document not.
-  Type(w.TxtXPos, "123", false);
-  QTest::keyClick(w.TxtXPos, Qt::Key_Home);
-  QTest::keyClick(w.TxtXPos, Qt::Key_Delete);
-  EXPECT_EQ(w.TxtXPos->text(), "23");
-  QTest::keyClick(w.TxtXPos, Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(w.TxtXPos->text(), "123");
-  QTest::keyClick(w.TxtXPos, Qt::Key_Y, Qt::ControlModifier);
+  Type(Find<QLineEdit>(w, "TxtXPos"), "123", false);
+  QTest::keyClick(Find<QLineEdit>(w, "TxtXPos"), Qt::Key_Home);
+  QTest::keyClick(Find<QLineEdit>(w, "TxtXPos"), Qt::Key_Delete);
+  EXPECT_EQ(Find<QLineEdit>(w, "TxtXPos")->text(), "23");
+  QTest::keyClick(Find<QLineEdit>(w, "TxtXPos"), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Find<QLineEdit>(w, "TxtXPos")->text(), "123");
+  QTest::keyClick(Find<QLineEdit>(w, "TxtXPos"), Qt::Key_Y, Qt::ControlModifier);
   EXPECT_EQ(doc->Animations.Count(), 2);
   // Elsewhere, the keys act on the document.
-  w.ListGAF->setFocus();
-  QTest::keyClick(w.ListGAF, Qt::Key_Z, Qt::ControlModifier);  // the typed 123, then the removal
-  QTest::keyClick(w.ListGAF, Qt::Key_Z, Qt::ControlModifier);
+  Find<QTreeWidget>(w, "ListGAF")->setFocus();
+  QTest::keyClick(Find<QTreeWidget>(w, "ListGAF"), Qt::Key_Z, Qt::ControlModifier);  // the typed 123, then the removal
+  QTest::keyClick(Find<QTreeWidget>(w, "ListGAF"), Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(doc->Animations.Count(), 3);
   EXPECT_EQ(w.StatusText(2), "alpha");
-  QTest::keyClick(w.ListGAF, Qt::Key_Y, Qt::ControlModifier);
+  QTest::keyClick(Find<QTreeWidget>(w, "ListGAF"), Qt::Key_Y, Qt::ControlModifier);
   EXPECT_EQ(doc->Animations.Count(), 2);
-  QTest::keyClick(w.ListGAF, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  QTest::keyClick(Find<QTreeWidget>(w, "ListGAF"), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(doc->Animations.Count(), 2);  // nothing left to redo
   // The Edit menu sits between File and Images, with View.
   QStringList menus;
@@ -185,16 +185,16 @@ TEST_F(Undo, WhatWasTypedIsAStepBeforeUndoAndTheKeysActOnTheDocumentWhenTheBoxHa
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
   const FramePtr first = doc->Animations.Item(1)->Frames.Item(1);
   // Enter applies the typed value and keeps the focus in the box.
-  Type(w.TxtXPos, "40", false);
-  QTest::keyClick(w.TxtXPos, Qt::Key_Return);
+  Type(Find<QLineEdit>(w, "TxtXPos"), "40", false);
+  QTest::keyClick(Find<QLineEdit>(w, "TxtXPos"), Qt::Key_Return);
   EXPECT_EQ(first->PositionX(), 40);
-  EXPECT_TRUE(w.TxtXPos->hasFocus());
+  EXPECT_TRUE(Find<QLineEdit>(w, "TxtXPos")->hasFocus());
   // Tab commits the next value and moves on to a box with no edit of its
   // own: Ctrl+Z and Ctrl+Y there undo and redo the document's step.
-  QTest::keyClicks(w.TxtXPos, "41");
-  QTest::keyClick(w.TxtXPos, Qt::Key_Tab);
+  QTest::keyClicks(Find<QLineEdit>(w, "TxtXPos"), "41");
+  QTest::keyClick(Find<QLineEdit>(w, "TxtXPos"), Qt::Key_Tab);
   auto* next = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-  ASSERT_TRUE(next && next != w.TxtXPos);
+  ASSERT_TRUE(next && next != Find<QLineEdit>(w, "TxtXPos"));
   QTest::keyClick(next, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(first->PositionX(), 40);
   QTest::keyClick(next, Qt::Key_Y, Qt::ControlModifier);
@@ -207,22 +207,22 @@ TEST_F(Undo, WhatWasTypedIsAStepBeforeUndoAndTheKeysActOnTheDocumentWhenTheBoxHa
     QLineEdit* editor = EditCell(0);
     ASSERT_TRUE(editor);
     editor->setText("zzTop");  // as a paste: no typing of its own to undo
-    keys ? QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier) : Trigger(w.mnuEditUndo);
+    keys ? QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier) : Trigger(Find<QAction>(w, "mnuEditUndo"));
     QCoreApplication::processEvents();
     EXPECT_EQ(DocumentOrder(), QStringList({"alpha", "beta", "gamma"}));
     EXPECT_EQ(Cell(0, 0), "alpha");
-    EXPECT_EQ(w.mnuEditRedo->text(), "&Redo Rename");
+    EXPECT_EQ(Find<QAction>(w, "mnuEditRedo")->text(), "&Redo Rename");
     EXPECT_EQ(first->PositionX(), 41);
     EXPECT_EQ(w.StatusText(3), "Modified");
-    Trigger(w.mnuEditRedo);
+    Trigger(Find<QAction>(w, "mnuEditRedo"));
     EXPECT_EQ(DocumentOrder(), QStringList({"beta", "gamma", "zzTop"}));
-    Trigger(w.mnuEditUndo);
+    Trigger(Find<QAction>(w, "mnuEditUndo"));
   }
   // With the name left as it was, Ctrl+Z in the editor undoes the last
   // document step and records none.
-  const int steps = w.History->index();
+  const int steps = w.Document().History().index();
   QTest::keyClick(EditCell(0), Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(w.History->index(), steps - 1);
+  EXPECT_EQ(w.Document().History().index(), steps - 1);
   EXPECT_EQ(first->PositionX(), 40);
 }
 
@@ -234,15 +234,15 @@ TEST_F(Undo, ARandomRunOfStepsUndoneToTheStartGivesTheOpenedFileBack) {
   std::mt19937 random(12345);
   auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(std::max(n, 1))); };
   for (int i = 0; i < 200; ++i) {
-    const int rows = w.ListGAF->topLevelItemCount();
+    const int rows = Find<QTreeWidget>(w, "ListGAF")->topLevelItemCount();
     if (rows > 0) ClickRow(pick(rows));
-    if (w.ScrollFrames->isEnabled()) w.ScrollFrames->setValue(1 + pick(w.ScrollFrames->maximum()));
-    if (w.ScrollSubframes->isEnabled()) w.ScrollSubframes->setValue(1 + pick(w.ScrollSubframes->maximum()));
+    if (Find<QSlider>(w, "ScrollFrames")->isEnabled()) Find<QSlider>(w, "ScrollFrames")->setValue(1 + pick(Find<QSlider>(w, "ScrollFrames")->maximum()));
+    if (Find<QSlider>(w, "ScrollSubframes")->isEnabled()) Find<QSlider>(w, "ScrollSubframes")->setValue(1 + pick(Find<QSlider>(w, "ScrollSubframes")->maximum()));
     switch (pick(9)) {
-      case 0: QTest::mouseClick(w.ScrollXPos->UpButton(), Qt::LeftButton); break;
-      case 1: QTest::mouseClick(w.ScrollYPos->DownButton(), Qt::LeftButton); break;
-      case 2: QTest::mouseClick(w.ScrollFPS->UpButton(), Qt::LeftButton); break;
-      case 3: if (w.chkCompressed->isEnabled()) QTest::mouseClick(w.chkCompressed, Qt::LeftButton); break;
+      case 0: QTest::mouseClick(Find<UpDown>(w, "ScrollXPos")->UpButton(), Qt::LeftButton); break;
+      case 1: QTest::mouseClick(Find<UpDown>(w, "ScrollYPos")->DownButton(), Qt::LeftButton); break;
+      case 2: QTest::mouseClick(Find<UpDown>(w, "ScrollFPS")->UpButton(), Qt::LeftButton); break;
+      case 3: if (Find<QCheckBox>(w, "chkCompressed")->isEnabled()) QTest::mouseClick(Find<QCheckBox>(w, "chkCompressed"), Qt::LeftButton); break;
       case 4: w.ListGAF_DblClick(); break;
       case 5: if (rows > 0) RenameRow(pick(rows), QString("n%1").arg(i)); break;
       case 6: Trigger("mnuFrameRemove"); break;
@@ -250,8 +250,8 @@ TEST_F(Undo, ARandomRunOfStepsUndoneToTheStartGivesTheOpenedFileBack) {
       case 8: Trigger(pick(4) == 0 ? "mnuImageRemoveSequence" : "mnuImagesCompress"); break;
     }
   }
-  ASSERT_GT(w.History->count(), 50);
-  while (w.mnuEditUndo->isEnabled()) w.mnuEditUndo->trigger();
+  ASSERT_GT(w.Document().History().count(), 50);
+  while (Find<QAction>(w, "mnuEditUndo")->isEnabled()) Find<QAction>(w, "mnuEditUndo")->trigger();
   EXPECT_EQ(Saved(), start);
   EXPECT_EQ(w.StatusText(3), "");
 }

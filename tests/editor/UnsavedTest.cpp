@@ -27,7 +27,7 @@ class Unsaved : public DocumentTest {
     Start().State().CurrentGAF = doc = MakeDocument();
     window->State().CurrentFileName = (folder + "/walk.gaf").toStdString();
     window->ResetView();
-    QTest::mouseClick(window->ScrollXPos->UpButton(), Qt::LeftButton);
+    QTest::mouseClick(Find<UpDown>(*window, "ScrollXPos")->UpButton(), Qt::LeftButton);
     ASSERT_EQ(window->StatusText(3), "Modified");
     // The save dialog is answered with saveAs, the open dialog with opened.
     window->FileDialogHook = [this](const FileDialogRequest& r) { return r.save ? saveAs : opened; };
@@ -42,7 +42,7 @@ class Unsaved : public DocumentTest {
       box->button(button)->click();
     });
   }
-  QString Recoveries() const { return window->Recovery->Folder().c_str(); }
+  QString Recoveries() const { return window->Recovery().Folder().c_str(); }
   QString folder, opened, saveAs;
 };
 
@@ -91,7 +91,7 @@ TEST_F(Unsaved, CloseNewOpenAndDropAskAndOnlySaveOrDiscardLetTheDocumentGo) {
     }
   // Without changes nothing asks.
   StartChanged();
-  window->History->setClean();
+  window->Document().History().setClean();
   auto* guard = new QTimer(window.get());
   QObject::connect(guard, &QTimer::timeout, [] {
     if (auto* asked = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
@@ -109,7 +109,7 @@ TEST_F(Unsaved, CloseNewOpenAndDropAskAndOnlySaveOrDiscardLetTheDocumentGo) {
 }
 
 TEST_F(Unsaved, ATypedNumberNotYetAppliedCountsAsAChange) {
-  Type(window->TxtYPos, "77", false);
+  Type(Find<QLineEdit>(*window, "TxtYPos"), "77", false);
   Answer(QMessageBox::Cancel, "Save changes to \"Untitled.gaf\" before starting a new one?");
   window->mnuFileNew_Click();
   EXPECT_EQ(doc->Animations.Item(1)->Frames.Item(1)->PositionY(), 77);
@@ -117,11 +117,11 @@ TEST_F(Unsaved, ATypedNumberNotYetAppliedCountsAsAChange) {
 }
 
 TEST_F(Unsaved, TheRecoveryCopyFollowsTheChangesAndGoesWithThem) {
-  RecoveryKeeper& keeper = *window->Recovery;
+  RecoveryKeeper& keeper = window->Recovery();
   QDir(Recoveries()).removeRecursively();
   const QString copy = PathText(keeper.Copy().DocumentPath());
   window->State().CurrentFileName = "/w/walk.gaf";
-  QTest::mouseClick(window->ScrollXPos->UpButton(), Qt::LeftButton);
+  QTest::mouseClick(Find<UpDown>(*window, "ScrollXPos")->UpButton(), Qt::LeftButton);
   // Written a few seconds after the last change, not at once.
   EXPECT_FALSE(QFile::exists(copy));
   QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(copy), RecoveryKeeper::kDelayMs + 3000);
@@ -132,16 +132,16 @@ TEST_F(Unsaved, TheRecoveryCopyFollowsTheChangesAndGoesWithThem) {
   EXPECT_EQ(keeper.Copy().Info().file, "/w/walk.gaf");
   EXPECT_EQ(keeper.Copy().Info().pid, QCoreApplication::applicationPid());
   // A change while a copy is written is written after it.
-  QTest::mouseClick(window->ScrollYPos->UpButton(), Qt::LeftButton);
+  QTest::mouseClick(Find<UpDown>(*window, "ScrollYPos")->UpButton(), Qt::LeftButton);
   keeper.Snapshot();
-  QTest::mouseClick(window->ScrollXPos->UpButton(), Qt::LeftButton);
+  QTest::mouseClick(Find<UpDown>(*window, "ScrollXPos")->UpButton(), Qt::LeftButton);
   keeper.Snapshot();
   QTRY_VERIFY(doc->Save(saved) && FileBytes(copy) == FileBytes(PathText(saved)));
   // Back at the clean point (undo, or a save) the copy goes.
-  for (int i = 0; i < 3; ++i) window->mnuEditUndo->trigger();
+  for (int i = 0; i < 3; ++i) Find<QAction>(*window, "mnuEditUndo")->trigger();
   keeper.Wait();
   EXPECT_FALSE(QFile::exists(copy));
-  QTest::mouseClick(window->ScrollXPos->UpButton(), Qt::LeftButton);
+  QTest::mouseClick(Find<UpDown>(*window, "ScrollXPos")->UpButton(), Qt::LeftButton);
   keeper.Snapshot();
   answer = PathText(saved);
   window->mnuFileSaveGAF_Click();
@@ -150,7 +150,7 @@ TEST_F(Unsaved, TheRecoveryCopyFollowsTheChangesAndGoesWithThem) {
 }
 
 TEST_F(Unsaved, CopiesOfEditorsThatEndedAreRecoveredDiscardedOrKept) {
-  const std::string folder = window->Recovery->Folder();
+  const std::string folder = window->Recovery().Folder();
   QDir(PathText(folder)).removeRecursively();
   // Two editors that ended abnormally: one with a named file, one untitled.
   auto left = MakeDocument();
@@ -181,7 +181,7 @@ TEST_F(Unsaved, CopiesOfEditorsThatEndedAreRecoveredDiscardedOrKept) {
   EXPECT_EQ(window->windowTitle(), "walk.gaf - Quilmark");
   EXPECT_EQ(window->StatusText(3), "Modified");
   EXPECT_EQ(window->State().CurrentFileName, "/w/walk.gaf");
-  EXPECT_TRUE(QFile::exists(PathText(window->Recovery->Copy().DocumentPath())));
+  EXPECT_TRUE(QFile::exists(PathText(window->Recovery().Copy().DocumentPath())));
   auto after = RecoveryCopy::Left(folder);
   ASSERT_EQ(after.size(), 1u);
   EXPECT_EQ(after[0]->Info().file, "Untitled.gaf");

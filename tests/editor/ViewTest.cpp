@@ -38,7 +38,7 @@ class View : public DocumentTest {
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(target, &wheel);
   }
-  QString ZoomShown() { return window->StatusZoom->text(); }
+  QString ZoomShown() { return Find<QLabel>(*window, "StatusZoom")->text(); }
 };
 
 TEST_F(View, KeysAndTheControlWheelStepTheZoomWhichTheStatusBarShowsAndOpeningKeeps) {
@@ -51,28 +51,28 @@ TEST_F(View, KeysAndTheControlWheelStepTheZoomWhichTheStatusBarShowsAndOpeningKe
   // The wheel zooms only with Ctrl; half notches add up.
   for (const auto& [turn, modifiers, zoom] : {std::tuple{120, Qt::NoModifier, 1}, {120, Qt::ControlModifier, 2},
                                               {60, Qt::ControlModifier, 2}, {60, Qt::ControlModifier, 3}}) {
-    Wheel(window->PicFrame, turn, modifiers);
-    EXPECT_EQ(window->PicFrame->Zoom(), zoom) << turn << " " << int(modifiers);
+    Wheel(Find<FrameView>(*window, "PicFrame"), turn, modifiers);
+    EXPECT_EQ(Find<FrameView>(*window, "PicFrame")->Zoom(), zoom) << turn << " " << int(modifiers);
   }
-  for (int i = 0; i < 10; ++i) Wheel(window->PicFrame, 120, Qt::ControlModifier);
+  for (int i = 0; i < 10; ++i) Wheel(Find<FrameView>(*window, "PicFrame"), 120, Qt::ControlModifier);
   EXPECT_EQ(ZoomShown(), "1600%");
-  Wheel(window->PicFrame, -240, Qt::ControlModifier);
+  Wheel(Find<FrameView>(*window, "PicFrame"), -240, Qt::ControlModifier);
   EXPECT_EQ(ZoomShown(), "800%");
   // The zoom lasts for the run: a new document keeps it.
   window->mnuFileNew_Click();
-  EXPECT_EQ(window->PicFrame->Zoom(), 8);
+  EXPECT_EQ(Find<FrameView>(*window, "PicFrame")->Zoom(), 8);
   EXPECT_EQ(ZoomShown(), "800%");
 }
 
 TEST_F(View, EnlargedPixelsAreBlocksAroundTheOriginOrTheCentredImage) {
   ShowMarkedFrame();
-  const QPoint middle(window->PicFrame->width() / 2, window->PicFrame->height() / 2);
+  const QPoint middle(Find<FrameView>(*window, "PicFrame")->width() / 2, Find<FrameView>(*window, "PicFrame")->height() / 2);
   for (int zoom : {1, 2, 8}) {
     SCOPED_TRACE(zoom);
-    window->PicFrame->SetZoom(zoom);
-    window->mnuViewCenter->setChecked(false);
+    Find<FrameView>(*window, "PicFrame")->SetZoom(zoom);
+    Find<QAction>(*window, "mnuViewCenter")->setChecked(false);
     window->mnuViewCenter_Click();
-    const QImage picture = window->PicFrame->grab().toImage();
+    const QImage picture = Find<FrameView>(*window, "PicFrame")->grab().toImage();
     const QRect image = Extent(picture, {TestColour(20), TestColour(77)});
     const QRect origin = Extent(picture, {TestColour(77)});
     EXPECT_EQ(image.size(), QSize(10 * zoom, 10 * zoom));
@@ -80,9 +80,9 @@ TEST_F(View, EnlargedPixelsAreBlocksAroundTheOriginOrTheCentredImage) {
     EXPECT_EQ(origin.topLeft() - image.topLeft(), QPoint(5 * zoom, 5 * zoom));
     // The origin pixel's corner is on the view's middle.
     EXPECT_LE((origin.topLeft() - middle).manhattanLength(), 2);
-    window->mnuViewCenter->setChecked(true);
+    Find<QAction>(*window, "mnuViewCenter")->setChecked(true);
     window->mnuViewCenter_Click();
-    const QRect centred = Extent(window->PicFrame->grab().toImage(), {TestColour(20), TestColour(77)});
+    const QRect centred = Extent(Find<FrameView>(*window, "PicFrame")->grab().toImage(), {TestColour(20), TestColour(77)});
     EXPECT_EQ(centred.size(), image.size());
     EXPECT_LE((centred.center() - middle).manhattanLength(), 2);
   }
@@ -98,7 +98,7 @@ TEST_F(View, APreviewZoomsByItselfWithItsOwnKeysAndWheel) {
   // preview must take them, not leave them to both or to the main window.
   QTest::keyClick(preview.data(), Qt::Key_Equal, Qt::ControlModifier);
   EXPECT_EQ(preview->Canvas->Zoom(), 2);
-  EXPECT_EQ(window->PicFrame->Zoom(), 1);
+  EXPECT_EQ(Find<FrameView>(*window, "PicFrame")->Zoom(), 1);
   EXPECT_EQ(preview->windowTitle(), "Preview - 'alpha' (200%)");
   Wheel(preview->Canvas, 240, Qt::ControlModifier);
   EXPECT_EQ(preview->Canvas->Zoom(), 4);
@@ -135,8 +135,8 @@ class Drops : public View {
     QCoreApplication::processEvents();
     return drop.isAccepted();
   }
-  QPoint OverPicture() { return window->PicFrame->mapTo(window.get(), window->PicFrame->rect().center()); }
-  QPoint OverList() { return window->ListGAF->mapTo(window.get(), window->ListGAF->rect().center()); }
+  QPoint OverPicture() { return Find<FrameView>(*window, "PicFrame")->mapTo(window.get(), Find<FrameView>(*window, "PicFrame")->rect().center()); }
+  QPoint OverList() { return Find<QTreeWidget>(*window, "ListGAF")->mapTo(window.get(), Find<QTreeWidget>(*window, "ListGAF")->rect().center()); }
   // Image files of sides 5, 4 and 3 under names whose order is by number and
   // without letter case.
   QStringList WriteImages() {
@@ -167,16 +167,16 @@ TEST_F(Drops, ImagesOnThePictureBecomeFramesInNameOrderAsOneStepOrWithShiftSubfr
   EXPECT_EQ(alpha->Frames.Count(), 3);
   ASSERT_TRUE(Drop(images + QStringList{folder + "/more.bmp", folder + "/notes.txt"}, OverPicture()));
   EXPECT_EQ(Widths(alpha->Frames), (std::vector<int>{10, 4, 2, 5, 4, 3}));
-  EXPECT_EQ(window->Status->currentMessage(), "1 file and 1 folder ignored: not a BMP or PNG image");
-  EXPECT_EQ(window->History->undoText(), "Import Frames");
+  EXPECT_EQ(Find<QStatusBar>(*window, "Status")->currentMessage(), "1 file and 1 folder ignored: not a BMP or PNG image");
+  EXPECT_EQ(window->Document().History().undoText(), "Import Frames");
   EXPECT_EQ(Cell(0, 2), "6");
-  window->History->undo();
+  window->Document().History().undo();
   EXPECT_EQ(alpha->Frames.Count(), 3);
   // With Shift they become subframes of the frame shown.
-  window->ScrollFrames->setValue(2);
+  Find<QSlider>(*window, "ScrollFrames")->setValue(2);
   ASSERT_TRUE(Drop(images, OverPicture(), Qt::ShiftModifier));
   EXPECT_EQ(Widths(alpha->Frames.Item(2)->Subframes), (std::vector<int>{6, 8, 5, 4, 3}));
-  EXPECT_EQ(window->History->undoText(), "Import Subframes");
+  EXPECT_EQ(window->Document().History().undoText(), "Import Subframes");
   EXPECT_EQ(alpha->Frames.Count(), 3);
   EXPECT_TRUE(messages.isEmpty()) << messages.join("\n").toStdString();
 }
@@ -195,13 +195,13 @@ TEST_F(Drops, OnlyOtherFilesOrNoSequenceLeaveTheDocumentWithANote) {
       {{folder + "/a.txt", folder + "/sprites"}, "1 file and 1 folder ignored: not a GAF file, BMP or PNG image"}};
   for (const auto& [dropped, note] : notes) {
     ASSERT_TRUE(Drop(dropped, OverPicture()));
-    EXPECT_EQ(window->Status->currentMessage(), note);
+    EXPECT_EQ(Find<QStatusBar>(*window, "Status")->currentMessage(), note);
   }
   window->mnuFileNew_Click();
   ASSERT_TRUE(Drop(images, OverPicture()));
   EXPECT_EQ(window->State().CurrentGAF->Animations.Count(), 0);
-  EXPECT_EQ(window->Status->currentMessage(), "Create or choose a sequence to add the images to");
-  EXPECT_EQ(window->History->count(), 0);
+  EXPECT_EQ(Find<QStatusBar>(*window, "Status")->currentMessage(), "Create or choose a sequence to add the images to");
+  EXPECT_EQ(window->Document().History().count(), 0);
 }
 
 TEST_F(Drops, AGafFileOpensAnywhereAsOpenDoes) {
@@ -214,11 +214,11 @@ TEST_F(Drops, AGafFileOpensAnywhereAsOpenDoes) {
   EXPECT_EQ(window->State().CurrentFileName, path.toStdString());
   EXPECT_EQ(window->State().GAFLoadDir, dir.toStdString());
   EXPECT_EQ(ListNames(), (QStringList{"spinner", "tank", "blast", "empty"}));
-  EXPECT_EQ(window->History->count(), 0);
-  EXPECT_EQ(window->Status->currentMessage(),
+  EXPECT_EQ(window->Document().History().count(), 0);
+  EXPECT_EQ(Find<QStatusBar>(*window, "Status")->currentMessage(),
             "Opened dropped.gaf; ignored: other.gaf (folder), b10.bmp, A1.png and 1 more");
   ASSERT_TRUE(Drop({path, images[2]}, OverList()));
-  EXPECT_EQ(window->Status->currentMessage(), "Opened dropped.gaf; ignored: b2.bmp");
+  EXPECT_EQ(Find<QStatusBar>(*window, "Status")->currentMessage(), "Opened dropped.gaf; ignored: b2.bmp");
   ExpectControlsBack();
 }
 
@@ -226,7 +226,7 @@ TEST_F(View, ExportFrameAndSubframeOfferPngAfterBmpAndWriteWhatTheNameSays) {
   const QString dir = TempFolder("exportpng");
   for (auto command : {&FrmQuilmark::mnuFrameExport_Click, &FrmQuilmark::mnuSubframeExport_Click}) {
     // A frame of its own, then a subframe.
-    window->ScrollFrames->setValue(command == &FrmQuilmark::mnuFrameExport_Click ? 1 : 2);
+    Find<QSlider>(*window, "ScrollFrames")->setValue(command == &FrmQuilmark::mnuFrameExport_Click ? 1 : 2);
     for (const char* ending : {"png", "bmp"}) {
       answer = dir + "/shown." + ending;
       QFile::remove(answer);

@@ -1,0 +1,230 @@
+#include "editor/FileActions.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "archive/UfoExport.h"
+#include "dialogs/InputBox.h"
+#include "editor/EditorSupport.h"
+#include "editor/FrmProgress.h"
+#include "editor/RecoveryKeeper.h"
+
+namespace quilmark {
+
+QString RunFileDialog(QWidget* owner, const FileDialogRequest& request, QString& lastFolder) {
+  QFileDialog dialog(owner);
+  dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  // Each "Description|pattern" pair becomes Qt's "Description" filter (it
+  // names its pattern); a name typed without an ending takes the chosen
+  // filter's.
+  const QStringList parts = request.filter.split('|');
+  QStringList filters, suffixes;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    filters.push_back(parts[i]);
+    suffixes.push_back(parts[i + 1].section('.', -1));
+  }
+  dialog.setNameFilters(filters);
+  dialog.setDefaultSuffix(request.defaultSuffix);
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [&dialog, filters, suffixes](const QString& filter) {
+                     if (const qsizetype i = filters.indexOf(filter); i >= 0) dialog.setDefaultSuffix(suffixes[i]);
+                   });
+  const QString folder = request.folder.isEmpty() ? lastFolder : request.folder;
+  if (!folder.isEmpty()) dialog.setDirectory(folder);
+  if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  lastFolder = dialog.directory().absolutePath();
+  return dialog.selectedFiles().first();
+}
+
+FileActions::FileActions(GafDocument& doc, WindowServices& window, RecoveryKeeper& recovery, QObject* parent)
+    : QObject(parent), doc_(doc), window_(window), recovery_(recovery) {}
+
+void FileActions::New() {
+  if (MayLeave(Leaving::Starting)) doc_.Reset(std::make_shared<classGAF>(), "Untitled.gaf");
+}
+
+void FileActions::Open() {
+  if (!MayLeave(Leaving::Opening)) return;
+  const QString name =
+      window_.ShowFileDialog({false, "GAF files (*.gaf)|*.gaf", "gaf", PathText(doc_.State().GAFLoadDir), ""});
+  if (!name.isEmpty()) OpenFile(name);
+}
+
+void FileActions::OpenFile(const QString& name) {
+  doc_.State().GAFLoadDir = GetFolder(PathBytes(name));
+  Load(name, PathBytes(name), GafDocument::Saved::Yes);
+}
+
+void FileActions::Load(const QString& path, const std::string& fileName, GafDocument::Saved saved) {
+  Ending ending([this] {
+    if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    window_.EnableControls(true);
+  });
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  window_.EnableControls(false);
+  // The load keeps its own document alive, whatever runs while it lets
+  // messages through; the steps of the document before are gone with it.
+  auto gaf = std::make_shared<classGAF>();
+  doc_.Reset(gaf, fileName);
+  ProgressWindowSink progress(window_.Owner());
+  const LoadReport report = gaf->Load(PathBytes(path), &progress);
+  progress.Close();
+  if (!report.opened) {
+    window_.Message(path + " could not be opened (" + QString::fromStdString(report.problem) +
+                    "): nothing was read.");
+  } else if (!report.complete) {
+    window_.Message(path + " could not be read completely; saving it will keep only what was read.");
+  }
+  doc_.Reset(gaf, fileName, saved);
+}
+
+bool FileActions::SaveAs() {
+  Ending ending([this] {
+    window_.EnableControls(true);
+    if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+  });
+  EditorState& st = doc_.State();
+  const QString name = window_.ShowFileDialog(
+      {true, "GAF files (*.gaf)|*.gaf", "gaf", PathText(st.GAFSaveDir), PathText(st.CurrentFileName)});
+  if (name.isEmpty()) return false;
+  st.GAFSaveDir = GetFolder(PathBytes(name));
+  window_.EnableControls(false);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const auto gaf = doc_.SharedGaf();
+  const int step = doc_.History().index();
+  ProgressWindowSink progress(window_.Owner());
+  const SaveResult result = gaf->Save(PathBytes(name), &progress);
+  progress.Close();
+  if (!result) {
+    window_.Message(name + " could not be saved: " + QString::fromStdString(result.error));
+    return false;
+  }
+  // The menus stay usable while the progress window lets messages through:
+  // only the document as it was saved is clean.
+  if (gaf == doc_.SharedGaf() && doc_.History().index() == step) doc_.MarkSaved(st.CurrentFileName);
+  return true;
+}
+
+bool FileActions::MayLeave(Leaving why) {
+  // A number typed and not yet applied is a change too.
+  window_.ApplyPendingEdits();
+  if (!doc_.IsModified()) return true;
+  const char* after = why == Leaving::Closing   ? "closing"
+                      : why == Leaving::Opening ? "opening another file"
+                                                : "starting a new one";
+  QMessageBox box(QMessageBox::Warning, "Quilmark",
+                  QString("Save changes to \"%1\" before %2?")
+                      .arg(PathText(StripPath(doc_.FileName())), QString::fromLatin1(after)),
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, window_.Owner());
+  box.setObjectName("UnsavedQuestion");
+  box.setDefaultButton(QMessageBox::Save);
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Save:
+      return SaveAs();
+    case QMessageBox::Discard:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void FileActions::OfferRecovery() {
+  for (const auto& copy : RecoveryCopy::Left(recovery_.Folder())) {
+    const RecoveryInfo& info = copy->Info();
+    QMessageBox box(QMessageBox::Question, "Quilmark",
+                    QString("Quilmark did not close normally. Recover the unsaved changes to %1?")
+                        .arg(PathText(info.file)),
+                    QMessageBox::NoButton, window_.Owner());
+    box.setObjectName("RecoveryQuestion");
+    box.setInformativeText(
+        QString("The changes were kept on %1.")
+            .arg(QLocale().toString(QDateTime::fromSecsSinceEpoch(info.saved), QLocale::LongFormat)));
+    QPushButton* recover = box.addButton("&Recover", QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton("&Discard", QMessageBox::DestructiveRole);
+    QPushButton* later = box.addButton("&Keep for Later", QMessageBox::RejectRole);
+    box.setDefaultButton(recover);
+    box.setEscapeButton(later);
+    box.exec();
+    if (box.clickedButton() == discard) {
+      copy->Remove();
+      continue;
+    }
+    if (box.clickedButton() != recover) continue;
+    if (!MayLeave(Leaving::Opening)) return;
+    // The recovered document is the user's file with unsaved changes: its
+    // save goes to the file, and it is kept in this editor's own copy before
+    // the old one goes. Copies not yet asked about stay for a later start.
+    Load(PathText(copy->DocumentPath()), info.file, GafDocument::Saved::Never);
+    if (recovery_.WriteNow()) copy->Remove();
+    return;
+  }
+}
+
+namespace {
+
+// The window side of the UFO export: the input box for the folder inside the
+// archive, the busy pointer, the save's progress window, and messages let
+// through while the archive is packed.
+class UfoExportWindow : public UfoExportUi {
+ public:
+  explicit UfoExportWindow(QWidget* owner) : owner_(owner), progress_(owner) {}
+  ~UfoExportWindow() override { progress_.Close(); }
+  std::optional<std::string> AskArchiveFolder(const std::string& prompt, const std::string& title,
+                                              const std::string& default_answer) override {
+    // The box is answered with the normal pointer.
+    if (busy_) QApplication::restoreOverrideCursor();
+    const auto answer = InputBox(owner_, QString::fromStdString(prompt), QString::fromStdString(title),
+                                 QString::fromStdString(default_answer));
+    if (busy_) QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (!answer) return std::nullopt;
+    return QFile::encodeName(*answer).toStdString();
+  }
+  void ShowBusyPointer() override {
+    if (busy_) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    busy_ = true;
+  }
+  ProgressSink* SaveProgress() override { return &progress_; }
+  bool PackProgress(uint64_t, uint64_t, uint32_t, uint32_t) override {
+    QCoreApplication::processEvents();
+    return true;
+  }
+  bool Busy() const { return busy_; }
+
+ private:
+  QWidget* owner_;
+  ProgressWindowSink progress_;
+  bool busy_ = false;
+};
+
+}  // namespace
+
+void FileActions::ExportUfo() {
+  UfoExportWindow ui(window_.Owner());
+  Ending ending([this, &ui] {
+    QCoreApplication::processEvents();
+    window_.EnableControls(true);
+    if (ui.Busy()) QApplication::restoreOverrideCursor();
+  });
+  EditorState& st = doc_.State();
+  const QString name =
+      window_.ShowFileDialog({true, "UFO files (*.ufo)|*.ufo", "ufo", PathText(st.GAFSaveDir), ""});
+  if (name.isEmpty()) return;
+  st.GAFSaveDir = GetFolder(PathBytes(name));
+  window_.EnableControls(false);
+  const auto gaf = doc_.SharedGaf();
+  const UfoExportResult result = quilmark::ExportUfo(*gaf, PathBytes(name), ui);
+  if (!result) {
+    window_.Message(name + " could not be exported: " + QString::fromStdString(result.error));
+  } else if (!result.warning.empty()) {
+    window_.Message(QString::fromStdString(result.warning));
+  }
+}
+
+}  // namespace quilmark

@@ -1,0 +1,47 @@
+// The File menu's commands over the document: new, open, save, UFO export,
+// the question before unsaved changes go, and the recovery copies offered at
+// start-up.
+#pragma once
+
+#include <QObject>
+
+#include "editor/GafDocument.h"
+#include "editor/WindowServices.h"
+
+namespace quilmark {
+
+class RecoveryKeeper;
+
+class FileActions : public QObject {
+  Q_OBJECT
+ public:
+  FileActions(GafDocument& doc, WindowServices& window, RecoveryKeeper& recovery, QObject* parent);
+
+  void New();
+  // The file dialog, then the file opened.
+  void Open();
+  void OpenFile(const QString& name);
+  // Save GAF: the dialog, then the save; true when the document was saved.
+  bool SaveAs();
+  void ExportUfo();
+
+  // What takes the document's place when it has unsaved changes.
+  enum class Leaving { Closing, Opening, Starting };
+  // Asks whether to save the changes first ("Save changes to ... before
+  // closing?"); true when the document may go: it had no changes, it was
+  // saved, or the user discarded them. False on Cancel or a failed save.
+  bool MayLeave(Leaving why);
+  // Offers the recovery copies of editors that did not close normally.
+  void OfferRecovery();
+
+ private:
+  // Loads path into a new document while messages pass; the document is
+  // replaced by it, clean or, for a recovered copy, never saved.
+  void Load(const QString& path, const std::string& fileName, GafDocument::Saved saved);
+
+  GafDocument& doc_;
+  WindowServices& window_;
+  RecoveryKeeper& recovery_;
+};
+
+}  // namespace quilmark

@@ -1,0 +1,86 @@
+// The image pane: the frame and subframe sliders with their menu buttons, the
+// "Frame Information" fields and the picture. It shows the document's
+// selection whenever the document announces a change of it, or of what it
+// shows; the sliders select.
+#pragma once
+
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+
+#include "display/FrameDisplay.h"
+#include "display/qt/FrameView.h"
+#include "editor/FrameFields.h"
+#include "editorcore/Layout.h"
+
+namespace quilmark {
+
+class FramePane : public QWidget, public FrameControls {
+  Q_OBJECT
+ public:
+  // surface is the drawing surface the picture is drawn through; frameMenu and
+  // subframeMenu pop up from the "&Frame >" and "&Subframe >" buttons.
+  FramePane(GafDocument& doc, classFastWin& surface, QMenu* frameMenu, QMenu* subframeMenu, QWidget* parent);
+
+  // Nothing is drawn until the surface is ready.
+  void SetGraphicsReady(bool ready) { graphicsReady_ = ready; }
+  void Layout(const MainLayout& layout);
+  FrameView& Picture() { return *picture_; }
+  FrameFields& Fields() { return *fields_; }
+
+  // The selected animation, frame and subframe, shown.
+  void ShowSelection();
+  // The shown image drawn again (a new zoom, size or centring).
+  void DisplaySelectedPicture();
+
+  // What the user does.
+  void FramesSlid(int value);
+  void SubframesSlid(int value);
+  void FrameButtonClicked();
+  void SubframeButtonClicked();
+
+  // FrameControls: everything here is display only, so the controls' own
+  // change handling is kept from writing into the document.
+  void SetScrollFramesEnabled(bool enabled) override;
+  void SetScrollFramesMax(int32_t max) override;
+  void SetScrollFramesValue(int32_t value) override;
+  void SetScrollSubframesEnabled(bool enabled) override;
+  void SetScrollSubframesMax(int32_t max) override;
+  void SetScrollSubframesValue(int32_t value) override;
+  void SetTxtWidth(const std::string& text) override { fields_->ShowWidth(text); }
+  void SetTxtHeight(const std::string& text) override { fields_->ShowHeight(text); }
+  void SetTxtFPS(const std::string& text) override { fields_->ShowFps(text); }
+  void SetScrollXPosValue(int32_t value) override { fields_->ShowValue(FieldStep::X, value); }
+  void SetScrollYPosValue(int32_t value) override { fields_->ShowValue(FieldStep::Y, value); }
+  void SetScrollFPSValue(int32_t value) override { fields_->ShowValue(FieldStep::Fps, value); }
+  void SetCompressedValue(bool checked) override { fields_->ShowCompressed(checked); }
+  void SetCompressedEnabled(bool enabled) override { fields_->SetCompressedEnabled(enabled); }
+  void SetEditorsEnabled(bool enabled) override { fields_->SetEditorsEnabled(enabled); }
+  void SetCmdFrameEnabled(bool enabled) override { frameButton_->setEnabled(enabled); }
+  void SetCmdSubframeEnabled(bool enabled) override { subframeButton_->setEnabled(enabled); }
+  int32_t PictureWidth() const override { return picture_->width(); }
+  int32_t PictureHeight() const override { return picture_->height(); }
+  void ClearPicture() override { picture_->ClearPicture(); }
+  SurfaceScreen& PictureScreen() override { return *picture_; }
+  void KeepPicture() override { picture_->update(); }
+  int32_t PictureZoom() const override { return picture_->Zoom(); }
+  classFastWin& Surface() override { return surface_; }
+
+ private:
+  void ImagesChanged(const std::vector<FramePtr>& images);
+  QSlider* MakeSlider(const char* name);
+
+  GafDocument& doc_;
+  classFastWin& surface_;
+  QMenu* frameMenu_;
+  QMenu* subframeMenu_;
+  FrameFields* fields_;
+  QPushButton* frameButton_;
+  QPushButton* subframeButton_;
+  QSlider* frames_;
+  QSlider* subframes_;
+  FrameView* picture_;
+  bool graphicsReady_ = false;
+};
+
+}  // namespace quilmark

@@ -1,0 +1,55 @@
+// The Images menu's commands and the Frame and Subframe menus over the
+// document: sequences created, removed, reversed, imported and exported,
+// frames and subframes imported, exported and removed. Each change is one
+// step on the document.
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+#include "editor/GafDocument.h"
+#include "editor/WindowServices.h"
+
+namespace quilmark {
+
+struct ExportReport;
+
+class ImageActions : public QObject {
+  Q_OBJECT
+ public:
+  ImageActions(GafDocument& doc, WindowServices& window, QObject* parent);
+
+  void CreateSequence();
+  void RemoveSequence();
+  void ReverseFrames();
+  void ImportSequence();
+  void ExportSequence();
+  void CompressAll();
+  void ExportAll();
+  void Preview();
+  // The Import Frames dialog, or Import Subframes for the shown frame.
+  void ImportFrames(bool subframes);
+  // The shown frame's own image, or the shown subframe.
+  void ExportImage(bool subframe);
+  void RemoveFrame();
+  void RemoveSubframe();
+
+  // Adds image files (in the order given) to the selected animation as frames,
+  // or as subframes of the shown frame: one step.
+  struct ImportOptions {
+    bool center = false, white = false, compress = false;
+  };
+  void AddImages(const std::vector<std::string>& files, ImportOptions options, bool subframes);
+
+ private:
+  // The directory chooser, then write into the chosen folder with the pane
+  // disabled; nothing when the chooser was cancelled.
+  void ExportToChosenFolder(const std::function<ExportReport(const std::string& folder)>& write);
+  // One message for the images an export could not write.
+  void ReportExport(const ExportReport& report);
+
+  GafDocument& doc_;
+  WindowServices& window_;
+};
+
+}  // namespace quilmark
