@@ -26,6 +26,10 @@ inline void Place(QWidget* widget, const TwipsRect& r) {
 inline std::string PathBytes(const QString& path) { return QFile::encodeName(path).toStdString(); }
 inline QString PathText(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 
+// Makes Del, undo and redo typed into any text box of the program edit its
+// text rather than run the window's commands.
+void KeepEditingKeysInTextBoxes(QObject* owner);
+
 // Restores the pointer (and runs the rest of a command's ending) on every exit.
 class Ending {
  public:

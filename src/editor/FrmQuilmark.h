@@ -25,10 +25,6 @@ class ImageActions;
 class RecoveryKeeper;
 class SplitterBar;
 
-// Makes Del, undo and redo typed into any text box of the program edit its
-// text rather than run the window's commands.
-void KeepEditingKeysInTextBoxes(QObject* owner);
-
 class FrmQuilmark : public QMainWindow, public WindowServices {
   Q_OBJECT
  public:
@@ -93,8 +89,7 @@ class FrmQuilmark : public QMainWindow, public WindowServices {
   void ScrollXPos_Change(int value), ScrollYPos_Change(int value), ScrollFPS_Change(int value);
   void TxtXPos_LostFocus(), TxtYPos_LostFocus(), TxtFPS_LostFocus();
   void chkCompressed_Click(), CmdFrame_Click(), CmdSubframe_Click();
-  void PicSplitter_MouseDown(Qt::MouseButton button, double x);
-  void PicSplitter_MouseMove(double x);
+  void PicSplitter_MouseDown(Qt::MouseButton button, double x), PicSplitter_MouseMove(double x);
   void PicSplitter_MouseUp(double x);
 
   // WindowServices
@@ -114,27 +109,17 @@ class FrmQuilmark : public QMainWindow, public WindowServices {
   void changeEvent(QEvent* event) override;
 
  private:
-  void BuildMenus();
-  void BuildEditMenu();
-  void BuildViewMenu();
-  void BuildToolbar();
-  void BuildStatusBar();
-  void BuildPanes();
+  void BuildMenus(), BuildEditMenu(), BuildViewMenu(), BuildToolbar(), BuildStatusBar(), BuildPanes();
   void FollowDocument();
   QAction* AddItem(QMenu* menu, const char* name, const QString& caption, void (FrmQuilmark::*handler)(),
                    const QKeySequence& shortcut = {});
   bool InitializeGraphics();
   void InitializeCommands(const QString& arguments);
-  void SettingsLoad();
-  void SettingsSave();
-  void ApplyLayout();
-  void RefreshTitle();
-  void RefreshStatus();
+  void SettingsLoad(), SettingsSave(), ApplyLayout(), RefreshTitle(), RefreshStatus();
   double TwipsPerPixel() const;
-  // Whether a drag at pos (window coordinates) of paths would be taken, and
-  // whether pos is over the picture.
-  bool TakesDrop(const QStringList& paths, QPoint pos) const;
-  bool OverPicture(QPoint pos) const;
+  // Whether a drag of paths at pos (window coordinates) is taken; whether pos
+  // is over the picture.
+  bool TakesDrop(const QStringList& paths, QPoint pos) const, OverPicture(QPoint pos) const;
 
   Options options_;
   GafDocument* document_;
