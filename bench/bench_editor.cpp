@@ -5,14 +5,13 @@
 // document: undoing the removal of its largest animation, and the memory a
 // thousand steps keep.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTest>
-#include <malloc.h>
-
 #include <chrono>
 #include <cstring>
 #include <memory>
@@ -273,11 +272,21 @@ void undo_history_growth_pct(benchmark::State& state) {
       window->ResetView();
       window->findChild<QSlider*>("ScrollFrames")->setValue(1 + i % 32);
       switch (i % 6) {
-        case 0: window->findChild<quilmark::UpDown*>("ScrollXPos")->Step(1); break;
-        case 1: window->findChild<quilmark::UpDown*>("ScrollFPS")->Step(1); break;
-        case 2: window->findChild<QCheckBox*>("chkCompressed")->click(); break;
-        case 3: window->findChild<quilmark::UpDown*>("ScrollYPos")->Step(-1); break;
-        case 4: window->mnuFrameRemove_Click(); break;
+        case 0:
+          window->findChild<quilmark::UpDown*>("ScrollXPos")->Step(1);
+          break;
+        case 1:
+          window->findChild<quilmark::UpDown*>("ScrollFPS")->Step(1);
+          break;
+        case 2:
+          window->findChild<QCheckBox*>("chkCompressed")->click();
+          break;
+        case 3:
+          window->findChild<quilmark::UpDown*>("ScrollYPos")->Step(-1);
+          break;
+        case 4:
+          window->mnuFrameRemove_Click();
+          break;
         case 5:
           if (window->State().CurrentGAF->Animations.Count() > 2) {
             window->mnuImageRemoveSequence_Click();

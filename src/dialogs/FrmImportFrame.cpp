@@ -132,9 +132,7 @@ std::vector<std::string> FrmImportFrame::ChosenPaths() const {
   return files;
 }
 
-void FrmImportFrame::CmdOK_Click() {
-  accept();
-}
+void FrmImportFrame::CmdOK_Click() { accept(); }
 
 void FrmImportFrame::CmdCancel_Click() { reject(); }
 

@@ -18,15 +18,14 @@
 
 namespace quilmark {
 
-
 class FrmImportFrame : public QDialog {
   Q_OBJECT
  public:
   static constexpr const char* FramesCaption = "Import Frames";
   static constexpr const char* SubframesCaption = "Import Subframes";
 
-  // The lists start at loadDir. Once accepted, ChosenPaths() and the three options
-  // are what to import.
+  // The lists start at loadDir. Once accepted, ChosenPaths() and the three
+  // options are what to import.
   FrmImportFrame(QWidget* owner, const std::string& loadDir);
 
   // The chosen files' full paths, in the order added.

@@ -18,7 +18,7 @@ const int IndexRole = Qt::UserRole;
 
 void ShowBmpLoadDir(PlacesList* drives, FolderList* dirs, FileList* files, const std::string& loadDir) {
   // Like the platform's folder lists, they start at the program's current
-  // folder; an empty or vanished BMPLoadDir leaves them there.
+  // folder; an empty or vanished loadDir leaves them there.
   drives->SetPlaceOf(QDir::currentPath());
   dirs->SetPath(QDir::currentPath());
   const QString folder = Text(loadDir);
@@ -97,8 +97,8 @@ FrmImportSequence::FrmImportSequence(QWidget* owner, const std::string& loadDir,
   LstSubframes->setObjectName("LstSubframes");
   layout->Add(LstSubframes, Twips(3840, 2880 + pathRow, 3315, 840), {third, 0.5, third, 0.5});
   LstSubframes->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  CmdRemoveFrame = button("CmdRemoveFrame", "<<", "Remove GAF image frames.", Twips(3240, 2880 + pathRow, 435, 435),
-                          {third, 0.5});
+  CmdRemoveFrame =
+      button("CmdRemoveFrame", "<<", "Remove GAF image frames.", Twips(3240, 2880 + pathRow, 435, 435), {third, 0.5});
   CmdAddFrame = button("CmdAddFrame", ">>", "Add selected files as GAF image subframes.",
                        Twips(3240, 3300 + pathRow, 435, 435), {third, 0.5});
   Frame1 = new QGroupBox("Options", this);
@@ -222,9 +222,7 @@ void FrmImportSequence::CmdRemoveFrame_Click() {
   CreateFrameList();
 }
 
-void FrmImportSequence::CmdOK_Click() {
-  accept();
-}
+void FrmImportSequence::CmdOK_Click() { accept(); }
 
 void FrmImportSequence::CmdCancel_Click() { reject(); }
 

@@ -18,8 +18,7 @@ class NameEditDelegate : public QStyledItemDelegate {
   explicit NameEditDelegate(AnimationListView* list) : QStyledItemDelegate(list), list_(list) {}
 
   // Only the name can be edited in place; the other cells are the document's.
-  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                        const QModelIndex& index) const override {
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     if (index.column() != 0) return nullptr;
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
     list_->editor_ = editor;
@@ -190,8 +189,7 @@ void AnimationListView::mouseMoveEvent(QMouseEvent* event) {
 
 void AnimationListView::mouseReleaseEvent(QMouseEvent* event) {
   // A click that did not move the current row is still a click.
-  if (!Reported([&] { QTreeWidget::mouseReleaseEvent(event); }) && !movedByPress_ &&
-      event->button() == Qt::LeftButton)
+  if (!Reported([&] { QTreeWidget::mouseReleaseEvent(event); }) && !movedByPress_ && event->button() == Qt::LeftButton)
     emit Picked();
   movedByPress_ = false;
 }

@@ -13,9 +13,7 @@
 namespace quilmark {
 
 // Twips of the layout to pixels.
-inline int Px(int32_t twips) {
-  return static_cast<int>(std::lround(twips / static_cast<double>(LayoutTwipsPerPixel)));
-}
+inline int Px(int32_t twips) { return static_cast<int>(std::lround(twips / static_cast<double>(LayoutTwipsPerPixel))); }
 
 // A control placed at a rectangle given in twips.
 inline void Place(QWidget* widget, const TwipsRect& r) {

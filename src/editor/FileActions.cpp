@@ -29,10 +29,9 @@ QString RunFileDialog(QWidget* owner, const FileDialogRequest& request, QString&
   }
   dialog.setNameFilters(filters);
   dialog.setDefaultSuffix(request.defaultSuffix);
-  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                   [&dialog, filters, suffixes](const QString& filter) {
-                     if (const qsizetype i = filters.indexOf(filter); i >= 0) dialog.setDefaultSuffix(suffixes[i]);
-                   });
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filters, suffixes](const QString& filter) {
+    if (const qsizetype i = filters.indexOf(filter); i >= 0) dialog.setDefaultSuffix(suffixes[i]);
+  });
   const QString folder = request.folder.isEmpty() ? lastFolder : request.folder;
   if (!folder.isEmpty()) dialog.setDirectory(folder);
   if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
@@ -75,8 +74,7 @@ void FileActions::Load(const QString& path, const std::string& fileName, GafDocu
   const LoadReport report = gaf->Load(PathBytes(path), &progress);
   progress.Close();
   if (!report.opened) {
-    window_.Message(path + " could not be opened (" + QString::fromStdString(report.problem) +
-                    "): nothing was read.");
+    window_.Message(path + " could not be opened (" + QString::fromStdString(report.problem) + "): nothing was read.");
   } else if (!report.complete) {
     window_.Message(path + " could not be read completely; saving it will keep only what was read.");
   }
@@ -137,10 +135,10 @@ bool FileActions::MayLeave(Leaving why) {
 void FileActions::OfferRecovery() {
   for (const auto& copy : RecoveryCopy::Left(recovery_.Folder())) {
     const RecoveryInfo& info = copy->Info();
-    QMessageBox box(QMessageBox::Question, "Quilmark",
-                    QString("Quilmark did not close normally. Recover the unsaved changes to %1?")
-                        .arg(PathText(info.file)),
-                    QMessageBox::NoButton, window_.Owner());
+    QMessageBox box(
+        QMessageBox::Question, "Quilmark",
+        QString("Quilmark did not close normally. Recover the unsaved changes to %1?").arg(PathText(info.file)),
+        QMessageBox::NoButton, window_.Owner());
     box.setObjectName("RecoveryQuestion");
     box.setInformativeText(
         QString("The changes were kept on %1.")
@@ -213,8 +211,7 @@ void FileActions::ExportUfo() {
     if (ui.Busy()) QApplication::restoreOverrideCursor();
   });
   EditorState& st = doc_.State();
-  const QString name =
-      window_.ShowFileDialog({true, "UFO files (*.ufo)|*.ufo", "ufo", PathText(st.GAFSaveDir), ""});
+  const QString name = window_.ShowFileDialog({true, "UFO files (*.ufo)|*.ufo", "ufo", PathText(st.GAFSaveDir), ""});
   if (name.isEmpty()) return;
   st.GAFSaveDir = GetFolder(PathBytes(name));
   window_.EnableControls(false);

@@ -82,7 +82,9 @@ void FrameFields::ShowValue(FieldStep::Field field, int32_t value) {
   typed.box->setText(QString::number(value));
 }
 
-void FrameFields::ShowFps(const std::string& text) { typed_[FieldStep::Fps].box->setText(QString::fromStdString(text)); }
+void FrameFields::ShowFps(const std::string& text) {
+  typed_[FieldStep::Fps].box->setText(QString::fromStdString(text));
+}
 
 void FrameFields::ShowCompressed(bool checked) {
   QSignalBlocker block(compressed_);
@@ -119,9 +121,10 @@ void FrameFields::ApplyTyped(FieldStep::Field field) {
   UpDown* upDown = typed_[field].upDown;
   const auto number = ReadNumber(box->text().toStdString());
   int value = 0;  // too large to hold
-  if (number) value = *number > upDown->Max()   ? upDown->Max()
-                      : *number < upDown->Min() ? upDown->Min()
-                                                : RoundToInt32(*number).value_or(0);
+  if (number)
+    value = *number > upDown->Max()   ? upDown->Max()
+            : *number < upDown->Min() ? upDown->Min()
+                                      : RoundToInt32(*number).value_or(0);
   {
     QSignalBlocker block(upDown);
     upDown->SetValue(value);

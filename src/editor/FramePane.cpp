@@ -7,8 +7,7 @@
 
 namespace quilmark {
 
-FramePane::FramePane(GafDocument& doc, classFastWin& surface, QMenu* frameMenu, QMenu* subframeMenu,
-                     QWidget* parent)
+FramePane::FramePane(GafDocument& doc, classFastWin& surface, QMenu* frameMenu, QMenu* subframeMenu, QWidget* parent)
     : QWidget(parent), doc_(doc), surface_(surface), frameMenu_(frameMenu), subframeMenu_(subframeMenu) {
   setObjectName("PicView");
   fields_ = new FrameFields(doc_, this);

@@ -173,10 +173,14 @@ void FrmQuilmark::BuildToolbar() {
     const char* tip;
     int picture;  // of ImgToolbar
   };
-  const Button buttons[] = {{nullptr, nullptr, 0},         {"new", "New", 1},
-                            {"open", "Open", 2},           {"save", "Save As", 3},
-                            {nullptr, nullptr, 0},         {"create", "Create Sequence", 4},
-                            {"import", "Import Sequence", 5}, {nullptr, nullptr, 0},
+  const Button buttons[] = {{nullptr, nullptr, 0},
+                            {"new", "New", 1},
+                            {"open", "Open", 2},
+                            {"save", "Save As", 3},
+                            {nullptr, nullptr, 0},
+                            {"create", "Create Sequence", 4},
+                            {"import", "Import Sequence", 5},
+                            {nullptr, nullptr, 0},
                             {"preview", "Preview Animation", 7}};
   for (const Button& b : buttons) {
     if (!b.key) {
@@ -266,8 +270,9 @@ bool FrmQuilmark::InitializeWindow() {
 bool FrmQuilmark::InitializeGraphics() {
   LoadPalette(PathBytes(options_.palettePath.isEmpty() ? PathText(DefaultPalettePath()) : options_.palettePath));
   if (!surface_.Initialize(1024, 1024, reinterpret_cast<WindowHandle>(&pane_->Picture()))) {
-    Message("The memory for the graphics window could not be allocated.  Try clearing up memory, hard drive space, "
-            "or rebooting.");
+    Message(
+        "The memory for the graphics window could not be allocated.  Try clearing up memory, hard drive space, "
+        "or rebooting.");
     close();
     return false;
   }

@@ -119,7 +119,7 @@ class FrmQuilmark : public QMainWindow, public WindowServices {
   double TwipsPerPixel() const;
   // Whether a drag of paths at pos (window coordinates) is taken; whether pos
   // is over the picture.
-  bool TakesDrop(const QStringList& paths, QPoint pos) const, OverPicture(QPoint pos) const;
+  bool TakesDrop(const QStringList&paths, QPoint pos) const, OverPicture(QPoint pos) const;
 
   Options options_;
   GafDocument* document_;

@@ -95,15 +95,17 @@ void ImageActions::ImportSequence() {
   const bool accepted = dialog.exec() == QDialog::Accepted;
   doc_.State().BMPLoadDir = dialog.LoadDir();
   if (!accepted) return;
-  // The sequence is built beside the document; the step adds it.
+  // The sequence is built beside the document; the step adds it. Either way
+  // the view starts again from the first sequence.
   classGAF scratch;
   (void)scratch.Animations.Assign(doc_.Gaf().Animations.Entries());
+  bool added = false;
   {
     Busy busy;
-    if (!quilmark::ImportSequence(scratch, dialog.FrameLists, dialog.chkCenter->isChecked(),
-                                  dialog.chkWhite->isChecked(), dialog.chkCompress->isChecked(), &window_))
-      return;
+    added = quilmark::ImportSequence(scratch, dialog.FrameLists, dialog.chkCenter->isChecked(),
+                                     dialog.chkWhite->isChecked(), dialog.chkCompress->isChecked(), &window_);
   }
+  if (!added) return doc_.Select({});
   doc_.Do(AnimationsStep(doc_, "Import Sequence", scratch.Animations.Entries(), {}));
 }
 
@@ -180,8 +182,8 @@ void ImageActions::AddImages(const std::vector<std::string>& files, ImportOption
 }
 
 void ImageActions::ExportImage(bool subframe) {
-  const QString name = window_.ShowFileDialog(
-      {true, "BMP files (*.bmp)|*.bmp|PNG files (*.png)|*.png", "bmp", QString(), QString()});
+  const QString name =
+      window_.ShowFileDialog({true, "BMP files (*.bmp)|*.bmp|PNG files (*.png)|*.png", "bmp", QString(), QString()});
   if (name.isEmpty()) return;
   const EditorState& st = doc_.State();
   FramePtr image = st.CurrentAnimation->Frames.Item(st.CurrentFrame);
@@ -195,8 +197,8 @@ void ImageActions::RemoveFrame() {
   std::vector<FramePtr> after = animation->Frames.Items();
   if (!doc_.Holds(animation) || st.CurrentFrame < 1 || st.CurrentFrame > static_cast<int32_t>(after.size())) return;
   after.erase(after.begin() + (st.CurrentFrame - 1));
-  doc_.Do(FramesStep(doc_, "Remove Frame", animation, animation, animation->Frames, std::move(after),
-                     {animation, 1, 0}));
+  doc_.Do(
+      FramesStep(doc_, "Remove Frame", animation, animation, animation->Frames, std::move(after), {animation, 1, 0}));
 }
 
 void ImageActions::RemoveSubframe() {

@@ -4,7 +4,6 @@
 
 #include <ctime>
 
-
 namespace quilmark {
 
 RecoveryKeeper::RecoveryKeeper(GafDocument& doc, std::string folder, QObject* parent)

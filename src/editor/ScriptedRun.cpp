@@ -98,7 +98,8 @@ void RunScript(FrmQuilmark& window, const QString& path) {
     // Any other action may open a modal window and wait in its loop: it runs
     // from the event loop, so that the next ticks can answer that window.
     *deadline = QDeadlineTimer(10000);
-    QMetaObject::invokeMethod(&window, [&window, line, ran] { ran(Act(window, line)); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &window, [&window, line, ran] { ran(Act(window, line)); }, Qt::QueuedConnection);
   });
   timer->start(20);
 }

@@ -5,11 +5,7 @@
 namespace quilmark {
 
 DocumentStep::DocumentStep(GafDocument& doc, const QString& text, Change change, Selection before, Selection after)
-    : QUndoCommand(text),
-      doc_(doc),
-      change_(std::move(change)),
-      before_(std::move(before)),
-      after_(std::move(after)) {}
+    : QUndoCommand(text), doc_(doc), change_(std::move(change)), before_(std::move(before)), after_(std::move(after)) {}
 
 void DocumentStep::undo() {
   change_.undo();
@@ -126,12 +122,11 @@ DocumentStep* FramesStep(GafDocument& doc, const QString& text, const AnimationP
                          Selection placeAfter) {
   std::vector<FramePtr> before = frames.Items();
   Collection<classGAFFrame>* held = &frames;
-  return new DocumentStep(doc, text,
-                          {[&doc, animation, owner, held, before] { doc.ReplaceFrames(animation, *held, before); },
-                           [&doc, animation, owner, held, after = std::move(after)] {
-                             doc.ReplaceFrames(animation, *held, after);
-                           }},
-                          doc.Selected(), std::move(placeAfter));
+  return new DocumentStep(
+      doc, text,
+      {[&doc, animation, owner, held, before] { doc.ReplaceFrames(animation, *held, before); },
+       [&doc, animation, owner, held, after = std::move(after)] { doc.ReplaceFrames(animation, *held, after); }},
+      doc.Selected(), std::move(placeAfter));
 }
 
 ReverseFramesStep::ReverseFramesStep(GafDocument& doc, AnimationPtr animation)

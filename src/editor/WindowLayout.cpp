@@ -5,12 +5,12 @@
 #include <QTimer>
 #include <charconv>
 
-#include "editorcore/NumberReading.h"
-#include "editor/EditorSupport.h"
 #include "editor/AnimationListView.h"
+#include "editor/EditorSupport.h"
 #include "editor/FramePane.h"
 #include "editor/FrmQuilmark.h"
 #include "editor/SplitterBar.h"
+#include "editorcore/NumberReading.h"
 
 namespace quilmark {
 namespace {
@@ -62,7 +62,7 @@ void FrmQuilmark::Form_Resize() {
 
 void FrmQuilmark::PicSplitter_MouseDown(Qt::MouseButton button, double x) {
   const auto e = drag_.MouseDown(button == Qt::LeftButton, static_cast<float>(x * LayoutTwipsPerPixel), layout_,
-                                     client_->width() * LayoutTwipsPerPixel, client_->height() * LayoutTwipsPerPixel);
+                                 client_->width() * LayoutTwipsPerPixel, client_->height() * LayoutTwipsPerPixel);
   if (e.colourDrag) {
     splitter_->SetColour(QColor(QRgb(drag_.SplitterDragColor)));
     splitter_->raise();
@@ -73,13 +73,13 @@ void FrmQuilmark::PicSplitter_MouseDown(Qt::MouseButton button, double x) {
 
 void FrmQuilmark::PicSplitter_MouseMove(double x) {
   drag_.MouseMove(static_cast<float>(x * LayoutTwipsPerPixel), layout_, client_->width() * LayoutTwipsPerPixel,
-                      client_->height() * LayoutTwipsPerPixel);
+                  client_->height() * LayoutTwipsPerPixel);
   Place(splitter_, layout_.PicSplitter);
 }
 
 void FrmQuilmark::PicSplitter_MouseUp(double x) {
   const auto e = drag_.MouseUp(static_cast<float>(x * LayoutTwipsPerPixel), layout_,
-                                   client_->width() * LayoutTwipsPerPixel, client_->height() * LayoutTwipsPerPixel);
+                               client_->width() * LayoutTwipsPerPixel, client_->height() * LayoutTwipsPerPixel);
   if (e.colourRest) splitter_->SetColour(palette().color(QPalette::Button));
   if (e.runLayout) Form_Resize();
 }

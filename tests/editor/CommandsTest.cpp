@@ -19,23 +19,27 @@ TEST_F(Commands, CreateSequenceAddsAnAnimatedEmptySequenceUnderAFreeName) {
   // Names are kept to the file's 32 bytes: two that agree in those are one.
   const std::string x32(32, 'x');
   const std::string long1 = x32 + "1", long2 = x32 + "2";
-  for (const auto& [text, cancel, count, current] :
-       {std::tuple{"", true, 3, "beta"}, {"", false, 3, "beta"}, {"ALPHA", false, 3, "alpha"},
-        {"delta", false, 4, "alpha"}, {long1.c_str(), false, 5, "alpha"}, {long2.c_str(), false, 5, "alpha"}}) {
+  for (const auto& [text, cancel, count, current] : {std::tuple{"", true, 3, "beta"},
+                                                     {"", false, 3, "beta"},
+                                                     {"ALPHA", false, 3, "alpha"},
+                                                     {"delta", false, 4, "alpha"},
+                                                     {long1.c_str(), false, 5, "alpha"},
+                                                     {long2.c_str(), false, 5, "alpha"}}) {
     AnswerInputBox(text, cancel);
     window->mnuImagesCreateSequence_Click();
     EXPECT_EQ(doc->Animations.Count(), count) << text;
     EXPECT_EQ(window->State().CurrentAnimation->Name, current) << text;
   }
   EXPECT_EQ(ListNames(), QStringList({"alpha", "beta", "gamma", "delta", QString::fromStdString(x32)}));
-  EXPECT_EQ(Find<QStatusBar>(*window, "Status")->currentMessage(), "Not created: there is a sequence \"" + QString::fromStdString(x32) + "\" already");
+  EXPECT_EQ(Find<QStatusBar>(*window, "Status")->currentMessage(),
+            "Not created: there is a sequence \"" + QString::fromStdString(x32) + "\" already");
   EXPECT_TRUE(doc->Animations.Item(4)->Animated && doc->Animations.Item(4)->Frames.Count() == 0);
   // F2 and the toolbar button run it too.
   AnswerInputBox("byKey");
   window->activateWindow();  // for the shortcut
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  Find<QTreeWidget>(*window, "ListGAF")->setFocus();
-  QTest::keyClick(Find<QTreeWidget>(*window, "ListGAF"), Qt::Key_F2);
+  List()->setFocus();
+  QTest::keyClick(List(), Qt::Key_F2);
   AnswerInputBox("byButton");
   window->Toolbar_ButtonClick("create");
   EXPECT_TRUE(doc->Animations.Contains("byKey") && doc->Animations.Contains("byButton"));
@@ -49,32 +53,33 @@ TEST_F(Commands, RemoveSequenceByMenuAndDeleteKeyAndOnAnEmptyDocument) {
   // (Delete in a text box edits its text: Undo.EditingKeysInATextBoxEditItsText.)
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  Find<QTreeWidget>(*window, "ListGAF")->setFocus();
-  QTest::keyClick(Find<QTreeWidget>(*window, "ListGAF"), Qt::Key_Delete);
+  List()->setFocus();
+  QTest::keyClick(List(), Qt::Key_Delete);
   EXPECT_EQ(ListNames(), QStringList({"gamma"}));
   window->Document().Reset(std::make_shared<classGAF>(), "Untitled.gaf");
   window->mnuImageRemoveSequence_Click();
-  EXPECT_TRUE(Find<QTreeWidget>(*window, "ListGAF")->topLevelItemCount() == 0 && !Find<QPushButton>(*window, "CmdFrame")->isEnabled());
+  EXPECT_TRUE(List()->topLevelItemCount() == 0 && !Find<QPushButton>(*window, "CmdFrame")->isEnabled());
 }
 
 TEST_F(Commands, RemoveFrameAndSubframeRefreshTheCounts) {
   classGAFAnimation& alpha = *doc->Animations.Item(1);
   window->mnuSubframeRemove_Click();  // no subframe selected: nothing
   EXPECT_EQ(Cell(0, 3), "3");
-  Find<QSlider>(*window, "ScrollFrames")->setValue(2);
-  Find<QSlider>(*window, "ScrollSubframes")->setValue(2);
+  Slider("ScrollFrames")->setValue(2);
+  Slider("ScrollSubframes")->setValue(2);
   window->mnuSubframeRemove_Click();
   EXPECT_EQ(alpha.Frames.Item(2)->Subframes.Count(), 1);
-  EXPECT_EQ(QStringList({Find<QLineEdit>(*window, "TxtWidth")->text(), Cell(0, 3)}), QStringList({"6", "2"}));
+  EXPECT_EQ(QStringList({Box("TxtWidth")->text(), Cell(0, 3)}), QStringList({"6", "2"}));
   window->mnuFrameRemove_Click();
-  EXPECT_TRUE(alpha.Frames.Item(2)->Width() == 2 && Find<QSlider>(*window, "ScrollFrames")->maximum() == 2);  // the third moved up
+  EXPECT_TRUE(alpha.Frames.Item(2)->Width() == 2 && Slider("ScrollFrames")->maximum() == 2);  // the third moved up
   EXPECT_EQ(QStringList({Cell(0, 2), Cell(0, 3)}), QStringList({"2", "1"}));
   // The last frame of beta: an empty animation is left, and stays so.
   ClickRow(1);
   window->mnuFrameRemove_Click();
   window->mnuFrameRemove_Click();
   EXPECT_EQ(Cell(1, 2), "0");
-  EXPECT_TRUE(Find<QPushButton>(*window, "CmdFrame")->isEnabled() && !Find<QPushButton>(*window, "CmdSubframe")->isEnabled());
+  EXPECT_TRUE(Find<QPushButton>(*window, "CmdFrame")->isEnabled() &&
+              !Find<QPushButton>(*window, "CmdSubframe")->isEnabled());
 }
 
 TEST_F(Commands, ExportsWriteTheSelectedImagesAndReportFailuresOnce) {
@@ -154,15 +159,16 @@ TEST_F(Commands, UfoExportPacksTheSavedDocumentAndLeavesNoTemporaryFile) {
   // The file answered (empty: the save dialog cancelled), whether the folder
   // question is cancelled, and where the document lands (empty: no archive,
   // and no question).
-  for (const auto& [file, cancelQuestion, inArchive] :
-       {std::tuple{QString(), false, std::string()}, {"/out/tank.ufo", false, "textures\\tank.gaf"},
-        {"/tank.abc", true, "tank.gaf"}, {"/missing/tank.ufo", false, ""}}) {
+  for (const auto& [file, cancelQuestion, inArchive] : {std::tuple{QString(), false, std::string()},
+                                                        {"/out/tank.ufo", false, "textures\\tank.gaf"},
+                                                        {"/tank.abc", true, "tank.gaf"},
+                                                        {"/missing/tank.ufo", false, ""}}) {
     answer = file.isEmpty() ? QString() : folder + file;
     bool savedBeforeAsking = false, controlsDisabled = false;
     if (!inArchive.empty())
       AnswerInputBox("textures", cancelQuestion, [&] {
         savedBeforeAsking = QFile::exists(answer + ".gaf");
-        controlsDisabled = !Find<QToolBar>(*window, "Toolbar")->isEnabled() && !Find<QTreeWidget>(*window, "ListGAF")->isEnabled();
+        controlsDisabled = !Find<QToolBar>(*window, "Toolbar")->isEnabled() && !List()->isEnabled();
       });
     window->mnuFileSaveUFO_Click();
     EXPECT_FALSE(QFile::exists(answer + ".gaf")) << file.toStdString();
@@ -187,8 +193,9 @@ TEST_F(Commands, AFailedUfoExportIsToldWithTheNormalPointerNamingTheArchiveOnce)
   const QString folder = TempFolder("ufo-gone") + "/out";
   QString seen;
   window->MessageHook = [&seen](const QString& text, const QString&, MessageIcon icon) {
-    seen = QString("%1 %2|%3").arg(QApplication::overrideCursor() ? "busy" : "normal",
-                                   icon == MessageIcon::Information ? "information" : "other", text);
+    seen = QString("%1 %2|%3")
+               .arg(QApplication::overrideCursor() ? "busy" : "normal",
+                    icon == MessageIcon::Information ? "information" : "other", text);
   };
   // The archive's folder goes while the folder question is open: the export
   // is then under way, with the busy pointer.

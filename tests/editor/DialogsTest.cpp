@@ -1,6 +1,6 @@
-#include "DialogTestSupport.h"
-
 #include <QMessageBox>
+
+#include "DialogTestSupport.h"
 
 namespace quilmark::test {
 namespace {
@@ -154,7 +154,12 @@ TEST_F(Dialogs, ChosenFilesAreKeyedByNameWithoutLetterCase) {
   EXPECT_EQ(Lines(d.LstFrames), QStringList({"b.bmp", "A.bmp"}));
   EXPECT_EQ(*d.ChosenFiles.Item(2), Bytes(folder + "/existing/A.bmp"));
   // Letters beyond ASCII: "Über.bmp" and "über.bmp" are one name; the first stays.
-  const QString upper = QString::fromUtf8("\xC3\x9C" "ber.bmp"), lower = QString::fromUtf8("\xC3\xBC" "ber.bmp");
+  const QString upper = QString::fromUtf8(
+                    "\xC3\x9C"
+                    "ber.bmp"),
+                lower = QString::fromUtf8(
+                    "\xC3\xBC"
+                    "ber.bmp");
   ASSERT_TRUE(QFile::copy(folder + "/a.bmp", folder + "/existing/" + upper));
   ASSERT_TRUE(QFile::copy(folder + "/a.bmp", folder + "/" + lower));
   d.Dirs->SetPath(folder + "/existing");  // read again
@@ -169,7 +174,6 @@ TEST_F(Dialogs, ChosenFilesAreKeyedByNameWithoutLetterCase) {
   EXPECT_EQ(Lines(d.LstFrames), QStringList({"b.bmp", "A.bmp"}));
 }
 
-
 // The real message boxes of the main window, caught while they are open.
 TEST_F(Dialogs, DirErrorShowsNoIconAndOtherDialogMessagesTheInformationIcon) {
   window->MessageHook = nullptr;
@@ -178,8 +182,9 @@ TEST_F(Dialogs, DirErrorShowsNoIconAndOtherDialogMessagesTheInformationIcon) {
     WhenModal("MessageBox", [&seen](QWidget* w) {
       auto* box = static_cast<QMessageBox*>(w);
       const int icon = box->icon();
-      seen += (box->windowTitle() + ": " + box->text()).toStdString() +
-              (icon == QMessageBox::NoIcon ? " (no icon)\n" : icon == QMessageBox::Information ? " (i)\n" : " (?)\n");
+      seen += (box->windowTitle() + ": " + box->text()).toStdString() + (icon == QMessageBox::NoIcon ? " (no icon)\n"
+                                                                         : icon == QMessageBox::Information ? " (i)\n"
+                                                                                                            : " (?)\n");
       box->accept();
     });
   };
@@ -193,14 +198,16 @@ TEST_F(Dialogs, DirErrorShowsNoIconAndOtherDialogMessagesTheInformationIcon) {
   d.CmdAdd_Click();
   catchBox();
   d.CmdRemoveFrame_Click();
-  EXPECT_EQ(seen, "Dir Error: Directory already exists. (no icon)\n"
-                  "Quilmark: You cannot remove the only frame in an image. (i)\n");
+  EXPECT_EQ(seen,
+            "Dir Error: Directory already exists. (no icon)\n"
+            "Quilmark: You cannot remove the only frame in an image. (i)\n");
 }
 
 TEST_F(Dialogs, HiddenFilesAndFoldersAreLeftOutOfEveryList) {
   const QString mixed = folder + "/mixed";
   for (const char* name : {".hiddendir", "visibledir"}) ASSERT_TRUE(QDir().mkpath(mixed + "/" + name));
-  for (const char* name : {".hidden.bmp", "visible.bmp"}) ASSERT_TRUE(QFile::copy(folder + "/a.bmp", mixed + "/" + name));
+  for (const char* name : {".hidden.bmp", "visible.bmp"})
+    ASSERT_TRUE(QFile::copy(folder + "/a.bmp", mixed + "/" + name));
   FrmImportSequence sequence(window.get(), Bytes(mixed), window.get());
   FrmImportFrame frames(window.get(), Bytes(mixed));
   FrmDirectory chooser(window.get(), window.get());

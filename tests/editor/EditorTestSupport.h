@@ -4,21 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QInputDialog>
-#include <QPointer>
-#include <QSettings>
-#include <QTest>
-#include <QAction>
-#include <QCheckBox>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
+#include <QSettings>
 #include <QSlider>
 #include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -42,8 +42,8 @@ T* Find(QObject& window, const char* name) {
 
 inline QString TempFolder(const char* name) {
   // One folder per test process: CTest runs the tests side by side.
-  const QString dir = QString(QUILMARK_TEST_TMP) + "/editor-" + QString::number(QCoreApplication::applicationPid()) +
-                      "-" + name;
+  const QString dir =
+      QString(QUILMARK_TEST_TMP) + "/editor-" + QString::number(QCoreApplication::applicationPid()) + "-" + name;
   QDir(dir).removeRecursively();
   QDir().mkpath(dir);
   return dir;
@@ -154,14 +154,19 @@ class EditorTest : public ::testing::Test {
     EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
     return *window;
   }
+  QTreeWidget* List() const { return Find<QTreeWidget>(*window, "ListGAF"); }
+  // The window's boxes, sliders and up-downs by name.
+  QLineEdit* Box(const char* name) const { return Find<QLineEdit>(*window, name); }
+  QSlider* Slider(const char* name) const { return Find<QSlider>(*window, name); }
+  UpDown* Arrows(const char* name) const { return Find<UpDown>(*window, name); }
   void ClickRow(int row) {
-    QTreeWidget* list = Find<QTreeWidget>(*window, "ListGAF");
+    QTreeWidget* list = List();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(row)).center());
   }
-  QString Cell(int row, int column) { return Find<QTreeWidget>(*window, "ListGAF")->topLevelItem(row)->text(column); }
+  QString Cell(int row, int column) { return List()->topLevelItem(row)->text(column); }
   QStringList ListNames() {
     QStringList names;
-    for (int i = 0; i < Find<QTreeWidget>(*window, "ListGAF")->topLevelItemCount(); ++i) names << Cell(i, 0);
+    for (int i = 0; i < List()->topLevelItemCount(); ++i) names << Cell(i, 0);
     return names;
   }
   QStringList DocumentOrder() {
@@ -172,8 +177,8 @@ class EditorTest : public ::testing::Test {
   // Opens the in-place editor of a row's cell; the editor, if there is one.
   QLineEdit* EditCell(int row, int column = 0) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // earlier editors
-    Find<QTreeWidget>(*window, "ListGAF")->editItem(Find<QTreeWidget>(*window, "ListGAF")->topLevelItem(row), column);
-    return Find<QTreeWidget>(*window, "ListGAF")->findChild<QLineEdit*>();
+    List()->editItem(List()->topLevelItem(row), column);
+    return List()->findChild<QLineEdit*>();
   }
   // Edits a row's name in place as a user does: type, then Return.
   void RenameRow(int row, const QString& text) {
@@ -190,12 +195,13 @@ class EditorTest : public ::testing::Test {
     box->selectAll();
     QTest::keyClicks(box, text);
     if (!leave) return;
-    Find<QTreeWidget>(*window, "ListGAF")->setFocus();
+    List()->setFocus();
     QApplication::processEvents();
   }
   // The pane is usable again and the pointer restored.
   void ExpectControlsBack() {
-    EXPECT_TRUE(Find<QToolBar>(*window, "Toolbar")->isEnabled() && Find<QTreeWidget>(*window, "ListGAF")->isEnabled() && Find<QWidget>(*window, "PicView")->isEnabled());
+    EXPECT_TRUE(Find<QToolBar>(*window, "Toolbar")->isEnabled() && List()->isEnabled() &&
+                Find<QWidget>(*window, "PicView")->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   }
   // The frame view's pixel at (x, y), as painted.

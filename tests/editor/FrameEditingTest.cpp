@@ -19,18 +19,19 @@ class FrameEditing : public DocumentTest {
 TEST_F(FrameEditing, SlidersBrowseFramesAndSubframesWithoutMovingThem) {
   FrmQuilmark& w = *window;
   // What is shown: frame.subframe, the subframe slider, width, x, compressed.
-  auto shown = [&w] {
+  auto shown = [&w, this] {
     return QString("%1.%2 %3 w%4 x%5%6")
         .arg(w.State().CurrentFrame)
         .arg(w.State().CurrentSubframe)
-        .arg(QString(Find<QSlider>(w, "ScrollSubframes")->isEnabled() ? "on" : "off"), Find<QLineEdit>(w, "TxtWidth")->text(), Find<QLineEdit>(w, "TxtXPos")->text(),
-             QString(Find<QCheckBox>(w, "chkCompressed")->isChecked() ? " compressed" : ""));
+        .arg(QString(Slider("ScrollSubframes")->isEnabled() ? "on" : "off"), Box("TxtWidth")->text(),
+             Box("TxtXPos")->text(), QString(Find<QCheckBox>(w, "chkCompressed")->isChecked() ? " compressed" : ""));
   };
-  for (const auto& [frame, subframe, expected] :
-       {std::tuple{2, 0, "2.1 on w6 x2"}, {2, 2, "2.2 on w8 x7 compressed"}, {3, 0, "3.1 off w3 x1"},
-        {1, 0, "1.0 off w10 x5"}}) {
-    Find<QSlider>(w, "ScrollFrames")->setValue(frame);
-    if (subframe) Find<QSlider>(w, "ScrollSubframes")->setValue(subframe);
+  for (const auto& [frame, subframe, expected] : {std::tuple{2, 0, "2.1 on w6 x2"},
+                                                  {2, 2, "2.2 on w8 x7 compressed"},
+                                                  {3, 0, "3.1 off w3 x1"},
+                                                  {1, 0, "1.0 off w10 x5"}}) {
+    Slider("ScrollFrames")->setValue(frame);
+    if (subframe) Slider("ScrollSubframes")->setValue(subframe);
     EXPECT_EQ(shown(), expected);
   }
   EXPECT_EQ(QStringList({Props(1), Props(2), Props(2, 2)}), QStringList({"5,5 fps3", "1,1 fps4 c", "7,3 fps6 c"}));
@@ -40,9 +41,12 @@ TEST_F(FrameEditing, TypedValuesAreReadClampedAndShown) {
   FrmQuilmark& w = *window;
   classGAFFrame& f = FrameAt(1);
   auto stored = [&f] { return QList<int>({f.PositionX(), f.PositionY(), f.FPS}); };  // as the boxes
-  for (const auto& [box, text, field, expected] :
-       {std::tuple{Find<QLineEdit>(w, "TxtXPos"), "5000", 0, 1024}, {Find<QLineEdit>(w, "TxtXPos"), "1E400", 0, 0}, {Find<QLineEdit>(w, "TxtYPos"), "12abc", 1, 12},
-        {Find<QLineEdit>(w, "TxtYPos"), "-5000", 1, -1024}, {Find<QLineEdit>(w, "TxtFPS"), "40000", 2, 32000}, {Find<QLineEdit>(w, "TxtFPS"), "3.5", 2, 4}}) {
+  for (const auto& [box, text, field, expected] : {std::tuple{Box("TxtXPos"), "5000", 0, 1024},
+                                                   {Box("TxtXPos"), "1E400", 0, 0},
+                                                   {Box("TxtYPos"), "12abc", 1, 12},
+                                                   {Box("TxtYPos"), "-5000", 1, -1024},
+                                                   {Box("TxtFPS"), "40000", 2, 32000},
+                                                   {Box("TxtFPS"), "3.5", 2, 4}}) {
     Type(box, "7");
     Type(box, text);
     EXPECT_EQ(stored()[field], expected) << text;
@@ -50,7 +54,7 @@ TEST_F(FrameEditing, TypedValuesAreReadClampedAndShown) {
   }
   // The picture follows: origin (0, 0) on the view's centre (its 319 rows
   // have their middle at 159.5, shown at 160); pixel 0 holds 9, painted 255.
-  Type(Find<QLineEdit>(w, "TxtYPos"), "0");
+  Type(Box("TxtYPos"), "0");
   const int cx = Find<FrameView>(w, "PicFrame")->width() / 2, cy = 160;
   EXPECT_EQ(ViewPixel(cx, cy), TestColour(255));
   EXPECT_EQ(ViewPixel(cx + 1, cy), TestColour(20));
@@ -64,18 +68,18 @@ TEST_F(FrameEditing, TypedValuesAreReadClampedAndShown) {
 
 TEST_F(FrameEditing, ArrowsStepAndEditsLandOnTheSubframe) {
   FrmQuilmark& w = *window;
-  Find<QSlider>(w, "ScrollFrames")->setValue(2);
-  Find<QSlider>(w, "ScrollSubframes")->setValue(2);
-  QTest::mouseClick(Find<UpDown>(w, "ScrollXPos")->UpButton(), Qt::LeftButton);
-  QTest::mouseClick(Find<UpDown>(w, "ScrollYPos")->DownButton(), Qt::LeftButton);
-  EXPECT_EQ(Find<QLineEdit>(w, "TxtXPos")->text(), "8");
+  Slider("ScrollFrames")->setValue(2);
+  Slider("ScrollSubframes")->setValue(2);
+  QTest::mouseClick(Arrows("ScrollXPos")->UpButton(), Qt::LeftButton);
+  QTest::mouseClick(Arrows("ScrollYPos")->DownButton(), Qt::LeftButton);
+  EXPECT_EQ(Box("TxtXPos")->text(), "8");
   EXPECT_EQ(Props(2, 2), "8,2 fps6 c");
   // Frame rate steps by 100 from the number shown: a number typed and not yet
   // left is applied first.
-  Type(Find<QLineEdit>(w, "TxtFPS"), "250", false);
-  QTest::mouseClick(Find<UpDown>(w, "ScrollFPS")->UpButton(), Qt::LeftButton);
+  Type(Box("TxtFPS"), "250", false);
+  QTest::mouseClick(Arrows("ScrollFPS")->UpButton(), Qt::LeftButton);
   QTest::mouseClick(Find<QCheckBox>(w, "chkCompressed"), Qt::LeftButton);
-  Type(Find<QLineEdit>(w, "TxtXPos"), "-20");
+  Type(Box("TxtXPos"), "-20");
   EXPECT_EQ(Props(2, 2), "-20,2 fps350");
   // The frame and the other subframe are untouched.
   EXPECT_EQ(Props(2), "1,1 fps4 c");
@@ -83,77 +87,78 @@ TEST_F(FrameEditing, ArrowsStepAndEditsLandOnTheSubframe) {
 }
 
 TEST_F(FrameEditing, EditsCompareWithTheShownImageNotWithTheLastOne) {
-  FrmQuilmark& w = *window;
   auto click = [](UpDown* upDown, int direction) {
     QTest::mouseClick(direction > 0 ? upDown->UpButton() : upDown->DownButton(), Qt::LeftButton);
   };
   // 105 typed on frame 1; frame 2 shows its subframe's 5, one step up is 105
   // again, and it is stored.
-  Type(Find<QLineEdit>(w, "TxtFPS"), "105");
-  Find<QSlider>(w, "ScrollFrames")->setValue(2);
-  ASSERT_EQ(Find<QLineEdit>(w, "TxtFPS")->text(), "5");
-  click(Find<UpDown>(w, "ScrollFPS"), 1);
+  Type(Box("TxtFPS"), "105");
+  Slider("ScrollFrames")->setValue(2);
+  ASSERT_EQ(Box("TxtFPS")->text(), "5");
+  click(Arrows("ScrollFPS"), 1);
   EXPECT_EQ(FrameAt(2, 1).FPS, 105);
   // The same value typed on the next image is stored too.
-  Find<QSlider>(w, "ScrollSubframes")->setValue(2);
-  Type(Find<QLineEdit>(w, "TxtFPS"), "105");
+  Slider("ScrollSubframes")->setValue(2);
+  Type(Box("TxtFPS"), "105");
   EXPECT_EQ(FrameAt(2, 2).FPS, 105);
-  EXPECT_EQ(Find<QLineEdit>(w, "TxtFPS")->text(), "105");
+  EXPECT_EQ(Box("TxtFPS")->text(), "105");
   // X and Y of an image stored beyond the boxes' limits: a step goes to the
   // nearest limit, from either side; passing through the box changes nothing.
   ASSERT_TRUE(FrameAt(3, 1).SetPositionX(2000) && FrameAt(3, 1).SetPositionY(-3000));
-  Find<QSlider>(w, "ScrollFrames")->setValue(3);
-  ASSERT_EQ(Find<QLineEdit>(w, "TxtXPos")->text() + " " + Find<QLineEdit>(w, "TxtYPos")->text(), "2000 -3000");
-  Find<QLineEdit>(w, "TxtXPos")->setFocus();
-  Find<QTreeWidget>(w, "ListGAF")->setFocus();
+  Slider("ScrollFrames")->setValue(3);
+  ASSERT_EQ(Box("TxtXPos")->text() + " " + Box("TxtYPos")->text(), "2000 -3000");
+  Box("TxtXPos")->setFocus();
+  List()->setFocus();
   EXPECT_EQ(Props(3, 1), "2000,-3000 fps7");
-  click(Find<UpDown>(w, "ScrollXPos"), -1);
-  click(Find<UpDown>(w, "ScrollYPos"), 1);
+  click(Arrows("ScrollXPos"), -1);
+  click(Arrows("ScrollYPos"), 1);
   EXPECT_EQ(Props(3, 1), "1024,-1024 fps7");
-  EXPECT_EQ(Find<QLineEdit>(w, "TxtXPos")->text() + " " + Find<QLineEdit>(w, "TxtYPos")->text(), "1024 -1024");
+  EXPECT_EQ(Box("TxtXPos")->text() + " " + Box("TxtYPos")->text(), "1024 -1024");
   ASSERT_TRUE(FrameAt(3, 1).SetPositionX(-2000));
-  Find<QSlider>(w, "ScrollFrames")->setValue(1);
-  Find<QSlider>(w, "ScrollFrames")->setValue(3);
-  Type(Find<QLineEdit>(w, "TxtXPos"), "-1024");  // what the up-down held last; the image holds -2000
+  Slider("ScrollFrames")->setValue(1);
+  Slider("ScrollFrames")->setValue(3);
+  Type(Box("TxtXPos"), "-1024");  // what the up-down held last; the image holds -2000
   EXPECT_EQ(FrameAt(3, 1).PositionX(), -1024);
 }
 
 TEST_F(FrameEditing, ATypedNumberIsAppliedBeforeWhateverComesNext) {
   FrmQuilmark& w = *window;
   // Before an arrow click on its own up-down.
-  Type(Find<QLineEdit>(w, "TxtXPos"), "200", false);
-  QTest::mouseClick(Find<UpDown>(w, "ScrollXPos")->UpButton(), Qt::LeftButton);
+  Type(Box("TxtXPos"), "200", false);
+  QTest::mouseClick(Arrows("ScrollXPos")->UpButton(), Qt::LeftButton);
   EXPECT_EQ(Props(1), "201,5 fps3");
   // A click on the picture or on the pane leaves the box.
-  Type(Find<QLineEdit>(w, "TxtYPos"), "-40", false);
+  Type(Box("TxtYPos"), "-40", false);
   QTest::mouseClick(Find<FrameView>(w, "PicFrame"), Qt::LeftButton);
   EXPECT_EQ(Props(1), "201,-40 fps3");
-  Type(Find<QLineEdit>(w, "TxtFPS"), "900", false);
-  QTest::mouseClick(Find<QWidget>(w, "PicView"), Qt::LeftButton, {}, QPoint(2, Find<QWidget>(w, "PicView")->height() - 2));
+  Type(Box("TxtFPS"), "900", false);
+  QTest::mouseClick(Find<QWidget>(w, "PicView"), Qt::LeftButton, {},
+                    QPoint(2, Find<QWidget>(w, "PicView")->height() - 2));
   EXPECT_EQ(Props(1), "201,-40 fps900");
   // Before a frame change that takes no focus, on the image it was typed for.
-  Type(Find<QLineEdit>(w, "TxtXPos"), "33", false);
-  Find<QSlider>(w, "ScrollFrames")->setValue(2);
+  Type(Box("TxtXPos"), "33", false);
+  Slider("ScrollFrames")->setValue(2);
   EXPECT_EQ(Props(1), "33,-40 fps900");
   EXPECT_EQ(Props(2, 1), "2,2 fps5");
   // Before a save through the menu's key, into the saved file.
-  Type(Find<QLineEdit>(w, "TxtYPos"), "77", false);
+  Type(Box("TxtYPos"), "77", false);
   answer = TempFolder("typed") + "/typed.gaf";
   w.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-  QTest::keyClick(Find<QLineEdit>(w, "TxtYPos"), Qt::Key_S, Qt::ControlModifier);
+  QTest::keyClick(Box("TxtYPos"), Qt::Key_S, Qt::ControlModifier);
   ASSERT_EQ(asked.size(), 1);
   classGAF saved;
   ASSERT_TRUE(saved.Load(answer.toStdString()).complete);
   EXPECT_EQ(saved.Animations.Item(1)->Frames.Item(2)->Subframes.Item(1)->PositionY(), 77);
-  EXPECT_EQ(Find<QLineEdit>(w, "TxtYPos")->text(), "77");
+  EXPECT_EQ(Box("TxtYPos")->text(), "77");
 }
 
 TEST_F(FrameEditing, TheFrameButtonPopsItsMenuUpAtItsTopRightCorner) {
   FrmQuilmark& w = *window;
   QTest::mouseClick(Find<QPushButton>(w, "CmdFrame"), Qt::LeftButton);
   EXPECT_TRUE(Find<QMenu>(w, "mnuFrame")->isVisible());
-  EXPECT_EQ(Find<QMenu>(w, "mnuFrame")->pos(), Find<QPushButton>(w, "CmdFrame")->mapToGlobal(QPoint(Find<QPushButton>(w, "CmdFrame")->width(), 0)));
+  EXPECT_EQ(Find<QMenu>(w, "mnuFrame")->pos(),
+            Find<QPushButton>(w, "CmdFrame")->mapToGlobal(QPoint(Find<QPushButton>(w, "CmdFrame")->width(), 0)));
   Find<QMenu>(w, "mnuFrame")->hide();
 }
 

@@ -1,11 +1,11 @@
+#include <sys/stat.h>
+
 #include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStandardPaths>
-
-#include <sys/stat.h>
 
 #include "EditorTestSupport.h"
 
@@ -19,12 +19,14 @@ TEST_F(MainWindow, CommandLineOpensOneGafPathQuotedOrNotAndTheFileTypeIsRegister
   QDir().mkpath(dir);
   const QString path = dir + "/walk.GAF";
   ASSERT_TRUE(MakeDocument()->Save(path.toStdString()));
-  for (const auto& [line, opens] :
-       {std::pair{QString(), false}, {"\"" + path + "\"", true}, {path, true}, {path + " extra", false},
-        {dir + "/picture.bmp", false}}) {
+  for (const auto& [line, opens] : {std::pair{QString(), false},
+                                    {"\"" + path + "\"", true},
+                                    {path, true},
+                                    {path + " extra", false},
+                                    {dir + "/picture.bmp", false}}) {
     FrmQuilmark& w = Start(line);
     EXPECT_EQ(w.windowTitle(), opens ? "walk.GAF - Quilmark" : "Untitled.gaf - Quilmark") << line.toStdString();
-    EXPECT_EQ(Find<QTreeWidget>(w, "ListGAF")->topLevelItemCount(), opens ? 3 : 0);
+    EXPECT_EQ(List()->topLevelItemCount(), opens ? 3 : 0);
     EXPECT_EQ(Find<QPushButton>(w, "CmdFrame")->isEnabled(), opens);
   }
   EXPECT_EQ(ViewPixel(10, 10), TestColour(255));  // an empty view
@@ -40,8 +42,9 @@ TEST_F(MainWindow, CommandLineOpensOneGafPathQuotedOrNotAndTheFileTypeIsRegister
   QString seen;
   WhenModal("MessageBox", [&seen, path](QWidget* w) {
     auto* box = static_cast<QMessageBox*>(w);
-    seen = QString("%1 %2 %3").arg(box->icon() == QMessageBox::Information ? "information" : "other",
-                                   QApplication::overrideCursor() ? "busy" : "normal")
+    seen = QString("%1 %2 %3")
+               .arg(box->icon() == QMessageBox::Information ? "information" : "other",
+                    QApplication::overrideCursor() ? "busy" : "normal")
                .arg(box->text().count(path));
     box->accept();
   });
@@ -54,7 +57,7 @@ TEST_F(MainWindow, OneAltPressOpensTheFileMenuAndAccessKeysAreUnique) {
   FrmQuilmark& w = Start();
   w.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-  Find<QTreeWidget>(w, "ListGAF")->setFocus();
+  List()->setFocus();
   QTest::keyClick(&w, Qt::Key_F, Qt::AltModifier);
   EXPECT_TRUE(Find<QMenu>(w, "mnuFile")->isVisible());
   Find<QMenu>(w, "mnuFile")->hide();
@@ -77,8 +80,7 @@ TEST_F(Rows, ListRowsCountsAndAnimateSwitch) {
     EXPECT_EQ(QStringList({Cell(row, 0), Cell(row, 1), Cell(row, 2), Cell(row, 3)}), rows[row]);
   // A double click switches the flag of the clicked row's animation.
   ClickRow(0);
-  QTest::mouseDClick(Find<QTreeWidget>(*window, "ListGAF")->viewport(), Qt::LeftButton, {},
-                     Find<QTreeWidget>(*window, "ListGAF")->visualItemRect(Find<QTreeWidget>(*window, "ListGAF")->topLevelItem(0)).center());
+  QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, List()->visualItemRect(List()->topLevelItem(0)).center());
   EXPECT_TRUE(doc->Animations.Item(1)->Animated && Cell(0, 1) == "Yes");
 }
 
@@ -86,14 +88,17 @@ TEST_F(Rows, ClickAndKeysSelectAnimation) {
   FrmQuilmark& w = *window;
   ClickRow(1);
   // A row chosen in code is not a user's choice: the click's choice stays.
-  Find<QTreeWidget>(w, "ListGAF")->setCurrentItem(Find<QTreeWidget>(w, "ListGAF")->topLevelItem(0));
+  List()->setCurrentItem(List()->topLevelItem(0));
   EXPECT_EQ(w.StatusText(2), "beta");
   // Keys do what a click does, each from frame 1.
-  Find<QTreeWidget>(w, "ListGAF")->setFocus();
-  for (const auto& [key, name] : {std::pair{Qt::Key_Down, "beta"}, {Qt::Key_End, "gamma"}, {Qt::Key_Home, "alpha"},
-                                  {Qt::Key_Down, "beta"}, {Qt::Key_Up, "alpha"}}) {
-    Find<QSlider>(w, "ScrollFrames")->setValue(Find<QSlider>(w, "ScrollFrames")->maximum());
-    QTest::keyClick(Find<QTreeWidget>(w, "ListGAF"), key);
+  List()->setFocus();
+  for (const auto& [key, name] : {std::pair{Qt::Key_Down, "beta"},
+                                  {Qt::Key_End, "gamma"},
+                                  {Qt::Key_Home, "alpha"},
+                                  {Qt::Key_Down, "beta"},
+                                  {Qt::Key_Up, "alpha"}}) {
+    Slider("ScrollFrames")->setValue(Slider("ScrollFrames")->maximum());
+    QTest::keyClick(List(), key);
     EXPECT_EQ(w.State().CurrentFrame, 1) << name;
     EXPECT_EQ(w.StatusText(2), name);
   }
@@ -101,7 +106,7 @@ TEST_F(Rows, ClickAndKeysSelectAnimation) {
 
 TEST_F(Rows, TheHighlightedRowIsAlwaysTheShownAnimation) {
   FrmQuilmark& w = *window;
-  QTreeWidget* list = Find<QTreeWidget>(w, "ListGAF");
+  QTreeWidget* list = List();
   auto centre = [list](int row) { return list->visualItemRect(list->topLevelItem(row)).center(); };
   // The highlighted row, the shown animation and the status panel, as one.
   auto shown = [&] {
@@ -119,7 +124,7 @@ TEST_F(Rows, TheHighlightedRowIsAlwaysTheShownAnimation) {
   EXPECT_EQ(shown(), "gamma* gamma gamma frame 1");
   // A click on empty space shows the current animation from frame 1.
   ClickRow(0);
-  Find<QSlider>(w, "ScrollFrames")->setValue(3);
+  Slider("ScrollFrames")->setValue(3);
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(20, list->viewport()->height() - 5));
   EXPECT_EQ(shown(), "alpha* alpha alpha frame 1");
   // Only the name is edited in place.
@@ -182,7 +187,7 @@ TEST_F(MainWindow, OpenWithProgressSaveAndNew) {
   QString progress;  // looked at from an event that the load lets through
   QTimer::singleShot(0, &w, [&] {
     auto* p = w.findChild<QDialog*>("FrmProgress");
-    if (p && p->isVisible() && !Find<QTreeWidget>(w, "ListGAF")->isEnabled()) progress = p->findChild<QLabel*>("Status")->text();
+    if (p && p->isVisible() && !List()->isEnabled()) progress = p->findChild<QLabel*>("Status")->text();
   });
   w.mnuFileOpen_Click();
   EXPECT_FALSE(progress.isEmpty());
@@ -243,7 +248,7 @@ TEST_F(LayoutSettings, SplitterDragWithTheMouse) {
   QApplication::sendEvent(bar, &move);
   EXPECT_EQ(bar->x(), 67);
   QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(-500 + 216 - 67, 100));
-  EXPECT_EQ(QList<int>({Find<QTreeWidget>(w, "ListGAF")->width(), Find<QWidget>(w, "PicView")->x()}), QList<int>({67, 70}));
+  EXPECT_EQ(QList<int>({List()->width(), Find<QWidget>(w, "PicView")->x()}), QList<int>({67, 70}));
   EXPECT_NE(bar->palette().color(QPalette::Window), QColor(0x80, 0x80, 0x80));
 }
 
@@ -256,13 +261,15 @@ TEST_F(LayoutSettings, SettingsRoundTripAndMaximisedKeepsTheNormalPlacement) {
   first.State().GAFSaveDir = "/save/there";
   first.State().BMPLoadDir = "/bitmaps";
   first.close();
-  for (const auto& [key, value] : {std::pair{"Startup/Width", "12000"}, {"Startup/Height", "8400"},
-                                   {"Startup/SliderLeft", "3840"}, {"Startup/WindowState", "0"},
+  for (const auto& [key, value] : {std::pair{"Startup/Width", "12000"},
+                                   {"Startup/Height", "8400"},
+                                   {"Startup/SliderLeft", "3840"},
+                                   {"Startup/WindowState", "0"},
                                    {"Locations/GAFLoadDir", "/load/here"}})
     EXPECT_EQ(StoredSettings()->value(key).toString(), value) << key;
   FrmQuilmark& w = Start();
   EXPECT_EQ(w.size(), QSize(800, 560));
-  EXPECT_EQ(Find<QTreeWidget>(w, "ListGAF")->width(), 256);
+  EXPECT_EQ(List()->width(), 256);
   EXPECT_EQ(w.State().GAFSaveDir + w.State().BMPLoadDir, "/save/there/bitmaps");
   w.showMaximized();
   QApplication::processEvents();
@@ -273,8 +280,8 @@ TEST_F(LayoutSettings, SettingsRoundTripAndMaximisedKeepsTheNormalPlacement) {
 
 TEST_F(LayoutSettings, GarbageZeroAndNegativeSettingsAreIgnored) {
   for (const auto& [width, height] : {std::pair{"banana", "1E400"}, {"-3000", "-0.5E4"}}) {
-    for (const auto& [key, value] : {std::pair{"Width", width}, {"Height", height}, {"SliderLeft", "0"},
-                                     {"WindowState", "7"}, {"Left", "&H10"}})
+    for (const auto& [key, value] :
+         {std::pair{"Width", width}, {"Height", height}, {"SliderLeft", "0"}, {"WindowState", "7"}, {"Left", "&H10"}})
       StoredSettings()->setValue(QString("Startup/") + key, value);
     FrmQuilmark& w = Start();
     EXPECT_EQ(Find<QWidget>(w, "Client")->size(), QSize(715, 461)) << width;
@@ -295,7 +302,7 @@ TEST_F(LayoutSettings, AWindowStartedMinimisedIsLaidOutWhenRestored) {
   EXPECT_EQ(Find<QToolBar>(w, "Toolbar")->geometry().top(), 0);
   EXPECT_EQ(Find<QStatusBar>(w, "Status")->geometry().bottom(), client.bottom());
   EXPECT_GT(Find<QStatusBar>(w, "Status")->geometry().top(), Find<QToolBar>(w, "Toolbar")->geometry().bottom());
-  for (QWidget* part : {static_cast<QWidget*>(Find<QTreeWidget>(w, "ListGAF")), Find<QWidget>(w, "PicView")})
+  for (QWidget* part : {static_cast<QWidget*>(List()), Find<QWidget>(w, "PicView")})
     EXPECT_TRUE(client.contains(part->geometry())) << part->objectName().toStdString();
   EXPECT_EQ(Find<QWidget>(w, "PicView")->geometry().right() + 1, client.width());
 }

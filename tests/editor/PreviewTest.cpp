@@ -33,8 +33,8 @@ QSize ClientSize(const FrmPreview& p, QSize outer) {
 
 // F5 and the menu each open a preview of the current animation.
 TEST_F(Preview, EachIsAnOwnedModelessWindowPlayingOnItsOwnAndClosedWithTheMainWindow) {
-  Find<QTreeWidget>(*window, "ListGAF")->setFocus();
-  QTest::keyClick(Find<QTreeWidget>(*window, "ListGAF"), Qt::Key_F5);
+  List()->setFocus();
+  QTest::keyClick(List(), Qt::Key_F5);
   window->mnuImagesPreview_Click();
   QList<FrmPreview*> open = window->findChildren<FrmPreview*>();
   ASSERT_EQ(open.size(), 2);
@@ -63,7 +63,7 @@ TEST_F(Preview, EachIsAnOwnedModelessWindowPlayingOnItsOwnAndClosedWithTheMainWi
   EXPECT_EQ(a->Canvas->Picture().pixel(52, 52), TestColour(33));
   // Frames removed behind a preview's back: its tick closes it silently.
   b->PreviewFrame = 3;
-  Find<QSlider>(*window, "ScrollFrames")->setValue(3);
+  Slider("ScrollFrames")->setValue(3);
   window->mnuFrameRemove_Click();
   EXPECT_FALSE(b->TmrAnimate_Timer());
   QApplication::processEvents();
@@ -93,8 +93,7 @@ TEST_F(Preview, OuterSizeIsTheSurfaceSizeAndTheCanvasGetsTheClientArea) {
   frameless.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&frameless));
   // alpha: largest image 10 x 10; beta: 12 x 6; gamma: no frames.
-  for (const auto& [animation, outer] :
-       {std::pair{1, QSize(104, 104)}, {2, QSize(108, 100)}, {3, QSize(96, 96)}}) {
+  for (const auto& [animation, outer] : {std::pair{1, QSize(104, 104)}, {2, QSize(108, 100)}, {3, QSize(96, 96)}}) {
     for (QWidget* owner : {static_cast<QWidget*>(window.get()), &frameless}) {
       QPointer<FrmPreview> p = OpenStill(*doc, animation, owner);
       ASSERT_TRUE(p);

@@ -32,10 +32,10 @@ class Undo : public DocumentTest {
   // and the list's rows with their counts.
   QString View() {
     QStringList rows;
-    for (int i = 0; i < Find<QTreeWidget>(*window, "ListGAF")->topLevelItemCount(); ++i)
+    for (int i = 0; i < List()->topLevelItemCount(); ++i)
       rows << Cell(i, 0) + ":" + Cell(i, 1) + "/" + Cell(i, 2) + "/" + Cell(i, 3);
     const EditorState& st = window->State();
-    QTreeWidgetItem* current = Find<QTreeWidget>(*window, "ListGAF")->currentItem();
+    QTreeWidgetItem* current = List()->currentItem();
     return QString("%1 %2.%3 [%4]")
         .arg(current ? current->text(0) : "-")
         .arg(st.CurrentFrame)
@@ -63,26 +63,36 @@ TEST_F(Undo, EveryKindOfStepGoesBackAndForthByteForByteAndShowsWhereItActed) {
   };
   const auto menu = [this](const char* action) { return [this, action] { Trigger(action); }; };
   const std::vector<Step> steps = {
-      {"X Position", [&] { QTest::mouseClick(Find<UpDown>(w, "ScrollXPos")->UpButton(), Qt::LeftButton); }},
-      {"Y Position", [&] { Type(Find<QLineEdit>(w, "TxtYPos"), "-40"); }},
-      {"Framerate", [&] { QTest::mouseClick(Find<UpDown>(w, "ScrollFPS")->DownButton(), Qt::LeftButton); }},
+      {"X Position", [&] { QTest::mouseClick(Arrows("ScrollXPos")->UpButton(), Qt::LeftButton); }},
+      {"Y Position", [&] { Type(Box("TxtYPos"), "-40"); }},
+      {"Framerate", [&] { QTest::mouseClick(Arrows("ScrollFPS")->DownButton(), Qt::LeftButton); }},
       {"Compress", [&] { QTest::mouseClick(Find<QCheckBox>(w, "chkCompressed"), Qt::LeftButton); }},
       {"Animate",
        [&] {
-         QTest::mouseDClick(Find<QTreeWidget>(w, "ListGAF")->viewport(), Qt::LeftButton, {},
-                            Find<QTreeWidget>(w, "ListGAF")->visualItemRect(Find<QTreeWidget>(w, "ListGAF")->topLevelItem(1)).center());
+         QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {},
+                            List()->visualItemRect(List()->topLevelItem(1)).center());
        },
        [&] { ClickRow(1); }},
       {"Rename", [&] { RenameRow(0, "zeta"); }},
-      {"Create Sequence", [&] { AnswerInputBox("delta"); Trigger("mnuImagesCreateSequence"); }},
+      {"Create Sequence",
+       [&] {
+         AnswerInputBox("delta");
+         Trigger("mnuImagesCreateSequence");
+       }},
       {"Remove Sequence", menu("mnuImageRemoveSequence")},
       {"Reverse Frames", menu("mnuImagesReverseFrames")},
       {"Remove Frame", menu("mnuFrameRemove")},
       {"Remove Subframe", menu("mnuSubframeRemove")},
-      {"Import Sequence", [&] { ImportThrough("mnuImagesImportSequence", "FrmImportSequence", {"a.bmp", "b.bmp"}); }},
-      {"Import Frames", [&] { ImportThrough("mnuFrameImport", "FrmImportFrame", {"b.bmp", "c.bmp"}); }},
+      {"Import Sequence",
+       [&] {
+         ImportThrough("mnuImagesImportSequence", "FrmImportSequence", {"a.bmp", "b.bmp"});
+       }},
+      {"Import Frames",
+       [&] {
+         ImportThrough("mnuFrameImport", "FrmImportFrame", {"b.bmp", "c.bmp"});
+       }},
       {"Import Subframes", [&] { ImportThrough("mnuSubframeImport", "FrmImportFrame", {"c.bmp"}); },
-       [&] { Find<QSlider>(w, "ScrollFrames")->setValue(1); }},
+       [&] { Slider("ScrollFrames")->setValue(1); }},
       {"Compress All Images", menu("mnuImagesCompress")},
   };
   for (const Step& step : steps) {
@@ -91,8 +101,8 @@ TEST_F(Undo, EveryKindOfStepGoesBackAndForthByteForByteAndShowsWhereItActed) {
     w.State().CurrentGAF = doc = MakeDocument();
     w.ResetView();
     w.Document().History().clear();
-    Find<QSlider>(w, "ScrollFrames")->setValue(2);
-    Find<QSlider>(w, "ScrollSubframes")->setValue(2);
+    Slider("ScrollFrames")->setValue(2);
+    Slider("ScrollSubframes")->setValue(2);
     step.prepare();
     const std::string before = Saved();
     const QString shownBefore = View();
@@ -119,15 +129,15 @@ TEST_F(Undo, EveryKindOfStepGoesBackAndForthByteForByteAndShowsWhereItActed) {
 TEST_F(Undo, ArrowRunsMergeTypedValuesDoNotAndTheHistoryFollowsOpenNewAndSave) {
   FrmQuilmark& w = *window;
   const int before = w.Document().History().count();
-  for (int i = 0; i < 3; ++i) QTest::mouseClick(Find<UpDown>(w, "ScrollXPos")->UpButton(), Qt::LeftButton);
+  for (int i = 0; i < 3; ++i) QTest::mouseClick(Arrows("ScrollXPos")->UpButton(), Qt::LeftButton);
   EXPECT_EQ(w.Document().History().count(), before + 1);
-  Type(Find<QLineEdit>(w, "TxtXPos"), "30");
-  QTest::mouseClick(Find<UpDown>(w, "ScrollXPos")->UpButton(), Qt::LeftButton);
+  Type(Box("TxtXPos"), "30");
+  QTest::mouseClick(Arrows("ScrollXPos")->UpButton(), Qt::LeftButton);
   EXPECT_EQ(w.Document().History().count(), before + 3);
   EXPECT_EQ(doc->Animations.Item(1)->Frames.Item(1)->PositionX(), 31);
   Trigger(Find<QAction>(w, "mnuEditUndo"));
   Trigger(Find<QAction>(w, "mnuEditUndo"));
-  EXPECT_EQ(Find<QLineEdit>(w, "TxtXPos")->text(), "8");
+  EXPECT_EQ(Box("TxtXPos")->text(), "8");
   // Saving marks the clean point; undoing past it and back moves "Modified".
   answer = folder + "/kept.gaf";
   Trigger("mnuFileSaveGAF");
@@ -141,7 +151,8 @@ TEST_F(Undo, ArrowRunsMergeTypedValuesDoNotAndTheHistoryFollowsOpenNewAndSave) {
   Trigger("mnuFileOpen");
   EXPECT_FALSE(Find<QAction>(w, "mnuEditUndo")->isEnabled() || Find<QAction>(w, "mnuEditRedo")->isEnabled());
   Trigger("mnuImageRemoveSequence");
-  WhenModal("UnsavedQuestion", [](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::Discard)->click(); });
+  WhenModal("UnsavedQuestion",
+            [](QWidget* box) { static_cast<QMessageBox*>(box)->button(QMessageBox::Discard)->click(); });
   Trigger("mnuFileNew");
   EXPECT_EQ(w.Document().History().count(), 0);
   EXPECT_EQ(Find<QAction>(w, "mnuEditUndo")->text(), "&Undo");
@@ -154,23 +165,23 @@ TEST_F(Undo, EditingKeysInATextBoxEditItsText) {
   Trigger("mnuImageRemoveSequence");
   ASSERT_EQ(doc->Animations.Count(), 2);
   // Del, Ctrl+Z and Ctrl+Y in the X box: the text changes, the document not.
-  Type(Find<QLineEdit>(w, "TxtXPos"), "123", false);
-  QTest::keyClick(Find<QLineEdit>(w, "TxtXPos"), Qt::Key_Home);
-  QTest::keyClick(Find<QLineEdit>(w, "TxtXPos"), Qt::Key_Delete);
-  EXPECT_EQ(Find<QLineEdit>(w, "TxtXPos")->text(), "23");
-  QTest::keyClick(Find<QLineEdit>(w, "TxtXPos"), Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(Find<QLineEdit>(w, "TxtXPos")->text(), "123");
-  QTest::keyClick(Find<QLineEdit>(w, "TxtXPos"), Qt::Key_Y, Qt::ControlModifier);
+  Type(Box("TxtXPos"), "123", false);
+  QTest::keyClick(Box("TxtXPos"), Qt::Key_Home);
+  QTest::keyClick(Box("TxtXPos"), Qt::Key_Delete);
+  EXPECT_EQ(Box("TxtXPos")->text(), "23");
+  QTest::keyClick(Box("TxtXPos"), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Box("TxtXPos")->text(), "123");
+  QTest::keyClick(Box("TxtXPos"), Qt::Key_Y, Qt::ControlModifier);
   EXPECT_EQ(doc->Animations.Count(), 2);
   // Elsewhere, the keys act on the document.
-  Find<QTreeWidget>(w, "ListGAF")->setFocus();
-  QTest::keyClick(Find<QTreeWidget>(w, "ListGAF"), Qt::Key_Z, Qt::ControlModifier);  // the typed 123, then the removal
-  QTest::keyClick(Find<QTreeWidget>(w, "ListGAF"), Qt::Key_Z, Qt::ControlModifier);
+  List()->setFocus();
+  QTest::keyClick(List(), Qt::Key_Z, Qt::ControlModifier);  // the typed 123, then the removal
+  QTest::keyClick(List(), Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(doc->Animations.Count(), 3);
   EXPECT_EQ(w.StatusText(2), "alpha");
-  QTest::keyClick(Find<QTreeWidget>(w, "ListGAF"), Qt::Key_Y, Qt::ControlModifier);
+  QTest::keyClick(List(), Qt::Key_Y, Qt::ControlModifier);
   EXPECT_EQ(doc->Animations.Count(), 2);
-  QTest::keyClick(Find<QTreeWidget>(w, "ListGAF"), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  QTest::keyClick(List(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(doc->Animations.Count(), 2);  // nothing left to redo
   // The Edit menu sits between File and Images, with View.
   QStringList menus;
@@ -183,16 +194,16 @@ TEST_F(Undo, WhatWasTypedIsAStepBeforeUndoAndTheKeysActOnTheDocumentWhenTheBoxHa
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
   const FramePtr first = doc->Animations.Item(1)->Frames.Item(1);
   // Enter applies the typed value and keeps the focus in the box.
-  Type(Find<QLineEdit>(w, "TxtXPos"), "40", false);
-  QTest::keyClick(Find<QLineEdit>(w, "TxtXPos"), Qt::Key_Return);
+  Type(Box("TxtXPos"), "40", false);
+  QTest::keyClick(Box("TxtXPos"), Qt::Key_Return);
   EXPECT_EQ(first->PositionX(), 40);
-  EXPECT_TRUE(Find<QLineEdit>(w, "TxtXPos")->hasFocus());
+  EXPECT_TRUE(Box("TxtXPos")->hasFocus());
   // Tab commits the next value and moves on to a box with no edit of its
   // own: Ctrl+Z and Ctrl+Y there undo and redo the document's step.
-  QTest::keyClicks(Find<QLineEdit>(w, "TxtXPos"), "41");
-  QTest::keyClick(Find<QLineEdit>(w, "TxtXPos"), Qt::Key_Tab);
+  QTest::keyClicks(Box("TxtXPos"), "41");
+  QTest::keyClick(Box("TxtXPos"), Qt::Key_Tab);
   auto* next = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-  ASSERT_TRUE(next && next != Find<QLineEdit>(w, "TxtXPos"));
+  ASSERT_TRUE(next && next != Box("TxtXPos"));
   QTest::keyClick(next, Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(first->PositionX(), 40);
   QTest::keyClick(next, Qt::Key_Y, Qt::ControlModifier);
@@ -232,20 +243,41 @@ TEST_F(Undo, ARandomRunOfStepsUndoneToTheStartGivesTheOpenedFileBack) {
   std::mt19937 random(12345);
   auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(std::max(n, 1))); };
   for (int i = 0; i < 200; ++i) {
-    const int rows = Find<QTreeWidget>(w, "ListGAF")->topLevelItemCount();
+    const int rows = List()->topLevelItemCount();
     if (rows > 0) ClickRow(pick(rows));
-    if (Find<QSlider>(w, "ScrollFrames")->isEnabled()) Find<QSlider>(w, "ScrollFrames")->setValue(1 + pick(Find<QSlider>(w, "ScrollFrames")->maximum()));
-    if (Find<QSlider>(w, "ScrollSubframes")->isEnabled()) Find<QSlider>(w, "ScrollSubframes")->setValue(1 + pick(Find<QSlider>(w, "ScrollSubframes")->maximum()));
+    if (Slider("ScrollFrames")->isEnabled())
+      Slider("ScrollFrames")->setValue(1 + pick(Slider("ScrollFrames")->maximum()));
+    if (Slider("ScrollSubframes")->isEnabled())
+      Slider("ScrollSubframes")->setValue(1 + pick(Slider("ScrollSubframes")->maximum()));
     switch (pick(9)) {
-      case 0: QTest::mouseClick(Find<UpDown>(w, "ScrollXPos")->UpButton(), Qt::LeftButton); break;
-      case 1: QTest::mouseClick(Find<UpDown>(w, "ScrollYPos")->DownButton(), Qt::LeftButton); break;
-      case 2: QTest::mouseClick(Find<UpDown>(w, "ScrollFPS")->UpButton(), Qt::LeftButton); break;
-      case 3: if (Find<QCheckBox>(w, "chkCompressed")->isEnabled()) QTest::mouseClick(Find<QCheckBox>(w, "chkCompressed"), Qt::LeftButton); break;
-      case 4: w.ListGAF_DblClick(); break;
-      case 5: if (rows > 0) RenameRow(pick(rows), QString("n%1").arg(i)); break;
-      case 6: Trigger("mnuFrameRemove"); break;
-      case 7: window->findChild<QAction*>("mnuSubframeRemove")->trigger(); break;
-      case 8: Trigger(pick(4) == 0 ? "mnuImageRemoveSequence" : "mnuImagesCompress"); break;
+      case 0:
+        QTest::mouseClick(Arrows("ScrollXPos")->UpButton(), Qt::LeftButton);
+        break;
+      case 1:
+        QTest::mouseClick(Arrows("ScrollYPos")->DownButton(), Qt::LeftButton);
+        break;
+      case 2:
+        QTest::mouseClick(Arrows("ScrollFPS")->UpButton(), Qt::LeftButton);
+        break;
+      case 3:
+        if (Find<QCheckBox>(w, "chkCompressed")->isEnabled())
+          QTest::mouseClick(Find<QCheckBox>(w, "chkCompressed"), Qt::LeftButton);
+        break;
+      case 4:
+        w.ListGAF_DblClick();
+        break;
+      case 5:
+        if (rows > 0) RenameRow(pick(rows), QString("n%1").arg(i));
+        break;
+      case 6:
+        Trigger("mnuFrameRemove");
+        break;
+      case 7:
+        window->findChild<QAction*>("mnuSubframeRemove")->trigger();
+        break;
+      case 8:
+        Trigger(pick(4) == 0 ? "mnuImageRemoveSequence" : "mnuImagesCompress");
+        break;
     }
   }
   ASSERT_GT(w.Document().History().count(), 50);

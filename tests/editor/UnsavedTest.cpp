@@ -27,7 +27,7 @@ class Unsaved : public DocumentTest {
     Start().State().CurrentGAF = doc = MakeDocument();
     window->State().CurrentFileName = (folder + "/walk.gaf").toStdString();
     window->ResetView();
-    QTest::mouseClick(Find<UpDown>(*window, "ScrollXPos")->UpButton(), Qt::LeftButton);
+    QTest::mouseClick(Arrows("ScrollXPos")->UpButton(), Qt::LeftButton);
     ASSERT_EQ(window->StatusText(3), "Modified");
     // The save dialog is answered with saveAs, the open dialog with opened.
     window->FileDialogHook = [this](const FileDialogRequest& r) { return r.save ? saveAs : opened; };
@@ -86,7 +86,8 @@ TEST_F(Unsaved, CloseNewOpenAndDropAskAndOnlySaveOrDiscardLetTheDocumentGo) {
         EXPECT_FALSE(FileBytes(saveAs).isEmpty());
       }
       if (gone && !close) {
-        EXPECT_EQ(window->State().CurrentFileName, std::string(way.name) == "new" ? "Untitled.gaf" : opened.toStdString());
+        EXPECT_EQ(window->State().CurrentFileName,
+                  std::string(way.name) == "new" ? "Untitled.gaf" : opened.toStdString());
       }
     }
   // Without changes nothing asks.
@@ -109,7 +110,7 @@ TEST_F(Unsaved, CloseNewOpenAndDropAskAndOnlySaveOrDiscardLetTheDocumentGo) {
 }
 
 TEST_F(Unsaved, ATypedNumberNotYetAppliedCountsAsAChange) {
-  Type(Find<QLineEdit>(*window, "TxtYPos"), "77", false);
+  Type(Box("TxtYPos"), "77", false);
   Answer(QMessageBox::Cancel, "Save changes to \"Untitled.gaf\" before starting a new one?");
   window->mnuFileNew_Click();
   EXPECT_EQ(doc->Animations.Item(1)->Frames.Item(1)->PositionY(), 77);
@@ -121,7 +122,7 @@ TEST_F(Unsaved, TheRecoveryCopyFollowsTheChangesAndGoesWithThem) {
   QDir(Recoveries()).removeRecursively();
   const QString copy = PathText(keeper.Copy().DocumentPath());
   window->State().CurrentFileName = "/w/walk.gaf";
-  QTest::mouseClick(Find<UpDown>(*window, "ScrollXPos")->UpButton(), Qt::LeftButton);
+  QTest::mouseClick(Arrows("ScrollXPos")->UpButton(), Qt::LeftButton);
   // Written a few seconds after the last change, not at once.
   EXPECT_FALSE(QFile::exists(copy));
   QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(copy), RecoveryKeeper::kDelayMs + 3000);
@@ -132,16 +133,16 @@ TEST_F(Unsaved, TheRecoveryCopyFollowsTheChangesAndGoesWithThem) {
   EXPECT_EQ(keeper.Copy().Info().file, "/w/walk.gaf");
   EXPECT_EQ(keeper.Copy().Info().pid, QCoreApplication::applicationPid());
   // A change while a copy is written is written after it.
-  QTest::mouseClick(Find<UpDown>(*window, "ScrollYPos")->UpButton(), Qt::LeftButton);
+  QTest::mouseClick(Arrows("ScrollYPos")->UpButton(), Qt::LeftButton);
   keeper.Snapshot();
-  QTest::mouseClick(Find<UpDown>(*window, "ScrollXPos")->UpButton(), Qt::LeftButton);
+  QTest::mouseClick(Arrows("ScrollXPos")->UpButton(), Qt::LeftButton);
   keeper.Snapshot();
   QTRY_VERIFY(doc->Save(saved) && FileBytes(copy) == FileBytes(PathText(saved)));
   // Back at the clean point (undo, or a save) the copy goes.
   for (int i = 0; i < 3; ++i) Find<QAction>(*window, "mnuEditUndo")->trigger();
   keeper.Wait();
   EXPECT_FALSE(QFile::exists(copy));
-  QTest::mouseClick(Find<UpDown>(*window, "ScrollXPos")->UpButton(), Qt::LeftButton);
+  QTest::mouseClick(Arrows("ScrollXPos")->UpButton(), Qt::LeftButton);
   keeper.Snapshot();
   answer = PathText(saved);
   window->mnuFileSaveGAF_Click();

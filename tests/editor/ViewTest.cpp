@@ -43,14 +43,16 @@ class View : public DocumentTest {
 
 TEST_F(View, KeysAndTheControlWheelStepTheZoomWhichTheStatusBarShowsAndOpeningKeeps) {
   EXPECT_EQ(ZoomShown(), "100%");
-  for (const auto& [key, shown] : {std::pair{Qt::Key_Equal, "200%"}, {Qt::Key_Plus, "300%"}, {Qt::Key_Minus, "200%"},
-                                   {Qt::Key_0, "100%"}}) {
+  for (const auto& [key, shown] :
+       {std::pair{Qt::Key_Equal, "200%"}, {Qt::Key_Plus, "300%"}, {Qt::Key_Minus, "200%"}, {Qt::Key_0, "100%"}}) {
     QTest::keyClick(window.get(), key, Qt::ControlModifier);
     EXPECT_EQ(ZoomShown(), shown) << shown;
   }
   // The wheel zooms only with Ctrl; half notches add up.
-  for (const auto& [turn, modifiers, zoom] : {std::tuple{120, Qt::NoModifier, 1}, {120, Qt::ControlModifier, 2},
-                                              {60, Qt::ControlModifier, 2}, {60, Qt::ControlModifier, 3}}) {
+  for (const auto& [turn, modifiers, zoom] : {std::tuple{120, Qt::NoModifier, 1},
+                                              {120, Qt::ControlModifier, 2},
+                                              {60, Qt::ControlModifier, 2},
+                                              {60, Qt::ControlModifier, 3}}) {
     Wheel(Find<FrameView>(*window, "PicFrame"), turn, modifiers);
     EXPECT_EQ(Find<FrameView>(*window, "PicFrame")->Zoom(), zoom) << turn << " " << int(modifiers);
   }
@@ -66,7 +68,8 @@ TEST_F(View, KeysAndTheControlWheelStepTheZoomWhichTheStatusBarShowsAndOpeningKe
 
 TEST_F(View, EnlargedPixelsAreBlocksAroundTheOriginOrTheCentredImage) {
   ShowMarkedFrame();
-  const QPoint middle(Find<FrameView>(*window, "PicFrame")->width() / 2, Find<FrameView>(*window, "PicFrame")->height() / 2);
+  const QPoint middle(Find<FrameView>(*window, "PicFrame")->width() / 2,
+                      Find<FrameView>(*window, "PicFrame")->height() / 2);
   for (int zoom : {1, 2, 8}) {
     SCOPED_TRACE(zoom);
     Find<FrameView>(*window, "PicFrame")->SetZoom(zoom);
@@ -82,7 +85,8 @@ TEST_F(View, EnlargedPixelsAreBlocksAroundTheOriginOrTheCentredImage) {
     EXPECT_LE((origin.topLeft() - middle).manhattanLength(), 2);
     Find<QAction>(*window, "mnuViewCenter")->setChecked(true);
     window->mnuViewCenter_Click();
-    const QRect centred = Extent(Find<FrameView>(*window, "PicFrame")->grab().toImage(), {TestColour(20), TestColour(77)});
+    const QRect centred =
+        Extent(Find<FrameView>(*window, "PicFrame")->grab().toImage(), {TestColour(20), TestColour(77)});
     EXPECT_EQ(centred.size(), image.size());
     EXPECT_LE((centred.center() - middle).manhattanLength(), 2);
   }
@@ -135,8 +139,11 @@ class Drops : public View {
     QCoreApplication::processEvents();
     return drop.isAccepted();
   }
-  QPoint OverPicture() { return Find<FrameView>(*window, "PicFrame")->mapTo(window.get(), Find<FrameView>(*window, "PicFrame")->rect().center()); }
-  QPoint OverList() { return Find<QTreeWidget>(*window, "ListGAF")->mapTo(window.get(), Find<QTreeWidget>(*window, "ListGAF")->rect().center()); }
+  QPoint OverPicture() {
+    return Find<FrameView>(*window, "PicFrame")
+        ->mapTo(window.get(), Find<FrameView>(*window, "PicFrame")->rect().center());
+  }
+  QPoint OverList() { return List()->mapTo(window.get(), List()->rect().center()); }
   // Image files of sides 5, 4 and 3 under names whose order is by number and
   // without letter case.
   QStringList WriteImages() {
@@ -167,13 +174,14 @@ TEST_F(Drops, ImagesOnThePictureBecomeFramesInNameOrderAsOneStepOrWithShiftSubfr
   EXPECT_EQ(alpha->Frames.Count(), 3);
   ASSERT_TRUE(Drop(images + QStringList{folder + "/more.bmp", folder + "/notes.txt"}, OverPicture()));
   EXPECT_EQ(Widths(alpha->Frames), (std::vector<int>{10, 4, 2, 5, 4, 3}));
-  EXPECT_EQ(Find<QStatusBar>(*window, "Status")->currentMessage(), "1 file and 1 folder ignored: not a BMP or PNG image");
+  EXPECT_EQ(Find<QStatusBar>(*window, "Status")->currentMessage(),
+            "1 file and 1 folder ignored: not a BMP or PNG image");
   EXPECT_EQ(window->Document().History().undoText(), "Import Frames");
   EXPECT_EQ(Cell(0, 2), "6");
   window->Document().History().undo();
   EXPECT_EQ(alpha->Frames.Count(), 3);
   // With Shift they become subframes of the frame shown.
-  Find<QSlider>(*window, "ScrollFrames")->setValue(2);
+  Slider("ScrollFrames")->setValue(2);
   ASSERT_TRUE(Drop(images, OverPicture(), Qt::ShiftModifier));
   EXPECT_EQ(Widths(alpha->Frames.Item(2)->Subframes), (std::vector<int>{6, 8, 5, 4, 3}));
   EXPECT_EQ(window->Document().History().undoText(), "Import Subframes");
@@ -226,7 +234,7 @@ TEST_F(View, ExportFrameAndSubframeOfferPngAfterBmpAndWriteWhatTheNameSays) {
   const QString dir = TempFolder("exportpng");
   for (auto command : {&FrmQuilmark::mnuFrameExport_Click, &FrmQuilmark::mnuSubframeExport_Click}) {
     // A frame of its own, then a subframe.
-    Find<QSlider>(*window, "ScrollFrames")->setValue(command == &FrmQuilmark::mnuFrameExport_Click ? 1 : 2);
+    Slider("ScrollFrames")->setValue(command == &FrmQuilmark::mnuFrameExport_Click ? 1 : 2);
     for (const char* ending : {"png", "bmp"}) {
       answer = dir + "/shown." + ending;
       QFile::remove(answer);
