@@ -11,6 +11,7 @@
 #include "editor/ImageActions.h"
 #include "editor/RecoveryKeeper.h"
 #include "editor/SplitterBar.h"
+#include "editor/WindowStatus.h"
 #include "editor/modRegistry.h"
 #include "editorcore/Recovery.h"
 #include "images/GamePalette.h"
@@ -46,10 +47,9 @@ FrmQuilmark::FrmQuilmark(Options options, QWidget* parent) : QMainWindow(parent)
   KeepEditingKeysInTextBoxes(this);
   BuildMenus();
   BuildToolbar();
-  BuildStatusBar();
   BuildPanes();
   BuildViewMenu();
-  FollowDocument();
+  connect(document_, &GafDocument::fileNameChanged, this, &FrmQuilmark::RefreshTitle);
   // GAF files open wherever they are dropped, images on the picture.
   setAcceptDrops(true);
   resize(Px(MainLayout::DesignWidth), Px(MainLayout::DesignHeight) + menuBar()->sizeHint().height());
@@ -155,10 +155,7 @@ void FrmQuilmark::BuildViewMenu() {
   FrameView& picture = pane_->Picture();
   for (QAction* action : ZoomActions(this, &picture)) view->addAction(action);
   // The zoom lasts for the run, whatever is opened.
-  connect(&picture, &ZoomedView::ZoomChanged, this, [this, &picture] {
-    statusZoom_->setText(picture.ZoomText());
-    pane_->DisplaySelectedPicture();
-  });
+  connect(&picture, &ZoomedView::ZoomChanged, pane_, &FramePane::DisplaySelectedPicture);
 }
 
 void FrmQuilmark::BuildToolbar() {
@@ -198,33 +195,6 @@ void FrmQuilmark::BuildToolbar() {
   }
 }
 
-void FrmQuilmark::BuildStatusBar() {
-  status_ = new QStatusBar(client_);
-  status_->setObjectName("Status");
-  status_->setSizeGripEnabled(false);
-  // The bar is as high as the layout gives it; panels framed by the style
-  // would stand below its edge.
-  status_->setStyleSheet("QStatusBar::item { border: none; }");
-  for (int i = 0; i < 3; ++i) {
-    statusPanels_[i] = new QLabel(status_);
-    statusPanels_[i]->setObjectName(QString("StatusPanel%1").arg(i + 1));
-  }
-  statusPanels_[0]->setText("Ready");
-  statusPanels_[0]->setMinimumWidth(100);
-  status_->addWidget(statusPanels_[0]);
-  status_->addWidget(statusPanels_[1], 1);
-  // "Modified" and the zoom stay at the right edge, whole, whatever the
-  // window's width, and a passing note does not hide them.
-  statusPanels_[2]->setMinimumWidth(statusPanels_[2]->fontMetrics().horizontalAdvance("Modified") + 16);
-  status_->addPermanentWidget(statusPanels_[2]);
-  statusZoom_ = new QLabel("100%", status_);
-  statusZoom_->setObjectName("StatusZoom");
-  statusZoom_->setMinimumWidth(statusZoom_->fontMetrics().horizontalAdvance("1600%") + 16);
-  statusZoom_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  statusZoom_->setContentsMargins(0, 0, 6, 0);
-  status_->addPermanentWidget(statusZoom_);
-}
-
 void FrmQuilmark::BuildPanes() {
   list_ = new AnimationListView(*document_, client_);
   connect(list_, &AnimationListView::Picked, this, &FrmQuilmark::ListGAF_Click);
@@ -238,17 +208,8 @@ void FrmQuilmark::BuildPanes() {
   connect(splitter_, &SplitterBar::Moved, this, &FrmQuilmark::PicSplitter_MouseMove);
   connect(splitter_, &SplitterBar::Released, this, &FrmQuilmark::PicSplitter_MouseUp);
   pane_ = new FramePane(*document_, surface_, mnuFrame_, mnuSubframe_, client_);
+  status_ = new WindowStatus(*document_, pane_->Picture(), client_);
   ApplyLayout();
-}
-
-// The window follows the document: its title, the status panels, "Modified".
-void FrmQuilmark::FollowDocument() {
-  connect(document_, &GafDocument::fileNameChanged, this, &FrmQuilmark::RefreshTitle);
-  for (auto news : {&GafDocument::documentReset, &GafDocument::selectionChanged, &GafDocument::animationsChanged})
-    connect(document_, news, this, &FrmQuilmark::RefreshStatus);
-  connect(document_, &GafDocument::animationRenamed, this, &FrmQuilmark::RefreshStatus);
-  connect(document_, &GafDocument::modifiedChanged, statusPanels_[2],
-          [this](bool modified) { statusPanels_[2]->setText(modified ? QString("Modified") : QString()); });
 }
 
 // ---------------------------------------------------------------- start-up

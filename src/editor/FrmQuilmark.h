@@ -4,10 +4,8 @@
 // the handlers named here are the entries the menus and controls call.
 #pragma once
 
-#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
-#include <QStatusBar>
 #include <QToolBar>
 #include <functional>
 
@@ -24,6 +22,7 @@ class FramePane;
 class ImageActions;
 class RecoveryKeeper;
 class SplitterBar;
+class WindowStatus;
 
 class FrmQuilmark : public QMainWindow, public WindowServices {
   Q_OBJECT
@@ -109,17 +108,17 @@ class FrmQuilmark : public QMainWindow, public WindowServices {
   void changeEvent(QEvent* event) override;
 
  private:
-  void BuildMenus(), BuildEditMenu(), BuildViewMenu(), BuildToolbar(), BuildStatusBar(), BuildPanes();
-  void FollowDocument();
+  void BuildMenus(), BuildEditMenu(), BuildViewMenu(), BuildToolbar(), BuildPanes();
   QAction* AddItem(QMenu* menu, const char* name, const QString& caption, void (FrmQuilmark::*handler)(),
                    const QKeySequence& shortcut = {});
   bool InitializeGraphics();
   void InitializeCommands(const QString& arguments);
-  void SettingsLoad(), SettingsSave(), ApplyLayout(), RefreshTitle(), RefreshStatus();
+  void SettingsLoad(), SettingsSave(), ApplyLayout(), RefreshTitle();
   double TwipsPerPixel() const;
   // Whether a drag of paths at pos (window coordinates) is taken; whether pos
   // is over the picture.
-  bool TakesDrop(const QStringList&paths, QPoint pos) const, OverPicture(QPoint pos) const;
+  bool TakesDrop(const QStringList& paths, QPoint pos) const;
+  bool OverPicture(QPoint pos) const;
 
   Options options_;
   GafDocument* document_;
@@ -132,9 +131,7 @@ class FrmQuilmark : public QMainWindow, public WindowServices {
   SplitterBar* splitter_;
   QWidget* client_;
   QToolBar* toolbar_;
-  QStatusBar* status_;
-  QLabel* statusPanels_[3];  // "Ready", the animation's name, "Modified"
-  QLabel* statusZoom_;       // the frame view's zoom, "100%" to "1600%"
+  WindowStatus* status_;
   QMenu *mnuFrame_, *mnuSubframe_, *mnuImages_;
   QAction* mnuViewCenter_;
   MainLayout layout_;

@@ -14,6 +14,7 @@
 #include "editor/FrmQuilmark.h"
 #include "editor/ImageActions.h"
 #include "editor/RecoveryKeeper.h"
+#include "editor/WindowStatus.h"
 
 namespace quilmark {
 namespace {
@@ -130,12 +131,7 @@ void FrmQuilmark::CmdSubframe_Click() { pane_->SubframeButtonClicked(); }
 
 void FrmQuilmark::RefreshTitle() { setWindowTitle(PathText(TitleFor(document_->FileName()))); }
 
-void FrmQuilmark::RefreshStatus() {
-  statusPanels_[0]->setText("Ready");
-  statusPanels_[1]->setText(QString::fromLatin1(State().CurrentAnimation->Name.c_str()));
-}
-
-QString FrmQuilmark::StatusText(int panel) const { return statusPanels_[std::clamp(panel, 1, 3) - 1]->text(); }
+QString FrmQuilmark::StatusText(int panel) const { return status_->Text(panel); }
 
 void FrmQuilmark::EnableControls(bool enabled) {
   toolbar_->setEnabled(enabled);
@@ -143,7 +139,7 @@ void FrmQuilmark::EnableControls(bool enabled) {
   pane_->setEnabled(enabled);
 }
 
-void FrmQuilmark::Note(const QString& text) { status_->showMessage(text, 6000); }
+void FrmQuilmark::Note(const QString& text) { status_->Note(text); }
 
 QString FrmQuilmark::ShowFileDialog(const FileDialogRequest& request) {
   return FileDialogHook ? FileDialogHook(request) : RunFileDialog(this, request, lastDialogFolder_);

@@ -10,6 +10,7 @@
 #include "editor/FramePane.h"
 #include "editor/FrmQuilmark.h"
 #include "editor/SplitterBar.h"
+#include "editor/WindowStatus.h"
 #include "editorcore/NumberReading.h"
 
 namespace quilmark {
