@@ -8,8 +8,7 @@
 
 namespace quilmark {
 
-void DisplayAnimation(classGAFAnimation& animation, FrameControls& controls, EditorState& state,
-                      int32_t SelectFrame) {
+void DisplayAnimation(classGAFAnimation& animation, FrameControls& controls, EditorState& state, int32_t SelectFrame) {
   const int count = animation.Frames.Count();
   if (count > 1) {
     controls.SetScrollFramesEnabled(true);
@@ -82,21 +81,31 @@ std::optional<int32_t> Round16(double value) {
 
 }  // namespace
 
+ImageGeometry ImageGeometry::Of(const classGAFFrame& frame) {
+  return {frame.Width(), frame.Height(), frame.PositionX(), frame.PositionY()};
+}
+
 PicturePlace PicturePlacement(const classGAFFrame& frame, int32_t viewWidth, int32_t viewHeight, bool centerInView,
+                              int32_t zoom) {
+  return PicturePlacement(ImageGeometry::Of(frame), viewWidth, viewHeight, centerInView, zoom);
+}
+
+PicturePlace PicturePlacement(const ImageGeometry& image, int32_t viewWidth, int32_t viewHeight, bool centerInView,
                               int32_t zoom) {
   PicturePlace place;
   const double halfW = viewWidth / 2.0;
   const double halfH = viewHeight / 2.0;
-  const double z = std::clamp(zoom, 1, 16);
-  const double left = centerInView ? halfW - z * frame.Width() / 2.0 : halfW - z * frame.PositionX();
-  const double top = centerInView ? halfH - z * frame.Height() / 2.0 : halfH - z * frame.PositionY();
-  if (zoom <= 1) {
+  zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+  const double z = zoom / 100.0;
+  const double left = centerInView ? halfW - z * image.width / 2.0 : halfW - z * image.x;
+  const double top = centerInView ? halfH - z * image.height / 2.0 : halfH - z * image.y;
+  if (zoom == 100) {
     // A corner that does not fit leaves that coordinate at 0.
     if (auto l = Round16(left)) place.left = *l;
     if (auto t = Round16(top)) place.top = *t;
     return place;
   }
-  // Enlarged, every corner fits: an image 32767 pixels away times 16 is far
+  // Zoomed, every corner fits: an image 32767 pixels away times 16 is far
   // inside 32 bits.
   place.left = static_cast<int32_t>(std::floor(left));
   place.top = static_cast<int32_t>(std::floor(top));
@@ -104,9 +113,12 @@ PicturePlace PicturePlacement(const classGAFFrame& frame, int32_t viewWidth, int
 }
 
 void DisplayPicture(const classGAFFrame& frame, FrameControls& controls, const EditorState& state) {
-  const int32_t zoom = std::clamp(controls.PictureZoom(), 1, 16);
-  const PicturePlace place =
+  controls.PrepareFor(frame);
+  const int32_t zoom = std::clamp(controls.PictureZoom(), kMinZoom, kMaxZoom);
+  PicturePlace place =
       PicturePlacement(frame, controls.PictureWidth(), controls.PictureHeight(), state.CenterInView, zoom);
+  place.left -= controls.PictureScrollX();
+  place.top -= controls.PictureScrollY();
   controls.ClearPicture();
   classFastWin& surface = controls.Surface();
   surface.ClearTileDraw(0, 0, frame.Width(), frame.Height(), frame.Pixels, TransparentIndex, 255, 0);
@@ -114,17 +126,25 @@ void DisplayPicture(const classGAFFrame& frame, FrameControls& controls, const E
   const int32_t w = std::min(frame.Width(), surface.BmpWidth);
   const int32_t h = std::min(frame.Height(), std::abs(surface.BmpHeight));
   if (w > 0 && h > 0) {
-    if (zoom == 1) {
+    if (zoom == 100) {
       surface.Show(controls.PictureScreen(), place.left, place.top, w, h, 0, 0, 1, 1, false);
     } else {
-      surface.Show(controls.PictureScreen(), place.left, place.top, w * zoom, h * zoom, 0, 0, w, h, true);
+      const PictureSize size = ZoomedSize(w, h, zoom);
+      surface.Show(controls.PictureScreen(), place.left, place.top, size.width, size.height, 0, 0, w, h, true);
     }
   }
   controls.KeepPicture();
 }
 
+PictureSize ZoomedSize(int32_t width, int32_t height, int32_t zoom) {
+  zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+  // Reduced, a part pixel still shows: the size rounds up.
+  auto scaled = [zoom](int32_t n) { return n <= 0 ? 0 : static_cast<int32_t>((int64_t{n} * zoom + 99) / 100); };
+  return {scaled(width), scaled(height)};
+}
+
 int32_t StepZoom(int32_t zoom, int steps) {
-  static constexpr int32_t kSteps[] = {1, 2, 3, 4, 6, 8, 12, 16};
+  static constexpr int32_t kSteps[] = {25, 50, 100, 200, 300, 400, 600, 800, 1200, 1600};
   constexpr int last = static_cast<int>(std::size(kSteps)) - 1;
   // The step at or below zoom, so that an odd zoom steps onto the list.
   int at = 0;

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <string>
 
-#include "editorcore/EditorState.h"
 #include "display/classFastWin.h"
+#include "editorcore/EditorState.h"
 
 namespace quilmark {
 
@@ -48,8 +48,16 @@ class FrameControls {
   virtual void ClearPicture() = 0;
   // The device the main surface is shown on.
   virtual SurfaceScreen& PictureScreen() = 0;
-  // How many view pixels one image pixel takes (1 to 16).
-  virtual int32_t PictureZoom() const { return 1; }
+  // The view's zoom in percent: 25, 50 (every second or fourth pixel shown),
+  // 100, or 200 to 1600 (each pixel repeated).
+  virtual int32_t PictureZoom() const { return 100; }
+  // How far the view is scrolled from where the picture is placed: the
+  // picture moves left and up by it.
+  virtual int32_t PictureScrollX() const { return 0; }
+  virtual int32_t PictureScrollY() const { return 0; }
+  // Called before an image is placed, so that the view can fit its scrolling
+  // to the image.
+  virtual void PrepareFor(const classGAFFrame& /*image*/) {}
   // What was shown becomes the view's lasting picture.
   virtual void KeepPicture() = 0;
   // The main surface.
@@ -64,21 +72,37 @@ void DisplayAnimation(classGAFAnimation& animation, FrameControls& controls, Edi
 void DisplayFrame(classGAFFrame& frame, FrameControls& controls, EditorState& state, bool Subframe = false,
                   int32_t SelectSubframe = 1);
 // Draws the image alone in the frame view, index 9 painted in colour 255,
-// enlarged by the view's zoom (each pixel repeated, never blended).
+// sized by the view's zoom (pixels repeated or dropped, never blended) and
+// moved by its scrolling.
 void DisplayPicture(const classGAFFrame& frame, FrameControls& controls, const EditorState& state);
 // Where DisplayPicture puts the image's top-left corner in a view of
-// viewWidth x viewHeight pixels at the given zoom: the origin, or the image's
-// centre when centerInView, on the view's centre. At zoom 1 a coordinate that
-// does not fit in 16 bits is 0.
+// viewWidth x viewHeight pixels at the given zoom (percent), before scrolling:
+// the origin, or the image's centre when centerInView, on the view's centre.
+// At 100% a coordinate that does not fit in 16 bits is 0.
 struct PicturePlace {
   int32_t left = 0;
   int32_t top = 0;
 };
 PicturePlace PicturePlacement(const classGAFFrame& frame, int32_t viewWidth, int32_t viewHeight, bool centerInView,
-                              int32_t zoom = 1);
-// The views' zoom steps: 1, 2, 3, 4, 6, 8, 12 and 16 times. The step steps
-// away from zoom (in when positive, out when negative), held within 1..16.
+                              int32_t zoom = 100);
+// The same for an image of width x height whose origin is at (x, y).
+struct ImageGeometry {
+  int32_t width = 0, height = 0, x = 0, y = 0;
+  static ImageGeometry Of(const classGAFFrame& frame);
+};
+PicturePlace PicturePlacement(const ImageGeometry& image, int32_t viewWidth, int32_t viewHeight, bool centerInView,
+                              int32_t zoom = 100);
+// The size an image of width x height takes in the view at zoom (percent).
+struct PictureSize {
+  int32_t width = 0;
+  int32_t height = 0;
+};
+PictureSize ZoomedSize(int32_t width, int32_t height, int32_t zoom);
+// The views' zoom steps in percent: 25, 50, 100, 200, 300, 400, 600, 800,
+// 1200 and 1600. The step steps away from zoom (in when positive, out when
+// negative), held within 25..1600.
 int32_t StepZoom(int32_t zoom, int steps);
+constexpr int32_t kMinZoom = 25, kMaxZoom = 1600;
 
 // Composes the frame, or all its subframes in order, with its origin at (x, y).
 void DrawImage(const classGAFFrame& frame, classFastWin& surface, int32_t x, int32_t y);

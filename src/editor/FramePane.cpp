@@ -26,12 +26,15 @@ FramePane::FramePane(GafDocument& doc, classFastWin& surface, QMenu* frameMenu, 
   // while displaying are set with signals blocked.
   connect(frames_, &QSlider::valueChanged, this, &FramePane::FramesSlid);
   connect(subframes_, &QSlider::valueChanged, this, &FramePane::SubframesSlid);
-  picture_ = new FrameView(this);
-  picture_->setObjectName("PicFrame");
+  area_ = new PictureArea(this);
+  picture_ = &area_->Picture();
+  connect(area_, &PictureArea::Scrolled, this, &FramePane::DisplaySelectedPicture);
+  connect(picture_, &ZoomedView::ZoomChanged, this, &FramePane::KeepAnchor);
   // A click on the picture or the pane takes the focus, so that a number
   // typed into a box is applied as the box is left.
   setFocusPolicy(Qt::ClickFocus);
   picture_->setFocusPolicy(Qt::ClickFocus);
+  area_->setFocusPolicy(Qt::ClickFocus);
 
   connect(&doc_, &GafDocument::documentReset, this, &FramePane::ShowSelection);
   connect(&doc_, &GafDocument::selectionChanged, this, &FramePane::ShowSelection);
@@ -54,7 +57,7 @@ void FramePane::Layout(const MainLayout& layout) {
   Place(fields_, layout.FrameInfo);
   Place(frameButton_, layout.CmdFrame);
   Place(frames_, layout.ScrollFrames);
-  Place(picture_, layout.PicFrame);
+  Place(area_, layout.PicFrame);
   Place(subframeButton_, layout.CmdSubframe);
   Place(subframes_, layout.ScrollSubframes);
 }
@@ -82,6 +85,69 @@ void FramePane::ImagesChanged(const std::vector<FramePtr>& images) {
 
 void FramePane::DisplaySelectedPicture() {
   if (graphicsReady_) DisplayPicture(*doc_.State().GetSelectedFrame(), *this, doc_.State());
+}
+
+namespace {
+
+// The picture's extent in a view of a given size, unscrolled: the image as
+// DisplayPicture places it, and its origin.
+std::function<QRect(QSize)> ExtentOf(const classGAFFrame& frame, bool center, int32_t zoom) {
+  return [image = ImageGeometry::Of(frame), center, zoom](QSize view) {
+    const PicturePlace place = PicturePlacement(image, view.width(), view.height(), center, zoom);
+    // What the surface holds of the image is shown.
+    const PictureSize size = ZoomedSize(std::min(image.width, 1024), std::min(image.height, 1024), zoom);
+    const QPoint origin(place.left + static_cast<int>(int64_t{image.x} * zoom / 100),
+                        place.top + static_cast<int>(int64_t{image.y} * zoom / 100));
+    return QRect(place.left, place.top, size.width, size.height).united(QRect(origin, QSize(1, 1)));
+  };
+}
+
+}  // namespace
+
+void FramePane::PrepareFor(const classGAFFrame& image) {
+  area_->Fit(ExtentOf(image, doc_.State().CenterInView, picture_->ZoomPercent()));
+}
+
+void FramePane::KeepAnchor() {
+  const FramePtr image = doc_.State().GetSelectedFrame();
+  const bool center = doc_.State().CenterInView;
+  const QPoint scroll = area_->Scroll(), anchor = picture_->ZoomAnchor();
+  const int was = picture_->PreviousZoomPercent(), now = picture_->ZoomPercent();
+  const QSize before = picture_->size();
+  const PicturePlace from = PicturePlacement(*image, before.width(), before.height(), center, was);
+  PrepareFor(*image);
+  const QSize after = picture_->size();
+  const PicturePlace to = PicturePlacement(*image, after.width(), after.height(), center, now);
+  // A view never scrolled zooms about its centre as it always did.
+  const bool centred = anchor == QPoint(before.width() / 2, before.height() / 2);
+  if (!(centred && scroll.isNull())) {
+    // The image point under the anchor, in image pixels, comes under it again.
+    const double u = (anchor.x() + scroll.x() - from.left) * 100.0 / was;
+    const double v = (anchor.y() + scroll.y() - from.top) * 100.0 / was;
+    area_->SetScroll(QPoint(static_cast<int>(std::floor(to.left + u * now / 100.0 - anchor.x())),
+                            static_cast<int>(std::floor(to.top + v * now / 100.0 - anchor.y()))));
+  }
+  DisplaySelectedPicture();
+}
+
+void FramePane::ZoomToFit() {
+  const FramePtr image = doc_.State().GetSelectedFrame();
+  const int32_t width = std::min(image->Width(), 1024), height = std::min(image->Height(), 1024);
+  int32_t fit = kMinZoom;
+  for (int32_t zoom = kMinZoom; zoom <= kMaxZoom; zoom = StepZoom(zoom, 1)) {
+    const PictureSize size = ZoomedSize(width, height, zoom);
+    if (size.width <= area_->width() && size.height <= area_->height()) fit = zoom;
+    if (zoom == kMaxZoom) break;
+  }
+  picture_->SetZoomPercent(fit);
+  // The image in the middle of the view.
+  PrepareFor(*image);
+  const PicturePlace place =
+      PicturePlacement(*image, picture_->width(), picture_->height(), doc_.State().CenterInView, fit);
+  const PictureSize size = ZoomedSize(width, height, fit);
+  area_->SetScroll(QPoint(place.left + size.width / 2 - picture_->width() / 2,
+                          place.top + size.height / 2 - picture_->height() / 2));
+  DisplaySelectedPicture();
 }
 
 void FramePane::FramesSlid(int value) {

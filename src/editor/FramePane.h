@@ -9,8 +9,8 @@
 #include <QSlider>
 
 #include "display/FrameDisplay.h"
-#include "display/qt/FrameView.h"
 #include "editor/FrameFields.h"
+#include "editor/PictureArea.h"
 #include "editorcore/Layout.h"
 
 namespace quilmark {
@@ -25,13 +25,16 @@ class FramePane : public QWidget, public FrameControls {
   // Nothing is drawn until the surface is ready.
   void SetGraphicsReady(bool ready) { graphicsReady_ = ready; }
   void Layout(const MainLayout& layout);
-  FrameView& Picture() { return *picture_; }
+  FrameView& Picture() { return area_->Picture(); }
   FrameFields& Fields() { return *fields_; }
 
   // The selected animation, frame and subframe, shown.
   void ShowSelection();
-  // The shown image drawn again (a new zoom, size or centring).
+  // The shown image drawn again (a new zoom, size, scroll or centring).
   void DisplaySelectedPicture();
+  // The largest zoom step at which the shown image fits the view, the image
+  // in the view's middle.
+  void ZoomToFit();
 
   // What the user does.
   void FramesSlid(int value);
@@ -63,11 +66,16 @@ class FramePane : public QWidget, public FrameControls {
   void ClearPicture() override { picture_->ClearPicture(); }
   SurfaceScreen& PictureScreen() override { return *picture_; }
   void KeepPicture() override { picture_->update(); }
-  int32_t PictureZoom() const override { return picture_->Zoom(); }
+  int32_t PictureZoom() const override { return picture_->ZoomPercent(); }
+  int32_t PictureScrollX() const override { return area_->Scroll().x(); }
+  int32_t PictureScrollY() const override { return area_->Scroll().y(); }
+  void PrepareFor(const classGAFFrame& image) override;
   classFastWin& Surface() override { return surface_; }
 
  private:
   void ImagesChanged(const std::vector<FramePtr>& images);
+  // After a zoom step: the image pixel under the step's anchor stays there.
+  void KeepAnchor();
   QSlider* MakeSlider(const char* name);
 
   GafDocument& doc_;
@@ -79,6 +87,7 @@ class FramePane : public QWidget, public FrameControls {
   QPushButton* subframeButton_;
   QSlider* frames_;
   QSlider* subframes_;
+  PictureArea* area_;
   FrameView* picture_;
   bool graphicsReady_ = false;
 };

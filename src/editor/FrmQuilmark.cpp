@@ -154,6 +154,10 @@ void FrmQuilmark::BuildViewMenu() {
   menuBar()->insertMenu(mnuImages_->menuAction(), view);
   FrameView& picture = pane_->Picture();
   for (QAction* action : ZoomActions(this, &picture)) view->addAction(action);
+  QAction* fit = view->addAction("Zoom to &Fit");
+  fit->setObjectName("ZoomFit");
+  fit->setShortcut(QKeySequence("Ctrl+9"));
+  connect(fit, &QAction::triggered, pane_, &FramePane::ZoomToFit);
   // The zoom lasts for the run, whatever is opened.
   connect(&picture, &ZoomedView::ZoomChanged, pane_, &FramePane::DisplaySelectedPicture);
 }

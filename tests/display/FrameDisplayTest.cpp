@@ -11,7 +11,7 @@ namespace {
 struct FakeControls : FrameControls, SurfaceScreen {
   std::map<std::string, std::string> v;  // each control's last value; sliders take one only within 1 … max
   int32_t viewW = 200, viewH = 100;
-  int32_t zoom = 1;
+  int32_t zoom = 100, scrollX = 0, scrollY = 0;
   std::vector<int> picture;  // -1 = background
   int shows = 0;
   classFastWin surface;
@@ -48,6 +48,8 @@ struct FakeControls : FrameControls, SurfaceScreen {
   SurfaceScreen& PictureScreen() override { return *this; }
   void KeepPicture() override {}
   int32_t PictureZoom() const override { return zoom; }
+  int32_t PictureScrollX() const override { return scrollX; }
+  int32_t PictureScrollY() const override { return scrollY; }
   classFastWin& Surface() override { return surface; }
   // Scales the source rectangle onto the destination, as the window's screen does.
   void PutSurface(const classFastWin& s, int32_t dl, int32_t dt, int32_t dw, int32_t dh, int32_t sl, int32_t st,
@@ -70,12 +72,16 @@ struct FakeControls : FrameControls, SurfaceScreen {
 using test::MakeFrame;
 
 TEST(DisplayPlacement, OriginOrCentreOnTheViewMiddleHalvesToEvenAndFarCornersStayWhereTheyAre) {
-  // {position x, y, view width, CenterInView, zoom, left, top} of a 10 × 10 frame in a view 100 high. At 1x a
-  // corner beyond 16 bits is 0; enlarged, the picture must not jump to the view's edge.
+  // {position x, y, view width, CenterInView, zoom %, left, top} of a 10 × 10 frame in a view 100 high. At 100%
+  // a corner beyond 16 bits is 0; zoomed, the picture must not jump to the view's edge, and a part pixel rounds
+  // down.
   const std::vector<std::tuple<int, int, int, bool, int, int, int>> cases = {
-      {5, 5, 200, false, 1, 95, 45},          {0, 0, 200, false, 1, 100, 50},    {0, 0, 200, true, 1, 95, 45},
-      {0, 0, 201, false, 1, 100, 50},         {0, 0, 203, false, 1, 102, 50},    {-32000, 0, 200, false, 1, 32100, 50},
-      {-32000, 0, 200, false, 2, 64100, 50}, {-32700, 0, 200, false, 1, 0, 50}, {0, -32768, 200, false, 1, 100, 0}};
+      {5, 5, 200, false, 100, 95, 45},         {0, 0, 200, false, 100, 100, 50},
+      {0, 0, 200, true, 100, 95, 45},          {0, 0, 201, false, 100, 100, 50},
+      {0, 0, 203, false, 100, 102, 50},        {-32000, 0, 200, false, 100, 32100, 50},
+      {-32000, 0, 200, false, 200, 64100, 50}, {-32700, 0, 200, false, 100, 0, 50},
+      {0, -32768, 200, false, 100, 100, 0},    {5, 5, 200, false, 50, 97, 47},
+      {5, 5, 200, false, 25, 98, 48},          {0, 0, 200, true, 25, 98, 48}};
   for (const auto& [x, y, viewW, center, zoom, left, top] : cases) {
     const PicturePlace p = PicturePlacement(*MakeFrame(10, 10, x, y, 1), viewW, 100, center, zoom);
     EXPECT_EQ(std::make_pair(p.left, p.top), std::make_pair(left, top)) << x << " " << y << " " << viewW << " " << zoom;
@@ -96,15 +102,29 @@ TEST(DisplayPicture, TheImageAloneEachPixelRepeatedByTheZoomWithIndex9Painted255
   DisplayPicture(*f, c, s);
   EXPECT_EQ(c.shows, 1);
   EXPECT_EQ((std::vector{row(48), row(49), row(50), row(51)}),
-            (std::vector<std::vector<int>>{std::vector<int>(8, -1), {-1, -1, -1, 255, 4, -1, -1, -1},
-                                           {-1, -1, -1, 4, 255, -1, -1, -1}, std::vector<int>(8, -1)}));
+            (std::vector<std::vector<int>>{std::vector<int>(8, -1),
+                                           {-1, -1, -1, 255, 4, -1, -1, -1},
+                                           {-1, -1, -1, 4, 255, -1, -1, -1},
+                                           std::vector<int>(8, -1)}));
   // Enlarged 3 times, the image covers 97..102 x 47..52 in 3 x 3 blocks.
-  c.zoom = 3;
+  c.zoom = 300;
   DisplayPicture(*f, c, s);
   EXPECT_EQ(row(46), std::vector<int>(8, -1));
   for (int y : {47, 49}) EXPECT_EQ(row(y), (std::vector<int>{-1, 255, 255, 255, 4, 4, 4, -1})) << y;
   for (int y : {50, 52}) EXPECT_EQ(row(y), (std::vector<int>{-1, 4, 4, 4, 255, 255, 255, -1})) << y;
   EXPECT_EQ(row(53), std::vector<int>(8, -1));
+  // Scrolled 3 right and 2 up, the picture moves 3 left and 2 down.
+  c.scrollX = 3;
+  c.scrollY = -2;
+  DisplayPicture(*f, c, s);
+  EXPECT_EQ((std::vector<int>{c.At(93, 49), c.At(94, 49), c.At(99, 54), c.At(100, 54), c.At(94, 48)}),
+            (std::vector<int>{-1, 255, 255, -1, -1}));
+  // Halved, each pixel shown stands for two: the 2 × 2 image is one pixel, its first, from the origin's half.
+  c.scrollX = c.scrollY = 0;
+  c.zoom = 50;
+  DisplayPicture(*f, c, s);
+  EXPECT_EQ((std::vector<int>{c.At(99, 49), c.At(100, 49), c.At(99, 50)}), (std::vector<int>{255, -1, -1}));
+  c.zoom = 300;
   // Centred instead, the image's middle is the view's.
   s.CenterInView = true;
   DisplayPicture(*f, c, s);
@@ -112,15 +132,17 @@ TEST(DisplayPicture, TheImageAloneEachPixelRepeatedByTheZoomWithIndex9Painted255
             (std::vector<int>{-1, 255, 255, -1}));
 }
 
-TEST(DisplayZoom, StepsThroughTheZoomsAndStaysWithinOneToSixteen) {
-  std::vector<int> in{1}, out{16};
-  for (int i = 0; i < 8; ++i) in.push_back(StepZoom(in.back(), 1));
-  for (int i = 0; i < 8; ++i) out.push_back(StepZoom(out.back(), -1));
-  EXPECT_EQ(in, (std::vector<int>{1, 2, 3, 4, 6, 8, 12, 16, 16}));
-  EXPECT_EQ(out, (std::vector<int>{16, 12, 8, 6, 4, 3, 2, 1, 1}));
+TEST(DisplayZoom, StepsThroughTheZoomsAndStaysWithinAQuarterToSixteenTimes) {
+  std::vector<int> in{25}, out{1600};
+  for (int i = 0; i < 10; ++i) in.push_back(StepZoom(in.back(), 1));
+  for (int i = 0; i < 10; ++i) out.push_back(StepZoom(out.back(), -1));
+  EXPECT_EQ(in, (std::vector<int>{25, 50, 100, 200, 300, 400, 600, 800, 1200, 1600, 1600}));
+  EXPECT_EQ(out, (std::vector<int>{1600, 1200, 800, 600, 400, 300, 200, 100, 50, 25, 25}));
   // A zoom between steps goes to the next step either way; several steps at once.
-  EXPECT_EQ(std::make_pair(StepZoom(5, 1), StepZoom(5, -1)), std::make_pair(6, 4));
-  EXPECT_EQ(std::make_pair(StepZoom(1, 3), StepZoom(16, -10)), std::make_pair(4, 1));
+  EXPECT_EQ(std::make_pair(StepZoom(500, 1), StepZoom(500, -1)), std::make_pair(600, 400));
+  EXPECT_EQ(std::make_pair(StepZoom(100, 3), StepZoom(1600, -20)), std::make_pair(400, 25));
+  // Reduced, a part pixel still shows.
+  EXPECT_EQ(std::make_pair(ZoomedSize(5, 4, 50).width, ZoomedSize(5, 4, 25).height), std::make_pair(3, 1));
 }
 
 TEST(DisplayAnimation, OneFrameAFrameWithOneSubframeAndNoFrames) {
@@ -131,8 +153,9 @@ TEST(DisplayAnimation, OneFrameAFrameWithOneSubframeAndNoFrames) {
   a.Frames.Add(MakeFrame(3, 4, 1, 2, 6, 7));
   DisplayAnimation(a, c, s);
   EXPECT_EQ(std::make_pair(s.CurrentFrame, s.CurrentSubframe), std::make_pair(1, 0));
-  EXPECT_EQ(c.Describe(), "cmdFrameOn=1 cmdSubOn=1 compressed=0 compressedOn=1 editorsOn=1 fps=7 frames=1 "
-                          "framesMax=2 framesOn=0 h=4 sub=1 subMax=2 subOn=0 w=3 x=1 y=2");
+  EXPECT_EQ(c.Describe(),
+            "cmdFrameOn=1 cmdSubOn=1 compressed=0 compressedOn=1 editorsOn=1 fps=7 frames=1 "
+            "framesMax=2 framesOn=0 h=4 sub=1 subMax=2 subOn=0 w=3 x=1 y=2");
 
   // The second frame has one subframe: it is what the controls and the picture show.
   auto f = MakeFrame(50, 50, 9, 9, 1);
@@ -141,8 +164,9 @@ TEST(DisplayAnimation, OneFrameAFrameWithOneSubframeAndNoFrames) {
   FakeControls d;
   DisplayAnimation(a, d, s, 2);
   EXPECT_EQ(std::make_pair(s.CurrentFrame, s.CurrentSubframe), std::make_pair(2, 1));
-  EXPECT_EQ(d.Describe(), "cmdFrameOn=1 cmdSubOn=1 compressed=0 compressedOn=1 editorsOn=1 fps=11 frames=2 "
-                          "framesMax=2 framesOn=1 h=5 sub=1 subMax=2 subOn=0 w=6 x=3 y=2");
+  EXPECT_EQ(d.Describe(),
+            "cmdFrameOn=1 cmdSubOn=1 compressed=0 compressedOn=1 editorsOn=1 fps=11 frames=2 "
+            "framesMax=2 framesOn=1 h=5 sub=1 subMax=2 subOn=0 w=6 x=3 y=2");
   EXPECT_EQ(std::make_pair(d.At(97, 48), d.At(96, 48)), std::make_pair(2, -1));
   // Nothing in the document moved.
   EXPECT_EQ(std::make_pair(f->PositionX(), f->Subframes.Item(1)->PositionX()), std::make_pair(9, 3));

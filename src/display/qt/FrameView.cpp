@@ -1,14 +1,14 @@
 #include "display/qt/FrameView.h"
 
-#include "display/FrameDisplay.h"
-
+#include <QKeyEvent>
 #include <QPainter>
 #include <QResizeEvent>
-#include <QKeyEvent>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
+
+#include "display/FrameDisplay.h"
 
 namespace quilmark {
 
@@ -27,16 +27,22 @@ QImage SurfaceImage(const classFastWin& surface) {
   return image;
 }
 
-void ZoomedView::SetZoom(int zoom) {
-  zoom = std::clamp(zoom, 1, 16);
-  if (zoom == zoom_) return;
-  zoom_ = zoom;
-  emit ZoomChanged(zoom_);
+void ZoomedView::SetZoomPercent(int percent, std::optional<QPoint> anchor) {
+  percent = std::clamp(percent, least_, kMaxZoom);
+  if (percent == percent_) return;
+  previous_ = std::exchange(percent_, percent);
+  anchor_ = anchor.value_or(QPoint(width() / 2, height() / 2));
+  emit ZoomChanged(percent_);
 }
 
-void ZoomedView::ZoomBy(int steps) { SetZoom(StepZoom(zoom_, steps)); }
+void ZoomedView::SetLeastZoomPercent(int percent) {
+  least_ = std::clamp(percent, kMinZoom, kMaxZoom);
+  SetZoomPercent(percent_);
+}
 
-QString ZoomedView::ZoomText() const { return QString("%1%").arg(zoom_ * 100); }
+void ZoomedView::ZoomBy(int steps, std::optional<QPoint> anchor) { SetZoomPercent(StepZoom(percent_, steps), anchor); }
+
+QString ZoomedView::ZoomText() const { return QString("%1%").arg(percent_); }
 
 void ZoomedView::wheelEvent(QWheelEvent* event) {
   if (!(event->modifiers() & Qt::ControlModifier)) {
@@ -47,7 +53,7 @@ void ZoomedView::wheelEvent(QWheelEvent* event) {
   wheelTurn_ += event->angleDelta().y();
   const int notches = wheelTurn_ / 120;
   wheelTurn_ -= notches * 120;
-  if (notches != 0) ZoomBy(notches);
+  if (notches != 0) ZoomBy(notches, event->position().toPoint());
   event->accept();
 }
 
@@ -77,10 +83,16 @@ bool HandleZoomKey(QEvent* event, ZoomedView* view) {
   int steps = 0;
   switch (key->key()) {
     case Qt::Key_Equal:
-    case Qt::Key_Plus: steps = 1; break;
-    case Qt::Key_Minus: steps = -1; break;
-    case Qt::Key_0: break;
-    default: return false;
+    case Qt::Key_Plus:
+      steps = 1;
+      break;
+    case Qt::Key_Minus:
+      steps = -1;
+      break;
+    case Qt::Key_0:
+      break;
+    default:
+      return false;
   }
   event->accept();
   if (event->type() == QEvent::KeyPress) {
@@ -93,9 +105,7 @@ bool HandleZoomKey(QEvent* event, ZoomedView* view) {
   return true;
 }
 
-FrameView::FrameView(QWidget* parent) : ZoomedView(parent) {
-  setAttribute(Qt::WA_OpaquePaintEvent);
-}
+FrameView::FrameView(QWidget* parent) : ZoomedView(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
 
 void FrameView::SetBackground(QColor colour) {
   background_ = colour;
@@ -103,7 +113,8 @@ void FrameView::SetBackground(QColor colour) {
 }
 
 void FrameView::ClearPicture() {
-  if (picture_.size() != size() || picture_.isNull()) picture_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+  if (picture_.size() != size() || picture_.isNull())
+    picture_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
   picture_.fill(background_);
   update();
 }

@@ -6,7 +6,9 @@
 #include <QAction>
 #include <QImage>
 #include <QWidget>
+#include <algorithm>
 #include <array>
+#include <optional>
 
 #include "display/classFastWin.h"
 
@@ -18,27 +20,38 @@ QImage SurfaceImage(const classFastWin& surface);
 // The colour of palette index i as Qt sees it.
 QRgb PaletteColour(const Palette& palette, int index);
 
-// A view that shows its picture enlarged 1 to 16 times. Ctrl + mouse wheel
-// steps the zoom; the owner redraws on ZoomChanged.
+// A view that shows its picture zoomed, from 25% (or a larger least zoom) to
+// 1600%. Ctrl + mouse wheel steps the zoom about the point under the pointer;
+// the owner redraws on ZoomChanged. Other wheel turns go on to the parent.
 class ZoomedView : public QWidget {
   Q_OBJECT
  public:
   using QWidget::QWidget;
-  int Zoom() const { return zoom_; }
-  // Held within 1..16; ZoomChanged when it changes.
-  void SetZoom(int zoom);
+  // How many times the picture is enlarged; 1 also when it is reduced.
+  int Zoom() const { return std::max(1, percent_ / 100); }
+  int ZoomPercent() const { return percent_; }
+  void SetZoom(int times) { SetZoomPercent(times * 100); }
+  // Held within the least zoom and 1600%; ZoomChanged when it changes.
+  // anchor is the view point whose picture pixel is to stay under it; the
+  // view's centre when there is none.
+  void SetZoomPercent(int percent, std::optional<QPoint> anchor = std::nullopt);
+  void SetLeastZoomPercent(int percent);
   // steps zoom steps in (positive) or out (negative).
-  void ZoomBy(int steps);
-  // "400%".
+  void ZoomBy(int steps, std::optional<QPoint> anchor = std::nullopt);
+  // "400%", "50%".
   QString ZoomText() const;
+  // The zoom before the last change, and the point that change kept still.
+  int PreviousZoomPercent() const { return previous_; }
+  QPoint ZoomAnchor() const { return anchor_; }
  signals:
-  void ZoomChanged(int zoom);
+  void ZoomChanged(int percent);
 
  protected:
   void wheelEvent(QWheelEvent* event) override;
 
  private:
-  int zoom_ = 1;
+  int percent_ = 100, previous_ = 100, least_ = 25;
+  QPoint anchor_;
   int wheelTurn_ = 0;  // of a notch, from fine wheels
 };
 
@@ -69,12 +82,10 @@ class FrameView : public ZoomedView, public SurfaceScreen {
   // The lasting picture, as painted (view size).
   const QImage& Picture() const { return picture_; }
 
-  void PutSurface(const classFastWin& surface, int32_t destLeft, int32_t destTop, int32_t destWidth,
-                  int32_t destHeight, int32_t srcLeft, int32_t srcTop, int32_t srcWidth, int32_t srcHeight,
-                  bool stretch) override;
+  void PutSurface(const classFastWin& surface, int32_t destLeft, int32_t destTop, int32_t destWidth, int32_t destHeight,
+                  int32_t srcLeft, int32_t srcTop, int32_t srcWidth, int32_t srcHeight, bool stretch) override;
   void GetSurface(classFastWin& surface, int32_t destLeft, int32_t destTop, int32_t destWidth, int32_t destHeight,
                   int32_t srcLeft, int32_t srcTop, int32_t srcWidth, int32_t srcHeight, bool stretch) override;
-
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -17,6 +17,8 @@
 namespace quilmark {
 
 PreviewCanvas::PreviewCanvas(QWidget* parent) : ZoomedView(parent) {
+  // The preview is never reduced.
+  SetLeastZoomPercent(100);
   setAttribute(Qt::WA_OpaquePaintEvent);
   connect(this, &ZoomedView::ZoomChanged, this, [this] { update(); });
 }

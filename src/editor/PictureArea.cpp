@@ -1,0 +1,166 @@
+#include "editor/PictureArea.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QWheelEvent>
+
+namespace quilmark {
+namespace {
+// View pixels one wheel notch scrolls.
+constexpr int kNotch = 48;
+}  // namespace
+
+PictureArea::PictureArea(QWidget* parent) : QWidget(parent) {
+  setObjectName("PicArea");
+  picture_ = new FrameView(this);
+  picture_->setObjectName("PicFrame");
+  across_ = new QScrollBar(Qt::Horizontal, this);
+  across_->setObjectName("PicScrollAcross");
+  down_ = new QScrollBar(Qt::Vertical, this);
+  down_->setObjectName("PicScrollDown");
+  picture_->installEventFilter(this);
+  for (QScrollBar* bar : {across_, down_}) {
+    bar->hide();
+    bar->setRange(0, 0);
+    connect(bar, &QScrollBar::valueChanged, this, &PictureArea::FromBars);
+  }
+}
+
+void PictureArea::SetScroll(QPoint scroll) {
+  scroll_ = scroll;
+  QSignalBlocker blockAcross(across_), blockDown(down_);
+  across_->setValue(scroll.x());
+  down_->setValue(scroll.y());
+}
+
+void PictureArea::Fit(const std::function<QRect(QSize)>& extent) {
+  extent_ = extent;
+  const int barW = down_->sizeHint().width(), barH = across_->sizeHint().height();
+  // A bar takes room from the view, which may call for the other bar.
+  bool across = false, down = false;
+  QSize view = size();
+  QRect shown;
+  for (int pass = 0; pass < 3; ++pass) {
+    view = size() - QSize(down ? barW : 0, across ? barH : 0);
+    shown = extent(view);
+    across = shown.left() < 0 || shown.left() + shown.width() > view.width();
+    down = shown.top() < 0 || shown.top() + shown.height() > view.height();
+  }
+  view = size() - QSize(down ? barW : 0, across ? barH : 0);
+  shown = extent(view);
+  picture_->setGeometry(QRect(QPoint(0, 0), view.expandedTo(QSize(1, 1))));
+  across_->setGeometry(0, view.height(), view.width(), barH);
+  down_->setGeometry(view.width(), 0, barW, view.height());
+  {
+    QSignalBlocker blockAcross(across_), blockDown(down_);
+    // The picture can be moved until a quarter of the view still shows it.
+    const auto range = [](QScrollBar* bar, bool shownBar, int from, int length, int view) {
+      if (!shownBar) return bar->setRange(0, 0);
+      bar->setRange(std::min(0, from - (view - view / 4)), std::max(0, from + length - view / 4));
+    };
+    range(across_, across, shown.left(), shown.width(), view.width());
+    range(down_, down, shown.top(), shown.height(), view.height());
+    across_->setPageStep(std::max(1, view.width()));
+    down_->setPageStep(std::max(1, view.height()));
+    across_->setSingleStep(kNotch / 3);
+    down_->setSingleStep(kNotch / 3);
+    across_->setValue(scroll_.x());
+    down_->setValue(scroll_.y());
+  }
+  across_->setVisible(across);
+  down_->setVisible(down);
+  scroll_ = {across_->value(), down_->value()};
+}
+
+void PictureArea::FromBars() {
+  scroll_ = {across_->value(), down_->value()};
+  emit Scrolled();
+}
+
+void PictureArea::ScrollBy(QPoint delta) {
+  if (delta.isNull()) return;
+  SetScroll(scroll_ + delta);
+  // The bars hold the value within their ranges.
+  scroll_ = {across_->value(), down_->value()};
+  emit Scrolled();
+}
+
+void PictureArea::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (extent_) {
+    Fit(extent_);
+  } else {
+    picture_->setGeometry(rect());
+  }
+}
+
+void PictureArea::wheelEvent(QWheelEvent* event) {
+  // Shift turns the wheel across, whichever way the system reports it.
+  const QPoint turn = event->angleDelta();
+  const bool across = event->modifiers() & Qt::ShiftModifier;
+  const int delta = across && turn.y() == 0 ? turn.x() : turn.y();
+  int& part = wheelTurn_[across ? 0 : 1];
+  part += delta;
+  const int notches = part / 120;
+  part -= notches * 120;
+  const QPoint step = across ? QPoint(-notches * kNotch, 0) : QPoint(0, -notches * kNotch);
+  ScrollBy(step);
+  event->accept();
+}
+
+bool PictureArea::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == picture_ && event->type() == QEvent::Wheel &&
+      !(static_cast<QWheelEvent*>(event)->modifiers() & Qt::ControlModifier)) {
+    wheelEvent(static_cast<QWheelEvent*>(event));
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void PictureArea::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::MiddleButton || (event->button() == Qt::LeftButton && spaceHeld_)) {
+    panning_ = true;
+    panFrom_ = event->position().toPoint();
+    setCursor(Qt::ClosedHandCursor);
+    event->accept();
+    return;
+  }
+  QWidget::mousePressEvent(event);
+}
+
+void PictureArea::mouseMoveEvent(QMouseEvent* event) {
+  if (!panning_) return QWidget::mouseMoveEvent(event);
+  const QPoint at = event->position().toPoint();
+  // The picture follows the pointer.
+  ScrollBy(panFrom_ - at);
+  panFrom_ = at;
+  event->accept();
+}
+
+void PictureArea::mouseReleaseEvent(QMouseEvent* event) {
+  if (!panning_) return QWidget::mouseReleaseEvent(event);
+  panning_ = false;
+  setCursor(spaceHeld_ ? Qt::OpenHandCursor : Qt::ArrowCursor);
+  event->accept();
+}
+
+void PictureArea::keyPressEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Space) return QWidget::keyPressEvent(event);
+  if (!event->isAutoRepeat()) {
+    spaceHeld_ = true;
+    if (!panning_) setCursor(Qt::OpenHandCursor);
+  }
+  event->accept();
+}
+
+void PictureArea::keyReleaseEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Space) return QWidget::keyReleaseEvent(event);
+  if (!event->isAutoRepeat()) {
+    spaceHeld_ = false;
+    if (!panning_) setCursor(Qt::ArrowCursor);
+  }
+  event->accept();
+}
+
+}  // namespace quilmark

@@ -1,0 +1,134 @@
+// The frame view as an aligning workspace: scrolling and panning over a large
+// image, zoom about the pointer, reduced zooms and zoom to fit.
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include "EditorTestSupport.h"
+
+namespace quilmark::test {
+namespace {
+
+// The rectangle of the picture showing colour.
+QRect Where(const QImage& picture, QRgb colour) {
+  QRect box;
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x)
+      if ((picture.pixel(x, y) | 0xff000000u) == colour) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+class Alignment : public DocumentTest {
+ protected:
+  // A 700 x 500 frame with its origin at its top-left corner: index 20, each
+  // corner pixel its own index (201 top-left, 202 top-right, 203 bottom-left,
+  // 204 bottom-right), and a 4 x 4 block of 77 at (40, 30).
+  void ShowLargeFrame() {
+    auto frame = MakeFrame(700, 500, 0, 0, 20);
+    frame->Pixels[0] = 201;
+    frame->Pixels[699] = 202;
+    frame->Pixels[499 * 700] = 203;
+    frame->Pixels[499 * 700 + 699] = 204;
+    for (int y = 30; y < 34; ++y)
+      for (int x = 40; x < 44; ++x) frame->Pixels[size_t(y * 700 + x)] = 77;
+    auto animation = doc->Animations.Item(1);
+    animation->Frames.Clear();
+    animation->Frames.Add(frame);
+    window->ResetView();
+  }
+  FrameView* View() { return Find<FrameView>(*window, "PicFrame"); }
+  QScrollBar* Bar(const char* name) { return Find<QScrollBar>(*window, name); }
+  QImage Shown() { return View()->grab().toImage(); }
+  void Wheel(QPoint at, QPoint turn, Qt::KeyboardModifiers modifiers) {
+    QWheelEvent wheel(at, View()->mapToGlobal(QPointF(at)), QPoint(), turn, Qt::NoButton, modifiers, Qt::NoScrollPhase,
+                      false);
+    QApplication::sendEvent(View(), &wheel);
+  }
+  void Mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+    QMouseEvent event(type, QPointF(at), View()->mapToGlobal(QPointF(at)), button, held, Qt::NoModifier);
+    QApplication::sendEvent(View(), &event);
+  }
+};
+
+TEST_F(Alignment, ScrollBarsWheelAndPanReachEveryCornerOfALargeImageAt8x) {
+  ShowLargeFrame();
+  QScrollBar *across = Bar("PicScrollAcross"), *down = Bar("PicScrollDown");
+  View()->SetZoom(8);
+  ASSERT_TRUE(across->isVisible() && down->isVisible());
+  // Each corner pixel shows whole (8 x 8), a quarter of the view from the
+  // view's far edge, when the bars are at that end.
+  const QSize view = View()->size();
+  const struct {
+    bool right, bottom;
+    QRgb colour;
+  } corners[] = {{false, false, TestColour(201)},
+                 {true, false, TestColour(202)},
+                 {false, true, TestColour(203)},
+                 {true, true, TestColour(204)}};
+  for (const auto& corner : corners) {
+    across->setValue(corner.right ? across->maximum() : across->minimum());
+    down->setValue(corner.bottom ? down->maximum() : down->minimum());
+    const QRect at = Where(Shown(), corner.colour);
+    EXPECT_EQ(at.size(), QSize(8, 8)) << corner.right << corner.bottom;
+    EXPECT_EQ(corner.right ? at.right() + 1 : view.width() - at.left(), view.width() / 4) << at.x();
+    EXPECT_EQ(corner.bottom ? at.bottom() + 1 : view.height() - at.top(), view.height() / 4) << at.y();
+  }
+  // The wheel scrolls down, Shift+wheel across; a middle-button drag and a
+  // drag with Space held pull the picture along with the pointer.
+  across->setValue(1000);
+  down->setValue(1000);
+  Wheel(QPoint(50, 50), QPoint(0, -120), Qt::NoModifier);
+  EXPECT_EQ(std::pair(across->value(), down->value()), std::pair(1000, 1048));
+  Wheel(QPoint(50, 50), QPoint(0, 240), Qt::ShiftModifier);
+  EXPECT_EQ(std::pair(across->value(), down->value()), std::pair(904, 1048));
+  Mouse(QEvent::MouseButtonPress, QPoint(100, 100), Qt::MiddleButton, Qt::MiddleButton);
+  Mouse(QEvent::MouseMove, QPoint(60, 130), Qt::NoButton, Qt::MiddleButton);
+  Mouse(QEvent::MouseButtonRelease, QPoint(60, 130), Qt::MiddleButton, Qt::NoButton);
+  EXPECT_EQ(std::pair(across->value(), down->value()), std::pair(944, 1018));
+  View()->setFocus();
+  QTest::keyPress(View(), Qt::Key_Space);
+  Mouse(QEvent::MouseButtonPress, QPoint(100, 100), Qt::LeftButton, Qt::LeftButton);
+  Mouse(QEvent::MouseMove, QPoint(110, 90), Qt::NoButton, Qt::LeftButton);
+  Mouse(QEvent::MouseButtonRelease, QPoint(110, 90), Qt::LeftButton, Qt::NoButton);
+  QTest::keyRelease(View(), Qt::Key_Space);
+  EXPECT_EQ(std::pair(across->value(), down->value()), std::pair(934, 1028));
+  // What is scrolled to stays while another zoom is chosen by key: the
+  // view's middle keeps its pixel.
+  const QRgb middle = Shown().pixel(view.width() / 2, view.height() / 2);
+  QTest::keyClick(window.get(), Qt::Key_Minus, Qt::ControlModifier);
+  EXPECT_EQ(Shown().pixel(View()->width() / 2, View()->height() / 2), middle);
+}
+
+TEST_F(Alignment, TheWheelZoomsAboutThePointerDownToAQuarterAndFitShowsTheWholeImage) {
+  ShowLargeFrame();
+  View()->SetZoom(2);
+  // The pointer on the marked block: each Ctrl+wheel step, in and out to a
+  // half, leaves the block under it while the picture is larger than the view.
+  const QPoint pointer = Where(Shown(), TestColour(77)).center();
+  for (const auto& [turn, zoom] : {std::pair{120, 300}, {120, 400}, {-360, 100}, {-120, 50}}) {
+    Wheel(pointer, QPoint(0, turn), Qt::ControlModifier);
+    ASSERT_EQ(View()->ZoomPercent(), zoom);
+    const QRect block = Where(Shown(), TestColour(77));
+    EXPECT_TRUE(block.adjusted(-1, -1, 1, 1).contains(pointer)) << zoom << ": " << block.x() << "," << block.y();
+  }
+  // Halved and quartered, every second or fourth pixel shows: the 4 x 4
+  // block is 2 x 2, then 1 x 1.
+  EXPECT_EQ(Where(Shown(), TestColour(77)).size(), QSize(2, 2));
+  Wheel(pointer, QPoint(0, -120), Qt::ControlModifier);
+  EXPECT_EQ(Where(Shown(), TestColour(77)).size(), QSize(1, 1));
+  // Fit: the largest step at which the whole image shows, all of it in view.
+  Find<QAction>(*window, "ZoomFit")->trigger();
+  EXPECT_EQ(View()->ZoomPercent(), 25);
+  const QRect whole = Where(Shown(), TestColour(20)) | Where(Shown(), TestColour(201));
+  EXPECT_EQ(whole.size(), QSize(175, 125));
+  EXPECT_TRUE(View()->rect().contains(whole));
+  // A small image fits enlarged.
+  auto small = MakeFrame(10, 10, 5, 5, 20);
+  doc->Animations.Item(1)->Frames.Add(small);
+  Find<QSlider>(*window, "ScrollFrames")->setValue(2);
+  Find<QAction>(*window, "ZoomFit")->trigger();
+  EXPECT_EQ(View()->ZoomPercent(), 1600);
+  EXPECT_EQ(Where(Shown(), TestColour(20)).size(), QSize(160, 160));
+}
+
+}  // namespace
+}  // namespace quilmark::test
