@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "editor/EditorSupport.h"
+#include "editor/HandMover.h"
 
 namespace quilmark {
 
@@ -29,6 +30,7 @@ FramePane::FramePane(GafDocument& doc, classFastWin& surface, QMenu* frameMenu, 
   area_ = new PictureArea(this);
   picture_ = &area_->Picture();
   connect(area_, &PictureArea::Scrolled, this, &FramePane::DisplaySelectedPicture);
+  new HandMover(doc_, *area_, this);
   connect(picture_, &ZoomedView::ZoomChanged, this, &FramePane::KeepAnchor);
   // A click on the picture or the pane takes the focus, so that a number
   // typed into a box is applied as the box is left.

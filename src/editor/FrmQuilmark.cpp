@@ -96,7 +96,8 @@ void FrmQuilmark::BuildMenus() {
           QKeySequence(Qt::Key_F2));
   AddItem(images, "mnuImageRemoveSequence", "&Remove Sequence", &FrmQuilmark::mnuImageRemoveSequence_Click,
           QKeySequence(Qt::Key_Delete));
-  AddItem(images, "mnuImagesReverseFrames", "Re&verse Frames", &FrmQuilmark::mnuImagesReverseFrames_Click);
+  AddItem(images, "mnuImagesReverseFrames", "Reverse &Frames", &FrmQuilmark::mnuImagesReverseFrames_Click);
+  AddItem(images, "mnuImagesShiftAll", "&Shift All Frames...", &FrmQuilmark::mnuImagesShiftAll_Click);
   AddBreak(images, "mnuImagesBreak2");
   AddItem(images, "mnuImagesImportSequence", "&Import Sequence...", &FrmQuilmark::mnuImagesImportSequence_Click);
   AddItem(images, "mnuImagesExportSequence", "&Export Sequence...", &FrmQuilmark::mnuImagesExportSequence_Click);

@@ -5,6 +5,7 @@
 #include "dialogs/FrmDirectory.h"
 #include "dialogs/FrmImportFrame.h"
 #include "dialogs/FrmImportSequence.h"
+#include "dialogs/FrmShift.h"
 #include "dialogs/InputBox.h"
 #include "display/qt/FrmPreview.h"
 #include "editor/EditorSupport.h"
@@ -88,6 +89,18 @@ void ImageActions::RemoveSequence() {
 void ImageActions::ReverseFrames() {
   const AnimationPtr animation = doc_.State().CurrentAnimation;
   if (doc_.Holds(animation) && animation->Frames.Count() > 1) doc_.Do(new ReverseFramesStep(doc_, animation));
+}
+
+void ImageActions::ShiftAll() {
+  const EditorState& st = doc_.State();
+  const AnimationPtr animation = st.CurrentAnimation;
+  const FramePtr frame = animation->Frames.Item(st.CurrentFrame);
+  if (!doc_.Holds(animation) || !frame) return;
+  const bool subframes = st.CurrentSubframe > 0 && !frame->Subframes.IsEmpty();
+  FrmShift dialog(window_.Owner(), subframes ? "subframes of the frame" : "frames");
+  if (dialog.exec() != QDialog::Accepted) return;
+  doc_.Do(MoveStep::By(doc_, "Shift All Frames", subframes ? frame->Subframes.Items() : animation->Frames.Items(),
+                       dialog.Across(), dialog.Down()));
 }
 
 void ImageActions::ImportSequence() {

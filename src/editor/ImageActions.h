@@ -22,6 +22,9 @@ class ImageActions : public QObject {
   void CreateSequence();
   void RemoveSequence();
   void ReverseFrames();
+  // Moves every frame of the selected animation, or every subframe of the
+  // shown frame when a subframe is shown, by what the user types.
+  void ShiftAll();
   void ImportSequence();
   void ExportSequence();
   void CompressAll();

@@ -126,10 +126,22 @@ void PictureArea::mousePressEvent(QMouseEvent* event) {
     event->accept();
     return;
   }
+  if (event->button() == Qt::LeftButton && !panning_) {
+    dragging_ = true;
+    dragFrom_ = event->position().toPoint();
+    emit DragBegun();
+    event->accept();
+    return;
+  }
   QWidget::mousePressEvent(event);
 }
 
 void PictureArea::mouseMoveEvent(QMouseEvent* event) {
+  if (dragging_) {
+    emit Dragged(event->position().toPoint() - dragFrom_);
+    event->accept();
+    return;
+  }
   if (!panning_) return QWidget::mouseMoveEvent(event);
   const QPoint at = event->position().toPoint();
   // The picture follows the pointer.
@@ -139,6 +151,12 @@ void PictureArea::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PictureArea::mouseReleaseEvent(QMouseEvent* event) {
+  if (dragging_ && event->button() == Qt::LeftButton) {
+    dragging_ = false;
+    emit DragEnded();
+    event->accept();
+    return;
+  }
   if (!panning_) return QWidget::mouseReleaseEvent(event);
   panning_ = false;
   setCursor(spaceHeld_ ? Qt::OpenHandCursor : Qt::ArrowCursor);
@@ -146,6 +164,13 @@ void PictureArea::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void PictureArea::keyPressEvent(QKeyEvent* event) {
+  const int step = event->modifiers() & Qt::ShiftModifier ? 8 : 1;
+  const QPoint arrows[] = {{-step, 0}, {0, -step}, {step, 0}, {0, step}};  // Left, Up, Right, Down
+  if (event->key() >= Qt::Key_Left && event->key() <= Qt::Key_Down) {
+    emit Nudged(arrows[event->key() - Qt::Key_Left]);
+    event->accept();
+    return;
+  }
   if (event->key() != Qt::Key_Space) return QWidget::keyPressEvent(event);
   if (!event->isAutoRepeat()) {
     spaceHeld_ = true;

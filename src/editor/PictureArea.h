@@ -2,8 +2,9 @@
 // extent: the image wherever its position puts it, and the origin. A scroll
 // bar shows only while that extent is larger than the view, and then moves
 // the picture until a quarter of the view still shows it; a picture that fits
-// stays where it is placed. The wheel scrolls (Shift+wheel across), and a middle-button drag or
-// Space+drag pans.
+// stays where it is placed. The wheel scrolls (Shift+wheel across), and a
+// middle-button drag or Space+drag pans. A left-button drag and the arrow
+// keys are reported for the image to be moved.
 #pragma once
 
 #include <QScrollBar>
@@ -31,6 +32,13 @@ class PictureArea : public QWidget {
  signals:
   // The user scrolled or panned: the picture is to be drawn again.
   void Scrolled();
+  // A left-button drag: begun, moved by delta view pixels from where it
+  // began, ended.
+  void DragBegun();
+  void Dragged(QPoint delta);
+  void DragEnded();
+  // An arrow key (Shift: 8 pixels at a time), in image pixels.
+  void Nudged(QPoint delta);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -53,8 +61,8 @@ class PictureArea : public QWidget {
   QPoint scroll_;
   std::function<QRect(QSize)> extent_;
   bool spaceHeld_ = false;
-  bool panning_ = false;
-  QPoint panFrom_;
+  bool panning_ = false, dragging_ = false;
+  QPoint panFrom_, dragFrom_;
   int wheelTurn_[2] = {0, 0};  // of a notch, from fine wheels: across, down
 };
 

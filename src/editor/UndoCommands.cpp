@@ -143,6 +143,58 @@ void ReverseFramesStep::redo() {
   doc_.Select(place);
 }
 
+namespace {
+// value moved by delta, stopping at the limit it would pass.
+int32_t MovedWithin(int32_t value, int32_t delta, int32_t limit) {
+  const int64_t moved = int64_t{value} + delta;
+  if (delta > 0) return static_cast<int32_t>(std::min<int64_t>(moved, std::max(value, limit)));
+  if (delta < 0) return static_cast<int32_t>(std::max<int64_t>(moved, std::min(value, -limit)));
+  return value;
+}
+}  // namespace
+
+MoveStep::MoveStep(GafDocument& doc, const QString& text, std::vector<Move> moves, bool nudge)
+    : QUndoCommand(text), doc_(doc), place_(doc.Selected()), moves_(std::move(moves)), nudge_(nudge) {}
+
+MoveStep* MoveStep::By(GafDocument& doc, const QString& text, const std::vector<FramePtr>& images, int32_t dx,
+                       int32_t dy, bool nudge) {
+  std::vector<Move> moves;
+  for (const FramePtr& image : images) {
+    const int32_t x = image->PositionX(), y = image->PositionY();
+    // The content moves right as the origin offset goes down.
+    const Move move{image, x, y, MovedWithin(x, -dx, kLimit), MovedWithin(y, -dy, kLimit)};
+    if (move.toX != x || move.toY != y) moves.push_back(move);
+  }
+  return moves.empty() ? nullptr : new MoveStep(doc, text, std::move(moves), nudge);
+}
+
+void MoveStep::Put(bool after) {
+  std::vector<FramePtr> images;
+  for (const Move& move : moves_) {
+    (void)move.image->SetPositionX(after ? move.toX : move.fromX);
+    (void)move.image->SetPositionY(after ? move.toY : move.fromY);
+    images.push_back(move.image);
+  }
+  const Selection now = doc_.Selected();
+  if (now.animation != place_.animation || now.frame != place_.frame || now.subframe != place_.subframe)
+    doc_.Select(place_);
+  doc_.TouchImages(images);
+}
+
+void MoveStep::undo() { Put(false); }
+void MoveStep::redo() { Put(true); }
+
+bool MoveStep::mergeWith(const QUndoCommand* other) {
+  const auto* next = dynamic_cast<const MoveStep*>(other);
+  if (!next || !nudge_ || !next->nudge_ || moves_.size() != 1 || next->moves_.size() != 1 ||
+      next->moves_[0].image != moves_[0].image)
+    return false;
+  moves_[0].toX = next->moves_[0].toX;
+  moves_[0].toY = next->moves_[0].toY;
+  setObsolete(moves_[0].toX == moves_[0].fromX && moves_[0].toY == moves_[0].fromY);
+  return true;
+}
+
 CompressedBytes CompressedBytes::Of(std::vector<FramePtr> images) {
   CompressedBytes of{std::move(images), {}};
   for (const FramePtr& image : of.images) of.bytes.push_back(image->CompressedByte());

@@ -82,6 +82,36 @@ class ReverseFramesStep : public QUndoCommand {
   AnimationPtr animation_;
 };
 
+// Images moved: their X and Y positions before and after. Nudges of one
+// image in a row merge into one step.
+class MoveStep : public QUndoCommand {
+ public:
+  struct Move {
+    FramePtr image;
+    int32_t fromX, fromY, toX, toY;
+  };
+  // The positions' limits for a move; a position beyond them stays where it
+  // is rather than jump to the limit.
+  static constexpr int32_t kLimit = 1024;
+  // Each image moved by dx, dy (the image's content moves right and down for
+  // positive values, so its origin offsets go down), held within the limits.
+  // Null when nothing would move.
+  static MoveStep* By(GafDocument& doc, const QString& text, const std::vector<FramePtr>& images, int32_t dx,
+                      int32_t dy, bool nudge = false);
+  void undo() override;
+  void redo() override;
+  int id() const override { return 2; }
+  bool mergeWith(const QUndoCommand* other) override;
+
+ private:
+  MoveStep(GafDocument& doc, const QString& text, std::vector<Move> moves, bool nudge);
+  void Put(bool after);
+  GafDocument& doc_;
+  Selection place_;
+  std::vector<Move> moves_;
+  bool nudge_;
+};
+
 // The stored compressed byte of each image.
 struct CompressedBytes {
   std::vector<FramePtr> images;

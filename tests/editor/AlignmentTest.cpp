@@ -4,6 +4,7 @@
 #include <QWheelEvent>
 
 #include "EditorTestSupport.h"
+#include "dialogs/FrmShift.h"
 
 namespace quilmark::test {
 namespace {
@@ -128,6 +129,86 @@ TEST_F(Alignment, TheWheelZoomsAboutThePointerDownToAQuarterAndFitShowsTheWholeI
   Find<QAction>(*window, "ZoomFit")->trigger();
   EXPECT_EQ(View()->ZoomPercent(), 1600);
   EXPECT_EQ(Where(Shown(), TestColour(20)).size(), QSize(160, 160));
+}
+
+TEST_F(Alignment, ADragAndArrowKeysMoveTheShownImageLiveAsOneStepEachWithinTheLimits) {
+  const auto position = [this] {
+    const FramePtr image = window->State().GetSelectedFrame();
+    return std::pair(image->PositionX(), image->PositionY());
+  };
+  // alpha's first frame, 10 x 10 with its origin at (5, 5).
+  View()->SetZoom(2);
+  ASSERT_EQ(position(), std::pair(5, 5));
+  // 10 screen pixels right and 6 up at 2x: the image moves 5 right and 3 up,
+  // while the drag goes on.
+  Mouse(QEvent::MouseButtonPress, QPoint(100, 100), Qt::LeftButton, Qt::LeftButton);
+  Mouse(QEvent::MouseMove, QPoint(104, 100), Qt::NoButton, Qt::LeftButton);
+  EXPECT_EQ(position(), std::pair(3, 5));
+  Mouse(QEvent::MouseMove, QPoint(110, 94), Qt::NoButton, Qt::LeftButton);
+  EXPECT_EQ(position(), std::pair(0, 8));
+  Mouse(QEvent::MouseButtonRelease, QPoint(110, 94), Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(Box("TxtXPos")->text() + " " + Box("TxtYPos")->text(), "0 8");
+  EXPECT_EQ(window->Document().History().count(), 1);
+  window->mnuEditUndo_Click();
+  EXPECT_EQ(position(), std::pair(5, 5));
+  // Arrows nudge by one, with Shift by eight; a run of nudges is one step.
+  View()->setFocus();
+  for (const auto& [key, modifiers] : {std::pair{Qt::Key_Right, Qt::NoModifier},
+                                       {Qt::Key_Right, Qt::NoModifier},
+                                       {Qt::Key_Down, Qt::ShiftModifier},
+                                       {Qt::Key_Left, Qt::NoModifier}})
+    QTest::keyClick(View(), key, modifiers);
+  EXPECT_EQ(position(), std::pair(4, -3));
+  window->mnuEditUndo_Click();
+  EXPECT_EQ(position(), std::pair(5, 5));
+  // A move stops at the limit it would pass; a position beyond it moves only
+  // back towards it.
+  ASSERT_TRUE(window->State().GetSelectedFrame()->SetPositionX(-1020));
+  ASSERT_TRUE(window->State().GetSelectedFrame()->SetPositionY(2000));
+  QTest::keyClick(View(), Qt::Key_Right, Qt::ShiftModifier);
+  QTest::keyClick(View(), Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(position(), std::pair(-1024, 1992));
+  QTest::keyClick(View(), Qt::Key_Up, Qt::ShiftModifier);
+  EXPECT_EQ(position(), std::pair(-1024, 1992));
+}
+
+TEST_F(Alignment, ShiftAllFramesMovesEveryFrameOrSubframeAsOneStepByteForByte) {
+  const auto save = [this](const char* name) {
+    const QString path = TempFolder("shift") + "/" + name;
+    EXPECT_TRUE(doc->Save(Bytes(path)));
+    return FileBytes(path);
+  };
+  const auto positions = [](const Collection<classGAFFrame>& images) {
+    std::vector<std::pair<int, int>> all;
+    for (const FramePtr& image : images) all.emplace_back(image->PositionX(), image->PositionY());
+    return all;
+  };
+  const QByteArray before = save("before.gaf");
+  const auto shift = [](int across, int down) {
+    WhenModal("FrmShift", [=](QWidget* w) {
+      w->findChild<QSpinBox*>("ShiftAcross")->setValue(across);
+      w->findChild<QSpinBox*>("ShiftDown")->setValue(down);
+      static_cast<QDialog*>(w)->accept();
+    });
+  };
+  // Every frame of alpha moves 3 right and 2 up.
+  shift(3, -2);
+  window->mnuImagesShiftAll_Click();
+  const AnimationPtr alpha = doc->Animations.Item(1);
+  EXPECT_EQ(positions(alpha->Frames), (std::vector<std::pair<int, int>>{{2, 7}, {-2, 3}, {-3, 2}}));
+  EXPECT_EQ(Find<QAction>(*window, "mnuEditUndo")->text(), "&Undo Shift All Frames");
+  const QByteArray shifted = save("shifted.gaf");
+  window->mnuEditUndo_Click();
+  EXPECT_EQ(save("undone.gaf"), before);
+  window->mnuEditRedo_Click();
+  EXPECT_EQ(save("redone.gaf"), shifted);
+  // A subframe shown: the frame's subframes move, the frames stay.
+  Slider("ScrollFrames")->setValue(2);
+  Slider("ScrollSubframes")->setValue(2);
+  shift(-1, 0);
+  window->mnuImagesShiftAll_Click();
+  EXPECT_EQ(positions(alpha->Frames.Item(2)->Subframes), (std::vector<std::pair<int, int>>{{3, 2}, {8, 3}}));
+  EXPECT_EQ(positions(alpha->Frames), (std::vector<std::pair<int, int>>{{2, 7}, {-2, 3}, {-3, 2}}));
 }
 
 }  // namespace
