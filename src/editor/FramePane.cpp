@@ -3,6 +3,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+#include "display/ViewComposer.h"
 #include "editor/EditorSupport.h"
 #include "editor/HandMover.h"
 
@@ -107,7 +108,65 @@ std::function<QRect(QSize)> ExtentOf(const classGAFFrame& frame, bool center, in
 }  // namespace
 
 void FramePane::PrepareFor(const classGAFFrame& image) {
+  prepared_ = &image;
   area_->Fit(ExtentOf(image, doc_.State().CenterInView, picture_->ZoomPercent()));
+}
+
+namespace {
+
+// Under the shown image: the reference frame, then the onion skin's frames,
+// farthest first, each drawn whole (a frame with subframes as all of them).
+ViewLayers LayersFor(const EditorState& st, const classGAFFrame& shown) {
+  const EditorState::ViewOptions& options = st.View;
+  ViewLayers layers;
+  layers.origin = options.ShowOrigin;
+  layers.grid = options.PixelGrid;
+  layers.checkerboard = options.Checkerboard;
+  layers.composed = options.ComposedFrame;
+  const auto add = [&layers](const FramePtr& frame, uint32_t tint, int32_t opacity) {
+    if (frame->Subframes.IsEmpty()) return layers.under.push_back({frame.get(), tint, opacity});
+    for (const FramePtr& sub : frame->Subframes)
+      if (sub) layers.under.push_back({sub.get(), tint, opacity});
+  };
+  if (options.Reference && options.Reference.get() != &shown) add(options.Reference, 0x40c060, options.OnionOpacity);
+  if (!options.OnionSkin) return layers;
+  const auto& frames = st.CurrentAnimation->Frames;
+  const int32_t reach = std::max(options.OnionBefore, options.OnionAfter);
+  for (int32_t d = reach; d >= 1; --d) {
+    // Nearer frames show stronger.
+    const auto opacity = [&](int32_t count) { return options.OnionOpacity * (count - d + 1) / count; };
+    if (d <= options.OnionBefore)
+      if (FramePtr before = frames.Item(st.CurrentFrame - d)) add(before, 0xff4040, opacity(options.OnionBefore));
+    if (d <= options.OnionAfter)
+      if (FramePtr after = frames.Item(st.CurrentFrame + d)) add(after, 0x4080ff, opacity(options.OnionAfter));
+  }
+  return layers;
+}
+
+}  // namespace
+
+void FramePane::KeepPicture() {
+  const EditorState& st = doc_.State();
+  const EditorState::ViewOptions& options = st.View;
+  const bool extras = options.ShowOrigin || options.PixelGrid || options.Checkerboard || options.ComposedFrame ||
+                      options.OnionSkin || options.Reference;
+  if (extras && prepared_) {
+    QImage& picture = picture_->PictureToDraw();
+    const int32_t zoom = picture_->ZoomPercent();
+    const PicturePlace place = PicturePlacement(*prepared_, picture.width(), picture.height(), st.CenterInView, zoom);
+    // The origin, from where the image was placed.
+    const ViewFrame view{picture.width(), picture.height(), zoom,
+                         place.left - area_->Scroll().x() + ZoomedOffset(prepared_->PositionX(), zoom),
+                         place.top - area_->Scroll().y() + ZoomedOffset(prepared_->PositionY(), zoom)};
+    // Composed, a subframe stands for its frame's subframes together.
+    const FramePtr frame = st.CurrentAnimation->Frames.Item(st.CurrentFrame);
+    const bool whole = options.ComposedFrame && frame && frame->Subframes.IndexOf(prepared_) != 0;
+    const classGAFFrame& shown = whole ? *frame : *prepared_;
+    ComposeView(reinterpret_cast<uint32_t*>(picture.bits()), static_cast<int32_t>(picture.bytesPerLine() / 4), view,
+                GamePalette, picture_->Background().rgb(), shown, LayersFor(st, shown));
+  }
+  prepared_ = nullptr;
+  picture_->update();
 }
 
 void FramePane::KeepAnchor() {

@@ -65,7 +65,8 @@ class FramePane : public QWidget, public FrameControls {
   int32_t PictureHeight() const override { return picture_->height(); }
   void ClearPicture() override { picture_->ClearPicture(); }
   SurfaceScreen& PictureScreen() override { return *picture_; }
-  void KeepPicture() override { picture_->update(); }
+  // Shows what was drawn, with what the View menu adds composed over it.
+  void KeepPicture() override;
   int32_t PictureZoom() const override { return picture_->ZoomPercent(); }
   int32_t PictureScrollX() const override { return area_->Scroll().x(); }
   int32_t PictureScrollY() const override { return area_->Scroll().y(); }
@@ -90,6 +91,7 @@ class FramePane : public QWidget, public FrameControls {
   PictureArea* area_;
   FrameView* picture_;
   bool graphicsReady_ = false;
+  const classGAFFrame* prepared_ = nullptr;  // the image being drawn
 };
 
 }  // namespace quilmark

@@ -11,6 +11,7 @@
 #include "editor/ImageActions.h"
 #include "editor/RecoveryKeeper.h"
 #include "editor/SplitterBar.h"
+#include "editor/ViewMenu.h"
 #include "editor/WindowStatus.h"
 #include "editor/modRegistry.h"
 #include "editorcore/Recovery.h"
@@ -97,7 +98,7 @@ void FrmQuilmark::BuildMenus() {
   AddItem(images, "mnuImageRemoveSequence", "&Remove Sequence", &FrmQuilmark::mnuImageRemoveSequence_Click,
           QKeySequence(Qt::Key_Delete));
   AddItem(images, "mnuImagesReverseFrames", "Reverse &Frames", &FrmQuilmark::mnuImagesReverseFrames_Click);
-  AddItem(images, "mnuImagesShiftAll", "&Shift All Frames...", &FrmQuilmark::mnuImagesShiftAll_Click);
+  AddItem(images, "mnuImagesShiftAll", "Shift &All Frames...", &FrmQuilmark::mnuImagesShiftAll_Click);
   AddBreak(images, "mnuImagesBreak2");
   AddItem(images, "mnuImagesImportSequence", "&Import Sequence...", &FrmQuilmark::mnuImagesImportSequence_Click);
   AddItem(images, "mnuImagesExportSequence", "&Export Sequence...", &FrmQuilmark::mnuImagesExportSequence_Click);
@@ -153,14 +154,7 @@ void FrmQuilmark::BuildViewMenu() {
   auto* view = new QMenu("&View", this);
   view->setObjectName("mnuView");
   menuBar()->insertMenu(mnuImages_->menuAction(), view);
-  FrameView& picture = pane_->Picture();
-  for (QAction* action : ZoomActions(this, &picture)) view->addAction(action);
-  QAction* fit = view->addAction("Zoom to &Fit");
-  fit->setObjectName("ZoomFit");
-  fit->setShortcut(QKeySequence("Ctrl+9"));
-  connect(fit, &QAction::triggered, pane_, &FramePane::ZoomToFit);
-  // The zoom lasts for the run, whatever is opened.
-  connect(&picture, &ZoomedView::ZoomChanged, pane_, &FramePane::DisplaySelectedPicture);
+  viewMenu_ = new ViewMenu(view, mnuFrame_, *pane_, State(), this);
 }
 
 void FrmQuilmark::BuildToolbar() {

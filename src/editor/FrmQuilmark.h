@@ -22,6 +22,7 @@ class FramePane;
 class ImageActions;
 class RecoveryKeeper;
 class SplitterBar;
+class ViewMenu;
 class WindowStatus;
 
 class FrmQuilmark : public QMainWindow, public WindowServices {
@@ -126,6 +127,7 @@ class FrmQuilmark : public QMainWindow, public WindowServices {
   RecoveryKeeper* recovery_;
   FileActions* files_;
   ImageActions* images_;
+  ViewMenu* viewMenu_;
   classFastWin surface_;  // the main drawing surface
   AnimationListView* list_;
   FramePane* pane_;

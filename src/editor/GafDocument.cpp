@@ -32,6 +32,8 @@ void GafDocument::Reset(std::shared_ptr<classGAF> gaf, const std::string& fileNa
   state_.CurrentAnimation = first ? first : std::make_shared<classGAFAnimation>();
   state_.CurrentFrame = 0;
   state_.CurrentSubframe = 0;
+  // A frame of the document before is no reference for this one.
+  state_.View.Reference.reset();
   emit documentReset();
   emit fileNameChanged();
 }

@@ -10,6 +10,7 @@
 #include "editor/FramePane.h"
 #include "editor/FrmQuilmark.h"
 #include "editor/SplitterBar.h"
+#include "editor/ViewMenu.h"
 #include "editor/WindowStatus.h"
 #include "editorcore/NumberReading.h"
 
@@ -124,6 +125,7 @@ void FrmQuilmark::SettingsLoad() {
   st.GAFLoadDir = PathBytes(settings.value("Locations/GAFLoadDir", "").toString());
   st.GAFSaveDir = PathBytes(settings.value("Locations/GAFSaveDir", "").toString());
   st.BMPLoadDir = PathBytes(settings.value("Locations/BMPLoadDir", "").toString());
+  viewMenu_->Load(settings);
   Form_Resize();
 }
 
@@ -143,6 +145,7 @@ void FrmQuilmark::SettingsSave() {
   settings.setValue("Locations/GAFLoadDir", PathText(st.GAFLoadDir));
   settings.setValue("Locations/GAFSaveDir", PathText(st.GAFSaveDir));
   settings.setValue("Locations/BMPLoadDir", PathText(st.BMPLoadDir));
+  viewMenu_->Save(settings);
   settings.sync();
 }
 

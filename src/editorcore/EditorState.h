@@ -24,6 +24,17 @@ struct EditorState {
   std::string BMPLoadDir;
   bool CenterInView = false;
 
+  // What the frame view shows besides the image (the View menu's switches,
+  // remembered in the settings): the origin's crosshair, a grid between
+  // pixels, transparent pixels as a checkerboard, a frame's subframes
+  // composed, and the onion skin: frames before and after drawn under the
+  // shown one (OnionOpacity in percent). Reference is drawn under every frame.
+  struct ViewOptions {
+    bool ShowOrigin = false, PixelGrid = false, Checkerboard = false, ComposedFrame = false, OnionSkin = false;
+    int32_t OnionBefore = 1, OnionAfter = 1, OnionOpacity = 40;
+    FramePtr Reference;
+  } View;
+
   // The frame (CurrentSubframe 0) or subframe the controls edit; a fresh frame
   // that belongs to no document when the selection names nothing.
   FramePtr GetSelectedFrame() const;

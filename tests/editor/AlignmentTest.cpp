@@ -5,6 +5,7 @@
 
 #include "EditorTestSupport.h"
 #include "dialogs/FrmShift.h"
+#include "display/qt/FrmPreview.h"
 
 namespace quilmark::test {
 namespace {
@@ -209,6 +210,91 @@ TEST_F(Alignment, ShiftAllFramesMovesEveryFrameOrSubframeAsOneStepByteForByte) {
   window->mnuImagesShiftAll_Click();
   EXPECT_EQ(positions(alpha->Frames.Item(2)->Subframes), (std::vector<std::pair<int, int>>{{3, 2}, {8, 3}}));
   EXPECT_EQ(positions(alpha->Frames), (std::vector<std::pair<int, int>>{{2, 7}, {-2, 3}, {-3, 2}}));
+}
+
+// Channel by channel, a over b at weight percent.
+QRgb Over(QRgb a, QRgb b, int weight) {
+  const auto channel = [&](int (*part)(QRgb)) { return part(b) + (part(a) - part(b)) * weight / 100; };
+  return qRgb(channel(qRed), channel(qGreen), channel(qBlue));
+}
+
+TEST_F(Alignment, OriginGridAndCheckerboardArePaintedOverTheImageWhereTheyBelong) {
+  // A 10 x 10 frame of 20 with its origin at (5, 5) and pixel (0, 0) clear.
+  auto frame = MakeFrame(10, 10, 5, 5, 20);
+  frame->Pixels[0] = 9;
+  doc->Animations.Item(1)->Frames.Clear();
+  doc->Animations.Item(1)->Frames.Add(frame);
+  window->ResetView();
+  View()->SetZoom(4);
+  // At 4x the image is 40 x 40 view pixels, its origin 20 in from its corner.
+  ASSERT_EQ(Where(Shown(), TestColour(20)).size(), QSize(40, 40));
+  const QPoint origin = Where(Shown(), TestColour(20)).topLeft() + QPoint(20, 20);
+  for (const char* name : {"mnuViewOrigin", "mnuViewGrid", "mnuViewChecker"}) Find<QAction>(*window, name)->trigger();
+  const QImage shown = Shown();
+  // The crosshair: black and white dashes of 4 along the origin's row and
+  // column, across the whole view.
+  for (int y : {0, 3, 4, 7, View()->height() - 1})
+    EXPECT_EQ(shown.pixel(origin.x(), y) | 0xff000000u, (y >> 2) & 1 ? 0xffffffffu : 0xff000000u) << y;
+  EXPECT_EQ(shown.pixel(0, origin.y()) | 0xff000000u, 0xff000000u);
+  // The grid: a line every 4 view pixels from the origin, mixed over the image.
+  const QPoint inside = origin + QPoint(6, 6);  // within an image pixel
+  EXPECT_EQ(shown.pixel(inside) | 0xff000000u, TestColour(20));
+  EXPECT_EQ(shown.pixel(origin + QPoint(8, 6)) | 0xff000000u, Over(qRgb(128, 128, 128), TestColour(20), 35));
+  // The checkerboard under the clear pixel, the image's top-left 4 x 4.
+  const QRgb clear = shown.pixel(origin - QPoint(20 - 1, 20 - 1)) | 0xff000000u;
+  EXPECT_TRUE(clear == qRgb(0xc8, 0xc8, 0xc8) || clear == qRgb(0xe8, 0xe8, 0xe8)) << std::hex << clear;
+}
+
+TEST_F(Alignment, OnionSkinDrawsTheNeighboursTintedAtTheirOwnPlacesAndAReferenceUnderEveryFrame) {
+  // Three 4 x 4 frames: the first left of the origin, the second at it, the
+  // third right of it.
+  const auto animation = doc->Animations.Item(1);
+  animation->Frames.Clear();
+  for (const auto& [x, index] : {std::pair{20, 30}, {0, 40}, {-20, 50}})
+    animation->Frames.Add(MakeFrame(4, 4, x, 0, index));
+  window->ResetView();
+  Slider("ScrollFrames")->setValue(2);
+  const QPoint origin = Where(Shown(), TestColour(40)).topLeft();
+  EXPECT_TRUE(Where(Shown(), TestColour(30)).isEmpty());
+  Find<QAction>(*window, "mnuViewOnion")->trigger();
+  const QRgb background = TestColour(255);
+  // Before in red, after in blue, half tint each, at 40% over the background.
+  const QRgb before = Over(Over(qRgb(0xff, 0x40, 0x40), TestColour(30), 50), background, 40);
+  const QRgb after = Over(Over(qRgb(0x40, 0x80, 0xff), TestColour(50), 50), background, 40);
+  EXPECT_EQ(Where(Shown(), before), QRect(origin - QPoint(20, 0), QSize(4, 4)));
+  EXPECT_EQ(Where(Shown(), after), QRect(origin + QPoint(20, 0), QSize(4, 4)));
+  EXPECT_EQ(Where(Shown(), TestColour(40)), QRect(origin, QSize(4, 4)));
+  // F3 switches it off; the first frame pinned as reference shows under the
+  // third, in green.
+  QTest::keyClick(window.get(), Qt::Key_F3);
+  EXPECT_TRUE(Where(Shown(), before).isEmpty());
+  Slider("ScrollFrames")->setValue(1);
+  Find<QAction>(*window, "mnuFramePin")->trigger();
+  Slider("ScrollFrames")->setValue(3);
+  const QRgb reference = Over(Over(qRgb(0x40, 0xc0, 0x60), TestColour(30), 50), background, 40);
+  EXPECT_EQ(Where(Shown(), reference), QRect(origin - QPoint(20, 0), QSize(4, 4)));
+}
+
+TEST_F(Alignment, TheComposedFrameIsThePreviewsPicture) {
+  // alpha's second frame has two subframes, the second half clear.
+  Find<QAction>(*window, "mnuViewComposed")->trigger();
+  Slider("ScrollFrames")->setValue(2);
+  QPointer<FrmPreview> preview = FrmPreview::Open(doc->Animations.Item(1), window.get());
+  ASSERT_TRUE(preview);
+  preview->TmrAnimate->stop();
+  ASSERT_TRUE(preview->TmrAnimate_Timer() && preview->TmrAnimate_Timer());
+  const auto drawn = [](const QImage& picture) {
+    QRect box;
+    for (int y = 0; y < picture.height(); ++y)
+      for (int x = 0; x < picture.width(); ++x)
+        if ((picture.pixel(x, y) | 0xff000000u) != TestColour(255)) box |= QRect(x, y, 1, 1);
+    return picture.copy(box).convertToFormat(QImage::Format_RGB32);
+  };
+  const QImage composed = drawn(Shown()), previewed = drawn(preview->Canvas->Picture());
+  ASSERT_FALSE(composed.isNull());
+  EXPECT_EQ(composed.size(), previewed.size());
+  EXPECT_EQ(composed, previewed);
+  preview->close();
 }
 
 }  // namespace

@@ -70,13 +70,6 @@ TEST_F(MainWindow, OneAltPressOpensTheFileMenuAndAccessKeysAreUnique) {
   keys.removeAll(QString());
   EXPECT_EQ(keys.size(), QSet<QString>(keys.begin(), keys.end()).size()) << keys.join(" ").toStdString();
   EXPECT_TRUE(keys.contains("Alt+S")) << keys.join(" ").toStdString();
-  // And each item of a menu has its own.
-  for (QMenu* menu : w.findChildren<QMenu*>()) {
-    QStringList items;
-    for (QAction* item : menu->actions()) items << QKeySequence::mnemonic(item->text()).toString();
-    items.removeAll(QString());
-    EXPECT_EQ(items.size(), QSet<QString>(items.begin(), items.end()).size()) << items.join(" ").toStdString();
-  }
 }
 
 using Rows = DocumentTest;

@@ -81,6 +81,8 @@ class FrameView : public ZoomedView, public SurfaceScreen {
   void ClearPicture();
   // The lasting picture, as painted (view size).
   const QImage& Picture() const { return picture_; }
+  // The same, to be drawn on (update() shows what was drawn).
+  QImage& PictureToDraw() { return picture_; }
 
   void PutSurface(const classFastWin& surface, int32_t destLeft, int32_t destTop, int32_t destWidth, int32_t destHeight,
                   int32_t srcLeft, int32_t srcTop, int32_t srcWidth, int32_t srcHeight, bool stretch) override;
