@@ -24,6 +24,10 @@ FramePane::FramePane(GafDocument& doc, classFastWin& surface, QMenu* frameMenu, 
   connect(subframeButton_, &QPushButton::clicked, this, &FramePane::SubframeButtonClicked);
   frames_ = MakeSlider("ScrollFrames");
   subframes_ = MakeSlider("ScrollSubframes");
+  frameNumber_ = new QLabel(this);
+  frameNumber_->setObjectName("LblFrameNumber");
+  subframeNumber_ = new QLabel(this);
+  subframeNumber_->setObjectName("LblSubframeNumber");
   // A slider's position changes from the user arrive here; positions set
   // while displaying are set with signals blocked.
   connect(frames_, &QSlider::valueChanged, this, &FramePane::FramesSlid);
@@ -31,6 +35,7 @@ FramePane::FramePane(GafDocument& doc, classFastWin& surface, QMenu* frameMenu, 
   area_ = new PictureArea(this);
   picture_ = &area_->Picture();
   connect(area_, &PictureArea::Scrolled, this, &FramePane::DisplaySelectedPicture);
+  connect(area_, &PictureArea::Hovered, this, &FramePane::Hover);
   new HandMover(doc_, *area_, this);
   connect(picture_, &ZoomedView::ZoomChanged, this, &FramePane::KeepAnchor);
   // A click on the picture or the pane takes the focus, so that a number
@@ -59,10 +64,17 @@ QSlider* FramePane::MakeSlider(const char* name) {
 void FramePane::Layout(const MainLayout& layout) {
   Place(fields_, layout.FrameInfo);
   Place(frameButton_, layout.CmdFrame);
-  Place(frames_, layout.ScrollFrames);
+  // Each slider leaves room at its right for its numbers.
+  const auto beside = [](TwipsRect slider, QLabel* label) {
+    constexpr int32_t kNumbers = 1380;
+    Place(label, {slider.Left + slider.Width - kNumbers + 60, slider.Top, kNumbers - 60, 255});
+    slider.Width -= kNumbers;
+    return slider;
+  };
+  Place(frames_, beside(layout.ScrollFrames, frameNumber_));
   Place(area_, layout.PicFrame);
   Place(subframeButton_, layout.CmdSubframe);
-  Place(subframes_, layout.ScrollSubframes);
+  Place(subframes_, beside(layout.ScrollSubframes, subframeNumber_));
 }
 
 void FramePane::ShowSelection() {
@@ -72,13 +84,48 @@ void FramePane::ShowSelection() {
   classGAFAnimation& animation = *place.animation;
   const int32_t count = animation.Frames.Count();
   DisplayAnimation(animation, *this, st, std::clamp(place.frame, 1, std::max(count, 1)));
-  if (place.subframe <= 0) return;
-  if (FramePtr frame = animation.Frames.Item(st.CurrentFrame))
-    if (FramePtr sub = frame->Subframes.Item(place.subframe)) {
-      st.CurrentSubframe = place.subframe;
-      SetScrollSubframesValue(place.subframe);
-      DisplayFrame(*sub, *this, st, true);
-    }
+  if (place.subframe > 0)
+    if (FramePtr frame = animation.Frames.Item(st.CurrentFrame))
+      if (FramePtr sub = frame->Subframes.Item(place.subframe)) {
+        st.CurrentSubframe = place.subframe;
+        SetScrollSubframesValue(place.subframe);
+        DisplayFrame(*sub, *this, st, true);
+      }
+  ShowNumbers();
+}
+
+void FramePane::ShowNumbers() {
+  const EditorState& st = doc_.State();
+  const int32_t frames = st.CurrentAnimation->Frames.Count();
+  const FramePtr frame = st.CurrentAnimation->Frames.Item(st.CurrentFrame);
+  const int32_t subframes = frame ? frame->Subframes.Count() : 0;
+  frameNumber_->setText(frame ? QString("Frame %1 of %2").arg(st.CurrentFrame).arg(frames) : QString());
+  subframeNumber_->setText(subframes > 0 ? QString("Subframe %1 of %2").arg(st.CurrentSubframe).arg(subframes)
+                                         : QString());
+}
+
+void FramePane::Hover(QPoint at) {
+  const FramePtr image = doc_.State().GetSelectedFrame();
+  if (at.x() < 0 || !doc_.Shows(image)) return emit PointerInfo({});
+  const int32_t zoom = picture_->ZoomPercent();
+  const PicturePlace place =
+      PicturePlacement(*image, picture_->width(), picture_->height(), doc_.State().CenterInView, zoom);
+  // The view pixel to image pixels from the origin, rounding down.
+  const auto fromOrigin = [zoom](int32_t view, int32_t corner, int32_t offset) {
+    const int64_t scaled = (int64_t{view} - corner) * 100;
+    return static_cast<int32_t>(scaled >= 0 ? scaled / zoom : -((-scaled + zoom - 1) / zoom)) - offset;
+  };
+  const int32_t x = fromOrigin(at.x() + area_->Scroll().x(), place.left, image->PositionX());
+  const int32_t y = fromOrigin(at.y() + area_->Scroll().y(), place.top, image->PositionY());
+  const auto number = [](int32_t n) { return n < 0 ? QString::fromUtf8("\u2212%1").arg(-n) : QString::number(n); };
+  QString text = QString("x %1, y %2").arg(number(x), number(y));
+  const int32_t u = x + image->PositionX(), v = y + image->PositionY();
+  if (u >= 0 && v >= 0 && u < image->Width() && v < image->Height()) {
+    const uint8_t index = image->Pixels[static_cast<size_t>(v) * static_cast<size_t>(image->Width()) + u];
+    const PaletteEntry& colour = GamePalette[index];
+    text += QString(": index %1 (%2, %3, %4)").arg(index).arg(colour.Red).arg(colour.Green).arg(colour.Blue);
+  }
+  emit PointerInfo(text);
 }
 
 void FramePane::ImagesChanged(const std::vector<FramePtr>& images) {

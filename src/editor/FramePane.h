@@ -4,6 +4,7 @@
 // shows; the sliders select.
 #pragma once
 
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QSlider>
@@ -73,8 +74,16 @@ class FramePane : public QWidget, public FrameControls {
   void PrepareFor(const classGAFFrame& image) override;
   classFastWin& Surface() override { return surface_; }
 
+ signals:
+  // Where the pointer is over the picture, for the status bar:
+  // "x 12, y −40: index 142 (96, 64, 32)", empty when it is not over it.
+  void PointerInfo(const QString& text);
+
  private:
   void ImagesChanged(const std::vector<FramePtr>& images);
+  // "Frame 3 of 12" and "Subframe 1 of 2" beside the sliders.
+  void ShowNumbers();
+  void Hover(QPoint at);
   // After a zoom step: the image pixel under the step's anchor stays there.
   void KeepAnchor();
   QSlider* MakeSlider(const char* name);
@@ -88,6 +97,8 @@ class FramePane : public QWidget, public FrameControls {
   QPushButton* subframeButton_;
   QSlider* frames_;
   QSlider* subframes_;
+  QLabel* frameNumber_;
+  QLabel* subframeNumber_;
   PictureArea* area_;
   FrameView* picture_;
   bool graphicsReady_ = false;

@@ -208,6 +208,7 @@ void FrmQuilmark::BuildPanes() {
   connect(splitter_, &SplitterBar::Released, this, &FrmQuilmark::PicSplitter_MouseUp);
   pane_ = new FramePane(*document_, surface_, mnuFrame_, mnuSubframe_, client_);
   status_ = new WindowStatus(*document_, pane_->Picture(), client_);
+  connect(pane_, &FramePane::PointerInfo, status_, &WindowStatus::ShowPointer);
   ApplyLayout();
 }
 

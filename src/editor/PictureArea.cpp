@@ -20,6 +20,9 @@ PictureArea::PictureArea(QWidget* parent) : QWidget(parent) {
   down_ = new QScrollBar(Qt::Vertical, this);
   down_->setObjectName("PicScrollDown");
   picture_->installEventFilter(this);
+  // Moves without a button are reported too, on the picture and here.
+  picture_->setMouseTracking(true);
+  setMouseTracking(true);
   for (QScrollBar* bar : {across_, down_}) {
     bar->hide();
     bar->setRange(0, 0);
@@ -137,6 +140,8 @@ void PictureArea::mousePressEvent(QMouseEvent* event) {
 }
 
 void PictureArea::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint over = picture_->mapFrom(this, event->position().toPoint());
+  emit Hovered(picture_->rect().contains(over) ? over : QPoint(-1, -1));
   if (dragging_) {
     emit Dragged(event->position().toPoint() - dragFrom_);
     event->accept();
@@ -161,6 +166,11 @@ void PictureArea::mouseReleaseEvent(QMouseEvent* event) {
   panning_ = false;
   setCursor(spaceHeld_ ? Qt::OpenHandCursor : Qt::ArrowCursor);
   event->accept();
+}
+
+void PictureArea::leaveEvent(QEvent* event) {
+  emit Hovered(QPoint(-1, -1));
+  QWidget::leaveEvent(event);
 }
 
 void PictureArea::keyPressEvent(QKeyEvent* event) {

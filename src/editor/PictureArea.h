@@ -39,6 +39,8 @@ class PictureArea : public QWidget {
   void DragEnded();
   // An arrow key (Shift: 8 pixels at a time), in image pixels.
   void Nudged(QPoint delta);
+  // The pointer over the picture, in its pixels; (-1, -1) when it left.
+  void Hovered(QPoint at);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -48,6 +50,7 @@ class PictureArea : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
+  void leaveEvent(QEvent* event) override;
   // The picture's wheel turns without Ctrl scroll the area.
   bool eventFilter(QObject* watched, QEvent* event) override;
 

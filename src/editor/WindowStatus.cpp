@@ -21,6 +21,9 @@ WindowStatus::WindowStatus(GafDocument& doc, const ZoomedView& picture, QWidget*
   addWidget(panels_[1], 1);
   // "Modified" and the zoom stay at the right edge, whole, whatever the
   // window's width, and a passing note does not hide them.
+  pointer_ = new QLabel(this);
+  pointer_->setObjectName("StatusPointer");
+  addPermanentWidget(pointer_);
   panels_[2]->setMinimumWidth(panels_[2]->fontMetrics().horizontalAdvance("Modified") + 16);
   addPermanentWidget(panels_[2]);
   auto* zoom = new QLabel("100%", this);

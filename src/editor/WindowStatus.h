@@ -20,10 +20,13 @@ class WindowStatus : public QStatusBar {
   QString Text(int panel) const;
   void Note(const QString& text) { showMessage(text, 6000); }
   void Refresh();
+  // What is under the pointer in the frame view.
+  void ShowPointer(const QString& text) { pointer_->setText(text); }
 
  private:
   GafDocument& doc_;
   QLabel* panels_[3];
+  QLabel* pointer_;
 };
 
 }  // namespace quilmark

@@ -275,6 +275,31 @@ TEST_F(Alignment, OnionSkinDrawsTheNeighboursTintedAtTheirOwnPlacesAndAReference
   EXPECT_EQ(Where(Shown(), reference), QRect(origin - QPoint(20, 0), QSize(4, 4)));
 }
 
+TEST_F(Alignment, TheSlidersShowTheirNumbersAndTheStatusBarWhatIsUnderThePointer) {
+  const auto numbers = [this] {
+    return Find<QLabel>(*window, "LblFrameNumber")->text() + "|" + Find<QLabel>(*window, "LblSubframeNumber")->text();
+  };
+  EXPECT_EQ(numbers(), "Frame 1 of 3|");
+  Slider("ScrollFrames")->setValue(2);
+  Slider("ScrollSubframes")->setValue(2);
+  EXPECT_EQ(numbers(), "Frame 2 of 3|Subframe 2 of 2");
+  // A 10 x 10 frame of 20, its origin at (5, 5), its first pixel 77.
+  auto frame = MakeFrame(10, 10, 5, 5, 20);
+  frame->Pixels[0] = 77;
+  doc->Animations.Item(1)->Frames.Clear();
+  doc->Animations.Item(1)->Frames.Add(frame);
+  window->ResetView();
+  View()->SetZoom(2);
+  const QPoint corner = Where(Shown(), TestColour(77)).topLeft();
+  const auto under = [&](QPoint at) {
+    Mouse(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+    return Find<QLabel>(*window, "StatusPointer")->text();
+  };
+  EXPECT_EQ(under(corner + QPoint(1, 1)), QString::fromUtf8("x \u22125, y \u22125: index 77 (77, 178, 38)"));
+  EXPECT_EQ(under(corner + QPoint(18, 12)), "x 4, y 1: index 20 (20, 235, 10)");
+  EXPECT_EQ(under(corner + QPoint(40, 0)), QString::fromUtf8("x 15, y \u22125"));
+}
+
 TEST_F(Alignment, TheComposedFrameIsThePreviewsPicture) {
   // alpha's second frame has two subframes, the second half clear.
   Find<QAction>(*window, "mnuViewComposed")->trigger();
