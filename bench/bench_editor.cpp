@@ -9,9 +9,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QScrollBar>
+#include <QSettings>
 #include <QSlider>
 #include <QStandardPaths>
 #include <QTest>
+#include <QWheelEvent>
 #include <chrono>
 #include <cstring>
 #include <memory>
@@ -44,7 +47,10 @@ QApplication& App() {
     QStandardPaths::setTestModeEnabled(true);
     // Recovery copies go to a folder of the benchmark's own.
     qputenv("XDG_STATE_HOME", QByteArray::fromStdString(bench::TempPath("state")));
-    return new QApplication(argc, argv);
+    auto* application = new QApplication(argc, argv);
+    // Every run starts from the default settings (no view extras switched on).
+    QSettings(QSettings::IniFormat, QSettings::UserScope, "Quilmark", "Quilmark").clear();
+    return application;
   }();
   return *app;
 }
@@ -231,6 +237,75 @@ std::unique_ptr<FrmQuilmark> BigWindow(std::shared_ptr<classGAF> doc) {
   window->ResetView();
   return window;
 }
+
+// Switching frames of the big document at 4x with the onion skin (2 frames
+// before and 2 after), the pixel grid and the origin shown: the view's picture
+// composed from five frames, then painted.
+void frame_switch_onion_ms(benchmark::State& state) {
+  App();
+  auto window = BigWindow(BigDocument());
+  window->resize(1400, 1000);
+  QCoreApplication::processEvents();
+  window->State().View.OnionBefore = 2;
+  window->State().View.OnionAfter = 2;
+  for (const char* name : {"mnuViewOnion", "mnuViewGrid", "mnuViewOrigin"})
+    window->findChild<QAction*>(name)->setChecked(true);
+  auto* view = window->findChild<quilmark::FrameView*>("PicFrame");
+  view->SetZoom(4);
+  auto* frames = window->findChild<QSlider*>("ScrollFrames");
+  int next = 10;
+  double total = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    frames->setValue(next);
+    view->repaint();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    total += seconds;
+    state.SetIterationTime(seconds);
+    next = next == 10 ? 11 : 10;
+  }
+  if (state.iterations() > 0) state.counters["frame_switch_onion_ms"] = total / state.iterations() * 1e3;
+  // The benchmarks after this one show the image alone.
+  for (const char* name : {"mnuViewOnion", "mnuViewGrid", "mnuViewOrigin"})
+    window->findChild<QAction*>(name)->setChecked(false);
+  window->close();
+}
+BENCHMARK(frame_switch_onion_ms)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// One wheel step of scrolling at 8x over a 1024 x 1024 image, drawn and
+// painted.
+void pan_step_ms(benchmark::State& state) {
+  App();
+  auto doc = std::make_shared<classGAF>();
+  auto animation = std::make_shared<classGAFAnimation>();
+  animation->Name = "large";
+  auto frame = std::make_shared<classGAFFrame>();
+  (void)frame->SetImage(1024, 1024, bench::SpritePixels(1024, 1024, 3));
+  animation->Frames.Add(frame);
+  doc->Animations.Add(animation, animation->Name);
+  auto window = BigWindow(doc);
+  window->resize(1400, 1000);
+  QCoreApplication::processEvents();
+  auto* view = window->findChild<quilmark::FrameView*>("PicFrame");
+  view->SetZoom(8);
+  auto* down = window->findChild<QScrollBar*>("PicScrollDown");
+  int direction = 1;
+  double total = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    QWheelEvent wheel(QPointF(100, 100), view->mapToGlobal(QPointF(100, 100)), QPoint(), QPoint(0, -120 * direction),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &wheel);
+    view->repaint();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    total += seconds;
+    state.SetIterationTime(seconds);
+    direction = down->value() >= down->maximum() - 48 ? -1 : down->value() <= down->minimum() + 48 ? 1 : direction;
+  }
+  if (state.iterations() > 0) state.counters["pan_step_ms"] = total / state.iterations() * 1e3;
+  window->close();
+}
+BENCHMARK(pan_step_ms)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void undo_remove_sequence_ms(benchmark::State& state) {
   App();

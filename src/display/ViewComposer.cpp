@@ -9,6 +9,13 @@ int32_t FloorDiv(int64_t a, int64_t b) { return static_cast<int32_t>(a >= 0 ? a 
 
 uint32_t Rgb(const PaletteEntry& e) { return 0xff000000u | uint32_t{e.Red} << 16 | uint32_t{e.Green} << 8 | e.Blue; }
 
+// a laid over b at weight 0..256, two channels at a time.
+inline uint32_t Blend(uint32_t a, uint32_t b, uint32_t weight) {
+  const uint32_t rb = ((a & 0xff00ffu) * weight + (b & 0xff00ffu) * (256 - weight)) >> 8 & 0xff00ffu;
+  const uint32_t g = ((a & 0x00ff00u) * weight + (b & 0x00ff00u) * (256 - weight)) >> 8 & 0x00ff00u;
+  return 0xff000000u | rb | g;
+}
+
 // a laid over b at weight percent, channel by channel.
 uint32_t Mix(uint32_t a, uint32_t b, int32_t weight) {
   uint32_t out = 0xff000000u;
@@ -56,17 +63,23 @@ class Composer {
     const int32_t width = image.Width();
     const uint8_t* const data = image.Pixels.data();
     if (!data) return;
+    // The layer's colours, tinted, once.
+    uint32_t colours[256];
+    for (int i = 0; i < 256; ++i) colours[i] = tint ? Mix(tint | 0xff000000u, colours_[i], 50) : colours_[i];
+    const int32_t weight = std::clamp(opacity, 0, 100) * 256 / 100;
     const int32_t rows = std::min(image.Height(), 1024), columns = std::min(width, 1024);
-    ForEachRow(box, [&](uint32_t* row, int32_t x0, int32_t x1, int32_t y) {
+    const int32_t x0 = std::max(0, box.left), x1 = std::min(view_.width, box.right);
+    if (x0 >= x1) return;
+    std::vector<int32_t> source(static_cast<size_t>(x1 - x0));
+    for (int32_t x = x0; x < x1; ++x)
+      source[static_cast<size_t>(x - x0)] = std::min(columns - 1, FloorDiv(int64_t{x - box.left} * 100, view_.zoom));
+    ForEachRow(box, [&](uint32_t* row, int32_t, int32_t, int32_t y) {
       const int32_t v = std::min(rows - 1, FloorDiv(int64_t{y - box.top} * 100, view_.zoom));
-      const uint8_t* source = data + int64_t{v} * width;
+      const uint8_t* line = data + int64_t{v} * width;
       for (int32_t x = x0; x < x1; ++x) {
-        const int32_t u = std::min(columns - 1, FloorDiv(int64_t{x - box.left} * 100, view_.zoom));
-        const uint8_t index = source[u];
+        const uint8_t index = line[source[static_cast<size_t>(x - x0)]];
         if (index == TransparentIndex) continue;
-        uint32_t colour = colours_[index];
-        if (tint) colour = Mix(tint | 0xff000000u, colour, 50);
-        row[x] = opacity >= 100 ? colour : Mix(colour, row[x], opacity);
+        row[x] = weight >= 256 ? colours[index] : Blend(colours[index], row[x], weight);
       }
     });
   }
@@ -75,11 +88,17 @@ class Composer {
   void Grid(int32_t ox, int32_t oy) {
     const int32_t step = view_.zoom / 100;
     const auto on = [step](int32_t n, int32_t o) { return ((n - o) % step + step) % step == 0; };
+    const uint32_t weight = 35 * 256 / 100;
+    std::vector<int32_t> lines;
+    for (int32_t x = 0; x < view_.width; ++x)
+      if (on(x, ox)) lines.push_back(x);
     for (int32_t y = 0; y < view_.height; ++y) {
       uint32_t* row = pixels_ + int64_t{y} * stride_;
-      const bool across = on(y, oy);
-      for (int32_t x = 0; x < view_.width; ++x)
-        if (across || on(x, ox)) row[x] = Mix(0xff808080u, row[x], 35);
+      if (on(y, oy)) {
+        for (int32_t x = 0; x < view_.width; ++x) row[x] = Blend(0xff808080u, row[x], weight);
+      } else {
+        for (int32_t x : lines) row[x] = Blend(0xff808080u, row[x], weight);
+      }
     }
   }
 

@@ -192,12 +192,29 @@ ViewLayers LayersFor(const EditorState& st, const classGAFFrame& shown) {
 
 }  // namespace
 
+bool FramePane::Composing() const {
+  const EditorState::ViewOptions& options = doc_.State().View;
+  return options.ShowOrigin || options.PixelGrid || options.Checkerboard || options.ComposedFrame ||
+         options.OnionSkin || options.Reference;
+}
+
+void FramePane::ClearPicture() {
+  if (!Composing() || !prepared_) picture_->ClearPicture();
+}
+
+SurfaceScreen& FramePane::PictureScreen() {
+  // A screen that takes nothing.
+  static struct : SurfaceScreen {
+    void PutSurface(const classFastWin&, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
+                    bool) override {}
+  } nowhere;
+  if (Composing() && prepared_) return nowhere;
+  return *picture_;
+}
+
 void FramePane::KeepPicture() {
   const EditorState& st = doc_.State();
-  const EditorState::ViewOptions& options = st.View;
-  const bool extras = options.ShowOrigin || options.PixelGrid || options.Checkerboard || options.ComposedFrame ||
-                      options.OnionSkin || options.Reference;
-  if (extras && prepared_) {
+  if (Composing() && prepared_) {
     QImage& picture = picture_->PictureToDraw();
     const int32_t zoom = picture_->ZoomPercent();
     const PicturePlace place = PicturePlacement(*prepared_, picture.width(), picture.height(), st.CenterInView, zoom);
@@ -207,7 +224,7 @@ void FramePane::KeepPicture() {
                          place.top - area_->Scroll().y() + ZoomedOffset(prepared_->PositionY(), zoom)};
     // Composed, a subframe stands for its frame's subframes together.
     const FramePtr frame = st.CurrentAnimation->Frames.Item(st.CurrentFrame);
-    const bool whole = options.ComposedFrame && frame && frame->Subframes.IndexOf(prepared_) != 0;
+    const bool whole = st.View.ComposedFrame && frame && frame->Subframes.IndexOf(prepared_) != 0;
     const classGAFFrame& shown = whole ? *frame : *prepared_;
     ComposeView(reinterpret_cast<uint32_t*>(picture.bits()), static_cast<int32_t>(picture.bytesPerLine() / 4), view,
                 GamePalette, picture_->Background().rgb(), shown, LayersFor(st, shown));

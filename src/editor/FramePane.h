@@ -64,8 +64,10 @@ class FramePane : public QWidget, public FrameControls {
   void SetCmdSubframeEnabled(bool enabled) override { subframeButton_->setEnabled(enabled); }
   int32_t PictureWidth() const override { return picture_->width(); }
   int32_t PictureHeight() const override { return picture_->height(); }
-  void ClearPicture() override { picture_->ClearPicture(); }
-  SurfaceScreen& PictureScreen() override { return *picture_; }
+  // With more than the image to show, the picture is composed whole when it
+  // is kept: nothing is cleared or transferred before.
+  void ClearPicture() override;
+  SurfaceScreen& PictureScreen() override;
   // Shows what was drawn, with what the View menu adds composed over it.
   void KeepPicture() override;
   int32_t PictureZoom() const override { return picture_->ZoomPercent(); }
@@ -83,6 +85,8 @@ class FramePane : public QWidget, public FrameControls {
   void ImagesChanged(const std::vector<FramePtr>& images);
   // "Frame 3 of 12" and "Subframe 1 of 2" beside the sliders.
   void ShowNumbers();
+  // Whether the View menu adds anything to the picture.
+  bool Composing() const;
   void Hover(QPoint at);
   // After a zoom step: the image pixel under the step's anchor stays there.
   void KeepAnchor();

@@ -155,12 +155,26 @@ void FrameView::PutStretched(const classFastWin& surface, QRect dest, QRect src)
     const int64_t along = static_cast<int64_t>(shown.left() + x - dest.left()) * src.width() / dest.width();
     sourceX[static_cast<size_t>(x)] = src.left() + static_cast<int>(std::min<int64_t>(along, src.width() - 1));
   }
+  int lastRow = -1;
   for (int y = 0; y < shown.height(); ++y) {
     const int64_t down = static_cast<int64_t>(shown.top() + y - dest.top()) * src.height() / dest.height();
     const int sy = src.top() + static_cast<int>(std::min<int64_t>(down, src.height() - 1));
-    const uint8_t* from = surface.addrBits + static_cast<size_t>(sy) * static_cast<size_t>(surface.BmpWidth);
     auto* to = reinterpret_cast<QRgb*>(picture_.scanLine(shown.top() + y)) + shown.left();
-    for (int x = 0; x < shown.width(); ++x) to[x] = colours[from[sourceX[static_cast<size_t>(x)]]];
+    // An enlarged row repeats the one above it.
+    if (sy == lastRow) {
+      std::copy_n(reinterpret_cast<const QRgb*>(picture_.constScanLine(shown.top() + y - 1)) + shown.left(),
+                  shown.width(), to);
+      continue;
+    }
+    lastRow = sy;
+    const uint8_t* from = surface.addrBits + static_cast<size_t>(sy) * static_cast<size_t>(surface.BmpWidth);
+    for (int x = 0; x < shown.width();) {
+      // A run of columns showing one source pixel takes its colour once.
+      const int sx = sourceX[static_cast<size_t>(x)];
+      const QRgb colour = colours[from[sx]];
+      do to[x++] = colour;
+      while (x < shown.width() && sourceX[static_cast<size_t>(x)] == sx);
+    }
   }
 }
 
