@@ -29,9 +29,12 @@ class Batch : public test::ImageTest {
   }
 };
 
+// PNG and BMP files alike, as frames and as subframes.
 TEST_F(Batch, BuildMakesOneFramePerArgumentWithCommaJoinedSubframes) {
-  const std::string a = Bitmap("tank.bmp", 2, 1, {1, 2}), out = dir.File("out.gaf");
-  const std::string b = Bitmap("b.bmp", 2, 1, {3, 255}) + "," + Bitmap("c.bmp", 2, 1, {5, 6});
+  PngShape s{.width = 2, .height = 1, .type = 2};
+  for (size_t i : {5, 255}) s.pixels.push_back({GamePalette[i].Red, GamePalette[i].Green, GamePalette[i].Blue});
+  const std::string a = Put("tank.png", BuildPng(s)), out = dir.File("out.gaf");
+  const std::string b = Bitmap("b.bmp", 2, 1, {3, 255}) + "," + a;
   ASSERT_EQ(RunBuildCommand({out, "--white", "--compress", a, b}, err), 0) << err.str();
   classGAF doc;
   doc.Load(out);
@@ -40,9 +43,10 @@ TEST_F(Batch, BuildMakesOneFramePerArgumentWithCommaJoinedSubframes) {
   EXPECT_EQ(anim->Name, "tank");
   ASSERT_EQ(anim->Frames.Count(), 2);
   EXPECT_TRUE(anim->Frames.Item(1)->Compressed());
+  EXPECT_EQ(anim->Frames.Item(1)->Pixels, (Pixels{5, 9}));
   ASSERT_EQ(anim->Frames.Item(2)->Subframes.Count(), 2);
   EXPECT_EQ(anim->Frames.Item(2)->Subframes.Item(1)->Pixels, (Pixels{3, 9}));
-  EXPECT_EQ(anim->Frames.Item(2)->Subframes.Item(2)->Pixels, (Pixels{5, 6}));
+  EXPECT_EQ(anim->Frames.Item(2)->Subframes.Item(2)->Pixels, (Pixels{5, 9}));
   // Into that document: run is added; tank again is refused and nothing written.
   ASSERT_EQ(RunBuildCommand({dir.File("two.gaf"), "--into", out, Bitmap("run.bmp", 1, 1)}, err), 0) << err.str();
   doc.Load(dir.File("two.gaf"));
@@ -138,19 +142,25 @@ TEST_F(Batch, APaletteThatGivesNoColoursEndsTheCommandsThatDrawWithIt) {
   EXPECT_EQ(FileNames(dir.File("out")), Names{"tank_01.bmp"});
 }
 
+// BMP files unless PNG is asked for, the option before or after the operands.
 TEST_F(Batch, ExportWritesEveryImageIntoTheFolderWithOrWithoutSlash) {
   const std::string gaf = dir.File("doc.gaf"), b = Bitmap("b.bmp", 2, 1, {3, 4});
   ASSERT_EQ(RunBuildCommand({gaf, Bitmap("tank.bmp", 2, 1, {1, 2}), b + "," + b}, err), 0);
   test::WriteFile(dir.File("elsewhere.txt"), {'k'});
-  for (const auto& [folder, slash] : {std::pair{"out", ""}, {"out2", "/"}}) {
+  for (const auto& [folder, args, type] :
+       {std::tuple{"out", Args{gaf, dir.File("out")}, ".bmp"}, {"out2", Args{gaf, dir.File("out2/"), "--format", "bmp"}, ".bmp"},
+        {"png", Args{"--format", "png", gaf, dir.File("png")}, ".png"}}) {
     const std::string at = dir.File(folder);
     std::filesystem::create_directory(at);
     // A link at a name the export makes up is replaced, not written through.
-    std::filesystem::create_symlink(dir.File("elsewhere.txt"), at + "/tank_01.bmp");
-    EXPECT_EQ(RunExportCommand({gaf, at + slash}, err), 0) << err.str();
-    EXPECT_EQ(test::ReadFile(at + "/tank_02_02.bmp"), test::WrittenBmp(2, 1, {3, 4}, GamePalette));
-    EXPECT_FALSE(std::filesystem::is_symlink(at + "/tank_01.bmp"));
+    std::filesystem::create_symlink(dir.File("elsewhere.txt"), at + "/tank_01" + type);
+    EXPECT_EQ(RunExportCommand(args, err), 0) << err.str();
+    EXPECT_EQ(FileNames(at), (Names{std::string("tank_01") + type, std::string("tank_02_01") + type,
+                                    std::string("tank_02_02") + type}));
+    EXPECT_FALSE(std::filesystem::is_symlink(at + "/tank_01" + type));
   }
+  for (const char* folder : {"out", "out2"})
+    EXPECT_EQ(test::ReadFile(dir.File(folder) + "/tank_02_02.bmp"), test::WrittenBmp(2, 1, {3, 4}, GamePalette));
   EXPECT_EQ(test::ReadFile(dir.File("elsewhere.txt")), std::vector<uint8_t>{'k'});
 }
 
@@ -169,30 +179,6 @@ TEST_F(Batch, UsageErrorsExitTwoAndFailuresOne) {
   EXPECT_EQ(RunExportCommand({dir.File("missing.gaf"), dir.path()}, err), 1);
   EXPECT_EQ(RunExportCommand({dir.File("missing.gaf"), dir.File("nofolder")}, err), 1);
   EXPECT_EQ(Lines(), 3);
-}
-
-// The batch tool builds from PNG and BMP files alike and exports either.
-TEST_F(Batch, BuildTakesPngFilesAndExportWritesThemOnRequest) {
-  PngShape s{.width = 2, .height = 1, .type = 2};
-  for (size_t i : {5, 255}) s.pixels.push_back({GamePalette[i].Red, GamePalette[i].Green, GamePalette[i].Blue});
-  const std::string gaf = dir.File("doc.gaf"), png = Put("tank.png", BuildPng(s));
-  const std::string sub = Bitmap("sub.bmp", 2, 1, {7, 9});
-  ASSERT_EQ(RunBuildCommand({gaf, "--white", png, png + "," + sub}, err), 0) << err.str();
-  classGAF doc;
-  doc.Load(gaf);
-  ASSERT_EQ(doc.Animations.Count(), 1);
-  const auto anim = doc.Animations.Item(1);
-  EXPECT_EQ(anim->Name, "tank");
-  EXPECT_EQ(anim->Frames.Item(1)->Pixels, (Pixels{5, 9}));
-  // The frame's own file is its first subframe too.
-  EXPECT_EQ(anim->Frames.Item(2)->Subframes.Item(2)->Pixels, (Pixels{7, 9}));
-
-  std::filesystem::create_directory(dir.File("png"));
-  std::filesystem::create_directory(dir.File("bmp"));
-  ASSERT_EQ(RunExportCommand({gaf, dir.File("png"), "--format", "png"}, err), 0) << err.str();
-  ASSERT_EQ(RunExportCommand({"--format", "bmp", gaf, dir.File("bmp")}, err), 0) << err.str();
-  EXPECT_EQ(FileNames(dir.File("png")), (Names{"tank_01.png", "tank_02_01.png", "tank_02_02.png"}));
-  EXPECT_EQ(FileNames(dir.File("bmp")), (Names{"tank_01.bmp", "tank_02_01.bmp", "tank_02_02.bmp"}));
 }
 
 }  // namespace
