@@ -60,38 +60,11 @@ TEST_F(Batch, BuildMakesOneFramePerArgumentWithCommaJoinedSubframes) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("four.gaf")));
 }
 
-TEST_F(Batch, BuildWritesNothingUnlessEveryBitmapWasRead) {
-  const std::string a = Bitmap("tank.bmp", 2, 1, {1, 2}), out = dir.File("out.gaf");
-  test::WriteFile(dir.File("bad.bmp"), {'B', 'M'});
-  test::WriteFile(out, {'o', 'l', 'd'});
-  const Args bad = {a, dir.File("bad.bmp"), dir.File("none.bmp")};
-  // One line naming each file, exit 1, the old OUT untouched; with --into too.
-  for (const Args& before : {Args{out}, {out, "--into", out}}) {
-    ASSERT_TRUE(before.size() == 1 || RunBuildCommand({out, Bitmap("run.bmp", 1, 1)}, err) == 0) << err.str();
-    const auto old = test::ReadFile(out);
-    err.str("");
-    Args args = before;
-    args.insert(args.end(), bad.begin(), bad.end());
-    EXPECT_EQ(RunBuildCommand(args, err), 1);
-    EXPECT_EQ(Lines(), 3) << err.str();
-    EXPECT_NE(err.str().find(dir.File("bad.bmp") + ": "), std::string::npos);
-    EXPECT_NE(err.str().find(dir.File("none.bmp") + ": "), std::string::npos);
-    EXPECT_EQ(test::ReadFile(out), old);
-  }
-  // --partial keeps the unreadable files as empty frames and still exits 1.
-  Args partial = {dir.File("part.gaf"), "--partial"};
-  partial.insert(partial.end(), bad.begin(), bad.end());
-  EXPECT_EQ(RunBuildCommand(partial, err), 1);
-  classGAF doc;
-  doc.Load(dir.File("part.gaf"));
-  ASSERT_EQ(doc.Animations.Count(), 1);
-  // Empty frames are not kept by a file; the readable one is.
-  EXPECT_EQ(doc.Animations.Item(1)->Frames.Count(), 1);
-}
-
-// Each image build cannot use is named with the reason; the 256-colour
-// message only for a bitmap of another depth.
-TEST_F(Batch, BuildNamesTheReasonForEachImageItCannotUse) {
+// Each image build cannot use is named with the reason (the 256-colour
+// message only for a bitmap of another depth), and nothing is written: the old
+// OUT stays, with --into too. --partial keeps them as empty frames and still
+// exits 1.
+TEST_F(Batch, BuildWritesNothingUnlessEveryImageWasReadAndNamesTheReasonForEach) {
   std::vector<uint8_t> damaged = test::BuildPng({.pixels = {{1}}});
   damaged[damaged.size() - 5] ^= 1;  // the end chunk's checksum
   std::filesystem::create_directory(dir.File("folder.bmp"));
@@ -102,16 +75,35 @@ TEST_F(Batch, BuildNamesTheReasonForEachImageItCannotUse) {
       {dir.File("pipe.bmp"), "not a regular file"},
       {Put("deep.bmp", test::BuildBmp({.width = 1, .height = 1, .bitCount = 24, .bits = {1, 2, 3, 0}})), std::string(kBmpLoadError) + " (This one has 24 bits per pixel.)"},
       {Put("damaged.png", damaged), "a damaged PNG"},
+      {Put("bad.bmp", {'B', 'M'}), "a damaged BMP"},
       {Put("notes.bmp", {'h', 'i', '!'}), "neither a BMP nor a PNG image"},
   };
-  Args args = {dir.File("out.gaf"), Bitmap("first.bmp", 1, 1)};
+  const std::string out = dir.File("out.gaf");
+  test::WriteFile(out, {'o', 'l', 'd'});
+  Args images = {Bitmap("first.bmp", 1, 1)};
   std::string expected;
   for (const auto& [file, why] : cases) {
-    args.push_back(file);
+    images.push_back(file);
     expected += file + ": " + why + "\n";
   }
-  EXPECT_EQ(RunBuildCommand(args, err), 1);
-  EXPECT_EQ(err.str(), expected + dir.File("out.gaf") + ": not written, 6 images could not be read (--partial writes them as empty frames)\n");
+  for (const Args& before : {Args{out}, {out, "--into", out}}) {
+    ASSERT_TRUE(before.size() == 1 || RunBuildCommand({out, Bitmap("run.bmp", 1, 1)}, err) == 0) << err.str();
+    const auto old = test::ReadFile(out);
+    err.str("");
+    Args args = before;
+    args.insert(args.end(), images.begin(), images.end());
+    EXPECT_EQ(RunBuildCommand(args, err), 1);
+    EXPECT_EQ(err.str(), expected + out + ": not written, 7 images could not be read (--partial writes them as empty frames)\n");
+    EXPECT_EQ(test::ReadFile(out), old);
+  }
+  Args partial = {dir.File("part.gaf"), "--partial"};
+  partial.insert(partial.end(), images.begin(), images.end());
+  EXPECT_EQ(RunBuildCommand(partial, err), 1);
+  classGAF doc;
+  doc.Load(dir.File("part.gaf"));
+  ASSERT_EQ(doc.Animations.Count(), 1);
+  // Empty frames are not kept by a file; the readable one is.
+  EXPECT_EQ(doc.Animations.Item(1)->Frames.Count(), 1);
 }
 
 TEST_F(Batch, APaletteThatGivesNoColoursEndsTheCommandsThatDrawWithIt) {
