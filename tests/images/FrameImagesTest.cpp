@@ -3,9 +3,6 @@
 // BMP files.
 
 #include <array>
-#include <sstream>
-
-#include <sys/stat.h>
 
 #include "../document/HeapWatch.h"
 #include "ImageTestSupport.h"

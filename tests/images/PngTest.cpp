@@ -5,7 +5,6 @@
 #include <spng.h>
 
 #include <functional>
-#include <sstream>
 
 #include "../document/HeapWatch.h"
 #include "ImageTestSupport.h"
