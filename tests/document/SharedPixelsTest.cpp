@@ -28,7 +28,8 @@ classGAF Patterned() {
 }
 
 // The document saved and opened again from its file, on a heap that grants
-// no request above heapLimit while it loads.
+// no request above heapLimit while it loads (a HeapWatch of its own, which
+// lifts the limit of any watch around it when it ends).
 classGAF Reopened(const classGAF& doc, size_t heapLimit = SIZE_MAX) {
   TempDir dir;
   EXPECT_TRUE(doc.Save(dir.File("d.gaf")).ok);
