@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <functional>
-#include <sstream>
 
 #include <signal.h>
 #include <sys/wait.h>

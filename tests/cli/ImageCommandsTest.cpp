@@ -29,9 +29,12 @@ class Batch : public test::ImageTest {
   }
 };
 
+// PNG and BMP files alike, as frames and as subframes.
 TEST_F(Batch, BuildMakesOneFramePerArgumentWithCommaJoinedSubframes) {
-  const std::string a = Bitmap("tank.bmp", 2, 1, {1, 2}), out = dir.File("out.gaf");
-  const std::string b = Bitmap("b.bmp", 2, 1, {3, 255}) + "," + Bitmap("c.bmp", 2, 1, {5, 6});
+  PngShape s{.width = 2, .height = 1, .type = 2};
+  for (size_t i : {5, 255}) s.pixels.push_back({GamePalette[i].Red, GamePalette[i].Green, GamePalette[i].Blue});
+  const std::string a = Put("tank.png", BuildPng(s)), out = dir.File("out.gaf");
+  const std::string b = Bitmap("b.bmp", 2, 1, {3, 255}) + "," + a;
   ASSERT_EQ(RunBuildCommand({out, "--white", "--compress", a, b}, err), 0) << err.str();
   classGAF doc;
   doc.Load(out);
@@ -40,9 +43,10 @@ TEST_F(Batch, BuildMakesOneFramePerArgumentWithCommaJoinedSubframes) {
   EXPECT_EQ(anim->Name, "tank");
   ASSERT_EQ(anim->Frames.Count(), 2);
   EXPECT_TRUE(anim->Frames.Item(1)->Compressed());
+  EXPECT_EQ(anim->Frames.Item(1)->Pixels, (Pixels{5, 9}));
   ASSERT_EQ(anim->Frames.Item(2)->Subframes.Count(), 2);
   EXPECT_EQ(anim->Frames.Item(2)->Subframes.Item(1)->Pixels, (Pixels{3, 9}));
-  EXPECT_EQ(anim->Frames.Item(2)->Subframes.Item(2)->Pixels, (Pixels{5, 6}));
+  EXPECT_EQ(anim->Frames.Item(2)->Subframes.Item(2)->Pixels, (Pixels{5, 9}));
   // Into that document: run is added; tank again is refused and nothing written.
   ASSERT_EQ(RunBuildCommand({dir.File("two.gaf"), "--into", out, Bitmap("run.bmp", 1, 1)}, err), 0) << err.str();
   doc.Load(dir.File("two.gaf"));
@@ -56,38 +60,11 @@ TEST_F(Batch, BuildMakesOneFramePerArgumentWithCommaJoinedSubframes) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("four.gaf")));
 }
 
-TEST_F(Batch, BuildWritesNothingUnlessEveryBitmapWasRead) {
-  const std::string a = Bitmap("tank.bmp", 2, 1, {1, 2}), out = dir.File("out.gaf");
-  test::WriteFile(dir.File("bad.bmp"), {'B', 'M'});
-  test::WriteFile(out, {'o', 'l', 'd'});
-  const Args bad = {a, dir.File("bad.bmp"), dir.File("none.bmp")};
-  // One line naming each file, exit 1, the old OUT untouched; with --into too.
-  for (const Args& before : {Args{out}, {out, "--into", out}}) {
-    ASSERT_TRUE(before.size() == 1 || RunBuildCommand({out, Bitmap("run.bmp", 1, 1)}, err) == 0) << err.str();
-    const auto old = test::ReadFile(out);
-    err.str("");
-    Args args = before;
-    args.insert(args.end(), bad.begin(), bad.end());
-    EXPECT_EQ(RunBuildCommand(args, err), 1);
-    EXPECT_EQ(Lines(), 3) << err.str();
-    EXPECT_NE(err.str().find(dir.File("bad.bmp") + ": "), std::string::npos);
-    EXPECT_NE(err.str().find(dir.File("none.bmp") + ": "), std::string::npos);
-    EXPECT_EQ(test::ReadFile(out), old);
-  }
-  // --partial keeps the unreadable files as empty frames and still exits 1.
-  Args partial = {dir.File("part.gaf"), "--partial"};
-  partial.insert(partial.end(), bad.begin(), bad.end());
-  EXPECT_EQ(RunBuildCommand(partial, err), 1);
-  classGAF doc;
-  doc.Load(dir.File("part.gaf"));
-  ASSERT_EQ(doc.Animations.Count(), 1);
-  // Empty frames are not kept by a file; the readable one is.
-  EXPECT_EQ(doc.Animations.Item(1)->Frames.Count(), 1);
-}
-
-// Each image build cannot use is named with the reason; the 256-colour
-// message only for a bitmap of another depth.
-TEST_F(Batch, BuildNamesTheReasonForEachImageItCannotUse) {
+// Each image build cannot use is named with the reason (the 256-colour
+// message only for a bitmap of another depth), and nothing is written: the old
+// OUT stays, with --into too. --partial keeps them as empty frames and still
+// exits 1.
+TEST_F(Batch, BuildWritesNothingUnlessEveryImageWasReadAndNamesTheReasonForEach) {
   std::vector<uint8_t> damaged = test::BuildPng({.pixels = {{1}}});
   damaged[damaged.size() - 5] ^= 1;  // the end chunk's checksum
   std::filesystem::create_directory(dir.File("folder.bmp"));
@@ -98,16 +75,35 @@ TEST_F(Batch, BuildNamesTheReasonForEachImageItCannotUse) {
       {dir.File("pipe.bmp"), "not a regular file"},
       {Put("deep.bmp", test::BuildBmp({.width = 1, .height = 1, .bitCount = 24, .bits = {1, 2, 3, 0}})), std::string(kBmpLoadError) + " (This one has 24 bits per pixel.)"},
       {Put("damaged.png", damaged), "a damaged PNG"},
+      {Put("bad.bmp", {'B', 'M'}), "a damaged BMP"},
       {Put("notes.bmp", {'h', 'i', '!'}), "neither a BMP nor a PNG image"},
   };
-  Args args = {dir.File("out.gaf"), Bitmap("first.bmp", 1, 1)};
+  const std::string out = dir.File("out.gaf");
+  test::WriteFile(out, {'o', 'l', 'd'});
+  Args images = {Bitmap("first.bmp", 1, 1)};
   std::string expected;
   for (const auto& [file, why] : cases) {
-    args.push_back(file);
+    images.push_back(file);
     expected += file + ": " + why + "\n";
   }
-  EXPECT_EQ(RunBuildCommand(args, err), 1);
-  EXPECT_EQ(err.str(), expected + dir.File("out.gaf") + ": not written, 6 images could not be read (--partial writes them as empty frames)\n");
+  for (const Args& before : {Args{out}, {out, "--into", out}}) {
+    ASSERT_TRUE(before.size() == 1 || RunBuildCommand({out, Bitmap("run.bmp", 1, 1)}, err) == 0) << err.str();
+    const auto old = test::ReadFile(out);
+    err.str("");
+    Args args = before;
+    args.insert(args.end(), images.begin(), images.end());
+    EXPECT_EQ(RunBuildCommand(args, err), 1);
+    EXPECT_EQ(err.str(), expected + out + ": not written, 7 images could not be read (--partial writes them as empty frames)\n");
+    EXPECT_EQ(test::ReadFile(out), old);
+  }
+  Args partial = {dir.File("part.gaf"), "--partial"};
+  partial.insert(partial.end(), images.begin(), images.end());
+  EXPECT_EQ(RunBuildCommand(partial, err), 1);
+  classGAF doc;
+  doc.Load(dir.File("part.gaf"));
+  ASSERT_EQ(doc.Animations.Count(), 1);
+  // Empty frames are not kept by a file; the readable one is.
+  EXPECT_EQ(doc.Animations.Item(1)->Frames.Count(), 1);
 }
 
 TEST_F(Batch, APaletteThatGivesNoColoursEndsTheCommandsThatDrawWithIt) {
@@ -138,19 +134,25 @@ TEST_F(Batch, APaletteThatGivesNoColoursEndsTheCommandsThatDrawWithIt) {
   EXPECT_EQ(FileNames(dir.File("out")), Names{"tank_01.bmp"});
 }
 
+// BMP files unless PNG is asked for, the option before or after the operands.
 TEST_F(Batch, ExportWritesEveryImageIntoTheFolderWithOrWithoutSlash) {
   const std::string gaf = dir.File("doc.gaf"), b = Bitmap("b.bmp", 2, 1, {3, 4});
   ASSERT_EQ(RunBuildCommand({gaf, Bitmap("tank.bmp", 2, 1, {1, 2}), b + "," + b}, err), 0);
   test::WriteFile(dir.File("elsewhere.txt"), {'k'});
-  for (const auto& [folder, slash] : {std::pair{"out", ""}, {"out2", "/"}}) {
+  for (const auto& [folder, args, type] :
+       {std::tuple{"out", Args{gaf, dir.File("out")}, ".bmp"}, {"out2", Args{gaf, dir.File("out2/"), "--format", "bmp"}, ".bmp"},
+        {"png", Args{"--format", "png", gaf, dir.File("png")}, ".png"}}) {
     const std::string at = dir.File(folder);
     std::filesystem::create_directory(at);
     // A link at a name the export makes up is replaced, not written through.
-    std::filesystem::create_symlink(dir.File("elsewhere.txt"), at + "/tank_01.bmp");
-    EXPECT_EQ(RunExportCommand({gaf, at + slash}, err), 0) << err.str();
-    EXPECT_EQ(test::ReadFile(at + "/tank_02_02.bmp"), test::WrittenBmp(2, 1, {3, 4}, GamePalette));
-    EXPECT_FALSE(std::filesystem::is_symlink(at + "/tank_01.bmp"));
+    std::filesystem::create_symlink(dir.File("elsewhere.txt"), at + "/tank_01" + type);
+    EXPECT_EQ(RunExportCommand(args, err), 0) << err.str();
+    EXPECT_EQ(FileNames(at), (Names{std::string("tank_01") + type, std::string("tank_02_01") + type,
+                                    std::string("tank_02_02") + type}));
+    EXPECT_FALSE(std::filesystem::is_symlink(at + "/tank_01" + type));
   }
+  for (const char* folder : {"out", "out2"})
+    EXPECT_EQ(test::ReadFile(dir.File(folder) + "/tank_02_02.bmp"), test::WrittenBmp(2, 1, {3, 4}, GamePalette));
   EXPECT_EQ(test::ReadFile(dir.File("elsewhere.txt")), std::vector<uint8_t>{'k'});
 }
 
@@ -169,30 +171,6 @@ TEST_F(Batch, UsageErrorsExitTwoAndFailuresOne) {
   EXPECT_EQ(RunExportCommand({dir.File("missing.gaf"), dir.path()}, err), 1);
   EXPECT_EQ(RunExportCommand({dir.File("missing.gaf"), dir.File("nofolder")}, err), 1);
   EXPECT_EQ(Lines(), 3);
-}
-
-// The batch tool builds from PNG and BMP files alike and exports either.
-TEST_F(Batch, BuildTakesPngFilesAndExportWritesThemOnRequest) {
-  PngShape s{.width = 2, .height = 1, .type = 2};
-  for (size_t i : {5, 255}) s.pixels.push_back({GamePalette[i].Red, GamePalette[i].Green, GamePalette[i].Blue});
-  const std::string gaf = dir.File("doc.gaf"), png = Put("tank.png", BuildPng(s));
-  const std::string sub = Bitmap("sub.bmp", 2, 1, {7, 9});
-  ASSERT_EQ(RunBuildCommand({gaf, "--white", png, png + "," + sub}, err), 0) << err.str();
-  classGAF doc;
-  doc.Load(gaf);
-  ASSERT_EQ(doc.Animations.Count(), 1);
-  const auto anim = doc.Animations.Item(1);
-  EXPECT_EQ(anim->Name, "tank");
-  EXPECT_EQ(anim->Frames.Item(1)->Pixels, (Pixels{5, 9}));
-  // The frame's own file is its first subframe too.
-  EXPECT_EQ(anim->Frames.Item(2)->Subframes.Item(2)->Pixels, (Pixels{7, 9}));
-
-  std::filesystem::create_directory(dir.File("png"));
-  std::filesystem::create_directory(dir.File("bmp"));
-  ASSERT_EQ(RunExportCommand({gaf, dir.File("png"), "--format", "png"}, err), 0) << err.str();
-  ASSERT_EQ(RunExportCommand({"--format", "bmp", gaf, dir.File("bmp")}, err), 0) << err.str();
-  EXPECT_EQ(FileNames(dir.File("png")), (Names{"tank_01.png", "tank_02_01.png", "tank_02_02.png"}));
-  EXPECT_EQ(FileNames(dir.File("bmp")), (Names{"tank_01.bmp", "tank_02_01.bmp", "tank_02_02.bmp"}));
 }
 
 }  // namespace

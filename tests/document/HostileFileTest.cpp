@@ -4,7 +4,6 @@
 
 #include "HeapWatch.h"
 #include "TestSupport.h"
-#include "document/GafIo.h"
 
 namespace quilmark::test {
 namespace {
@@ -12,13 +11,7 @@ namespace {
 using Row = std::vector<uint8_t>;
 
 // Loads a file that must be reported as read in part; its first animation.
-AnimationPtr LoadDamaged(const Bytes& b) {
-  LoadReport report;
-  const classGAF doc = LoadFromBytes(b.data, &report);
-  EXPECT_FALSE(report.complete);
-  EXPECT_FALSE(report.problem.empty());
-  return doc.Animations.Item(1);
-}
+AnimationPtr LoadDamaged(const Bytes& b) { return LoadPartly(b.data).Animations.Item(1); }
 
 // Frames and subframes at every depth.
 int64_t Yield(const Collection<classGAFFrame>& frames) {
@@ -28,11 +21,8 @@ int64_t Yield(const Collection<classGAFFrame>& frames) {
 }
 
 TEST(HostileFiles, EmptyShortAndForeignFilesGiveAnEmptyDocument) {
-  for (const Row& bytes : {Row{}, Row{1, 2, 3}, Row(11, 0), GafHeader(-1).data}) {
-    LoadReport report;
-    EXPECT_EQ(LoadFromBytes(bytes, &report).Animations.Count(), 0);
-    EXPECT_FALSE(report.complete || report.problem.empty());
-  }
+  for (const Row& bytes : {Row{}, Row{1, 2, 3}, Row(11, 0), GafHeader(-1).data})
+    EXPECT_EQ(LoadPartly(bytes).Animations.Count(), 0) << bytes.size();
   // A named pipe with no writer would make reading wait for ever.
   TempDir dir;
   ASSERT_EQ(mkfifo(dir.File("pipe.gaf").c_str(), 0600), 0);
@@ -208,17 +198,6 @@ TEST(HostileFiles, MemoryRunningOutDropsWhatCannotBeMadeAndNothingThrows) {
   }
 }
 
-// Loads a file through the reader's blocks; the bytes it read from the file.
-uint64_t BytesReadLoading(const Bytes& b, classGAF& doc) {
-  TempDir dir;
-  WriteFile(dir.File("f.gaf"), b.data);
-  GafInput in;
-  EXPECT_TRUE(in.OpenFile(dir.File("f.gaf")));
-  doc.Load(in);
-  EXPECT_TRUE(in.Report().complete) << in.Report().problem;
-  return in.BytesRead();
-}
-
 TEST(HostileFiles, ScatteredFilesAreReadInProportionToTheirSize) {
   // 3000 frame records side by side; each one's subframe table lies more than
   // 1 MiB further on, and its 1 × 1 subframe 1 MiB beyond that.
@@ -235,7 +214,7 @@ TEST(HostileFiles, ScatteredFilesAreReadInProportionToTheirSize) {
   far.fill(kGap, 0);
   for (int i = 0; i < kFrames; ++i) GafRecord(far, 1, 1, 0, 0, subframes + 25 * i + 24).u8(uint32_t(i % 251));
   classGAF doc;
-  EXPECT_LE(BytesReadLoading(far, doc), 3 * far.size());
+  EXPECT_LE(LoadInBlocks(far.data, doc).bytes, 3 * far.size());
   ASSERT_EQ(doc.Animations.Item(1)->Frames.Count(), kFrames);
   EXPECT_EQ(doc.Animations.Item(1)->Frames.Item(kFrames)->Subframes.Item(1)->Pixels, Row{(kFrames - 1) % 251});
 
@@ -248,7 +227,7 @@ TEST(HostileFiles, ScatteredFilesAreReadInProportionToTheirSize) {
   Bytes leaps = GafOneAnimation("leaps", entries);
   for (int i = 0; i < kLeaps; ++i) GafRecord(leaps, 8, 5, 0, 0, first + 64 * i + 24).fill(40, uint8_t(i % 251));
   classGAF jumped;
-  EXPECT_LE(BytesReadLoading(leaps, jumped), 3 * leaps.size());
+  EXPECT_LE(LoadInBlocks(leaps.data, jumped).bytes, 3 * leaps.size());
   ASSERT_EQ(jumped.Animations.Item(1)->Frames.Count(), kLeaps);
   EXPECT_EQ(jumped.Animations.Item(1)->Frames.Item(kLeaps)->Pixels, Row(40, 4099 * (kLeaps - 1) % kLeaps % 251));
 }

@@ -82,21 +82,23 @@ TEST(RowEncoder, RowsOfLimitWidthFailOnlyWhenTheCodeIsTooLong) {
   EXPECT_EQ(code.size(), 274u);
 }
 
-TEST(RowDecoder, CodesNoEncoderMakes) {
-  EXPECT_EQ(Decode({0x01}, 3), (Row{9, 9, 9}));           // a transparent run of 0
-  EXPECT_EQ(Decode({0x00, 0x20}, 3), (Row{0x20, 9, 9}));  // fewer pixels than the width
-  // Control bytes past the encoder's limits are accepted: 127 transparent, 64 repeated.
+// Codes the encoder never makes are read; code cut short or running past the
+// pixels is refused (nullopt).
+TEST(RowDecoder, CodesNoEncoderMakesAndCodeCutShortOrRunningPastThePixels) {
+  // Control bytes past the encoder's limits: 127 transparent, 64 repeated.
   Row far = Row(127 + 64, 9);
   std::fill(far.begin() + 127, far.end(), 0x33);
-  EXPECT_EQ(Decode({0xFF, 0xFE, 0x33}, far.size()), far);
-}
-
-TEST(RowDecoder, CodeCutShortOrRunningPastThePixelsFails) {
-  EXPECT_FALSE(Decode({0x0A}, 5));              // repeat without its value
-  EXPECT_FALSE(Decode({0x08, 1, 2}, 5));        // literal of 3 with 2 values
-  EXPECT_FALSE(Decode({0x0A, 1}, 2));           // 3 pixels into 2
-  EXPECT_TRUE(Decode({0x0B}, 2));               // skipping past the end writes nothing
-  EXPECT_FALSE(Decode({0x0B, 0x00, 1}, 5));     // ... but a write past it fails
+  const std::vector<std::tuple<const char*, Row, size_t, std::optional<Row>>> cases = {
+      {"a transparent run of 0", {0x01}, 3, Row{9, 9, 9}},
+      {"fewer pixels than the width", {0x00, 0x20}, 3, Row{0x20, 9, 9}},
+      {"runs past the encoder's limits", {0xFF, 0xFE, 0x33}, far.size(), far},
+      {"skipping past the end writes nothing", {0x0B}, 2, Row{9, 9}},
+      {"repeat without its value", {0x0A}, 5, std::nullopt},
+      {"literal of 3 with 2 values", {0x08, 1, 2}, 5, std::nullopt},
+      {"3 pixels into 2", {0x0A, 1}, 2, std::nullopt},
+      {"a write past the end after a skip past it", {0x0B, 0x00, 1}, 5, std::nullopt},
+  };
+  for (const auto& [what, code, width, pixels] : cases) EXPECT_EQ(Decode(code, width), pixels) << what;
 }
 
 TEST(RowDecoder, CodeSpillsIntoTheNextRow) {

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "document/GafIo.h"
 #include "document/classGAF.h"
 
 namespace quilmark::test {
@@ -119,6 +120,29 @@ inline classGAF LoadFromBytes(const std::vector<uint8_t>& bytes, LoadReport* rep
   const LoadReport read = doc.LoadBytes(bytes.data(), bytes.size());
   if (report) *report = read;
   return doc;
+}
+
+// Loads bytes that must be reported as read in part, with a reason.
+inline classGAF LoadPartly(const std::vector<uint8_t>& bytes) {
+  LoadReport report;
+  classGAF doc = LoadFromBytes(bytes, &report);
+  EXPECT_FALSE(report.complete || report.problem.empty()) << report.problem;
+  return doc;
+}
+
+// Loads a file through the reader's blocks, as opening one does, and must read
+// it whole; the bytes the reader took from the file and the reads that took them.
+struct BlockReads {
+  uint64_t bytes = 0, reads = 0;
+};
+inline BlockReads LoadInBlocks(const std::vector<uint8_t>& file, classGAF& doc) {
+  TempDir dir;
+  WriteFile(dir.File("f.gaf"), file);
+  GafInput in;
+  EXPECT_TRUE(in.OpenFile(dir.File("f.gaf")));
+  doc.Load(in);
+  EXPECT_TRUE(in.Report().complete) << in.Report().problem;
+  return {in.BytesRead(), in.Reads()};
 }
 
 // The header of a GAF file of count animations; their entry offsets follow.

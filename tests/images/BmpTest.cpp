@@ -33,6 +33,9 @@ TEST_F(Bmp, AcceptedFormsGiveTopFirstRowsOfGameIndices) {
       {"top-down", Shape(2, -3, {0, 1, 0, 0, 1, 2, 0, 0, 2, 2, 0, 0}), {10, 20, 20, 30, 30, 30}},
       {"V4 header", With(Shape(1, 1, {2, 0, 0, 0}), [](BmpShape& s) { s.headerSize = 108; }), {30}},
       {"V5 header", With(Shape(1, 1, {2, 0, 0, 0}), [](BmpShape& s) { s.headerSize = 124; }), {30}},
+      // The OS/2 form is always bottom-up, its colours three bytes each.
+      {"core header", With(Shape(3, 2, {2, 1, 0, 0xEE, 0, 1, 2, 0xEE}), [](BmpShape& s) { s.headerSize = 12; }),
+       {10, 20, 30, 30, 20, 10}},
       // Index 5 has no entry, so is black, nearest to game entry 0.
       {"short table", With(Shape(2, 1, {1, 5, 0, 0}, 2), [&](BmpShape& s) { s.table = test::TableOf({g[40], g[41]}); }),
        {41, 0}},
@@ -48,20 +51,18 @@ TEST_F(Bmp, AcceptedFormsGiveTopFirstRowsOfGameIndices) {
       {"RLE8 stopping on an unpadded literal", Shape(3, 1, {0, 3, 2, 1, 0}, 3, 1), {30, 20, 10}},
   };
   for (const auto& [what, shape, pixels] : cases) {
-    test::WriteFile(dir.File("a.bmp"), test::BuildBmp(shape));
     LoadedBitmap b;
-    ASSERT_TRUE(ReadBMP(dir.File("a.bmp"), b)) << what;
+    ASSERT_TRUE(ReadBMP(Put("a.bmp", test::BuildBmp(shape)), b)) << what;
     EXPECT_EQ(b.BMPPixels, pixels) << what;
-    EXPECT_EQ(std::tuple(b.BMPInfoHeader.Width, b.BMPInfoHeader.Height, b.BMPInfoHeader.TopDown),
-              std::tuple(shape.width, std::abs(shape.height), shape.height < 0)) << what;
+    EXPECT_EQ(std::tuple(b.BMPInfoHeader.Size, b.BMPInfoHeader.Width, b.BMPInfoHeader.Height, b.BMPInfoHeader.TopDown),
+              std::tuple(shape.headerSize, shape.width, std::abs(shape.height), shape.height < 0)) << what;
     std::vector<uint8_t> table = shape.table;  // the file's own, filled up with zeros
     table.resize(1024, 0);
     EXPECT_EQ(test::TableOf({b.BMPPalette.begin(), b.BMPPalette.end()}), table) << what;
   }
   // A large image of one run and its end code: a few bytes for a million pixels.
-  test::WriteFile(dir.File("big.bmp"), test::BuildBmp(Shape(1024, 1024, {255, 1, 0, 1}, 3, 1)));
   LoadedBitmap big;
-  ASSERT_TRUE(ReadBMP(dir.File("big.bmp"), big));
+  ASSERT_TRUE(ReadBMP(Put("big.bmp", test::BuildBmp(Shape(1024, 1024, {255, 1, 0, 1}, 3, 1))), big));
   ASSERT_EQ(big.BMPPixels.size(), 1024u * 1024u);
   EXPECT_EQ(big.BMPPixels[1023 * 1024 + 254], 20);  // the bottom row, stored first
   EXPECT_EQ(big.BMPPixels[1023 * 1024 + 255], 10);
@@ -92,6 +93,12 @@ TEST_F(Bmp, HostileShortAndUnsupportedFilesAreRefusedAndChangeNothing) {
       {"RLE delta cut short", [](BmpShape& s) { s.compression = 1; s.bits = {0, 2, 1}; }},
       {"RLE claiming more than its bytes describe",
        [](BmpShape& s) { s.compression = 1; s.width = 30000; s.height = 30000; s.bits = {0, 1}; }},
+      // Sizes are unsigned in the OS/2 form: 40000 is too wide for a frame, not negative.
+      {"core header, 4 bits", [](BmpShape& s) { s.headerSize = 12; s.bitCount = 4; }},
+      {"core header, zero width", [](BmpShape& s) { s.headerSize = 12; s.width = 0; }},
+      {"core header, rows missing", [](BmpShape& s) { s.headerSize = 12; s.height = 2; }},
+      {"core header, wider than a frame",
+       [](BmpShape& s) { s.headerSize = 12; s.width = 40000; s.bits.assign(40000, 1); }},
   };
   const auto good = test::BuildBmp(Shape(1, 1, {1, 0, 0, 0}));
   LoadedBitmap b;
@@ -128,34 +135,6 @@ TEST_F(Bmp, HugeClaimsAreRefusedBeforeTheirSizeIsAllocated) {
     EXPECT_FALSE(ReadBMP(file, b)) << w;
     EXPECT_LT(heap.LargestRequest(), 1u << 16) << w;
   }
-}
-
-// The old OS/2 form: a 12-byte header with 16-bit sizes, then colours of three
-// bytes, blue, green, red.
-std::vector<uint8_t> CoreBmp(int w, int h, int bitCount, const std::vector<uint8_t>& table, std::vector<uint8_t> bits) {
-  const int32_t start = 26 + int32_t(table.size());
-  test::Bytes b;
-  b.text("BM").i32(start + int32_t(bits.size())).i32(0).i32(start).i32(12).i16(w).i16(h).i16(1).i16(bitCount);
-  return b.raw(table).raw(bits).data;
-}
-
-TEST_F(Bmp, TheOldCoreHeaderGivesBottomUpRowsAndThreeByteColours) {
-  const Palette& g = GamePalette;
-  std::vector<uint8_t> table;
-  for (size_t i : {10, 20, 30}) table.insert(table.end(), {g[i].Blue, g[i].Green, g[i].Red});
-  const std::vector<uint8_t> bits{2, 1, 0, 0xEE, 0, 1, 2, 0xEE};
-  test::WriteFile(dir.File("os2.bmp"), CoreBmp(3, 2, 8, table, bits));
-  LoadedBitmap b;
-  ASSERT_TRUE(ReadBMP(dir.File("os2.bmp"), b));
-  EXPECT_EQ(b.BMPPixels, (std::vector<uint8_t>{10, 20, 30, 30, 20, 10}));
-  EXPECT_EQ(std::tuple(b.BMPInfoHeader.Size, b.BMPInfoHeader.Width, b.BMPInfoHeader.Height), std::tuple(12u, 3, 2));
-  std::vector<uint8_t> colours = test::TableOf({g[10], g[20], g[30]});
-  colours.resize(1024, 0);
-  EXPECT_EQ(test::TableOf({b.BMPPalette.begin(), b.BMPPalette.end()}), colours);
-  // Sizes are unsigned there: 40000 is too wide for a frame, not negative.
-  for (const auto& file : {CoreBmp(3, 2, 4, table, bits), CoreBmp(0, 2, 8, table, bits), CoreBmp(3, 3, 8, table, bits),
-                           CoreBmp(40000, 1, 8, table, std::vector<uint8_t>(40000, 1))})
-    EXPECT_FALSE(ReadBMPFromMemory(file.data(), file.size(), b));
 }
 
 TEST(RemapToGamePalette, NearestBySumOfChannelsTiesAndDuplicatesToTheLowestIndex) {

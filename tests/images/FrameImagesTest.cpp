@@ -3,9 +3,6 @@
 // BMP files.
 
 #include <array>
-#include <sstream>
-
-#include <sys/stat.h>
 
 #include "../document/HeapWatch.h"
 #include "ImageTestSupport.h"
@@ -74,15 +71,24 @@ class FrameImport : public test::ImageTest {
   }
 };
 
-TEST_F(FrameImport, TheFrameTakesTheBitmapsIndicesAndTheOptions) {
-  const std::string file = Bitmap("w.bmp", 2, 2, {255, 9, 254, 255});
-  classGAFFrame plain, white;
-  plain.FPS = 4;
-  ASSERT_TRUE(ImportFrame(plain, file));
-  ASSERT_TRUE(ImportFrame(white, file, false, true, true));
-  EXPECT_EQ(std::tuple(plain.Width(), plain.Pixels, plain.Compressed(), plain.FPS),
-            std::tuple(2, Pixels{255, 9, 254, 255}, false, 4));
-  EXPECT_EQ(std::tuple(white.Pixels, white.Compressed()), std::tuple(Pixels{9, 9, 254, 9}, true));
+// A BMP and a PNG of the same picture make the same frame: game indices,
+// white among them, stored through the game palette reversed as each file's
+// own table, so that only the mapping gives them back.
+TEST_F(FrameImport, TheFrameTakesTheImagesIndicesAndTheOptions) {
+  const Pixels indices{255, 9, 3, 200, 255, 17, 0, 254}, whiteClear{9, 9, 3, 200, 9, 17, 0, 254};
+  std::vector<PaletteEntry> reversed(GamePalette.rbegin(), GamePalette.rend());
+  test::PngShape s{.width = 4, .height = 2, .type = 3, .chunks = {test::Plte(reversed)}};
+  for (uint8_t i : indices) s.pixels.push_back({uint16_t(255 - i)});
+  for (const std::string& file : {Bitmap("a.bmp", 4, 2, indices), Put("a.png", test::BuildPng(s))}) {
+    classGAFFrame plain, white;
+    plain.FPS = 4;
+    ASSERT_TRUE(ImportFrame(plain, file)) << file;
+    ASSERT_TRUE(ImportFrame(white, file, true, true, true)) << file;
+    EXPECT_EQ(std::tuple(plain.Width(), plain.Height(), plain.Pixels, plain.Compressed(), plain.FPS, plain.PositionX()),
+              std::tuple(4, 2, indices, false, 4, 0)) << file;
+    EXPECT_EQ(std::tuple(white.Pixels, white.Compressed(), white.PositionX(), white.PositionY()),
+              std::tuple(whiteClear, true, 2, 1)) << file;
+  }
   // Centring takes half of each side, halves going to even.
   for (const auto& [w, h, x, y] : {std::array{1, 1, 0, 0}, {3, 5, 2, 2}, {2, 2, 1, 1}, {5, 7, 2, 4}, {6, 6, 3, 3}}) {
     classGAFFrame frame;

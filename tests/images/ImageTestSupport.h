@@ -26,7 +26,7 @@ inline Palette DistinctPalette() {
 // Pieces of an 8-bit BMP written out field by field.
 struct BmpShape {
   int32_t width = 0, height = 0;  // negative height: rows top-down
-  uint32_t headerSize = 40;
+  uint32_t headerSize = 40;       // 12: the old OS/2 form (see BuildBmp)
   uint16_t planes = 1, bitCount = 8;
   uint32_t compression = 0, clrUsed = 0, clrImportant = 0;
   int32_t pelsPerMeter = 2835;
@@ -37,15 +37,22 @@ struct BmpShape {
 };
 
 // The signature, file size, reserved, pixel offset, the information header
-// (zero-filled beyond 40 bytes), the table, the bits.
+// (zero-filled beyond 40 bytes), the table, the bits. A header of 12 bytes is
+// the old OS/2 form: 16-bit sizes, planes and bit count alone, and colours of
+// three bytes (the table's fourth bytes left out).
 inline std::vector<uint8_t> BuildBmp(const BmpShape& s) {
+  const bool core = s.headerSize == 12;
+  std::vector<uint8_t> table;
+  for (size_t i = 0; i < s.table.size(); ++i)
+    if (!core || i % 4 != 3) table.push_back(s.table[i]);
   Bytes b;
-  const uint32_t start = 14 + s.headerSize + uint32_t(s.table.size());
+  const uint32_t start = 14 + s.headerSize + uint32_t(table.size());
   b.text(s.signature).i32(int32_t(start + s.bits.size())).i32(0).i32(int32_t(s.offset ? s.offset : start));
+  if (core) return b.i32(12).i16(s.width).i16(s.height).i16(s.planes).i16(s.bitCount).raw(table).raw(s.bits).data;
   b.i32(int32_t(s.headerSize)).i32(s.width).i32(s.height).i16(s.planes).i16(s.bitCount);
   b.i32(int32_t(s.compression)).i32(0).i32(s.pelsPerMeter).i32(s.pelsPerMeter);
   b.i32(int32_t(s.clrUsed)).i32(int32_t(s.clrImportant)).fill(s.headerSize > 40 ? s.headerSize - 40 : 0, 0);
-  return b.raw(s.table).raw(s.bits).data;
+  return b.raw(table).raw(s.bits).data;
 }
 
 // Colour-table bytes of the given colours, in order.

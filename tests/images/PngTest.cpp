@@ -5,7 +5,6 @@
 #include <spng.h>
 
 #include <functional>
-#include <sstream>
 
 #include "../document/HeapWatch.h"
 #include "ImageTestSupport.h"
@@ -188,23 +187,7 @@ TEST_F(Png, TruecolourMatchesLikeAColourTableForAnyNumberOfColours) {
   }
 }
 
-TEST_F(Png, APngAndABmpOfTheSamePictureMakeTheSameFrame) {
-  // Game indices, white among them; the PNG's table is the game palette
-  // reversed like the bitmap's, so only the mapping gives them back.
-  const Pixels indices{255, 9, 3, 200, 255, 17, 0, 254};
-  const std::string bmp = Bitmap("a.bmp", 4, 2, indices);
-  std::vector<PaletteEntry> reversed(GamePalette.rbegin(), GamePalette.rend());
-  PngShape s{.width = 4, .height = 2, .type = 3, .chunks = {Plte(reversed)}};
-  for (uint8_t i : indices) s.pixels.push_back({uint16_t(255 - i)});
-  const std::string png = Put("a.png", BuildPng(s));
-  for (bool white : {false, true}) {
-    classGAFFrame fromBmp, fromPng;
-    ASSERT_TRUE(ImportFrame(fromBmp, bmp, true, white, true));
-    ASSERT_TRUE(ImportFrame(fromPng, png, true, white, true));
-    EXPECT_EQ(fromPng.Pixels, fromBmp.Pixels);
-    EXPECT_EQ(std::tuple(fromPng.Width(), fromPng.Height(), fromPng.PositionX(), fromPng.PositionY()),
-              std::tuple(4, 2, 2, 1));
-  }
+TEST_F(Png, AlphaMakesNineAndWithoutAColourTableTheDecoderGivesGameIndices) {
   // A pixel made transparent by its alpha is 9; opaque white is 255, and 9
   // too with white as transparent.
   GamePalette[255] = {255, 255, 255, 0};
