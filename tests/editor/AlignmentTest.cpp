@@ -282,6 +282,34 @@ TEST_F(Alignment, OnionSkinDrawsTheNeighboursTintedAtTheirOwnPlacesAndAReference
   EXPECT_EQ(Where(Shown(), reference, 2), QRect(origin - QPoint(20, 0), QSize(4, 4)));
 }
 
+TEST_F(Alignment, OnionSettingsAndTheViewSwitchesLastToTheNextStart) {
+  const auto animation = doc->Animations.Item(1);
+  animation->Frames.Clear();
+  for (const auto& [x, index] : {std::pair{20, 30}, {0, 40}, {-20, 50}})
+    animation->Frames.Add(MakeFrame(4, 4, x, 0, index));
+  window->ResetView();
+  Slider("ScrollFrames")->setValue(2);
+  Find<QAction>(*window, "mnuViewOnion")->trigger();
+  Find<QAction>(*window, "mnuViewOrigin")->trigger();
+  const QRect previous = Where(Shown(), TestColour(40)).translated(-20, 0);
+  EXPECT_FALSE(Near(Shown().pixel(previous.center()), TestColour(255), 2));
+  // No frame before: the previous frame is gone, the next stays.
+  WhenModal("FrmOnion", [](QWidget* w) {
+    w->findChild<QSpinBox*>("OnionBefore")->setValue(0);
+    static_cast<QDialog*>(w)->accept();
+  });
+  Find<QAction>(*window, "mnuViewOnionSettings")->trigger();
+  EXPECT_TRUE(Near(Shown().pixel(previous.center()), TestColour(255), 0));
+  EXPECT_FALSE(Near(Shown().pixel(previous.center() + QPoint(40, 0)), TestColour(255), 2));
+  window->Document().History().setClean();
+  window->close();
+  Start();
+  EXPECT_TRUE(Find<QAction>(*window, "mnuViewOnion")->isChecked() &&
+              Find<QAction>(*window, "mnuViewOrigin")->isChecked());
+  EXPECT_FALSE(Find<QAction>(*window, "mnuViewGrid")->isChecked());
+  EXPECT_EQ(std::tuple(window->State().View.OnionBefore, window->State().View.OnionAfter), std::tuple(0, 1));
+}
+
 TEST_F(Alignment, TheSlidersShowTheirNumbersAndTheStatusBarWhatIsUnderThePointer) {
   const auto numbers = [this] {
     return Find<QLabel>(*window, "LblFrameNumber")->text() + "|" + Find<QLabel>(*window, "LblSubframeNumber")->text();
