@@ -19,12 +19,9 @@ TEST_F(Commands, CreateSequenceAddsAnAnimatedEmptySequenceUnderAFreeName) {
   // Names are kept to the file's 32 bytes: two that agree in those are one.
   const std::string x32(32, 'x');
   const std::string long1 = x32 + "1", long2 = x32 + "2";
-  for (const auto& [text, cancel, count, current] : {std::tuple{"", true, 3, "beta"},
-                                                     {"", false, 3, "beta"},
-                                                     {"ALPHA", false, 3, "alpha"},
-                                                     {"delta", false, 4, "alpha"},
-                                                     {long1.c_str(), false, 5, "alpha"},
-                                                     {long2.c_str(), false, 5, "alpha"}}) {
+  for (const auto& [text, cancel, count, current] :
+       {std::tuple{"", true, 3, "beta"}, {"", false, 3, "beta"}, {"ALPHA", false, 3, "alpha"},
+        {"delta", false, 4, "alpha"}, {long1.c_str(), false, 5, "alpha"}, {long2.c_str(), false, 5, "alpha"}}) {
     AnswerInputBox(text, cancel);
     window->mnuImagesCreateSequence_Click();
     EXPECT_EQ(doc->Animations.Count(), count) << text;
@@ -159,10 +156,9 @@ TEST_F(Commands, UfoExportPacksTheSavedDocumentAndLeavesNoTemporaryFile) {
   // The file answered (empty: the save dialog cancelled), whether the folder
   // question is cancelled, and where the document lands (empty: no archive,
   // and no question).
-  for (const auto& [file, cancelQuestion, inArchive] : {std::tuple{QString(), false, std::string()},
-                                                        {"/out/tank.ufo", false, "textures\\tank.gaf"},
-                                                        {"/tank.abc", true, "tank.gaf"},
-                                                        {"/missing/tank.ufo", false, ""}}) {
+  for (const auto& [file, cancelQuestion, inArchive] :
+       {std::tuple{QString(), false, std::string()}, {"/out/tank.ufo", false, "textures\\tank.gaf"},
+        {"/tank.abc", true, "tank.gaf"}, {"/missing/tank.ufo", false, ""}}) {
     answer = file.isEmpty() ? QString() : folder + file;
     bool savedBeforeAsking = false, controlsDisabled = false;
     if (!inArchive.empty())
@@ -193,9 +189,8 @@ TEST_F(Commands, AFailedUfoExportIsToldWithTheNormalPointerNamingTheArchiveOnce)
   const QString folder = TempFolder("ufo-gone") + "/out";
   QString seen;
   window->MessageHook = [&seen](const QString& text, const QString&, MessageIcon icon) {
-    seen = QString("%1 %2|%3")
-               .arg(QApplication::overrideCursor() ? "busy" : "normal",
-                    icon == MessageIcon::Information ? "information" : "other", text);
+    seen = QString("%1 %2|%3").arg(QApplication::overrideCursor() ? "busy" : "normal",
+                                   icon == MessageIcon::Information ? "information" : "other", text);
   };
   // The archive's folder goes while the folder question is open: the export
   // is then under way, with the busy pointer.

@@ -71,19 +71,19 @@ TEST_F(Dialogs, FileTypesListBitmapsFirstThenPngThenBothAndPngFilesImport) {
     ASSERT_TRUE(WritePNG(Bytes(folder + name), std::vector<uint8_t>{100, 9, 255}, 3, 1, GamePalette));
   for (int kind : {0, 1}) {
     RunImport(kind, [](QDialog& dialog) {
-      QDialog* d = &dialog;
-      auto* types = d->findChild<FileTypeList*>();
-      auto* files = d->findChild<FileList*>();
-      EXPECT_EQ(QStringList({types->itemText(0), types->itemText(1), types->itemText(2)}),
-                QStringList({"Bitmaps (*.bmp)", "PNG images (*.png)", "All images (*.bmp *.png)"}));
-      EXPECT_EQ(Lines(files), QStringList({"a.bmp", "b.bmp", "c.bmp", "d.bmp", "r.Bmp"}));
-      types->setCurrentIndex(1);
-      EXPECT_EQ(Lines(files), QStringList({"p.png", "Q.PNG"}));
-      types->setCurrentIndex(2);
-      EXPECT_EQ(Lines(files), QStringList({"a.bmp", "b.bmp", "c.bmp", "d.bmp", "p.png", "Q.PNG", "r.Bmp"}));
-      SelectOnly(files, {"d.bmp", "p.png"});
-      d->findChild<QPushButton*>("CmdAdd")->click();
-      d->findChild<QPushButton*>("CmdOK")->click();
+    QDialog* d = &dialog;
+    auto* types = d->findChild<FileTypeList*>();
+    auto* files = d->findChild<FileList*>();
+    EXPECT_EQ(QStringList({types->itemText(0), types->itemText(1), types->itemText(2)}),
+              QStringList({"Bitmaps (*.bmp)", "PNG images (*.png)", "All images (*.bmp *.png)"}));
+    EXPECT_EQ(Lines(files), QStringList({"a.bmp", "b.bmp", "c.bmp", "d.bmp", "r.Bmp"}));
+    types->setCurrentIndex(1);
+    EXPECT_EQ(Lines(files), QStringList({"p.png", "Q.PNG"}));
+    types->setCurrentIndex(2);
+    EXPECT_EQ(Lines(files), QStringList({"a.bmp", "b.bmp", "c.bmp", "d.bmp", "p.png", "Q.PNG", "r.Bmp"}));
+    SelectOnly(files, {"d.bmp", "p.png"});
+    d->findChild<QPushButton*>("CmdAdd")->click();
+    d->findChild<QPushButton*>("CmdOK")->click();
     });
   }
   // A sequence named after the first file, and two frames added in list order.
@@ -102,14 +102,9 @@ TEST_F(Dialogs, ListsOrderNamesByTheirNumbersAndASequenceImportsInThatOrder) {
   // Each pair in order; letter case only breaks ties. Other scripts' digits
   // are letters: as numbers they would sort in a circle with "a10" and "aZ".
   const std::pair<const char*, const char*> ordered[] = {
-      {"b2", "b10"},       {"B2", "b10"},
-      {"b2", "B10"},       {"a", "a1"},
-      {"a.bmp", "a1.bmp"}, {"a9z", "a10"},
-      {"x007", "x8"},      {"9a", "10"},
-      {"a1b2", "a1b10"},   {"n99999999999999999999", "n100000000000000000000"},
-      {"A1", "a01"},       {"a01", "a1"},
-      {"File", "file"},    {"a10", "aZ"},
-      {"aZ", "a\u0663"},   {"a10", "a\u0663"}};
+      {"b2", "b10"}, {"B2", "b10"}, {"b2", "B10"}, {"a", "a1"}, {"a.bmp", "a1.bmp"}, {"a9z", "a10"}, {"x007", "x8"},
+      {"9a", "10"}, {"a1b2", "a1b10"}, {"n99999999999999999999", "n100000000000000000000"}, {"A1", "a01"},
+      {"a01", "a1"}, {"File", "file"}, {"a10", "aZ"}, {"aZ", "a\u0663"}, {"a10", "a\u0663"}};
   for (const auto& [a, b] : ordered) EXPECT_TRUE(NameBefore(a, b) && !NameBefore(b, a)) << a << " " << b;
   EXPECT_FALSE(NameBefore("same", "same"));
   const QString walk = folder + "/existing";
@@ -137,8 +132,8 @@ TEST_F(Dialogs, ListsOrderNamesByTheirNumbersAndASequenceImportsInThatOrder) {
 
 TEST_F(Dialogs, ThumbnailShowsTheHighlightedFileInGameColoursWithTransparencyAsACheckerboard) {
   Find<FrameView>(*window, "PicFrame")->SetBackground(qRgb(0, 0, 255));  // no colour of the test palette
-  ASSERT_TRUE(WriteBMP(Bytes(folder + "/t.bmp"), std::vector<uint8_t>{100, 9, 255, 7, 50, 9, 200, 255}, GamePalette, 4,
-                       2, true));
+  ASSERT_TRUE(WriteBMP(Bytes(folder + "/t.bmp"), std::vector<uint8_t>{100, 9, 255, 7, 50, 9, 200, 255}, GamePalette,
+                       4, 2, true));
   ASSERT_TRUE(WritePNG(Bytes(folder + "/t.png"), std::vector<uint8_t>{100, 9, 255}, 3, 1, GamePalette));
   std::vector<uint8_t> halves(300 * 30);
   for (size_t i = 0; i < halves.size(); ++i) halves[i] = i % 300 < 150 ? 10 : 20;
@@ -175,9 +170,8 @@ TEST_F(Dialogs, ThumbnailShowsTheHighlightedFileInGameColoursWithTransparencyAsA
       }
     };
     const QImage shown = highlight("t.bmp");
-    expectPixels(shown, 4,
-                 {TestColour(100), clear, TestColour(255), TestColour(7), TestColour(50), clear, TestColour(200),
-                  TestColour(255)});
+    expectPixels(shown, 4, {TestColour(100), clear, TestColour(255), TestColour(7), TestColour(50), clear,
+                            TestColour(200), TestColour(255)});
     EXPECT_EQ(thumbnail->grab().toImage().pixel(thumbnail->contentsRect().center()),
               shown.pixel(shown.rect().center()));
     white->setChecked(true);
@@ -235,33 +229,20 @@ TEST_F(Dialogs, DialogsOpenAtTheDesignAndGiveTheListsTheRoomTheyGain) {
     const char* name;
     int left, top, width, height, rowsAbove;
   };
-  const std::vector<Placed> designs[] = {{{"Drives", 180, 180, 2895, 315, 0},
-                                          {"Dirs", 180, 600, 2895, 1215, 1},
-                                          {"Files", 180, 1920, 2895, 1845, 1},
-                                          {"LstFrames", 3840, 600, 3315, 1815, 1},
-                                          {"CmdDelete", 3240, 1560, 435, 435, 1},
-                                          {"CmdAdd", 3240, 1980, 435, 435, 1},
-                                          {"LstSubframes", 3840, 2880, 3315, 840, 1},
-                                          {"CmdRemoveFrame", 3240, 2880, 435, 435, 1},
-                                          {"CmdAddFrame", 3240, 3300, 435, 435, 1},
-                                          {"Frame1", 180, 3900, 6975, 975, 2},
-                                          {"CmdOK", 4920, 5040, 1035, 375, 2},
-                                          {"CmdCancel", 6120, 5040, 1035, 375, 2}},
-                                         {{"Drives", 120, 120, 2535, 315, 0},
-                                          {"Dirs", 120, 540, 2535, 1215, 1},
-                                          {"Files", 120, 1860, 2535, 1455, 1},
-                                          {"CmdAdd", 2820, 2100, 435, 435, 1},
-                                          {"CmdDelete", 2820, 2700, 435, 435, 1},
-                                          {"LstFrames", 3420, 540, 2535, 2790, 1},
-                                          {"Frame1", 120, 3480, 5835, 975, 2},
-                                          {"CmdOK", 3720, 4620, 1035, 375, 2},
-                                          {"CmdCancel", 4920, 4620, 1035, 375, 2}},
-                                         {{"LblPath", 120, 120, 3135, 255, 0},
-                                          {"Dir", 120, 480, 3135, 1890, 1},
-                                          {"Drive", 120, 2460, 3135, 315, 1},
-                                          {"CmdOk", 3360, 480, 975, 375, 0},
-                                          {"CmdCancel", 3360, 960, 975, 375, 0},
-                                          {"CmdMakeDir", 3360, 1440, 975, 375, 0}}};
+  const std::vector<Placed> designs[] = {
+      {{"Drives", 180, 180, 2895, 315, 0}, {"Dirs", 180, 600, 2895, 1215, 1}, {"Files", 180, 1920, 2895, 1845, 1},
+       {"LstFrames", 3840, 600, 3315, 1815, 1}, {"CmdDelete", 3240, 1560, 435, 435, 1},
+       {"CmdAdd", 3240, 1980, 435, 435, 1}, {"LstSubframes", 3840, 2880, 3315, 840, 1},
+       {"CmdRemoveFrame", 3240, 2880, 435, 435, 1}, {"CmdAddFrame", 3240, 3300, 435, 435, 1},
+       {"Frame1", 180, 3900, 6975, 975, 2}, {"CmdOK", 4920, 5040, 1035, 375, 2},
+       {"CmdCancel", 6120, 5040, 1035, 375, 2}},
+      {{"Drives", 120, 120, 2535, 315, 0}, {"Dirs", 120, 540, 2535, 1215, 1}, {"Files", 120, 1860, 2535, 1455, 1},
+       {"CmdAdd", 2820, 2100, 435, 435, 1}, {"CmdDelete", 2820, 2700, 435, 435, 1},
+       {"LstFrames", 3420, 540, 2535, 2790, 1}, {"Frame1", 120, 3480, 5835, 975, 2},
+       {"CmdOK", 3720, 4620, 1035, 375, 2}, {"CmdCancel", 4920, 4620, 1035, 375, 2}},
+      {{"LblPath", 120, 120, 3135, 255, 0}, {"Dir", 120, 480, 3135, 1890, 1}, {"Drive", 120, 2460, 3135, 315, 1},
+       {"CmdOk", 3360, 480, 975, 375, 0}, {"CmdCancel", 3360, 960, 975, 375, 0},
+       {"CmdMakeDir", 3360, 1440, 975, 375, 0}}};
   const QStringList lists[] = {{"Files", "LstFrames", "PicThumbnail"}, {"Files", "LstFrames", "PicThumbnail"}, {"Dir"}};
   for (int kind : {0, 1, 2}) {
     const auto d = MakeDialog(kind, window.get());

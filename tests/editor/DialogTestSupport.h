@@ -32,8 +32,8 @@ class Dialogs : public DocumentTest {
     const int sizes[][2] = {{4, 2}, {6, 3}, {8, 4}, {2, 2}};
     for (int i = 0; i < 4; ++i) {
       std::vector<uint8_t> pixels(static_cast<size_t>(sizes[i][0] * sizes[i][1]), uint8_t(100 + i));
-      ASSERT_TRUE(
-          WriteBMP(Bytes(folder + "/" + QChar('a' + i) + ".bmp"), pixels, GamePalette, sizes[i][0], sizes[i][1], true));
+      ASSERT_TRUE(WriteBMP(Bytes(folder + "/" + QChar('a' + i) + ".bmp"), pixels, GamePalette, sizes[i][0],
+                           sizes[i][1], true));
     }
     ASSERT_TRUE(QFile(folder + "/notes.txt").open(QIODevice::WriteOnly));
     window->State().BMPLoadDir = Bytes(folder);

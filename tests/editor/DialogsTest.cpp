@@ -1,6 +1,6 @@
-#include <QMessageBox>
-
 #include "DialogTestSupport.h"
+
+#include <QMessageBox>
 
 namespace quilmark::test {
 namespace {
@@ -154,12 +154,7 @@ TEST_F(Dialogs, ChosenFilesAreKeyedByNameWithoutLetterCase) {
   EXPECT_EQ(Lines(d.LstFrames), QStringList({"b.bmp", "A.bmp"}));
   EXPECT_EQ(*d.ChosenFiles.Item(2), Bytes(folder + "/existing/A.bmp"));
   // Letters beyond ASCII: "Über.bmp" and "über.bmp" are one name; the first stays.
-  const QString upper = QString::fromUtf8(
-                    "\xC3\x9C"
-                    "ber.bmp"),
-                lower = QString::fromUtf8(
-                    "\xC3\xBC"
-                    "ber.bmp");
+  const QString upper = QString::fromUtf8("\xC3\x9C" "ber.bmp"), lower = QString::fromUtf8("\xC3\xBC" "ber.bmp");
   ASSERT_TRUE(QFile::copy(folder + "/a.bmp", folder + "/existing/" + upper));
   ASSERT_TRUE(QFile::copy(folder + "/a.bmp", folder + "/" + lower));
   d.Dirs->SetPath(folder + "/existing");  // read again
@@ -174,6 +169,7 @@ TEST_F(Dialogs, ChosenFilesAreKeyedByNameWithoutLetterCase) {
   EXPECT_EQ(Lines(d.LstFrames), QStringList({"b.bmp", "A.bmp"}));
 }
 
+
 // The real message boxes of the main window, caught while they are open.
 TEST_F(Dialogs, DirErrorShowsNoIconAndOtherDialogMessagesTheInformationIcon) {
   window->MessageHook = nullptr;
@@ -182,9 +178,8 @@ TEST_F(Dialogs, DirErrorShowsNoIconAndOtherDialogMessagesTheInformationIcon) {
     WhenModal("MessageBox", [&seen](QWidget* w) {
       auto* box = static_cast<QMessageBox*>(w);
       const int icon = box->icon();
-      seen += (box->windowTitle() + ": " + box->text()).toStdString() + (icon == QMessageBox::NoIcon ? " (no icon)\n"
-                                                                         : icon == QMessageBox::Information ? " (i)\n"
-                                                                                                            : " (?)\n");
+      seen += (box->windowTitle() + ": " + box->text()).toStdString() +
+              (icon == QMessageBox::NoIcon ? " (no icon)\n" : icon == QMessageBox::Information ? " (i)\n" : " (?)\n");
       box->accept();
     });
   };
@@ -198,9 +193,8 @@ TEST_F(Dialogs, DirErrorShowsNoIconAndOtherDialogMessagesTheInformationIcon) {
   d.CmdAdd_Click();
   catchBox();
   d.CmdRemoveFrame_Click();
-  EXPECT_EQ(seen,
-            "Dir Error: Directory already exists. (no icon)\n"
-            "Quilmark: You cannot remove the only frame in an image. (i)\n");
+  EXPECT_EQ(seen, "Dir Error: Directory already exists. (no icon)\n"
+                  "Quilmark: You cannot remove the only frame in an image. (i)\n");
 }
 
 TEST_F(Dialogs, HiddenFilesAndFoldersAreLeftOutOfEveryList) {

@@ -4,21 +4,21 @@
 
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QGroupBox>
 #include <QInputDialog>
+#include <QPointer>
+#include <QSettings>
+#include <QTest>
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
-#include <QPointer>
 #include <QPushButton>
-#include <QSettings>
 #include <QSlider>
 #include <QStatusBar>
-#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -42,8 +42,8 @@ T* Find(QObject& window, const char* name) {
 
 inline QString TempFolder(const char* name) {
   // One folder per test process: CTest runs the tests side by side.
-  const QString dir =
-      QString(QUILMARK_TEST_TMP) + "/editor-" + QString::number(QCoreApplication::applicationPid()) + "-" + name;
+  const QString dir = QString(QUILMARK_TEST_TMP) + "/editor-" + QString::number(QCoreApplication::applicationPid()) +
+                      "-" + name;
   QDir(dir).removeRecursively();
   QDir().mkpath(dir);
   return dir;

@@ -26,10 +26,9 @@ TEST_F(FrameEditing, SlidersBrowseFramesAndSubframesWithoutMovingThem) {
         .arg(QString(Slider("ScrollSubframes")->isEnabled() ? "on" : "off"), Box("TxtWidth")->text(),
              Box("TxtXPos")->text(), QString(Find<QCheckBox>(w, "chkCompressed")->isChecked() ? " compressed" : ""));
   };
-  for (const auto& [frame, subframe, expected] : {std::tuple{2, 0, "2.1 on w6 x2"},
-                                                  {2, 2, "2.2 on w8 x7 compressed"},
-                                                  {3, 0, "3.1 off w3 x1"},
-                                                  {1, 0, "1.0 off w10 x5"}}) {
+  for (const auto& [frame, subframe, expected] :
+       {std::tuple{2, 0, "2.1 on w6 x2"}, {2, 2, "2.2 on w8 x7 compressed"}, {3, 0, "3.1 off w3 x1"},
+        {1, 0, "1.0 off w10 x5"}}) {
     Slider("ScrollFrames")->setValue(frame);
     if (subframe) Slider("ScrollSubframes")->setValue(subframe);
     EXPECT_EQ(shown(), expected);
@@ -41,12 +40,9 @@ TEST_F(FrameEditing, TypedValuesAreReadClampedAndShown) {
   FrmQuilmark& w = *window;
   classGAFFrame& f = FrameAt(1);
   auto stored = [&f] { return QList<int>({f.PositionX(), f.PositionY(), f.FPS}); };  // as the boxes
-  for (const auto& [box, text, field, expected] : {std::tuple{Box("TxtXPos"), "5000", 0, 1024},
-                                                   {Box("TxtXPos"), "1E400", 0, 0},
-                                                   {Box("TxtYPos"), "12abc", 1, 12},
-                                                   {Box("TxtYPos"), "-5000", 1, -1024},
-                                                   {Box("TxtFPS"), "40000", 2, 32000},
-                                                   {Box("TxtFPS"), "3.5", 2, 4}}) {
+  for (const auto& [box, text, field, expected] :
+       {std::tuple{Box("TxtXPos"), "5000", 0, 1024}, {Box("TxtXPos"), "1E400", 0, 0}, {Box("TxtYPos"), "12abc", 1, 12},
+        {Box("TxtYPos"), "-5000", 1, -1024}, {Box("TxtFPS"), "40000", 2, 32000}, {Box("TxtFPS"), "3.5", 2, 4}}) {
     Type(box, "7");
     Type(box, text);
     EXPECT_EQ(stored()[field], expected) << text;

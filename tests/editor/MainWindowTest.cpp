@@ -1,11 +1,11 @@
-#include <sys/stat.h>
-
 #include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStandardPaths>
+
+#include <sys/stat.h>
 
 #include "EditorTestSupport.h"
 
@@ -19,11 +19,9 @@ TEST_F(MainWindow, CommandLineOpensOneGafPathQuotedOrNotAndTheFileTypeIsRegister
   QDir().mkpath(dir);
   const QString path = dir + "/walk.GAF";
   ASSERT_TRUE(MakeDocument()->Save(path.toStdString()));
-  for (const auto& [line, opens] : {std::pair{QString(), false},
-                                    {"\"" + path + "\"", true},
-                                    {path, true},
-                                    {path + " extra", false},
-                                    {dir + "/picture.bmp", false}}) {
+  for (const auto& [line, opens] :
+       {std::pair{QString(), false}, {"\"" + path + "\"", true}, {path, true}, {path + " extra", false},
+        {dir + "/picture.bmp", false}}) {
     FrmQuilmark& w = Start(line);
     EXPECT_EQ(w.windowTitle(), opens ? "walk.GAF - Quilmark" : "Untitled.gaf - Quilmark") << line.toStdString();
     EXPECT_EQ(List()->topLevelItemCount(), opens ? 3 : 0);
@@ -42,9 +40,8 @@ TEST_F(MainWindow, CommandLineOpensOneGafPathQuotedOrNotAndTheFileTypeIsRegister
   QString seen;
   WhenModal("MessageBox", [&seen, path](QWidget* w) {
     auto* box = static_cast<QMessageBox*>(w);
-    seen = QString("%1 %2 %3")
-               .arg(box->icon() == QMessageBox::Information ? "information" : "other",
-                    QApplication::overrideCursor() ? "busy" : "normal")
+    seen = QString("%1 %2 %3").arg(box->icon() == QMessageBox::Information ? "information" : "other",
+                                   QApplication::overrideCursor() ? "busy" : "normal")
                .arg(box->text().count(path));
     box->accept();
   });
@@ -80,7 +77,8 @@ TEST_F(Rows, ListRowsCountsAndAnimateSwitch) {
     EXPECT_EQ(QStringList({Cell(row, 0), Cell(row, 1), Cell(row, 2), Cell(row, 3)}), rows[row]);
   // A double click switches the flag of the clicked row's animation.
   ClickRow(0);
-  QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, List()->visualItemRect(List()->topLevelItem(0)).center());
+  QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {},
+                     List()->visualItemRect(List()->topLevelItem(0)).center());
   EXPECT_TRUE(doc->Animations.Item(1)->Animated && Cell(0, 1) == "Yes");
 }
 
@@ -92,11 +90,8 @@ TEST_F(Rows, ClickAndKeysSelectAnimation) {
   EXPECT_EQ(w.StatusText(2), "beta");
   // Keys do what a click does, each from frame 1.
   List()->setFocus();
-  for (const auto& [key, name] : {std::pair{Qt::Key_Down, "beta"},
-                                  {Qt::Key_End, "gamma"},
-                                  {Qt::Key_Home, "alpha"},
-                                  {Qt::Key_Down, "beta"},
-                                  {Qt::Key_Up, "alpha"}}) {
+  for (const auto& [key, name] : {std::pair{Qt::Key_Down, "beta"}, {Qt::Key_End, "gamma"}, {Qt::Key_Home, "alpha"},
+                                  {Qt::Key_Down, "beta"}, {Qt::Key_Up, "alpha"}}) {
     Slider("ScrollFrames")->setValue(Slider("ScrollFrames")->maximum());
     QTest::keyClick(List(), key);
     EXPECT_EQ(w.State().CurrentFrame, 1) << name;
@@ -261,10 +256,8 @@ TEST_F(LayoutSettings, SettingsRoundTripAndMaximisedKeepsTheNormalPlacement) {
   first.State().GAFSaveDir = "/save/there";
   first.State().BMPLoadDir = "/bitmaps";
   first.close();
-  for (const auto& [key, value] : {std::pair{"Startup/Width", "12000"},
-                                   {"Startup/Height", "8400"},
-                                   {"Startup/SliderLeft", "3840"},
-                                   {"Startup/WindowState", "0"},
+  for (const auto& [key, value] : {std::pair{"Startup/Width", "12000"}, {"Startup/Height", "8400"},
+                                   {"Startup/SliderLeft", "3840"}, {"Startup/WindowState", "0"},
                                    {"Locations/GAFLoadDir", "/load/here"}})
     EXPECT_EQ(StoredSettings()->value(key).toString(), value) << key;
   FrmQuilmark& w = Start();
@@ -280,8 +273,8 @@ TEST_F(LayoutSettings, SettingsRoundTripAndMaximisedKeepsTheNormalPlacement) {
 
 TEST_F(LayoutSettings, GarbageZeroAndNegativeSettingsAreIgnored) {
   for (const auto& [width, height] : {std::pair{"banana", "1E400"}, {"-3000", "-0.5E4"}}) {
-    for (const auto& [key, value] :
-         {std::pair{"Width", width}, {"Height", height}, {"SliderLeft", "0"}, {"WindowState", "7"}, {"Left", "&H10"}})
+    for (const auto& [key, value] : {std::pair{"Width", width}, {"Height", height}, {"SliderLeft", "0"},
+                                     {"WindowState", "7"}, {"Left", "&H10"}})
       StoredSettings()->setValue(QString("Startup/") + key, value);
     FrmQuilmark& w = Start();
     EXPECT_EQ(Find<QWidget>(w, "Client")->size(), QSize(715, 461)) << width;

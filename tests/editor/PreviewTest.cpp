@@ -93,7 +93,8 @@ TEST_F(Preview, OuterSizeIsTheSurfaceSizeAndTheCanvasGetsTheClientArea) {
   frameless.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&frameless));
   // alpha: largest image 10 x 10; beta: 12 x 6; gamma: no frames.
-  for (const auto& [animation, outer] : {std::pair{1, QSize(104, 104)}, {2, QSize(108, 100)}, {3, QSize(96, 96)}}) {
+  for (const auto& [animation, outer] :
+       {std::pair{1, QSize(104, 104)}, {2, QSize(108, 100)}, {3, QSize(96, 96)}}) {
     for (QWidget* owner : {static_cast<QWidget*>(window.get()), &frameless}) {
       QPointer<FrmPreview> p = OpenStill(*doc, animation, owner);
       ASSERT_TRUE(p);

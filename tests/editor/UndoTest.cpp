@@ -74,23 +74,13 @@ TEST_F(Undo, EveryKindOfStepGoesBackAndForthByteForByteAndShowsWhereItActed) {
        },
        [&] { ClickRow(1); }},
       {"Rename", [&] { RenameRow(0, "zeta"); }},
-      {"Create Sequence",
-       [&] {
-         AnswerInputBox("delta");
-         Trigger("mnuImagesCreateSequence");
-       }},
+      {"Create Sequence", [&] { AnswerInputBox("delta"); Trigger("mnuImagesCreateSequence"); }},
       {"Remove Sequence", menu("mnuImageRemoveSequence")},
       {"Reverse Frames", menu("mnuImagesReverseFrames")},
       {"Remove Frame", menu("mnuFrameRemove")},
       {"Remove Subframe", menu("mnuSubframeRemove")},
-      {"Import Sequence",
-       [&] {
-         ImportThrough("mnuImagesImportSequence", "FrmImportSequence", {"a.bmp", "b.bmp"});
-       }},
-      {"Import Frames",
-       [&] {
-         ImportThrough("mnuFrameImport", "FrmImportFrame", {"b.bmp", "c.bmp"});
-       }},
+      {"Import Sequence", [&] { ImportThrough("mnuImagesImportSequence", "FrmImportSequence", {"a.bmp", "b.bmp"}); }},
+      {"Import Frames", [&] { ImportThrough("mnuFrameImport", "FrmImportFrame", {"b.bmp", "c.bmp"}); }},
       {"Import Subframes", [&] { ImportThrough("mnuSubframeImport", "FrmImportFrame", {"c.bmp"}); },
        [&] { Slider("ScrollFrames")->setValue(1); }},
       {"Compress All Images", menu("mnuImagesCompress")},
@@ -250,34 +240,18 @@ TEST_F(Undo, ARandomRunOfStepsUndoneToTheStartGivesTheOpenedFileBack) {
     if (Slider("ScrollSubframes")->isEnabled())
       Slider("ScrollSubframes")->setValue(1 + pick(Slider("ScrollSubframes")->maximum()));
     switch (pick(9)) {
-      case 0:
-        QTest::mouseClick(Arrows("ScrollXPos")->UpButton(), Qt::LeftButton);
-        break;
-      case 1:
-        QTest::mouseClick(Arrows("ScrollYPos")->DownButton(), Qt::LeftButton);
-        break;
-      case 2:
-        QTest::mouseClick(Arrows("ScrollFPS")->UpButton(), Qt::LeftButton);
-        break;
+      case 0: QTest::mouseClick(Arrows("ScrollXPos")->UpButton(), Qt::LeftButton); break;
+      case 1: QTest::mouseClick(Arrows("ScrollYPos")->DownButton(), Qt::LeftButton); break;
+      case 2: QTest::mouseClick(Arrows("ScrollFPS")->UpButton(), Qt::LeftButton); break;
       case 3:
         if (Find<QCheckBox>(w, "chkCompressed")->isEnabled())
           QTest::mouseClick(Find<QCheckBox>(w, "chkCompressed"), Qt::LeftButton);
         break;
-      case 4:
-        w.ListGAF_DblClick();
-        break;
-      case 5:
-        if (rows > 0) RenameRow(pick(rows), QString("n%1").arg(i));
-        break;
-      case 6:
-        Trigger("mnuFrameRemove");
-        break;
-      case 7:
-        window->findChild<QAction*>("mnuSubframeRemove")->trigger();
-        break;
-      case 8:
-        Trigger(pick(4) == 0 ? "mnuImageRemoveSequence" : "mnuImagesCompress");
-        break;
+      case 4: w.ListGAF_DblClick(); break;
+      case 5: if (rows > 0) RenameRow(pick(rows), QString("n%1").arg(i)); break;
+      case 6: Trigger("mnuFrameRemove"); break;
+      case 7: window->findChild<QAction*>("mnuSubframeRemove")->trigger(); break;
+      case 8: Trigger(pick(4) == 0 ? "mnuImageRemoveSequence" : "mnuImagesCompress"); break;
     }
   }
   ASSERT_GT(w.Document().History().count(), 50);

@@ -43,16 +43,14 @@ class View : public DocumentTest {
 
 TEST_F(View, KeysAndTheControlWheelStepTheZoomWhichTheStatusBarShowsAndOpeningKeeps) {
   EXPECT_EQ(ZoomShown(), "100%");
-  for (const auto& [key, shown] :
-       {std::pair{Qt::Key_Equal, "200%"}, {Qt::Key_Plus, "300%"}, {Qt::Key_Minus, "200%"}, {Qt::Key_0, "100%"}}) {
+  for (const auto& [key, shown] : {std::pair{Qt::Key_Equal, "200%"}, {Qt::Key_Plus, "300%"}, {Qt::Key_Minus, "200%"},
+                                   {Qt::Key_0, "100%"}}) {
     QTest::keyClick(window.get(), key, Qt::ControlModifier);
     EXPECT_EQ(ZoomShown(), shown) << shown;
   }
   // The wheel zooms only with Ctrl; half notches add up.
-  for (const auto& [turn, modifiers, zoom] : {std::tuple{120, Qt::NoModifier, 1},
-                                              {120, Qt::ControlModifier, 2},
-                                              {60, Qt::ControlModifier, 2},
-                                              {60, Qt::ControlModifier, 3}}) {
+  for (const auto& [turn, modifiers, zoom] : {std::tuple{120, Qt::NoModifier, 1}, {120, Qt::ControlModifier, 2},
+                                              {60, Qt::ControlModifier, 2}, {60, Qt::ControlModifier, 3}}) {
     Wheel(Find<FrameView>(*window, "PicFrame"), turn, modifiers);
     EXPECT_EQ(Find<FrameView>(*window, "PicFrame")->Zoom(), zoom) << turn << " " << int(modifiers);
   }
