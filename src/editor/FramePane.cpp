@@ -37,6 +37,8 @@ FramePane::FramePane(GafDocument& doc, classFastWin& surface, QMenu* frameMenu, 
   connect(area_, &PictureArea::Scrolled, this, &FramePane::DisplaySelectedPicture);
   connect(area_, &PictureArea::Hovered, this, &FramePane::Hover);
   new HandMover(doc_, *area_, this);
+  // A new zoom draws the picture again, the pixel under the zoom's anchor kept
+  // there; the zoom lasts for the run, whatever is opened.
   connect(picture_, &ZoomedView::ZoomChanged, this, &FramePane::KeepAnchor);
   // A click on the picture or the pane takes the focus, so that a number
   // typed into a box is applied as the box is left.

@@ -30,8 +30,6 @@ ViewMenu::ViewMenu(QMenu* view, QMenu* frameMenu, FramePane& pane, EditorState& 
   fit->setObjectName("ZoomFit");
   fit->setShortcut(QKeySequence("Ctrl+9"));
   connect(fit, &QAction::triggered, &pane_, &FramePane::ZoomToFit);
-  // The zoom lasts for the run, whatever is opened.
-  connect(&picture, &ZoomedView::ZoomChanged, &pane_, &FramePane::DisplaySelectedPicture);
   view->addSeparator();
   for (const Switch& each : kSwitches) {
     if (each.flag == &Options::OnionSkin) view->addSeparator();
