@@ -99,6 +99,7 @@ void FrmQuilmark::BuildMenus() {
           QKeySequence(Qt::Key_Delete));
   AddItem(images, "mnuImagesReverseFrames", "Reverse &Frames", &FrmQuilmark::mnuImagesReverseFrames_Click);
   AddItem(images, "mnuImagesShiftAll", "Shift &All Frames...", &FrmQuilmark::mnuImagesShiftAll_Click);
+  AddItem(images, "mnuImagesReplaceIndex", "Replace I&ndex...", &FrmQuilmark::mnuImagesReplaceIndex_Click);
   AddBreak(images, "mnuImagesBreak2");
   AddItem(images, "mnuImagesImportSequence", "&Import Sequence...", &FrmQuilmark::mnuImagesImportSequence_Click);
   AddItem(images, "mnuImagesExportSequence", "&Export Sequence...", &FrmQuilmark::mnuImagesExportSequence_Click);

@@ -77,7 +77,7 @@ class FrmQuilmark : public QMainWindow, public WindowServices {
   void mnuEditUndo_Click(), mnuEditRedo_Click();
   void mnuViewCenter_Click();
   void mnuImagesCreateSequence_Click(), mnuImageRemoveSequence_Click(), mnuImagesReverseFrames_Click();
-  void mnuImagesShiftAll_Click();
+  void mnuImagesShiftAll_Click(), mnuImagesReplaceIndex_Click();
   void mnuImagesImportSequence_Click(), mnuImagesExportSequence_Click();
   void mnuImagesCompress_Click(), mnuImagesExportAll_Click(), mnuImagesPreview_Click();
   void mnuFrameImport_Click(), mnuFrameExport_Click(), mnuFrameRemove_Click();

@@ -5,6 +5,7 @@
 #include "dialogs/FrmDirectory.h"
 #include "dialogs/FrmImportFrame.h"
 #include "dialogs/FrmImportSequence.h"
+#include "dialogs/FrmReplaceIndex.h"
 #include "dialogs/FrmShift.h"
 #include "dialogs/InputBox.h"
 #include "display/qt/FrmPreview.h"
@@ -101,6 +102,27 @@ void ImageActions::ShiftAll() {
   if (dialog.exec() != QDialog::Accepted) return;
   doc_.Do(MoveStep::By(doc_, "Shift All Frames", subframes ? frame->Subframes.Items() : animation->Frames.Items(),
                        dialog.Across(), dialog.Down()));
+}
+
+void ImageActions::ReplaceIndex() {
+  FrmReplaceIndex dialog(window_.Owner());
+  if (dialog.exec() != QDialog::Accepted) return;
+  const EditorState& st = doc_.State();
+  std::vector<FramePtr> images;
+  const auto add = [&images](const FramePtr& frame) {
+    images.push_back(frame);
+    for (const FramePtr& sub : frame->Subframes) images.push_back(sub);
+  };
+  for (const AnimationPtr& animation : doc_.Gaf().Animations) {
+    const bool shown = animation == st.CurrentAnimation;
+    if (!shown && dialog.Within() != FrmReplaceIndex::Document) continue;
+    for (int32_t i = 1; i <= animation->Frames.Count(); ++i)
+      if (dialog.Within() != FrmReplaceIndex::Frame || i == st.CurrentFrame) add(animation->Frames.Item(i));
+  }
+  ReplaceIndexStep* step = ReplaceIndexStep::Make(doc_, images, static_cast<uint8_t>(dialog.From()),
+                                                  static_cast<uint8_t>(dialog.To()));
+  if (!step) return window_.Note(QString("No pixel holds index %1 there").arg(dialog.From()));
+  doc_.Do(step);
 }
 
 void ImageActions::ImportSequence() {

@@ -25,6 +25,9 @@ class ImageActions : public QObject {
   // Moves every frame of the selected animation, or every subframe of the
   // shown frame when a subframe is shown, by what the user types.
   void ShiftAll();
+  // Puts one palette index in place of another in the shown frame (with its
+  // subframes), the animation or the document.
+  void ReplaceIndex();
   void ImportSequence();
   void ExportSequence();
   void CompressAll();

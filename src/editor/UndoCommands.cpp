@@ -1,6 +1,7 @@
 #include "editor/UndoCommands.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace quilmark {
 
@@ -193,6 +194,41 @@ bool MoveStep::mergeWith(const QUndoCommand* other) {
   moves_[0].toY = next->moves_[0].toY;
   setObsolete(moves_[0].toX == moves_[0].fromX && moves_[0].toY == moves_[0].fromY);
   return true;
+}
+
+ReplaceIndexStep::ReplaceIndexStep(GafDocument& doc, std::vector<Places> places, uint8_t from, uint8_t to)
+    : QUndoCommand("Replace Index"),
+      doc_(doc),
+      place_(doc.Selected()),
+      places_(std::move(places)),
+      from_(from),
+      to_(to) {}
+
+ReplaceIndexStep* ReplaceIndexStep::Make(GafDocument& doc, const std::vector<FramePtr>& images, uint8_t from,
+                                         uint8_t to) {
+  if (from == to) return nullptr;
+  std::vector<Places> places;
+  for (const FramePtr& image : images) {
+    const auto& pixels = std::as_const(image->Pixels);
+    Places found{image, {}};
+    for (size_t i = 0; i < pixels.size(); ++i)
+      if (pixels[i] == from) found.at.push_back(static_cast<uint32_t>(i));
+    if (!found.at.empty()) places.push_back(std::move(found));
+  }
+  return places.empty() ? nullptr : new ReplaceIndexStep(doc, std::move(places), from, to);
+}
+
+void ReplaceIndexStep::Put(uint8_t index) {
+  std::vector<FramePtr> images;
+  for (const Places& places : places_) {
+    uint8_t* pixels = places.image->Pixels.data();
+    for (uint32_t at : places.at) pixels[at] = index;
+    images.push_back(places.image);
+  }
+  const Selection now = doc_.Selected();
+  if (now.animation != place_.animation || now.frame != place_.frame || now.subframe != place_.subframe)
+    doc_.Select(place_);
+  doc_.TouchImages(images);
 }
 
 CompressedBytes CompressedBytes::Of(std::vector<FramePtr> images) {

@@ -112,6 +112,28 @@ class MoveStep : public QUndoCommand {
   bool nudge_;
 };
 
+// One palette index put in place of another in images' pixels. The step
+// keeps where the index stood, never copies of the pixels.
+class ReplaceIndexStep : public QUndoCommand {
+ public:
+  // Null when no pixel of the images holds from.
+  static ReplaceIndexStep* Make(GafDocument& doc, const std::vector<FramePtr>& images, uint8_t from, uint8_t to);
+  void undo() override { Put(from_); }
+  void redo() override { Put(to_); }
+
+ private:
+  struct Places {
+    FramePtr image;
+    std::vector<uint32_t> at;
+  };
+  ReplaceIndexStep(GafDocument& doc, std::vector<Places> places, uint8_t from, uint8_t to);
+  void Put(uint8_t index);
+  GafDocument& doc_;
+  Selection place_;
+  std::vector<Places> places_;
+  uint8_t from_, to_;
+};
+
 // The stored compressed byte of each image.
 struct CompressedBytes {
   std::vector<FramePtr> images;

@@ -88,6 +88,7 @@ void FrmQuilmark::mnuImagesCreateSequence_Click() { images_->CreateSequence(); }
 void FrmQuilmark::mnuImageRemoveSequence_Click() { images_->RemoveSequence(); }
 void FrmQuilmark::mnuImagesReverseFrames_Click() { images_->ReverseFrames(); }
 void FrmQuilmark::mnuImagesShiftAll_Click() { images_->ShiftAll(); }
+void FrmQuilmark::mnuImagesReplaceIndex_Click() { images_->ReplaceIndex(); }
 void FrmQuilmark::mnuImagesImportSequence_Click() { images_->ImportSequence(); }
 void FrmQuilmark::mnuImagesExportSequence_Click() { images_->ExportSequence(); }
 void FrmQuilmark::mnuImagesCompress_Click() { images_->CompressAll(); }

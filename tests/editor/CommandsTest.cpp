@@ -5,6 +5,7 @@
 #include "EditorTestSupport.h"
 #include "dialogs/FrmAbout.h"
 #include "dialogs/FrmDirectory.h"
+#include "DialogTestSupport.h"
 #include "dialogs/FrmImportFrame.h"
 
 namespace quilmark::test {
@@ -133,6 +134,38 @@ class LinkCatcher : public QObject {
  public slots:
   void Open(const QUrl& url) { urls << url; }
 };
+
+// Index 20 fills alpha's first frame, and stands once in alpha's second (in
+// a subframe) and third frames and in beta's.
+TEST_F(Commands, ReplaceIndexActsOnTheShownFrameTheAnimationOrTheDocument) {
+  doc->Animations.Item(1)->Frames.Item(2)->Subframes.Item(1)->Pixels[0] = 20;
+  doc->Animations.Item(1)->Frames.Item(3)->Pixels[1] = 20;
+  doc->Animations.Item(2)->Frames.Item(1)->Pixels[2] = 20;
+  const auto count = [this](int index) {
+    QList<int> counts;
+    for (const AnimationPtr& animation : doc->Animations)
+      for (const FramePtr& frame : animation->Frames) {
+        int n = int(std::count(frame->Pixels.begin(), frame->Pixels.end(), uint8_t(index)));
+        for (const FramePtr& sub : frame->Subframes)
+          n += int(std::count(sub->Pixels.begin(), sub->Pixels.end(), uint8_t(index)));
+        counts << n;
+      }
+    return counts;
+  };
+  ASSERT_EQ(count(20), QList<int>({99, 1, 1, 1}));
+  ReplaceIndex(*window, 20, 21, FrmReplaceIndex::Frame);
+  EXPECT_EQ(count(20), QList<int>({0, 1, 1, 1}));
+  EXPECT_EQ(count(21), QList<int>({99, 0, 0, 0}));
+  ReplaceIndex(*window, 20, 21, FrmReplaceIndex::Animation);
+  EXPECT_EQ(count(20), QList<int>({0, 0, 0, 1}));
+  ReplaceIndex(*window, 20, 21, FrmReplaceIndex::Document);
+  EXPECT_EQ(count(20), QList<int>({0, 0, 0, 0}));
+  EXPECT_EQ(window->Document().History().count(), 3);
+  // An index no pixel holds is no step, with a note.
+  ReplaceIndex(*window, 20, 21, FrmReplaceIndex::Document);
+  EXPECT_EQ(window->Document().History().count(), 3);
+  EXPECT_EQ(Find<QStatusBar>(*window, "Status")->currentMessage(), "No pixel holds index 20 there");
+}
 
 TEST_F(Commands, AboutBoxLinksOpenTheBuildsAddresses) {
   LinkCatcher catcher;

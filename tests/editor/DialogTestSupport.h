@@ -6,6 +6,7 @@
 #include "dialogs/FrmDirectory.h"
 #include "dialogs/FrmImportFrame.h"
 #include "dialogs/FrmImportSequence.h"
+#include "dialogs/FrmReplaceIndex.h"
 #include "images/modBmp.h"
 
 namespace quilmark::test {
@@ -64,6 +65,16 @@ inline void PressOn(QDialog& dialog, QWidget* target, Qt::Key key) {
   target->setFocus(Qt::TabFocusReason);
   ASSERT_EQ(QApplication::focusWidget(), target) << target->objectName().toStdString();
   QTest::keyClick(target, key);
+}
+// Replace Index, its dialog answered.
+inline void ReplaceIndex(FrmQuilmark& window, int from, int to, FrmReplaceIndex::Scope scope) {
+  WhenModal("FrmReplaceIndex", [=](QWidget* w) {
+    w->findChild<QSpinBox*>("ReplaceFrom")->setValue(from);
+    w->findChild<QSpinBox*>("ReplaceTo")->setValue(to);
+    w->findChild<QComboBox*>("ReplaceScope")->setCurrentIndex(scope);
+    static_cast<QDialog*>(w)->accept();
+  });
+  window.mnuImagesReplaceIndex_Click();
 }
 inline bool Rejected(const QDialog& d) { return !d.isVisible() && d.result() == QDialog::Rejected; }
 inline bool Accepted(const QDialog& d) { return !d.isVisible() && d.result() == QDialog::Accepted; }

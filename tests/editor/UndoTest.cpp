@@ -84,6 +84,7 @@ TEST_F(Undo, EveryKindOfStepGoesBackAndForthByteForByteAndShowsWhereItActed) {
       {"Import Subframes", [&] { ImportThrough("mnuSubframeImport", "FrmImportFrame", {"c.bmp"}); },
        [&] { Slider("ScrollFrames")->setValue(1); }},
       {"Compress All Images", menu("mnuImagesCompress")},
+      {"Replace Index", [&] { ReplaceIndex(w, 20, 21, FrmReplaceIndex::Document); }},
   };
   for (const Step& step : steps) {
     // Every step starts on a fresh document from alpha's second frame, second
