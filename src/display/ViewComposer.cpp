@@ -58,7 +58,8 @@ class Composer {
 
   // The image's pixels but index 9, tinted and laid over at opacity (100: as
   // they are).
-  void Image(const classGAFFrame& image, int32_t ox, int32_t oy, uint32_t tint, int32_t opacity) {
+  void Image(const classGAFFrame& image, int32_t ox, int32_t oy, uint32_t tint, int32_t opacity,
+             int32_t highlight = -1) {
     const Box box = BoxOf(image, ox, oy);
     const int32_t width = image.Width();
     const uint8_t* const data = image.Pixels.data();
@@ -78,6 +79,10 @@ class Composer {
       const uint8_t* line = data + int64_t{v} * width;
       for (int32_t x = x0; x < x1; ++x) {
         const uint8_t index = line[source[static_cast<size_t>(x - x0)]];
+        if (index == highlight) {
+          row[x] = ((x + y) >> 1) & 1 ? 0xffffffffu : 0xff000000u;
+          continue;
+        }
         if (index == TransparentIndex) continue;
         row[x] = weight >= 256 ? colours[index] : Blend(colours[index], row[x], weight);
       }
@@ -163,7 +168,7 @@ void ComposeView(uint32_t* pixels, int32_t stride, const ViewFrame& view, const 
     }
   for (const ViewLayers::Underlay& under : layers.under)
     if (under.image) composer.Image(*under.image, ox, oy, under.tint, under.opacity);
-  for (const classGAFFrame* part : parts) composer.Image(*part, ox, oy, 0, 100);
+  for (const classGAFFrame* part : parts) composer.Image(*part, ox, oy, 0, 100, layers.highlight);
   if (layers.grid && view.zoom >= 400) composer.Grid(ox, oy);
   if (layers.origin) composer.Crosshair(ox, oy);
 }

@@ -24,6 +24,9 @@ struct ViewLayers {
   };
   std::vector<Underlay> under;  // farthest first
   bool origin = false, grid = false, checkerboard = false, composed = false;
+  // The shown image's pixels of this index stand out in black and white
+  // stripes; -1: none.
+  int32_t highlight = -1;
 };
 
 // Where the view stands: its size, its zoom in percent, and the view pixel

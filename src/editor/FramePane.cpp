@@ -172,6 +172,7 @@ ViewLayers LayersFor(const EditorState& st, const classGAFFrame& shown) {
   layers.grid = options.PixelGrid;
   layers.checkerboard = options.Checkerboard;
   layers.composed = options.ComposedFrame;
+  layers.highlight = options.HighlightIndex;
   const auto add = [&layers](const FramePtr& frame, uint32_t tint, int32_t opacity) {
     if (frame->Subframes.IsEmpty()) return layers.under.push_back({frame.get(), tint, opacity});
     for (const FramePtr& sub : frame->Subframes)
@@ -197,7 +198,7 @@ ViewLayers LayersFor(const EditorState& st, const classGAFFrame& shown) {
 bool FramePane::Composing() const {
   const EditorState::ViewOptions& options = doc_.State().View;
   return options.ShowOrigin || options.PixelGrid || options.Checkerboard || options.ComposedFrame ||
-         options.OnionSkin || options.Reference;
+         options.OnionSkin || options.Reference || options.HighlightIndex >= 0;
 }
 
 void FramePane::ClearPicture() {

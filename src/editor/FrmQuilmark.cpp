@@ -1,6 +1,7 @@
 #include "editor/FrmQuilmark.h"
 
 #include <QApplication>
+#include <QDockWidget>
 #include <QMenuBar>
 
 #include "dialogs/Pictures.h"
@@ -10,6 +11,7 @@
 #include "editor/FramePane.h"
 #include "editor/ImageActions.h"
 #include "editor/RecoveryKeeper.h"
+#include "editor/PaletteView.h"
 #include "editor/SplitterBar.h"
 #include "editor/ViewMenu.h"
 #include "editor/WindowStatus.h"
@@ -156,6 +158,18 @@ void FrmQuilmark::BuildViewMenu() {
   view->setObjectName("mnuView");
   menuBar()->insertMenu(mnuImages_->menuAction(), view);
   viewMenu_ = new ViewMenu(view, mnuFrame_, *pane_, State(), this);
+  // The palette in a dock of its own, hidden until the View menu shows it.
+  auto* dock = new QDockWidget("Palette", this);
+  dock->setObjectName("PaletteDock");
+  auto* palette = new PaletteView(*document_, dock);
+  dock->setWidget(palette);
+  addDockWidget(Qt::RightDockWidgetArea, dock);
+  dock->hide();
+  connect(palette, &PaletteView::HighlightChanged, pane_, &FramePane::DisplaySelectedPicture);
+  QAction* shown = dock->toggleViewAction();
+  shown->setText("&Palette");
+  shown->setObjectName("mnuViewPalette");
+  view->addAction(shown);
 }
 
 void FrmQuilmark::BuildToolbar() {

@@ -32,6 +32,7 @@ struct EditorState {
   struct ViewOptions {
     bool ShowOrigin = false, PixelGrid = false, Checkerboard = false, ComposedFrame = false, OnionSkin = false;
     int32_t OnionBefore = 1, OnionAfter = 1, OnionOpacity = 40;
+    int32_t HighlightIndex = -1;  // the palette index picked to be shown; -1: none
     FramePtr Reference;
   } View;
 
