@@ -105,7 +105,7 @@ class ColourCache {
     colour.Red = static_cast<uint8_t>(rgb >> 16);
     colour.Green = static_cast<uint8_t>(rgb >> 8);
     colour.Blue = static_cast<uint8_t>(rgb);
-    return NearestColour(colour, game_);
+    return NearestOpaqueColour(colour, game_);
   }
   void Grow() {
     std::vector<uint32_t> keys = std::move(keys_);
@@ -157,9 +157,8 @@ class PixelMapper {
       return;
     }
     if (type_ == SPNG_COLOR_TYPE_GRAYSCALE || type_ == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA) {
-      Palette greys{};
-      for (size_t v = 0; v < 256; ++v) greys[v] = {uint8_t(v), uint8_t(v), uint8_t(v), 0};
-      grey_ = RemapTable(greys, GamePalette);
+      // An opaque grey never becomes the transparent index.
+      for (size_t v = 0; v < 256; ++v) grey_[v] = NearestOpaqueColour({uint8_t(v), uint8_t(v), uint8_t(v), 0}, GamePalette);
     }
     if (trns && type_ == SPNG_COLOR_TYPE_GRAYSCALE) {
       hasKey_ = true;

@@ -72,10 +72,13 @@ std::array<uint8_t, 256> RemapTable(const Palette& bitmapColours, const Palette&
   return table;
 }
 
-uint8_t NearestColour(const PaletteEntry& colour, const Palette& gameColours) {
+namespace {
+// The nearest game colour, skip (when an index) left out.
+uint8_t Nearest(const PaletteEntry& colour, const Palette& gameColours, int skip) {
   int best = 765;
   uint8_t index = 255;
   for (size_t g = 0; g < 256; ++g) {
+    if (static_cast<int>(g) == skip) continue;
     const PaletteEntry& e = gameColours[g];
     const int d = std::abs(colour.Red - e.Red) + std::abs(colour.Green - e.Green) + std::abs(colour.Blue - e.Blue);
     if (d < best) {
@@ -84,6 +87,15 @@ uint8_t NearestColour(const PaletteEntry& colour, const Palette& gameColours) {
     }
   }
   return index;
+}
+}  // namespace
+
+uint8_t NearestColour(const PaletteEntry& colour, const Palette& gameColours) {
+  return Nearest(colour, gameColours, -1);
+}
+
+uint8_t NearestOpaqueColour(const PaletteEntry& colour, const Palette& gameColours) {
+  return Nearest(colour, gameColours, TransparentIndex);
 }
 
 void RemapToGamePalette(LoadedBitmap& bitmap, const Palette& gameColours) {

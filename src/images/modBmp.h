@@ -96,6 +96,9 @@ std::array<uint8_t, 256> RemapTable(const Palette& bitmapColours, const Palette&
 
 // The game colour nearest to one colour by RemapTable's rule.
 uint8_t NearestColour(const PaletteEntry& colour, const Palette& gameColours);
+// The same among the game colours but TransparentIndex: what an opaque pixel
+// of a file without a colour table becomes.
+uint8_t NearestOpaqueColour(const PaletteEntry& colour, const Palette& gameColours);
 
 // to[i] = table[from[i]] for count bytes; from and to may be the same buffer.
 void MapIndices(const uint8_t* from, uint8_t* to, size_t count, const uint8_t* table);

@@ -26,7 +26,8 @@ bool IsPNG(const uint8_t* data, size_t size);
 //   entries whose tRNS alpha is below 128 in TransparentEntries;
 // - a grey or truecolour file, with or without alpha, gives game indices
 //   (out.OwnColourTable false, BMPPalette = GamePalette): each colour becomes
-//   the nearest game colour by RemapTable's rule, taking the high byte of
+//   the nearest game colour by RemapTable's rule but never TransparentIndex
+//   (NearestOpaqueColour), taking the high byte of
 //   16-bit samples and scaling grey of 1, 2 or 4 bits to 0…255; a pixel whose
 //   alpha is below 128 (below 32768 at 16 bits), or that equals the tRNS key
 //   colour, becomes TransparentIndex.
