@@ -170,6 +170,13 @@ void FrmQuilmark::BuildViewMenu() {
   shown->setText("&Palette");
   shown->setObjectName("mnuViewPalette");
   view->addAction(shown);
+  // The window makes room for the dock, and gives it back: the image pane
+  // keeps its size.
+  connect(shown, &QAction::triggered, this, [this, dock](bool on) {
+    if (isMaximized() || isFullScreen() || dock->isFloating()) return;
+    const int room = dock->sizeHint().width();
+    resize(width() + (on ? room : -room), height());
+  });
 }
 
 void FrmQuilmark::BuildToolbar() {

@@ -37,9 +37,12 @@ TEST_F(Palette, HoverTellsTheIndexAndAPickHighlightsAndCountsItsPixels) {
   // alpha's first frame: 99 pixels of 20 and one clear; one more 20 in its third frame.
   doc->Animations.Item(1)->Frames.Item(3)->Pixels[1] = 20;
   EXPECT_FALSE(Find<QDockWidget>(*window, "PaletteDock")->isVisible());
+  const int paneWidth = Find<QWidget>(*window, "PicView")->width();
   Find<QAction>(*window, "mnuViewPalette")->trigger();
   ASSERT_TRUE(Find<QDockWidget>(*window, "PaletteDock")->isVisible());
   QApplication::processEvents();
+  // The window grew for the dock: the image pane kept its width.
+  EXPECT_NEAR(Find<QWidget>(*window, "PicView")->width(), paneWidth, 8);
   Mouse(QEvent::MouseMove, 20);
   EXPECT_EQ(Line(), "Index 20 (20, 235, 10)");
   Mouse(QEvent::MouseMove, 9);
