@@ -119,6 +119,9 @@ void FrmQuilmark::BuildMenus() {
   AddItem(mnuFrame_, "mnuFrameExport", "&Export Frame...", &FrmQuilmark::mnuFrameExport_Click);
   AddBreak(mnuFrame_, "mnuFrameBreak1");
   AddItem(mnuFrame_, "mnuFrameRemove", "&Remove Frame", &FrmQuilmark::mnuFrameRemove_Click);
+  // Its key works wherever the window has the focus.
+  addAction(AddItem(mnuFrame_, "mnuFrameDuplicate", "&Duplicate Frame", &FrmQuilmark::mnuFrameDuplicate_Click,
+                    QKeySequence("Ctrl+D")));
   mnuSubframe_ = new QMenu("&Subframe", this);
   mnuSubframe_->setObjectName("mnuSubframe");
   AddItem(mnuSubframe_, "mnuSubframeImport", "&Import Subframes...", &FrmQuilmark::mnuSubframeImport_Click);

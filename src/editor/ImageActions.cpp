@@ -236,6 +236,18 @@ void ImageActions::RemoveFrame() {
       FramesStep(doc_, "Remove Frame", animation, animation, animation->Frames, std::move(after), {animation, 1, 0}));
 }
 
+void ImageActions::DuplicateFrame() {
+  const EditorState& st = doc_.State();
+  const AnimationPtr animation = st.CurrentAnimation;
+  const FramePtr frame = animation->Frames.Item(st.CurrentFrame);
+  if (!frame || !doc_.Holds(animation)) return;
+  // The copy shares the pixels until either is changed.
+  std::vector<FramePtr> after = animation->Frames.Items();
+  after.insert(after.begin() + st.CurrentFrame, frame->SharedCopy());
+  doc_.Do(FramesStep(doc_, "Duplicate Frame", animation, animation, animation->Frames, std::move(after),
+                     {animation, st.CurrentFrame + 1, 0}));
+}
+
 void ImageActions::RemoveSubframe() {
   const EditorState& st = doc_.State();
   const AnimationPtr animation = st.CurrentAnimation;

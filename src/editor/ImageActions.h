@@ -38,6 +38,8 @@ class ImageActions : public QObject {
   // The shown frame's own image, or the shown subframe.
   void ExportImage(bool subframe);
   void RemoveFrame();
+  // A copy of the shown frame, its subframes with it, right after it.
+  void DuplicateFrame();
   void RemoveSubframe();
 
   // Adds image files (in the order given) to the selected animation as frames,

@@ -97,6 +97,7 @@ void FrmQuilmark::mnuImagesPreview_Click() { images_->Preview(); }
 void FrmQuilmark::mnuFrameImport_Click() { images_->ImportFrames(false); }
 void FrmQuilmark::mnuFrameExport_Click() { images_->ExportImage(false); }
 void FrmQuilmark::mnuFrameRemove_Click() { images_->RemoveFrame(); }
+void FrmQuilmark::mnuFrameDuplicate_Click() { images_->DuplicateFrame(); }
 void FrmQuilmark::mnuSubframeImport_Click() { images_->ImportFrames(true); }
 void FrmQuilmark::mnuSubframeExport_Click() { images_->ExportImage(true); }
 void FrmQuilmark::mnuSubframeRemove_Click() { images_->RemoveSubframe(); }

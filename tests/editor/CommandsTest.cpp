@@ -167,6 +167,22 @@ TEST_F(Commands, ReplaceIndexActsOnTheShownFrameTheAnimationOrTheDocument) {
   EXPECT_EQ(Find<QStatusBar>(*window, "Status")->currentMessage(), "No pixel holds index 20 there");
 }
 
+TEST_F(Commands, CtrlDDuplicatesTheShownFrameRightAfterItAndShowsTheCopy) {
+  const AnimationPtr alpha = doc->Animations.Item(1);
+  Slider("ScrollFrames")->setValue(2);
+  const FramePtr second = alpha->Frames.Item(2);
+  QTest::keyClick(window.get(), Qt::Key_D, Qt::ControlModifier);
+  ASSERT_EQ(alpha->Frames.Count(), 4);
+  const FramePtr copy = alpha->Frames.Item(3);
+  EXPECT_TRUE(copy != second && alpha->Frames.Item(2) == second && window->State().CurrentFrame == 3);
+  EXPECT_EQ(std::vector<uint8_t>(copy->Pixels.begin(), copy->Pixels.end()),
+            std::vector<uint8_t>(second->Pixels.begin(), second->Pixels.end()));
+  EXPECT_EQ(copy->Subframes.Count(), 2);
+  // A change to the copy leaves the original as it was.
+  copy->Subframes.Item(1)->Pixels[0] = 99;
+  EXPECT_NE(second->Subframes.Item(1)->Pixels[0], 99);
+}
+
 TEST_F(Commands, AboutBoxLinksOpenTheBuildsAddresses) {
   LinkCatcher catcher;
   for (const char* scheme : {"file", "https", "mailto"}) QDesktopServices::setUrlHandler(scheme, &catcher, "Open");

@@ -78,6 +78,7 @@ TEST_F(Undo, EveryKindOfStepGoesBackAndForthByteForByteAndShowsWhereItActed) {
       {"Remove Sequence", menu("mnuImageRemoveSequence")},
       {"Reverse Frames", menu("mnuImagesReverseFrames")},
       {"Remove Frame", menu("mnuFrameRemove")},
+      {"Duplicate Frame", menu("mnuFrameDuplicate")},
       {"Remove Subframe", menu("mnuSubframeRemove")},
       {"Import Sequence", [&] { ImportThrough("mnuImagesImportSequence", "FrmImportSequence", {"a.bmp", "b.bmp"}); }},
       {"Import Frames", [&] { ImportThrough("mnuFrameImport", "FrmImportFrame", {"b.bmp", "c.bmp"}); }},
