@@ -1,7 +1,6 @@
 #include "dialogs/FrmShift.h"
 
-#include <QDialogButtonBox>
-#include <QFormLayout>
+#include "dialogs/FormDialog.h"
 #include <QLabel>
 
 namespace quilmark {
@@ -12,20 +11,11 @@ FrmShift::FrmShift(QWidget* owner, const QString& what) : QDialog(owner) {
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   auto* form = new QFormLayout(this);
   form->addRow(new QLabel(QString("Move all %1 of the sequence by (pixels; right and down are positive):").arg(what)));
-  auto spin = [this](const char* name) {
-    auto* box = new QSpinBox(this);
-    box->setObjectName(name);
-    box->setRange(-2048, 2048);
-    return box;
-  };
-  across_ = spin("ShiftAcross");
-  down_ = spin("ShiftDown");
+  across_ = NamedSpinBox(this, "ShiftAcross", -2048, 2048);
+  down_ = NamedSpinBox(this, "ShiftDown", -2048, 2048);
   form->addRow("&Across:", across_);
   form->addRow("&Down:", down_);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  form->addRow(buttons);
+  AddOkCancel(this, form);
   across_->setFocus();
 }
 

@@ -44,6 +44,16 @@ class Alignment : public DocumentTest {
     animation->Frames.Add(frame);
     window->ResetView();
   }
+  // Three 4 x 4 frames of 30, 40 and 50: the first left of the origin, the
+  // second, shown, at it, the third right of it.
+  void ShowThreeFrames() {
+    const auto animation = doc->Animations.Item(1);
+    animation->Frames.Clear();
+    for (const auto& [x, index] : {std::pair{20, 30}, {0, 40}, {-20, 50}})
+      animation->Frames.Add(MakeFrame(4, 4, x, 0, index));
+    window->ResetView();
+    Slider("ScrollFrames")->setValue(2);
+  }
   FrameView* View() { return Find<FrameView>(*window, "PicFrame"); }
   QScrollBar* Bar(const char* name) { return Find<QScrollBar>(*window, name); }
   QImage Shown() { return View()->grab().toImage(); }
@@ -253,14 +263,7 @@ TEST_F(Alignment, OriginGridAndCheckerboardArePaintedOverTheImageWhereTheyBelong
 }
 
 TEST_F(Alignment, OnionSkinDrawsTheNeighboursTintedAtTheirOwnPlacesAndAReferenceUnderEveryFrame) {
-  // Three 4 x 4 frames: the first left of the origin, the second at it, the
-  // third right of it.
-  const auto animation = doc->Animations.Item(1);
-  animation->Frames.Clear();
-  for (const auto& [x, index] : {std::pair{20, 30}, {0, 40}, {-20, 50}})
-    animation->Frames.Add(MakeFrame(4, 4, x, 0, index));
-  window->ResetView();
-  Slider("ScrollFrames")->setValue(2);
+  ShowThreeFrames();
   const QPoint origin = Where(Shown(), TestColour(40)).topLeft();
   EXPECT_TRUE(Where(Shown(), TestColour(30)).isEmpty());
   Find<QAction>(*window, "mnuViewOnion")->trigger();
@@ -283,12 +286,7 @@ TEST_F(Alignment, OnionSkinDrawsTheNeighboursTintedAtTheirOwnPlacesAndAReference
 }
 
 TEST_F(Alignment, OnionSettingsAndTheViewSwitchesLastToTheNextStart) {
-  const auto animation = doc->Animations.Item(1);
-  animation->Frames.Clear();
-  for (const auto& [x, index] : {std::pair{20, 30}, {0, 40}, {-20, 50}})
-    animation->Frames.Add(MakeFrame(4, 4, x, 0, index));
-  window->ResetView();
-  Slider("ScrollFrames")->setValue(2);
+  ShowThreeFrames();
   Find<QAction>(*window, "mnuViewOnion")->trigger();
   Find<QAction>(*window, "mnuViewOrigin")->trigger();
   const QRect previous = Where(Shown(), TestColour(40)).translated(-20, 0);
