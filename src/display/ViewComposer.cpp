@@ -73,9 +73,9 @@ class Composer {
     if (x0 >= x1) return;
     std::vector<int32_t> source(static_cast<size_t>(x1 - x0));
     for (int32_t x = x0; x < x1; ++x)
-      source[static_cast<size_t>(x - x0)] = std::min(columns - 1, FloorDiv(int64_t{x - box.left} * 100, view_.zoom));
+      source[static_cast<size_t>(x - x0)] = std::min(columns - 1, ImageOffset(x - box.left, view_.zoom));
     ForEachRow(box, [&](uint32_t* row, int32_t, int32_t, int32_t y) {
-      const int32_t v = std::min(rows - 1, FloorDiv(int64_t{y - box.top} * 100, view_.zoom));
+      const int32_t v = std::min(rows - 1, ImageOffset(y - box.top, view_.zoom));
       const uint8_t* line = data + int64_t{v} * width;
       for (int32_t x = x0; x < x1; ++x) {
         const uint8_t index = line[source[static_cast<size_t>(x - x0)]];
@@ -153,6 +153,8 @@ std::vector<const classGAFFrame*> Parts(const classGAFFrame& image, bool compose
 }  // namespace
 
 int32_t ZoomedOffset(int32_t n, int32_t zoom) { return FloorDiv(int64_t{n} * zoom, 100); }
+
+int32_t ImageOffset(int32_t view, int32_t zoom) { return FloorDiv(int64_t{view} * 100, zoom); }
 
 void ComposeView(uint32_t* pixels, int32_t stride, const ViewFrame& view, const Palette& palette, uint32_t background,
                  const classGAFFrame& shown, const ViewLayers& layers) {

@@ -35,8 +35,10 @@ struct ViewFrame {
   int32_t width = 0, height = 0, zoom = 100;
   int32_t originX = 0, originY = 0;
 };
-// The view offset of image coordinate n from the origin at zoom (percent).
+// The view offset of image coordinate n from the origin at zoom (percent),
+// and the image coordinate a view offset falls in (both rounding down).
 int32_t ZoomedOffset(int32_t n, int32_t zoom);
+int32_t ImageOffset(int32_t view, int32_t zoom);
 
 // Composes into pixels (0xffRRGGBB, stride pixels a row): background, the
 // underlays, the shown image (a frame's subframes when composed), then the

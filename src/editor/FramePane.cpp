@@ -112,10 +112,9 @@ void FramePane::Hover(QPoint at) {
   const int32_t zoom = picture_->ZoomPercent();
   const PicturePlace place =
       PicturePlacement(*image, picture_->width(), picture_->height(), doc_.State().CenterInView, zoom);
-  // The view pixel to image pixels from the origin, rounding down.
+  // The view pixel to image pixels from the origin.
   const auto fromOrigin = [zoom](int32_t view, int32_t corner, int32_t offset) {
-    const int64_t scaled = (int64_t{view} - corner) * 100;
-    return static_cast<int32_t>(scaled >= 0 ? scaled / zoom : -((-scaled + zoom - 1) / zoom)) - offset;
+    return ImageOffset(view - corner, zoom) - offset;
   };
   const int32_t x = fromOrigin(at.x() + area_->Scroll().x(), place.left, image->PositionX());
   const int32_t y = fromOrigin(at.y() + area_->Scroll().y(), place.top, image->PositionY());
@@ -195,11 +194,7 @@ ViewLayers LayersFor(const EditorState& st, const classGAFFrame& shown) {
 
 }  // namespace
 
-bool FramePane::Composing() const {
-  const EditorState::ViewOptions& options = doc_.State().View;
-  return options.ShowOrigin || options.PixelGrid || options.Checkerboard || options.ComposedFrame ||
-         options.OnionSkin || options.Reference || options.HighlightIndex >= 0;
-}
+bool FramePane::Composing() const { return doc_.State().View.AddsToPicture(); }
 
 void FramePane::ClearPicture() {
   if (!Composing() || !prepared_) picture_->ClearPicture();
@@ -298,23 +293,24 @@ void FramePane::SubframeButtonClicked() {
   subframeMenu_->popup(subframeButton_->mapToGlobal(QPoint(subframeButton_->width(), 0)));
 }
 
+namespace {
+// A slider's range or position set for the display: its own change handling
+// stays quiet, and a position outside the range is refused.
+void SetMaxQuietly(QSlider* slider, int32_t max) {
+  QSignalBlocker block(slider);
+  if (max >= slider->minimum()) slider->setMaximum(max);
+}
+void SetValueQuietly(QSlider* slider, int32_t value) {
+  QSignalBlocker block(slider);
+  if (value >= slider->minimum() && value <= slider->maximum()) slider->setValue(value);
+}
+}  // namespace
+
 void FramePane::SetScrollFramesEnabled(bool enabled) { frames_->setEnabled(enabled); }
-void FramePane::SetScrollFramesMax(int32_t max) {
-  QSignalBlocker block(frames_);
-  if (max >= frames_->minimum()) frames_->setMaximum(max);
-}
-void FramePane::SetScrollFramesValue(int32_t value) {
-  QSignalBlocker block(frames_);
-  if (value >= frames_->minimum() && value <= frames_->maximum()) frames_->setValue(value);
-}
+void FramePane::SetScrollFramesMax(int32_t max) { SetMaxQuietly(frames_, max); }
+void FramePane::SetScrollFramesValue(int32_t value) { SetValueQuietly(frames_, value); }
 void FramePane::SetScrollSubframesEnabled(bool enabled) { subframes_->setEnabled(enabled); }
-void FramePane::SetScrollSubframesMax(int32_t max) {
-  QSignalBlocker block(subframes_);
-  if (max >= subframes_->minimum()) subframes_->setMaximum(max);
-}
-void FramePane::SetScrollSubframesValue(int32_t value) {
-  QSignalBlocker block(subframes_);
-  if (value >= subframes_->minimum() && value <= subframes_->maximum()) subframes_->setValue(value);
-}
+void FramePane::SetScrollSubframesMax(int32_t max) { SetMaxQuietly(subframes_, max); }
+void FramePane::SetScrollSubframesValue(int32_t value) { SetValueQuietly(subframes_, value); }
 
 }  // namespace quilmark

@@ -61,6 +61,10 @@ void GafDocument::Select(Selection selection) {
   emit selectionChanged();
 }
 
+void GafDocument::Revisit(const Selection& place) {
+  if (!(Selected() == place)) Select(place);
+}
+
 void GafDocument::Do(QUndoCommand* step) {
   if (!step) return;
   if (replaying_) return delete step;

@@ -19,6 +19,7 @@ struct Selection {
   AnimationPtr animation;
   int32_t frame = 0;
   int32_t subframe = 0;
+  bool operator==(const Selection&) const = default;
 };
 
 class GafDocument : public QObject {
@@ -57,6 +58,9 @@ class GafDocument : public QObject {
   // Selects an animation (the first when it is not the document's) and a frame
   // and subframe of it, brought into range.
   void Select(Selection selection);
+  // Selects place unless it is selected already (a step acting on what is
+  // shown redraws once, through the news of its change).
+  void Revisit(const Selection& place);
 
   // One undoable step; pushing it runs its redo(), which makes the change.
   // Nothing is recorded while a step is undone or redone.

@@ -68,10 +68,8 @@ PaletteView::PaletteView(GafDocument& doc, QWidget* parent) : QWidget(parent), d
   line_->setWordWrap(true);
   layout->addWidget(grid_, 1);
   layout->addWidget(line_);
-  connect(grid_, &PaletteGrid::Hovered, this, [this](int index) {
-    line_->setText(index >= 0 ? Describe(index) : QString());
-    if (index < 0) Refresh();
-  });
+  connect(grid_, &PaletteGrid::Hovered, this,
+          [this](int index) { line_->setText(index >= 0 ? Describe(index) : picked_); });
   connect(grid_, &PaletteGrid::Picked, this, [this](int index) {
     doc_.State().View.HighlightIndex = index;
     grid_->SetPicked(index);
@@ -91,10 +89,17 @@ QString PaletteView::Describe(int index) const {
   return text;
 }
 
+void PaletteView::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  Refresh();
+}
+
 void PaletteView::Refresh() {
   const int index = doc_.State().View.HighlightIndex;
   grid_->SetPicked(index);
-  if (index < 0) return line_->clear();
+  picked_.clear();
+  // Counting goes through the animation's pixels: not while nobody sees it.
+  if (index < 0 || !isVisible()) return line_->setText(picked_);
   // The pixels of an image and its subframes that hold the index.
   const auto count = [index](const FramePtr& frame) {
     const auto holds = [index](const FramePtr& image) {
@@ -112,8 +117,9 @@ void PaletteView::Refresh() {
     inAnimation += n;
     if (i == st.CurrentFrame) inFrame = n;
   }
-  line_->setText(
-      QString("%1: %2 pixels in the frame, %3 in the animation").arg(Describe(index)).arg(inFrame).arg(inAnimation));
+  picked_ =
+      QString("%1: %2 pixels in the frame, %3 in the animation").arg(Describe(index)).arg(inFrame).arg(inAnimation);
+  line_->setText(picked_);
 }
 
 }  // namespace quilmark

@@ -41,18 +41,22 @@ class PaletteView : public QWidget {
  public:
   PaletteView(GafDocument& doc, QWidget* parent);
   // The picked index (-1: none) and its counts told again (the frame or the
-  // document changed).
+  // document changed); counted only while the view is shown.
   void Refresh();
 
  signals:
   // The index to highlight in the frame view, -1 for none.
   void HighlightChanged(int index);
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   QString Describe(int index) const;
   GafDocument& doc_;
   PaletteGrid* grid_;
   QLabel* line_;
+  QString picked_;  // the picked index's line, shown again when the pointer leaves the grid
 };
 
 }  // namespace quilmark

@@ -66,9 +66,7 @@ void FieldStep::Set(classGAFFrame& image, Field field, int32_t value) {
 
 void FieldStep::Write(int32_t value) {
   Set(*image_, field_, value);
-  const Selection now = doc_.Selected();
-  if (now.animation != place_.animation || now.frame != place_.frame || now.subframe != place_.subframe)
-    doc_.Select(place_);
+  doc_.Revisit(place_);
   doc_.TouchImages({image_});
 }
 
@@ -176,9 +174,7 @@ void MoveStep::Put(bool after) {
     (void)move.image->SetPositionY(after ? move.toY : move.fromY);
     images.push_back(move.image);
   }
-  const Selection now = doc_.Selected();
-  if (now.animation != place_.animation || now.frame != place_.frame || now.subframe != place_.subframe)
-    doc_.Select(place_);
+  doc_.Revisit(place_);
   doc_.TouchImages(images);
 }
 
@@ -225,9 +221,7 @@ void ReplaceIndexStep::Put(uint8_t index) {
     for (uint32_t at : places.at) pixels[at] = index;
     images.push_back(places.image);
   }
-  const Selection now = doc_.Selected();
-  if (now.animation != place_.animation || now.frame != place_.frame || now.subframe != place_.subframe)
-    doc_.Select(place_);
+  doc_.Revisit(place_);
   doc_.TouchImages(images);
 }
 

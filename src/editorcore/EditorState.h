@@ -34,6 +34,11 @@ struct EditorState {
     int32_t OnionBefore = 1, OnionAfter = 1, OnionOpacity = 40;
     int32_t HighlightIndex = -1;  // the palette index picked to be shown; -1: none
     FramePtr Reference;
+    // Whether any of these is to be drawn besides the image.
+    bool AddsToPicture() const {
+      return ShowOrigin || PixelGrid || Checkerboard || ComposedFrame || OnionSkin || Reference ||
+             HighlightIndex >= 0;
+    }
   } View;
 
   // The frame (CurrentSubframe 0) or subframe the controls edit; a fresh frame
