@@ -5,9 +5,9 @@
 
 namespace quilmark {
 
-FrmShift::FrmShift(QWidget* owner, const QString& what) : QDialog(owner) {
+FrmShift::FrmShift(QWidget* owner, const QString& what, const QString& title) : QDialog(owner) {
   setObjectName("FrmShift");
-  setWindowTitle("Shift All Frames");
+  setWindowTitle(title);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   auto* form = new QFormLayout(this);
   form->addRow(new QLabel(QString("Move all %1 of the sequence by (pixels; right and down are positive):").arg(what)));

@@ -11,7 +11,7 @@ class FrmShift : public QDialog {
   Q_OBJECT
  public:
   // what names the images moved ("frames" or "subframes").
-  FrmShift(QWidget* owner, const QString& what);
+  FrmShift(QWidget* owner, const QString& what, const QString& title = "Shift All Frames");
   int Across() const { return across_->value(); }
   int Down() const { return down_->value(); }
 

@@ -3,16 +3,19 @@
 #include <QApplication>
 #include <QDockWidget>
 #include <QMenuBar>
+#include <QStyle>
 
 #include "dialogs/Pictures.h"
 #include "display/qt/FrameView.h"
 #include "editor/AnimationListView.h"
 #include "editor/EditorSupport.h"
 #include "editor/FramePane.h"
+#include "editor/FrameStrip.h"
 #include "editor/ImageActions.h"
 #include "editor/RecoveryKeeper.h"
 #include "editor/PaletteView.h"
 #include "editor/SplitterBar.h"
+#include "editor/StripActions.h"
 #include "editor/ViewMenu.h"
 #include "editor/WindowStatus.h"
 #include "editor/modRegistry.h"
@@ -55,7 +58,8 @@ FrmQuilmark::FrmQuilmark(Options options, QWidget* parent) : QMainWindow(parent)
   connect(document_, &GafDocument::fileNameChanged, this, &FrmQuilmark::RefreshTitle);
   // GAF files open wherever they are dropped, images on the picture.
   setAcceptDrops(true);
-  resize(Px(MainLayout::DesignWidth), Px(MainLayout::DesignHeight) + menuBar()->sizeHint().height());
+  resize(Px(MainLayout::DesignWidth),
+         Px(MainLayout::DesignHeight) + menuBar()->sizeHint().height() + DockRoom(stripDock_));
 }
 
 FrmQuilmark::~FrmQuilmark() = default;
@@ -161,25 +165,45 @@ void FrmQuilmark::BuildViewMenu() {
   view->setObjectName("mnuView");
   menuBar()->insertMenu(mnuImages_->menuAction(), view);
   viewMenu_ = new ViewMenu(view, mnuFrame_, *pane_, State(), this);
-  // The palette in a dock of its own, hidden until the View menu shows it.
+  // The frames of the shown animation in a strip under everything, shown at
+  // first; the palette in a dock at the right, hidden until asked for.
+  stripDock_ = new QDockWidget("Frame Strip", this);
+  stripDock_->setObjectName("FrameStripDock");
+  stripDock_->setWidget(new FrameStrip(*document_, *new StripActions(*document_, *this, stripDock_), stripDock_));
+  view->addSeparator();
+  view->addAction(AddDock(stripDock_, Qt::BottomDockWidgetArea, "Frame &Strip", "mnuViewStrip"));
   auto* dock = new QDockWidget("Palette", this);
   dock->setObjectName("PaletteDock");
   auto* palette = new PaletteView(*document_, dock);
   dock->setWidget(palette);
-  addDockWidget(Qt::RightDockWidgetArea, dock);
-  dock->hide();
   connect(palette, &PaletteView::HighlightChanged, pane_, &FramePane::DisplaySelectedPicture);
+  view->addAction(AddDock(dock, Qt::RightDockWidgetArea, "&Palette", "mnuViewPalette"));
+  dock->hide();
+}
+
+QAction* FrmQuilmark::AddDock(QDockWidget* dock, Qt::DockWidgetArea area, const QString& caption, const char* name) {
+  addDockWidget(area, dock);
   QAction* shown = dock->toggleViewAction();
-  shown->setText("&Palette");
-  shown->setObjectName("mnuViewPalette");
-  view->addAction(shown);
+  shown->setText(caption);
+  shown->setObjectName(name);
   // The window makes room for the dock, and gives it back: the image pane
   // keeps its size.
   connect(shown, &QAction::triggered, this, [this, dock](bool on) {
     if (isMaximized() || isFullScreen() || dock->isFloating()) return;
-    const int room = dock->sizeHint().width();
-    resize(width() + (on ? room : -room), height());
+    const int room = on ? DockRoom(dock) : -DockRoom(dock);
+    if (dockWidgetArea(dock) & (Qt::TopDockWidgetArea | Qt::BottomDockWidgetArea)) {
+      resize(width(), height() + room);
+    } else {
+      resize(width() + room, height());
+    }
   });
+  return shown;
+}
+
+int FrmQuilmark::DockRoom(QDockWidget* dock) const {
+  const bool across = dockWidgetArea(dock) & (Qt::TopDockWidgetArea | Qt::BottomDockWidgetArea);
+  const int separator = style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
+  return (across ? dock->sizeHint().height() : dock->sizeHint().width()) + separator;
 }
 
 void FrmQuilmark::BuildToolbar() {

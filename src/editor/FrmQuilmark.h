@@ -13,6 +13,7 @@
 #include "editor/FileActions.h"
 #include "editorcore/Layout.h"
 
+class QDockWidget;
 class QTreeWidgetItem;
 
 namespace quilmark {
@@ -111,6 +112,10 @@ class FrmQuilmark : public QMainWindow, public WindowServices {
 
  private:
   void BuildMenus(), BuildEditMenu(), BuildViewMenu(), BuildToolbar(), BuildPanes();
+  // A dock shown and hidden by the View menu's item (returned); the room it
+  // takes beside or under the panes.
+  QAction* AddDock(QDockWidget* dock, Qt::DockWidgetArea area, const QString& caption, const char* name);
+  int DockRoom(QDockWidget* dock) const;
   QAction* AddItem(QMenu* menu, const char* name, const QString& caption, void (FrmQuilmark::*handler)(),
                    const QKeySequence& shortcut = {});
   bool InitializeGraphics();
@@ -128,6 +133,7 @@ class FrmQuilmark : public QMainWindow, public WindowServices {
   FileActions* files_;
   ImageActions* images_;
   ViewMenu* viewMenu_;
+  QDockWidget* stripDock_;
   classFastWin surface_;  // the main drawing surface
   AnimationListView* list_;
   FramePane* pane_;

@@ -82,6 +82,34 @@ bool FieldStep::mergeWith(const QUndoCommand* other) {
   return true;
 }
 
+DocumentStep* FieldValuesStep(GafDocument& doc, const QString& text, const std::vector<FramePtr>& images,
+                              FieldStep::Field field, int32_t value) {
+  struct Value {
+    FramePtr image;
+    int32_t from, to;
+  };
+  std::vector<Value> values;
+  for (const FramePtr& image : images) {
+    // What the image can hold, as FieldStep takes it.
+    const int32_t from = FieldStep::Value(*image, field);
+    classGAFFrame probe;
+    FieldStep::Set(probe, field, from);
+    FieldStep::Set(probe, field, value);
+    const int32_t to = FieldStep::Value(probe, field);
+    if (from != to) values.push_back({image, from, to});
+  }
+  if (values.empty()) return nullptr;
+  const auto put = [&doc, values, field](bool after) {
+    std::vector<FramePtr> touched;
+    for (const Value& each : values) {
+      FieldStep::Set(*each.image, field, after ? each.to : each.from);
+      touched.push_back(each.image);
+    }
+    doc.TouchImages(touched);
+  };
+  return new DocumentStep(doc, text, {[put] { put(false); }, [put] { put(true); }}, doc.Selected(), doc.Selected());
+}
+
 DocumentStep* AnimationsStep(GafDocument& doc, const QString& text, GafDocument::AnimationEntries after,
                              Selection placeAfter) {
   GafDocument::AnimationEntries before = doc.Gaf().Animations.Entries();

@@ -57,6 +57,10 @@ class FieldStep : public QUndoCommand {
   bool arrow_;
 };
 
+// One field of every image set to value; null when none changes.
+DocumentStep* FieldValuesStep(GafDocument& doc, const QString& text, const std::vector<FramePtr>& images,
+                              FieldStep::Field field, int32_t value);
+
 // The animations of the document, as entries (name and animation) before and
 // after.
 DocumentStep* AnimationsStep(GafDocument& doc, const QString& text, GafDocument::AnimationEntries after,

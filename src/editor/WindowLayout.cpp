@@ -1,5 +1,6 @@
 // The main window's layout: the splitter bar, the placing of the controls in
 // twips, the layout run on every resize, and the window's stored placement.
+#include <QDockWidget>
 #include <QMouseEvent>
 #include <QSettings>
 #include <QTimer>
@@ -126,6 +127,7 @@ void FrmQuilmark::SettingsLoad() {
   st.GAFSaveDir = PathBytes(settings.value("Locations/GAFSaveDir", "").toString());
   st.BMPLoadDir = PathBytes(settings.value("Locations/BMPLoadDir", "").toString());
   viewMenu_->Load(settings);
+  stripDock_->setVisible(settings.value("View/FrameStrip", true).toBool());
   Form_Resize();
 }
 
@@ -146,6 +148,7 @@ void FrmQuilmark::SettingsSave() {
   settings.setValue("Locations/GAFSaveDir", PathText(st.GAFSaveDir));
   settings.setValue("Locations/BMPLoadDir", PathText(st.BMPLoadDir));
   viewMenu_->Save(settings);
+  settings.setValue("View/FrameStrip", stripDock_->toggleViewAction()->isChecked());
   settings.sync();
 }
 
