@@ -287,7 +287,8 @@ void FrameStrip::paintEvent(QPaintEvent*) {
 }
 
 void FrameStrip::Show(int index) {
-  doc_.Select({animation_, index + 1, 0});
+  // The shown frame keeps its shown subframe.
+  if (index + 1 != doc_.State().CurrentFrame) doc_.Select({animation_, index + 1, 0});
 }
 
 void FrameStrip::Click(int index, Qt::KeyboardModifiers modifiers) {

@@ -1,6 +1,7 @@
 #include <map>
 
 #include "../document/TestSupport.h"
+#include "display/FrameCompose.h"
 #include "display/FrameDisplay.h"
 
 namespace quilmark {
@@ -208,6 +209,34 @@ TEST(DrawImage, SubframesComposeOverEachOther) {
     at.push_back(w.addrBits[y * 100 + x]);
   // Index 9 of the second lets the first show through at (51, 50).
   EXPECT_EQ(at, (std::vector<int>{1, 255, 2, 1, 2, 1, 255}));
+  // As one picture of indices, the frame is what is drawn, 9 where nothing is.
+  const ComposedImage composed = ComposeIndices(f);
+  ASSERT_EQ(std::vector<int>({composed.left, composed.top, composed.width, composed.height}),
+            std::vector<int>({-4, -4, 8, 8}));
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) {
+      const int drawn = w.addrBits[(46 + y) * 100 + 46 + x];
+      EXPECT_EQ(composed.pixels[size_t(y * 8 + x)], drawn == 255 ? 9 : drawn) << x << "," << y;
+    }
+  EXPECT_TRUE(ComposeIndices(f, 63).Empty());
+}
+
+TEST(ScaledToFit, UpByWholeStepsDownToTheLongerSideNearestPixels) {
+  struct Case {
+    int width, height, side, toWidth, toHeight;
+  };
+  for (const Case c : {Case{10, 10, 40, 40, 40}, {11, 7, 40, 33, 21}, {512, 256, 40, 40, 20}, {1, 300, 40, 1, 40},
+                       {40, 40, 40, 40, 40}, {3, 3, 2, 2, 2}}) {
+    ComposedImage image{-1, -2, c.width, c.height, std::vector<uint8_t>(size_t(c.width * c.height), 5)};
+    const ComposedImage scaled = ScaledToFit(image, c.side);
+    EXPECT_EQ(std::vector<int>({scaled.left, scaled.top, scaled.width, scaled.height}),
+              std::vector<int>({-1, -2, c.toWidth, c.toHeight}))
+        << c.width << "x" << c.height;
+    EXPECT_EQ(scaled.pixels.size(), size_t(c.toWidth * c.toHeight));
+  }
+  const ComposedImage row{0, 0, 4, 1, {1, 2, 3, 4}};
+  EXPECT_EQ(ScaledToFit(row, 2).pixels, (std::vector<uint8_t>{1, 3}));
+  EXPECT_EQ(ScaledToFit(row, 8).pixels, (std::vector<uint8_t>{1, 1, 2, 2, 3, 3, 4, 4, 1, 1, 2, 2, 3, 3, 4, 4}));
 }
 
 }  // namespace

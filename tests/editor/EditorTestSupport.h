@@ -27,6 +27,7 @@
 
 #include "../document/TestSupport.h"
 #include "display/qt/FrameView.h"
+#include "editor/FrameStrip.h"
 #include "editor/FrmQuilmark.h"
 #include "editor/UpDown.h"
 
@@ -197,6 +198,31 @@ class EditorTest : public ::testing::Test {
     if (!leave) return;
     List()->setFocus();
     QApplication::processEvents();
+  }
+  // The frame strip, clicked, typed into and dragged on as a user does.
+  FrameStrip* Strip() const { return Find<FrameStrip>(*window, "FrameStrip"); }
+  void ClickFrame(int index, Qt::KeyboardModifiers modifiers = {}, int row = 0) {
+    QTest::mouseClick(Strip()->viewport(), Qt::LeftButton, modifiers, Strip()->CellRect(row, index).center());
+  }
+  void StripKey(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    Strip()->setFocus();
+    QTest::keyClick(Strip(), key, modifiers);
+  }
+  // Presses on frame from and lets go over the gap before frame gap.
+  void DragFrame(int from, int gap) {
+    QWidget* port = Strip()->viewport();
+    const QPoint start = Strip()->CellRect(0, from).center(), end = Strip()->CellRect(0, gap).topLeft() + QPoint(2, 20);
+    QTest::mousePress(port, Qt::LeftButton, {}, start);
+    for (int step = 1; step <= 4; ++step) QTest::mouseMove(port, start + (end - start) * step / 4);
+    QTest::mouseRelease(port, Qt::LeftButton, {}, end);
+  }
+  // The numbers of the frames selected in the strip.
+  std::vector<int> StripSelection() const {
+    std::vector<int> numbers;
+    const std::vector<bool> marks = Strip()->SelectedMarks();
+    for (size_t i = 0; i < marks.size(); ++i)
+      if (marks[i]) numbers.push_back(static_cast<int>(i) + 1);
+    return numbers;
   }
   // The pane is usable again and the pointer restored.
   void ExpectControlsBack() {

@@ -86,6 +86,34 @@ TEST_F(Undo, EveryKindOfStepGoesBackAndForthByteForByteAndShowsWhereItActed) {
        [&] { Slider("ScrollFrames")->setValue(1); }},
       {"Compress All Images", menu("mnuImagesCompress")},
       {"Replace Index", [&] { ReplaceIndex(w, 20, 21, FrmReplaceIndex::Document); }},
+      // The frame strip's steps, on frames selected there.
+      {"Move Frames", [&] { DragFrame(1, 3); }},
+      {"Remove Frames", [&] { StripKey(Qt::Key_Delete); }, [&] { ClickFrame(0, Qt::ControlModifier); }},
+      {"Set Framerate",
+       [&] {
+         WhenModal("FrmFramerate", [](QWidget* d) {
+           d->findChild<QSpinBox*>("FramerateValue")->setValue(77);
+           static_cast<QDialog*>(d)->accept();
+         });
+         Trigger("StripFramerate");
+       },
+       [&] { StripKey(Qt::Key_A, Qt::ControlModifier); }},
+      {"Compress Frames", menu("StripCompress"), [&] { StripKey(Qt::Key_A, Qt::ControlModifier); }},
+      {"Shift Frames",
+       [&] {
+         WhenModal("FrmShift", [](QWidget* d) {
+           d->findChild<QSpinBox*>("ShiftAcross")->setValue(3);
+           d->findChild<QSpinBox*>("ShiftDown")->setValue(-2);
+           static_cast<QDialog*>(d)->accept();
+         });
+         Trigger("StripShift");
+       },
+       [&] { ClickFrame(2, Qt::ShiftModifier); }},
+      {"Paste Frames", [&] { StripKey(Qt::Key_V, Qt::ControlModifier); },
+       [&] {
+         ClickFrame(2);
+         StripKey(Qt::Key_C, Qt::ControlModifier);
+       }},
   };
   for (const Step& step : steps) {
     // Every step starts on a fresh document from alpha's second frame, second

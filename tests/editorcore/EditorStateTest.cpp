@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "editorcore/EditorState.h"
+#include "editorcore/FrameOrder.h"
 #include "editorcore/NumberReading.h"
 
 namespace quilmark {
@@ -49,6 +50,19 @@ TEST(NumberReading, RoundingHalvesToEven) {
   EXPECT_FALSE(RoundToInt32(3e9).has_value());
   EXPECT_EQ(RoundToInt16(32767.4), 32767);
   EXPECT_FALSE(RoundToInt16(32767.6).has_value());
+}
+
+TEST(MovedOrder, TheSelectedGoTogetherInTheirOrderIntoTheGap) {
+  const std::vector<int> items{1, 2, 3, 4, 5, 6};
+  struct Case {
+    std::vector<bool> selected;
+    size_t gap;
+    std::vector<int> order;
+  };
+  for (const Case& c : {Case{{0, 1, 0, 0, 0, 0}, 4, {1, 3, 4, 2, 5, 6}}, {{0, 1, 1, 0, 1, 0}, 6, {1, 4, 6, 2, 3, 5}},
+                        {{0, 0, 0, 1, 0, 1}, 0, {4, 6, 1, 2, 3, 5}}, {{0, 1, 1, 0, 0, 0}, 2, {1, 2, 3, 4, 5, 6}},
+                        {{1, 0, 0, 0, 0, 1}, 3, {2, 3, 1, 6, 4, 5}}, {{}, 3, {1, 2, 3, 4, 5, 6}}})
+    EXPECT_EQ(MovedOrder(items, c.selected, c.gap), c.order) << c.gap;
 }
 
 }  // namespace
