@@ -23,6 +23,7 @@
 #include "BenchSupport.h"
 #include "display/qt/FrameView.h"
 #include "display/qt/FrmPreview.h"
+#include "editor/FrameStrip.h"
 #include "editor/FrmQuilmark.h"
 #include "editor/RecoveryKeeper.h"
 #include "editor/UpDown.h"
@@ -237,6 +238,33 @@ std::unique_ptr<FrmQuilmark> BigWindow(std::shared_ptr<classGAF> doc) {
   window->ResetView();
   return window;
 }
+
+// Opening the frame strip on the big document's largest animation: from
+// selecting it to the strip painted, every thumbnail in view made afresh.
+void strip_open_ms(benchmark::State& state) {
+  App();
+  auto window = BigWindow(BigDocument());
+  window->resize(1400, 1000);
+  QCoreApplication::processEvents();
+  auto* strip = window->findChild<quilmark::FrameStrip*>("FrameStrip");
+  GafDocument& doc = window->Document();
+  const AnimationPtr largest = doc.Gaf().Animations.Item(1), other = doc.Gaf().Animations.Item(2);
+  double total = 0;
+  for (auto _ : state) {
+    doc.Select({other, 1, 0});
+    strip->ForgetThumbnails();
+    QCoreApplication::processEvents();
+    const auto start = std::chrono::steady_clock::now();
+    doc.Select({largest, 1, 0});
+    strip->viewport()->repaint();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    total += seconds;
+    state.SetIterationTime(seconds);
+  }
+  state.counters["strip_thumbnails"] = static_cast<double>(strip->KeptThumbnails());
+  if (state.iterations() > 0) state.counters["strip_open_ms"] = total / static_cast<double>(state.iterations()) * 1e3;
+}
+BENCHMARK(strip_open_ms)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // Switching frames of the big document at 4x with the onion skin (2 frames
 // before and 2 after), the pixel grid and the origin shown: the view's picture

@@ -60,7 +60,7 @@ FrameStrip::FrameStrip(GafDocument& doc, StripActions& actions, QWidget* parent)
   connect(&doc_, &GafDocument::selectionChanged, this, &FrameStrip::Follow);
   connect(&doc_, &GafDocument::animationsChanged, this, &FrameStrip::Follow);
   connect(&doc_, &GafDocument::documentReset, this, [this] {
-    thumbnails_.clear();
+    ForgetThumbnails();
     Follow();
   });
   connect(&doc_, &GafDocument::animationChanged, this, &FrameStrip::FramesChanged);

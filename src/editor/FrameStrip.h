@@ -35,6 +35,8 @@ class FrameStrip : public QAbstractScrollArea {
   QRect CellRect(int row, int index) const;
   // The thumbnails made so far and kept.
   size_t KeptThumbnails() const { return thumbnails_.size(); }
+  // Every thumbnail made again when next drawn.
+  void ForgetThumbnails() { thumbnails_.clear(); }
   QSize sizeHint() const override;
 
  protected:
