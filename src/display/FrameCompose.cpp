@@ -57,28 +57,44 @@ ComposedImage ComposeIndices(const classGAFFrame& frame, int64_t maxPixels) {
   return out;
 }
 
-ComposedImage ScaledToFit(const ComposedImage& image, int32_t side) {
-  ComposedImage out{image.left, image.top, 0, 0, {}};
-  if (image.Empty() || side <= 0) return out;
-  const int32_t longer = std::max(image.width, image.height);
+namespace {
+
+// width × height pixels at pixels scaled as ScaledToFit says.
+ComposedImage Scaled(const uint8_t* pixels, int32_t left, int32_t top, int32_t width, int32_t height, int32_t side) {
+  ComposedImage out{left, top, 0, 0, {}};
+  if (width <= 0 || height <= 0 || side <= 0) return out;
+  const int32_t longer = std::max(width, height);
   if (longer <= side) {
     const int32_t step = side / longer;
-    out.width = image.width * step;
-    out.height = image.height * step;
+    out.width = width * step;
+    out.height = height * step;
   } else {
-    out.width = std::max<int32_t>(1, static_cast<int32_t>(int64_t{image.width} * side / longer));
-    out.height = std::max<int32_t>(1, static_cast<int32_t>(int64_t{image.height} * side / longer));
+    out.width = std::max<int32_t>(1, static_cast<int32_t>(int64_t{width} * side / longer));
+    out.height = std::max<int32_t>(1, static_cast<int32_t>(int64_t{height} * side / longer));
   }
   out.pixels.resize(static_cast<size_t>(out.width) * static_cast<size_t>(out.height));
   std::vector<size_t> columns(static_cast<size_t>(out.width));
-  for (int32_t x = 0; x < out.width; ++x) columns[static_cast<size_t>(x)] = int64_t{x} * image.width / out.width;
+  for (int32_t x = 0; x < out.width; ++x) columns[static_cast<size_t>(x)] = int64_t{x} * width / out.width;
   for (int32_t y = 0; y < out.height; ++y) {
-    const uint8_t* from = image.pixels.data() + static_cast<size_t>(int64_t{y} * image.height / out.height) *
-                                                    static_cast<size_t>(image.width);
+    const uint8_t* from =
+        pixels + static_cast<size_t>(int64_t{y} * height / out.height) * static_cast<size_t>(width);
     uint8_t* to = out.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(out.width);
     for (int32_t x = 0; x < out.width; ++x) to[x] = from[columns[static_cast<size_t>(x)]];
   }
   return out;
+}
+
+}  // namespace
+
+ComposedImage ScaledToFit(const ComposedImage& image, int32_t side) {
+  if (image.Empty()) return {image.left, image.top, 0, 0, {}};
+  return Scaled(image.pixels.data(), image.left, image.top, image.width, image.height, side);
+}
+
+ComposedImage ThumbnailOf(const classGAFFrame& frame, int32_t side) {
+  if (!frame.Subframes.IsEmpty()) return ScaledToFit(ComposeIndices(frame), side);
+  if (!Drawable(frame)) return {};
+  return Scaled(frame.Pixels.data(), -frame.PositionX(), -frame.PositionY(), frame.Width(), frame.Height(), side);
 }
 
 }  // namespace quilmark

@@ -27,4 +27,8 @@ ComposedImage ComposeIndices(const classGAFFrame& frame, int64_t maxPixels = int
 // left and top stay those of the picture unscaled.
 ComposedImage ScaledToFit(const ComposedImage& image, int32_t side);
 
+// The frame composed and scaled to fit side × side; a frame without
+// subframes is scaled from its own pixels, never copied whole first.
+ComposedImage ThumbnailOf(const classGAFFrame& frame, int32_t side);
+
 }  // namespace quilmark

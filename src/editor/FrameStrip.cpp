@@ -236,7 +236,7 @@ const QImage& FrameStrip::Picture(const FramePtr& image) {
   if (thumbnails_.size() >= kMostThumbnails) thumbnails_.clear();
   Thumbnail& made = thumbnails_[image.get()];
   made.image = image;
-  const ComposedImage scaled = ScaledToFit(ComposeIndices(*image), kThumbnail);
+  const ComposedImage scaled = ThumbnailOf(*image, kThumbnail);
   made.picture = scaled.Empty() ? QImage() : Coloured(scaled);
   return made.picture;
 }

@@ -236,6 +236,15 @@ TEST(ScaledToFit, UpByWholeStepsDownToTheLongerSideNearestPixels) {
   }
   const ComposedImage row{0, 0, 4, 1, {1, 2, 3, 4}};
   EXPECT_EQ(ScaledToFit(row, 2).pixels, (std::vector<uint8_t>{1, 3}));
+  // A frame's own pixels scale as its composed picture does.
+  const FramePtr frame = MakeFrame(70, 50);
+  ASSERT_TRUE(frame->SetPositionX(2) && frame->SetPositionY(-1));
+  for (int side : {16, 40, 200}) {
+    const ComposedImage direct = ThumbnailOf(*frame, side), composed = ScaledToFit(ComposeIndices(*frame), side);
+    EXPECT_EQ(std::vector<int>({direct.left, direct.top, direct.width, direct.height}),
+              std::vector<int>({composed.left, composed.top, composed.width, composed.height}));
+    EXPECT_EQ(direct.pixels, composed.pixels) << side;
+  }
   EXPECT_EQ(ScaledToFit(row, 8).pixels, (std::vector<uint8_t>{1, 1, 2, 2, 3, 3, 4, 4, 1, 1, 2, 2, 3, 3, 4, 4}));
 }
 
