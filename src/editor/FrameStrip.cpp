@@ -8,9 +8,8 @@
 #include <algorithm>
 #include <functional>
 
-#include "display/FrameCompose.h"
+#include "display/qt/FrameView.h"
 #include "editor/StripActions.h"
-#include "images/GamePalette.h"
 
 namespace quilmark {
 namespace {
@@ -21,23 +20,6 @@ constexpr int kMargin = 2;
 constexpr int kSubframesTop = kMargin + kRow + 6;
 constexpr int kHeight = kSubframesTop + kRow + kMargin;
 constexpr size_t kMostThumbnails = 4096;
-
-// The image in the game's colours, transparent pixels as a checkerboard.
-QImage Coloured(const ComposedImage& image) {
-  QImage out(image.width, image.height, QImage::Format_RGB32);
-  uint32_t colours[256];
-  for (int i = 0; i < 256; ++i) {
-    const PaletteEntry& e = GamePalette[static_cast<size_t>(i)];
-    colours[i] = 0xff000000u | uint32_t{e.Red} << 16 | uint32_t{e.Green} << 8 | e.Blue;
-  }
-  for (int y = 0; y < image.height; ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(out.scanLine(y));
-    const uint8_t* from = image.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(image.width);
-    for (int x = 0; x < image.width; ++x)
-      row[x] = from[x] != TransparentIndex ? colours[from[x]] : ((x >> 2) + (y >> 2)) & 1 ? 0xffc8c8c8u : 0xffe8e8e8u;
-  }
-  return out;
-}
 
 bool IsStripKey(const QKeyEvent* key) {
   const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
@@ -237,7 +219,7 @@ const QImage& FrameStrip::Picture(const FramePtr& image) {
   Thumbnail& made = thumbnails_[image.get()];
   made.image = image;
   const ComposedImage scaled = ThumbnailOf(*image, kThumbnail);
-  made.picture = scaled.Empty() ? QImage() : Coloured(scaled);
+  made.picture = scaled.Empty() ? QImage() : CheckeredPicture(scaled);
   return made.picture;
 }
 

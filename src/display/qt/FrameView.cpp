@@ -17,6 +17,19 @@ QRgb PaletteColour(const Palette& palette, int index) {
   return qRgb(e.Red, e.Green, e.Blue);
 }
 
+QImage CheckeredPicture(const ComposedImage& image) {
+  QImage out(image.width, image.height, QImage::Format_RGB32);
+  QRgb colours[256];
+  for (int i = 0; i < 256; ++i) colours[i] = PaletteColour(GamePalette, i);
+  for (int y = 0; y < image.height; ++y) {
+    auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+    const uint8_t* from = image.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(image.width);
+    for (int x = 0; x < image.width; ++x)
+      row[x] = from[x] != TransparentIndex ? colours[from[x]] : ((x >> 2) + (y >> 2)) & 1 ? 0xffc8c8c8u : 0xffe8e8e8u;
+  }
+  return out;
+}
+
 QImage SurfaceImage(const classFastWin& surface) {
   if (!surface.addrBits || surface.BmpWidth <= 0) return {};
   const int rows = std::abs(surface.BmpHeight);

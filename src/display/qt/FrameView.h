@@ -10,6 +10,7 @@
 #include <array>
 #include <optional>
 
+#include "display/FrameCompose.h"
 #include "display/classFastWin.h"
 
 namespace quilmark {
@@ -19,6 +20,9 @@ namespace quilmark {
 QImage SurfaceImage(const classFastWin& surface);
 // The colour of palette index i as Qt sees it.
 QRgb PaletteColour(const Palette& palette, int index);
+// A composed picture (a thumbnail) in the game's colours, its transparent
+// pixels as a checkerboard of 4-pixel squares.
+QImage CheckeredPicture(const ComposedImage& image);
 
 // A view that shows its picture zoomed, from 25% (or a larger least zoom) to
 // 1600%. Ctrl + mouse wheel steps the zoom about the point under the pointer;
