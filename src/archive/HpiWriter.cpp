@@ -100,28 +100,28 @@ int CompareArchiveNames(std::string_view a, std::string_view b) {
 
 HpiWriter::HpiWriter(std::string archive_path) : archive_path_(std::move(archive_path)) {}
 
-bool HpiWriter::AddFile(std::string_view path_in_archive, const std::string& path_on_disk) {
-  std::vector<std::string> parts = SplitArchivePath(path_in_archive);
-  if (parts.empty()) {
-    error_ = "no file name in the archive path " + Quoted(path_in_archive);
+bool ArchivePathParts(std::string_view path_in_archive, std::vector<std::string>& parts, std::string* why) {
+  parts = SplitArchivePath(path_in_archive);
+  const auto fail = [why](const std::string& text) {
+    if (why) *why = text;
     return false;
-  }
+  };
+  if (parts.empty()) return fail("no file name in the archive path " + Quoted(path_in_archive));
   for (const std::string& part : parts) {
-    if (part.find('\0') != std::string::npos) {
-      error_ = "a name inside the archive holds a 0 byte";
-      return false;
-    }
+    if (part.find('\0') != std::string::npos) return fail("a name inside the archive holds a 0 byte");
     // A reader unpacking the archive would take these as a way out of the
     // folder, or as no name at all.
-    if (part == "." || part == "..") {
-      error_ = "a name inside the archive is \"" + part + "\", which is no folder's name";
-      return false;
-    }
-    if (std::any_of(part.begin(), part.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
-      error_ = "a name inside the archive holds a control character";
-      return false;
-    }
+    if (part == "." || part == "..")
+      return fail("a name inside the archive is \"" + part + "\", which is no folder's name");
+    if (std::any_of(part.begin(), part.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
+      return fail("a name inside the archive holds a control character");
   }
+  return true;
+}
+
+bool HpiWriter::AddFile(std::string_view path_in_archive, const std::string& path_on_disk) {
+  std::vector<std::string> parts;
+  if (!ArchivePathParts(path_in_archive, parts, &error_)) return false;
   for (const File& file : files_) {
     // The same path, or a file standing where the other needs a folder.
     if (SameParts(file.parts, parts, std::min(file.parts.size(), parts.size()))) {
