@@ -11,22 +11,18 @@
 #include <cstring>
 #include <memory>
 
+#include "archive/HpiLayout.h"
 #include "base/AtomicFile.h"
 
 namespace quilmark {
 
 namespace {
 
-constexpr uint32_t kMarker = 0x49504148;   // "HAPI"
-constexpr uint32_t kVersion = 0x00010000;  // an ordinary archive
-constexpr uint32_t kStart = 20;            // the directory block follows the header
-constexpr uint32_t kChunkMarker = 0x48535153;  // "SQSH"
-constexpr size_t kChunkHeaderSize = 19;
-// Offsets and sizes are 32-bit numbers that readers take as signed.
-constexpr uint64_t kMaxArchiveSize = 0x7FFFFFFF;
-
-constexpr uint8_t kStorageWhole = 0;
-constexpr uint8_t kStorageZlib = 2;
+using hpi::BlockBuilder;
+using hpi::ChunkCompressor;
+using hpi::kMaxArchiveSize;
+using hpi::kStart;
+using hpi::Node;
 
 // A name in quotes, for messages.
 std::string Quoted(std::string_view text) {
@@ -76,129 +72,6 @@ ssize_t ReadFull(int fd, uint8_t* data, size_t size) {
   return static_cast<ssize_t>(got);
 }
 
-// One directory level of the archive while its block is laid out.
-struct Node {
-  std::string name;
-  bool is_dir = true;
-  size_t file = 0;  // index into the writer's files when !is_dir
-  std::vector<Node> children;
-};
-
-Node* ChildNamed(Node& dir, const std::string& name) {
-  for (Node& child : dir.children)
-    if (CompareArchiveNames(child.name, name) == 0) return &child;
-  return nullptr;
-}
-
-void SortTree(Node& dir) {
-  std::sort(dir.children.begin(), dir.children.end(), [](const Node& a, const Node& b) {
-    const int c = CompareArchiveNames(a.name, b.name);
-    return c != 0 ? c < 0 : a.name < b.name;
-  });
-  for (Node& child : dir.children)
-    if (child.is_dir) SortTree(child);
-}
-
-// Lays out the directory block: a directory record, its entry list, then for
-// each entry its name and its data (a directory laid out the same way, or a
-// file record). Offsets are absolute, the block starting at kStart.
-class BlockBuilder {
- public:
-  std::vector<uint8_t> block;
-  // For each file (by writer index): position of its file record in block.
-  std::vector<size_t> file_record;
-  // Files in the order they appear in the tree.
-  std::vector<size_t> order;
-
-  explicit BlockBuilder(size_t files) : file_record(files, 0) {}
-
-  uint32_t Abs(size_t pos) const { return static_cast<uint32_t>(kStart + pos); }
-
-  size_t AddDirectory(const Node& dir) {
-    const size_t record = Reserve(8);
-    const size_t entries = Reserve(9 * dir.children.size());
-    le::Put32(&block[record], static_cast<uint32_t>(dir.children.size()));
-    le::Put32(&block[record + 4], Abs(entries));
-    for (size_t i = 0; i < dir.children.size(); ++i) {
-      const Node& child = dir.children[i];
-      const size_t name = block.size();
-      block.insert(block.end(), child.name.begin(), child.name.end());
-      block.push_back(0);
-      size_t data;
-      if (child.is_dir) {
-        data = AddDirectory(child);
-      } else {
-        data = Reserve(9);
-        file_record[child.file] = data;
-        order.push_back(child.file);
-      }
-      uint8_t* entry = &block[entries + 9 * i];
-      le::Put32(entry, Abs(name));
-      le::Put32(entry + 4, Abs(data));
-      entry[8] = child.is_dir ? 1 : 0;
-    }
-    return record;
-  }
-
- private:
-  size_t Reserve(size_t size) {
-    const size_t at = block.size();
-    block.resize(at + size, 0);
-    return at;
-  }
-};
-
-// Compresses chunks into complete zlib streams, reusing one deflate state.
-class ChunkCompressor {
- public:
-  explicit ChunkCompressor(int level) {
-    ok_ = deflateInit(&stream_, level) == Z_OK;
-    if (ok_) out_.resize(kChunkHeaderSize + deflateBound(&stream_, HpiWriter::kChunkSize));
-  }
-  ~ChunkCompressor() {
-    if (ok_) deflateEnd(&stream_);
-  }
-  ChunkCompressor(const ChunkCompressor&) = delete;
-  ChunkCompressor& operator=(const ChunkCompressor&) = delete;
-  bool ok() const { return ok_; }
-
-  // The whole chunk, header included, for size bytes of data; empty on a zlib failure.
-  bool Make(const uint8_t* data, uint32_t size, const uint8_t*& chunk, size_t& chunk_size) {
-    if (deflateReset(&stream_) != Z_OK) return false;
-    uint8_t* payload = out_.data() + kChunkHeaderSize;
-    stream_.next_in = const_cast<Bytef*>(data);
-    stream_.avail_in = size;
-    stream_.next_out = payload;
-    stream_.avail_out = static_cast<uInt>(out_.size() - kChunkHeaderSize);
-    if (deflate(&stream_, Z_FINISH) != Z_STREAM_END) return false;
-    uint32_t payload_size = static_cast<uint32_t>(stream_.total_out);
-    uint8_t compression = 2;
-    if (payload_size > size) {
-      // Data that zlib cannot shrink is kept as it is.
-      std::memcpy(payload, data, size);
-      payload_size = size;
-      compression = 0;
-    }
-    uint32_t sum = 0;
-    for (uint32_t i = 0; i < payload_size; ++i) sum += payload[i];
-    uint8_t* header = out_.data();
-    le::Put32(header, kChunkMarker);
-    header[4] = 2;  // chunk version
-    header[5] = compression;
-    header[6] = 0;  // not obfuscated
-    le::Put32(header + 7, payload_size);
-    le::Put32(header + 11, size);
-    le::Put32(header + 15, sum);
-    chunk = out_.data();
-    chunk_size = kChunkHeaderSize + payload_size;
-    return true;
-  }
-
- private:
-  z_stream stream_{};
-  bool ok_ = false;
-  std::vector<uint8_t> out_;
-};
 
 }  // namespace
 
@@ -227,28 +100,28 @@ int CompareArchiveNames(std::string_view a, std::string_view b) {
 
 HpiWriter::HpiWriter(std::string archive_path) : archive_path_(std::move(archive_path)) {}
 
-bool HpiWriter::AddFile(std::string_view path_in_archive, const std::string& path_on_disk) {
-  std::vector<std::string> parts = SplitArchivePath(path_in_archive);
-  if (parts.empty()) {
-    error_ = "no file name in the archive path " + Quoted(path_in_archive);
+bool ArchivePathParts(std::string_view path_in_archive, std::vector<std::string>& parts, std::string* why) {
+  parts = SplitArchivePath(path_in_archive);
+  const auto fail = [why](const std::string& text) {
+    if (why) *why = text;
     return false;
-  }
+  };
+  if (parts.empty()) return fail("no file name in the archive path " + Quoted(path_in_archive));
   for (const std::string& part : parts) {
-    if (part.find('\0') != std::string::npos) {
-      error_ = "a name inside the archive holds a 0 byte";
-      return false;
-    }
+    if (part.find('\0') != std::string::npos) return fail("a name inside the archive holds a 0 byte");
     // A reader unpacking the archive would take these as a way out of the
     // folder, or as no name at all.
-    if (part == "." || part == "..") {
-      error_ = "a name inside the archive is \"" + part + "\", which is no folder's name";
-      return false;
-    }
-    if (std::any_of(part.begin(), part.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; })) {
-      error_ = "a name inside the archive holds a control character";
-      return false;
-    }
+    if (part == "." || part == "..")
+      return fail("a name inside the archive is \"" + part + "\", which is no folder's name");
+    if (std::any_of(part.begin(), part.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }))
+      return fail("a name inside the archive holds a control character");
   }
+  return true;
+}
+
+bool HpiWriter::AddFile(std::string_view path_in_archive, const std::string& path_on_disk) {
+  std::vector<std::string> parts;
+  if (!ArchivePathParts(path_in_archive, parts, &error_)) return false;
   for (const File& file : files_) {
     // The same path, or a file standing where the other needs a folder.
     if (SameParts(file.parts, parts, std::min(file.parts.size(), parts.size()))) {
@@ -303,7 +176,7 @@ HpiWriteResult HpiWriter::Write(const HpiProgressFn& progress, bool compress, in
     Node* dir = &root;
     const std::vector<std::string>& parts = files_[i].parts;
     for (size_t p = 0; p + 1 < parts.size(); ++p) {
-      Node* next = ChildNamed(*dir, parts[p]);
+      Node* next = hpi::ChildNamed(*dir, parts[p]);
       if (!next) {
         dir->children.push_back(Node{parts[p], true, 0, {}});
         next = &dir->children.back();
@@ -312,7 +185,7 @@ HpiWriteResult HpiWriter::Write(const HpiProgressFn& progress, bool compress, in
     }
     dir->children.push_back(Node{parts.back(), false, i, {}});
   }
-  SortTree(root);
+  hpi::SortTree(root);
   BlockBuilder layout(files_.size());
   layout.AddDirectory(root);
   std::vector<uint8_t>& block = layout.block;
@@ -322,11 +195,7 @@ HpiWriteResult HpiWriter::Write(const HpiProgressFn& progress, bool compress, in
   if (!out.Open()) return fail(out.Error());
 
   uint8_t header[kStart];
-  le::Put32(header, kMarker);
-  le::Put32(header + 4, kVersion);
-  le::Put32(header + 8, static_cast<uint32_t>(kStart + block.size()));  // DirectorySize
-  le::Put32(header + 12, 0);                                            // HeaderKey: not encrypted
-  le::Put32(header + 16, kStart);
+  hpi::PutHeader(header, static_cast<uint32_t>(kStart + block.size()), 0);  // not encrypted
   // The block goes out now to hold its place; its file records are filled in
   // once the data offsets are known.
   if (!out.Write(header, sizeof header) || !out.Write(block.data(), block.size())) return fail(out.Error());
@@ -393,7 +262,7 @@ HpiWriteResult HpiWriter::Write(const HpiProgressFn& progress, bool compress, in
     uint8_t* record = &block[layout.file_record[index]];
     le::Put32(record, static_cast<uint32_t>(offset));
     le::Put32(record + 4, static_cast<uint32_t>(size));
-    record[8] = chunked ? kStorageZlib : kStorageWhole;
+    record[8] = chunked ? hpi::kZlib : hpi::kStored;
     ++state.files_done;
     if (!report()) {
       result.cancelled = true;

@@ -37,6 +37,11 @@ struct HpiWriteResult {
 // The parts of a path inside an archive: split at "\" and "/", empty parts dropped.
 std::vector<std::string> SplitArchivePath(std::string_view path);
 
+// The parts of a path for a file to be put into an archive. False, with why,
+// when it holds no name, or a name that is "." or "..", or holds a 0 byte or
+// a control character.
+bool ArchivePathParts(std::string_view path_in_archive, std::vector<std::string>& parts, std::string* why);
+
 // Names inside an archive compare by their bytes with ASCII letters folded to
 // lower case (what the game's case-blind lookup does); < 0, 0, > 0.
 int CompareArchiveNames(std::string_view a, std::string_view b);

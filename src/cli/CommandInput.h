@@ -2,6 +2,10 @@
 // it loaded (convert, pack, build --into) must never replace a good file with
 // less than its input held: an input that cannot be opened, or was read only
 // in part, stops the command unless the user asked for what could be read.
+//
+// Wherever a command takes a GAF file it also takes ARCHIVE:PATH, a file
+// inside an archive, when no file of that whole name exists and the part
+// before the last ":" is an archive (told by its header).
 #pragma once
 
 #include <iosfwd>
@@ -16,6 +20,14 @@ struct CommandInput {
   bool complete = false;  // the file was read whole
   explicit operator bool() const { return loaded; }
 };
+
+// Loads the document an argument names: a GAF file, or ARCHIVE:PATH (the
+// file read into memory within the archive reader's limits, then loaded).
+LoadReport LoadDocumentArgument(const std::string& argument, classGAF& doc);
+
+// The file name the argument's document has of its own: the part after the
+// last "/", or for ARCHIVE:PATH the last part of PATH.
+std::string DocumentArgumentName(const std::string& argument);
 
 // Loads path into doc (empty). An input that cannot be opened (missing, a
 // folder, a pipe, unreadable) fails with one line on err. One read only in

@@ -16,8 +16,19 @@ const std::vector<CommandLine>& CommandLines() {
        {{"--compress-all", "", "store every frame and subframe compressed"}, kPartial},
        "Loads IN and saves it as OUT; OUT is written only when IN was read whole."},
       {"pack", "FILE.gaf OUT.ufo", 2, 2,
-       {{"--folder", "F", "the folder inside the archive (default textures)"}, kPartial},
-       "Packs the document into a UFO archive."},
+       {{"--folder", "F", "the folder inside the archive (default textures)"},
+        kPartial,
+        {"--into", "", "put the document into the existing archive OUT.ufo as F\\<FILE's own name>"},
+        {"--keep-key", "", "with --into: an encrypted archive stays encrypted with its key"}},
+       "Packs the document into a UFO archive. With --into an entry of the same path\n"
+       "(letter case ignored) is replaced and every other entry keeps its stored bytes;\n"
+       "an encrypted archive is written plain unless --keep-key is given."},
+      {"list", "ARCHIVE", 1, 1, {{"--json", "", "print the entries as JSON"}},
+       "Lists every entry of an HPI archive (.hpi, .ufo, .ccx, .gp3, ...): its size,\n"
+       "its storage (stored, lz77, zlib) and whether it is a GAF file, then its path."},
+      {"extract", "ARCHIVE PATH OUT", 3, 3, {},
+       "Writes the file PATH of the archive (\"\\\" or \"/\" between folders, letter case\n"
+       "ignored) to OUT."},
       {"export", "FILE.gaf DIR", 2, 2, {{"--format", "bmp|png", "the image format (default bmp)"}},
        "Writes every frame and subframe into DIR as <animation>_<ff>[_<ss>].bmp (or .png)."},
       {"build", "OUT.gaf FRAME...", 2, SIZE_MAX,

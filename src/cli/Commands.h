@@ -21,9 +21,14 @@ using CommandArgs = std::vector<std::string>;
 int RunInfoCommand(const CommandArgs& args, std::ostream& out, std::ostream& err);
 // convert IN.gaf OUT.gaf [--compress-all] [--partial]: load and save again.
 int RunConvertCommand(const CommandArgs& args, std::ostream& err);
-// pack FILE.gaf OUT.ufo [--folder F] [--partial]: the document in a UFO archive
-// under F (default "textures").
+// pack FILE.gaf OUT.ufo [--folder F] [--partial] [--into] [--keep-key]: the
+// document in a UFO archive under F (default "textures"); with --into put
+// into the existing archive OUT.ufo as F\<FILE's own name>.
 int RunPackCommand(const CommandArgs& args, std::ostream& err);
+// list ARCHIVE [--json]: every entry of an archive on out.
+int RunListCommand(const CommandArgs& args, std::ostream& out, std::ostream& err);
+// extract ARCHIVE PATH OUT: one file of an archive to OUT.
+int RunExtractCommand(const CommandArgs& args, std::ostream& err);
 // export FILE.gaf DIR [--format bmp|png]: every image of the document into
 // DIR as <animation>_<ff>[_<ss>].bmp, or .png.
 int RunExportCommand(const CommandArgs& args, std::ostream& err, const std::string& palette = "");

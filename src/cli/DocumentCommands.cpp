@@ -57,7 +57,7 @@ int RunInfoCommand(const CommandArgs& args, std::ostream& out, std::ostream& err
   if (!read) return 2;
   const std::string& file = read->Operand(0);
   classGAF doc;
-  const LoadReport report = doc.Load(file);
+  const LoadReport report = LoadDocumentArgument(file, doc);
   // A file that cannot be opened at all, or is no GAF file, is said so, not
   // shown as an empty document.
   if (!report.opened) {

@@ -22,13 +22,16 @@ std::string Usage() {
   return usage +
          "OUT is written only when the input was read whole; --partial writes what\n"
          "could be read (the exit status is then still 1). quilmark-cli COMMAND --help\n"
-         "says more of a command.\n";
+         "says more of a command. Wherever a command reads FILE.gaf, ARCHIVE:PATH reads\n"
+         "the file PATH inside an archive.\n";
 }
 
 int Run(const std::string& command, const CommandArgs& args, const std::string& palette) {
   if (command == "info") return quilmark::RunInfoCommand(args, std::cout, std::cerr);
   if (command == "convert") return quilmark::RunConvertCommand(args, std::cerr);
   if (command == "pack") return quilmark::RunPackCommand(args, std::cerr);
+  if (command == "list") return quilmark::RunListCommand(args, std::cout, std::cerr);
+  if (command == "extract") return quilmark::RunExtractCommand(args, std::cerr);
   // Commands below draw with the game palette; they read it once their arguments are right.
   if (command == "export") return quilmark::RunExportCommand(args, std::cerr, palette);
   if (command == "build") return quilmark::RunBuildCommand(args, std::cerr, palette);
