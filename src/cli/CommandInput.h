@@ -3,14 +3,14 @@
 // less than its input held: an input that cannot be opened, or was read only
 // in part, stops the command unless the user asked for what could be read.
 //
-// Wherever a command takes a GAF file it also takes ARCHIVE:PATH, a file
-// inside an archive, when no file of that whole name exists and the part
-// before the last ":" is an archive (told by its header).
+// Wherever a command takes a GAF file it also takes ARCHIVE:PATH
+// (archive/ArchiveDocuments.h).
 #pragma once
 
 #include <iosfwd>
 #include <string>
 
+#include "archive/ArchiveDocuments.h"
 #include "document/classGAF.h"
 
 namespace quilmark {
@@ -20,14 +20,6 @@ struct CommandInput {
   bool complete = false;  // the file was read whole
   explicit operator bool() const { return loaded; }
 };
-
-// Loads the document an argument names: a GAF file, or ARCHIVE:PATH (the
-// file read into memory within the archive reader's limits, then loaded).
-LoadReport LoadDocumentArgument(const std::string& argument, classGAF& doc);
-
-// The file name the argument's document has of its own: the part after the
-// last "/", or for ARCHIVE:PATH the last part of PATH.
-std::string DocumentArgumentName(const std::string& argument);
 
 // Loads path into doc (empty). An input that cannot be opened (missing, a
 // folder, a pipe, unreadable) fails with one line on err. One read only in

@@ -2,12 +2,20 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "archive/ArchiveDocuments.h"
+#include "archive/HpiReader.h"
+#include "archive/HpiUpdate.h"
 #include "archive/UfoExport.h"
+#include "base/AtomicFile.h"
+#include "base/LittleEndian.h"
+#include "dialogs/FrmOpenArchive.h"
 #include "dialogs/InputBox.h"
+#include "document/GafLayout.h"
 #include "editor/EditorSupport.h"
 #include "editor/FrmProgress.h"
 #include "editor/RecoveryKeeper.h"
@@ -59,6 +67,38 @@ void FileActions::OpenFile(const QString& name) {
   Load(name, PathBytes(name), GafDocument::Saved::Yes);
 }
 
+void FileActions::OpenFromArchive() {
+  if (!MayLeave(Leaving::Opening)) return;
+  const QString name = window_.ShowFileDialog({false,
+                                               "Archives (*.ufo *.hpi *.ccx *.gp3)|*.ufo|All files (*)|*",
+                                               "ufo", PathText(doc_.State().GAFLoadDir), ""});
+  if (!name.isEmpty()) OpenArchive(name);
+}
+
+void FileActions::OpenArchive(const QString& archive) {
+  std::string why;
+  std::shared_ptr<HpiArchive> opened = HpiArchive::Open(PathBytes(archive), &why);
+  if (!opened) return window_.Message(archive + " cannot be opened as an archive: " + QString::fromStdString(why));
+  doc_.State().GAFLoadDir = GetFolder(PathBytes(archive));
+  ArchiveListing listing;
+  for (const HpiEntry& entry : opened->Entries()) {
+    if (entry.folder) continue;
+    // A GAF file starts with its version number.
+    const std::vector<uint8_t> head = opened->ReadHead(entry, 4);
+    if (head.size() == 4 && le::I32(head.data()) == gaf::kVersion) listing.gafs.push_back({entry.path, entry.size});
+  }
+  listing.read = [opened](const std::string& path, std::vector<uint8_t>& bytes, std::string* why) {
+    const HpiEntry* entry = opened->Find(path);
+    return entry && opened->ReadAll(*entry, bytes, why);
+  };
+  FrmOpenArchive dialog(window_.Owner(), PathText(StripPath(PathBytes(archive))), std::move(listing));
+  if (dialog.exec() != QDialog::Accepted || dialog.Chosen().empty()) return;
+  // The archive is read again from its file, as a recovered copy's is.
+  opened.reset();
+  const std::string name = ArchiveArgument(PathBytes(archive), dialog.Chosen());
+  Load(PathText(name), name, GafDocument::Saved::Yes);
+}
+
 void FileActions::Load(const QString& path, const std::string& fileName, GafDocument::Saved saved) {
   Ending ending([this] {
     if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
@@ -71,7 +111,10 @@ void FileActions::Load(const QString& path, const std::string& fileName, GafDocu
   auto gaf = std::make_shared<classGAF>();
   doc_.Reset(gaf, fileName);
   ProgressWindowSink progress(window_.Owner());
-  const LoadReport report = gaf->Load(PathBytes(path), &progress);
+  std::string archive, inside;
+  const LoadReport report = SplitArchiveArgument(PathBytes(path), archive, inside)
+                                ? LoadDocumentArgument(PathBytes(path), *gaf)
+                                : gaf->Load(PathBytes(path), &progress);
   progress.Close();
   if (!report.opened) {
     window_.Message(path + " could not be opened (" + QString::fromStdString(report.problem) + "): nothing was read.");
@@ -87,8 +130,25 @@ bool FileActions::SaveAs() {
     if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
   });
   EditorState& st = doc_.State();
+  std::string archive, inside;
+  if (SplitArchiveArgument(st.CurrentFileName, archive, inside)) {
+    QMessageBox box(QMessageBox::Question, "Quilmark",
+                    QString("Write \"%1\" back into \"%2\"?").arg(PathText(inside), PathText(StripPath(archive))),
+                    QMessageBox::NoButton, window_.Owner());
+    box.setObjectName("ArchiveSaveQuestion");
+    box.setInformativeText("The other files of the archive stay as they are.");
+    QPushButton* back = box.addButton("Write into &Archive", QMessageBox::AcceptRole);
+    QPushButton* file = box.addButton("Save as &GAF File...", QMessageBox::ActionRole);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(back);
+    box.exec();
+    if (box.clickedButton() == back) return WriteBack(archive, inside);
+    if (box.clickedButton() != file) return false;
+  }
+  // A file from an archive is offered under its own name.
+  const std::string offered = archive.empty() ? st.CurrentFileName : DocumentArgumentName(st.CurrentFileName);
   const QString name = window_.ShowFileDialog(
-      {true, "GAF files (*.gaf)|*.gaf", "gaf", PathText(st.GAFSaveDir), PathText(st.CurrentFileName)});
+      {true, "GAF files (*.gaf)|*.gaf", "gaf", PathText(st.GAFSaveDir), PathText(offered)});
   if (name.isEmpty()) return false;
   st.GAFSaveDir = GetFolder(PathBytes(name));
   window_.EnableControls(false);
@@ -108,6 +168,26 @@ bool FileActions::SaveAs() {
   return true;
 }
 
+bool FileActions::WriteBack(const std::string& archive, const std::string& path) {
+  window_.EnableControls(false);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const auto gaf = doc_.SharedGaf();
+  const int step = doc_.History().index();
+  // The document goes to a file of its own first; the archive takes it from
+  // there, keeping its encryption.
+  AtomicFile scratch(QDir::tempPath().toStdString() + "/" + DocumentArgumentName(ArchiveArgument(archive, path)),
+                     AtomicFile::Scratch{});
+  const SaveResult saved = gaf->Save(scratch);
+  const HpiUpdateResult result = saved ? ReplaceEntry(archive, path, scratch.Target(), true) : HpiUpdateResult{};
+  if (!saved || !result) {
+    window_.Message(PathText(archive) + " could not be written: " +
+                    QString::fromStdString(saved ? result.error : saved.error));
+    return false;
+  }
+  if (gaf == doc_.SharedGaf() && doc_.History().index() == step) doc_.MarkSaved(doc_.FileName());
+  return true;
+}
+
 bool FileActions::MayLeave(Leaving why) {
   // A number typed and not yet applied is a change too.
   window_.ApplyPendingEdits();
@@ -117,7 +197,7 @@ bool FileActions::MayLeave(Leaving why) {
                                                 : "starting a new one";
   QMessageBox box(QMessageBox::Warning, "Quilmark",
                   QString("Save changes to \"%1\" before %2?")
-                      .arg(PathText(StripPath(doc_.FileName())), QString::fromLatin1(after)),
+                      .arg(PathText(DocumentArgumentName(doc_.FileName())), QString::fromLatin1(after)),
                   QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, window_.Owner());
   box.setObjectName("UnsavedQuestion");
   box.setDefaultButton(QMessageBox::Save);

@@ -21,7 +21,13 @@ class FileActions : public QObject {
   // The file dialog, then the file opened.
   void Open();
   void OpenFile(const QString& name);
+  // The file dialog for an archive, then OpenArchive.
+  void OpenFromArchive();
+  // The archive's GAF files in the Open from Archive dialog, then the chosen
+  // one opened; its document is named ARCHIVE:PATH.
+  void OpenArchive(const QString& archive);
   // Save GAF: the dialog, then the save; true when the document was saved.
+  // A document from an archive may be written back into it instead.
   bool SaveAs();
   void ExportUfo();
 
@@ -38,6 +44,9 @@ class FileActions : public QObject {
   // Loads path into a new document while messages pass; the document is
   // replaced by it, clean or, for a recovered copy, never saved.
   void Load(const QString& path, const std::string& fileName, GafDocument::Saved saved);
+  // Puts the document back into the archive it came from, in place of its
+  // file there; every other file of the archive stays as it is.
+  bool WriteBack(const std::string& archive, const std::string& path);
 
   GafDocument& doc_;
   WindowServices& window_;

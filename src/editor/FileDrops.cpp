@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <algorithm>
 
+#include "archive/HpiReader.h"
 #include "dialogs/FileBrowser.h"
 #include "editor/EditorSupport.h"
 #include "editor/FramePane.h"
@@ -35,6 +36,10 @@ bool HasSuffix(const QString& path, std::initializer_list<const char*> suffixes)
 bool IsFolder(const QString& path) { return QFileInfo(path).isDir(); }
 bool IsGaf(const QString& path) { return HasSuffix(path, {"gaf"}) && !IsFolder(path); }
 bool IsImage(const QString& path) { return HasSuffix(path, {"bmp", "png"}) && !IsFolder(path); }
+// An archive by its ending, while a drag moves (no file is read then); once
+// dropped, any file that starts as an archive does.
+bool LooksLikeArchive(const QString& path) { return HasSuffix(path, {"ufo", "hpi", "ccx", "gp3"}) && !IsFolder(path); }
+bool IsArchive(const QString& path) { return !IsFolder(path) && IsHpiArchive(PathBytes(path)); }
 
 QString ShownName(const QString& path) {
   const QString clean = QDir::cleanPath(path);  // a folder's path may end in "/"
@@ -71,7 +76,8 @@ QString Ignored(const QStringList& paths, const char* why) {
 bool FrmQuilmark::TakesDrop(const QStringList& paths, QPoint pos) const {
   // Nothing is taken while a command runs with the controls disabled.
   if (paths.isEmpty() || !pane_->isEnabled()) return false;
-  return std::any_of(paths.begin(), paths.end(), IsGaf) || OverPicture(pos);
+  return std::any_of(paths.begin(), paths.end(), IsGaf) || std::any_of(paths.begin(), paths.end(), LooksLikeArchive) ||
+         OverPicture(pos);
 }
 
 bool FrmQuilmark::OverPicture(QPoint pos) const {
@@ -114,6 +120,14 @@ void FrmQuilmark::DropFiles(const QStringList& paths, bool overPicture, bool sub
     others.removeAt(gaf - paths.begin());
     OpenFile(*gaf);
     if (!others.isEmpty()) Note(QString("Opened %1; ignored: %2").arg(ShownName(*gaf), Names(others)));
+    return;
+  }
+  // An archive opens the Open from Archive dialog.
+  const auto archive = std::find_if(paths.begin(), paths.end(), IsArchive);
+  if (archive != paths.end()) {
+    if (!MayLeaveDocument(FileActions::Leaving::Opening)) return;
+    files_->OpenArchive(*archive);
+    if (paths.size() > 1) Note(QString("Opened %1; ignored the other files").arg(ShownName(*archive)));
     return;
   }
   if (!overPicture) return;

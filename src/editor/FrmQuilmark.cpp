@@ -85,6 +85,7 @@ void FrmQuilmark::BuildMenus() {
   file->setObjectName("mnuFile");
   AddItem(file, "mnuFileNew", "&New GAF", &FrmQuilmark::mnuFileNew_Click, QKeySequence("Ctrl+N"));
   AddItem(file, "mnuFileOpen", "&Open GAF", &FrmQuilmark::mnuFileOpen_Click, QKeySequence("Ctrl+O"));
+  AddItem(file, "mnuFileOpenArchive", "Open from &Archive...", &FrmQuilmark::mnuFileOpenArchive_Click);
   AddItem(file, "mnuFileSaveGAF", "&Save GAF...", &FrmQuilmark::mnuFileSaveGAF_Click, QKeySequence("Ctrl+S"));
   AddBreak(file, "mnuFileBreak1");
   AddItem(file, "mnuFileSaveUFO", "Export &UFO...", &FrmQuilmark::mnuFileSaveUFO_Click);

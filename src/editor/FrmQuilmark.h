@@ -74,7 +74,8 @@ class FrmQuilmark : public QMainWindow, public WindowServices {
   void ApplyPendingEdits() override;
 
   // The menus' and controls' entries.
-  void mnuFileNew_Click(), mnuFileOpen_Click(), mnuFileSaveGAF_Click(), mnuFileSaveUFO_Click(), mnuFileExit_Click();
+  void mnuFileNew_Click(), mnuFileOpen_Click(), mnuFileOpenArchive_Click(), mnuFileSaveGAF_Click(),
+      mnuFileSaveUFO_Click(), mnuFileExit_Click();
   void mnuEditUndo_Click(), mnuEditRedo_Click();
   void mnuViewCenter_Click();
   void mnuImagesCreateSequence_Click(), mnuImageRemoveSequence_Click(), mnuImagesReverseFrames_Click();

@@ -7,11 +7,13 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
+#include "archive/ArchiveDocuments.h"
 #include "dialogs/FrmAbout.h"
 #include "editor/AnimationListView.h"
 #include "editor/EditorSupport.h"
 #include "editor/FramePane.h"
 #include "editor/FrmQuilmark.h"
+
 #include "editor/ImageActions.h"
 #include "editor/RecoveryKeeper.h"
 #include "editor/WindowStatus.h"
@@ -69,6 +71,7 @@ void FrmQuilmark::OfferRecovery() { files_->OfferRecovery(); }
 
 void FrmQuilmark::mnuFileNew_Click() { files_->New(); }
 void FrmQuilmark::mnuFileOpen_Click() { files_->Open(); }
+void FrmQuilmark::mnuFileOpenArchive_Click() { files_->OpenFromArchive(); }
 void FrmQuilmark::mnuFileSaveGAF_Click() { (void)files_->SaveAs(); }
 void FrmQuilmark::mnuFileSaveUFO_Click() { files_->ExportUfo(); }
 void FrmQuilmark::mnuFileExit_Click() { close(); }
@@ -132,7 +135,13 @@ void FrmQuilmark::chkCompressed_Click() { pane_->Fields().CompressClicked(); }
 void FrmQuilmark::CmdFrame_Click() { pane_->FrameButtonClicked(); }
 void FrmQuilmark::CmdSubframe_Click() { pane_->SubframeButtonClicked(); }
 
-void FrmQuilmark::RefreshTitle() { setWindowTitle(PathText(TitleFor(document_->FileName()))); }
+void FrmQuilmark::RefreshTitle() {
+  // A file in an archive: "tank.ufo: units\tank.gaf - Quilmark".
+  std::string archive, path;
+  if (SplitArchiveArgument(document_->FileName(), archive, path))
+    return setWindowTitle(PathText(StripPath(archive) + ": " + path) + " - Quilmark");
+  setWindowTitle(PathText(TitleFor(document_->FileName())));
+}
 
 QString FrmQuilmark::StatusText(int panel) const { return status_->Text(panel); }
 

@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMimeData>
 #include <QMenu>
 #include <QPushButton>
 #include <QSlider>
@@ -223,6 +224,23 @@ class EditorTest : public ::testing::Test {
     for (size_t i = 0; i < marks.size(); ++i)
       if (marks[i]) numbers.push_back(static_cast<int>(i) + 1);
     return numbers;
+  }
+  // Sends a drag over pos (window coordinates) and a drop there, as a drag
+  // from a file manager does; true when the window took the drop.
+  bool Drop(const QStringList& files, QPoint pos, Qt::KeyboardModifiers modifiers = {}) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& f : files) urls << QUrl::fromLocalFile(f);
+    data.setUrls(urls);
+    QDragEnterEvent enter(pos, Qt::CopyAction, &data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(window.get(), &enter);
+    QDragMoveEvent move(pos, Qt::CopyAction, &data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(window.get(), &move);
+    if (!move.isAccepted()) return false;
+    QDropEvent drop(pos, Qt::CopyAction, &data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(window.get(), &drop);
+    QCoreApplication::processEvents();
+    return drop.isAccepted();
   }
   // The pane is usable again and the pointer restored.
   void ExpectControlsBack() {

@@ -120,23 +120,6 @@ TEST_F(View, APreviewZoomsByItselfWithItsOwnKeysAndWheel) {
 
 class Drops : public View {
  protected:
-  // Sends a drag over pos (window coordinates) and a drop there, as a drag
-  // from a file manager does; true when the window took the drop.
-  bool Drop(const QStringList& files, QPoint pos, Qt::KeyboardModifiers modifiers = {}) {
-    QMimeData data;
-    QList<QUrl> urls;
-    for (const QString& f : files) urls << QUrl::fromLocalFile(f);
-    data.setUrls(urls);
-    QDragEnterEvent enter(pos, Qt::CopyAction, &data, Qt::LeftButton, modifiers);
-    QApplication::sendEvent(window.get(), &enter);
-    QDragMoveEvent move(pos, Qt::CopyAction, &data, Qt::LeftButton, modifiers);
-    QApplication::sendEvent(window.get(), &move);
-    if (!move.isAccepted()) return false;
-    QDropEvent drop(pos, Qt::CopyAction, &data, Qt::LeftButton, modifiers);
-    QApplication::sendEvent(window.get(), &drop);
-    QCoreApplication::processEvents();
-    return drop.isAccepted();
-  }
   QPoint OverPicture() {
     return Find<FrameView>(*window, "PicFrame")
         ->mapTo(window.get(), Find<FrameView>(*window, "PicFrame")->rect().center());

@@ -1,0 +1,29 @@
+// Documents inside archives, named ARCHIVE:PATH: the archive's file name, a
+// colon, and the path of the file inside it. Such a name stands for a file in
+// an archive when no file of that whole name exists and the part before the
+// last ":" is an archive (told by its header), so that a file whose own name
+// holds a colon is still itself.
+#pragma once
+
+#include <string>
+
+#include "document/classGAF.h"
+
+namespace quilmark {
+
+// The archive and the path inside it, when name names a file in an archive.
+bool SplitArchiveArgument(const std::string& name, std::string& archive, std::string& path);
+// The name of the file at path in archive.
+inline std::string ArchiveArgument(const std::string& archive, const std::string& path) {
+  return archive + ":" + path;
+}
+
+// Loads the document a name names: a GAF file, or ARCHIVE:PATH (the file read
+// into memory within the archive reader's limits, then loaded).
+LoadReport LoadDocumentArgument(const std::string& name, classGAF& doc);
+
+// The file name the name's document has of its own: the part after the last
+// "/", or for ARCHIVE:PATH the last part of PATH.
+std::string DocumentArgumentName(const std::string& name);
+
+}  // namespace quilmark
