@@ -138,9 +138,9 @@ inline BuiltArchive BuildArchive(const std::vector<ArchiveFile>& files, uint32_t
   layout.AddDirectory(root);
   BuiltArchive built;
   Row& a = built.bytes;
-  a.resize(20);
-  hpi::PutHeader(a.data(), uint32_t(20 + layout.block.size()), 0);
-  a.insert(a.end(), layout.block.begin(), layout.block.end());
+  a.resize(20 + layout.block.size());
+  hpi::PutHeader(a.data(), uint32_t(a.size()), 0);
+  std::copy(layout.block.begin(), layout.block.end(), a.begin() + 20);
   for (const size_t index : layout.order) {
     const ArchiveFile& f = files[index];
     const size_t record = 20 + layout.file_record[index], offset = a.size();

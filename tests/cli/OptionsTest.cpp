@@ -53,6 +53,11 @@ TEST(Options, EveryCommandRefusesAnUnknownOptionAlike) {
   const std::pair<const char*, Run> commands[] = {
       {"convert", RunConvertCommand},
       {"pack", RunPackCommand},
+      {"extract", RunExtractCommand},
+      {"list", [](const CommandArgs& a, std::ostream& e) {
+         std::ostringstream out;
+         return RunListCommand(a, out, e);
+       }},
       {"export", [](const CommandArgs& a, std::ostream& e) { return RunExportCommand(a, e); }},
       {"build", [](const CommandArgs& a, std::ostream& e) { return RunBuildCommand(a, e); }},
       {"explode", [](const CommandArgs& a, std::ostream& e) { return RunExplodeCommand(a, e); }},
