@@ -5,6 +5,8 @@
 #include "EditorTestSupport.h"
 #include "archive/HpiReader.h"
 #include "dialogs/FrmOpenArchive.h"
+#include "editor/RecoveryKeeper.h"
+#include "editorcore/Recovery.h"
 
 namespace quilmark::test {
 namespace {
@@ -101,6 +103,24 @@ TEST_F(ArchiveDocuments, AGafOpensFromAnEncryptedArchiveAndGoesBackLeavingTheRes
   EXPECT_EQ(Contents(), after);
   // Cancel saves nothing.
   EXPECT_FALSE(SaveAnswering(""));
+}
+
+TEST_F(ArchiveDocuments, ARecoveredCopyStillGoesBackIntoItsArchive) {
+  const std::string recoveries = window->Recovery().Folder();
+  QDir(QString::fromStdString(recoveries)).removeRecursively();
+  auto changed = MakeDocument();
+  changed->Animations.Remove(2);
+  const std::string name = Bytes(archive) + ":units\\tank.gaf";
+  ASSERT_TRUE(RecoveryCopy::Create(recoveries)->Write(*changed, {name, 100, 1}));
+  WhenModal("RecoveryQuestion", [](QWidget* w) {
+    for (QAbstractButton* b : static_cast<QMessageBox*>(w)->buttons())
+      if (b->text() == "&Recover") b->click();
+  });
+  window->OfferRecovery();
+  EXPECT_EQ(window->windowTitle(), "tank.ufo: units\\tank.gaf - Quilmark");
+  ASSERT_TRUE(window->Document().IsModified());
+  ASSERT_TRUE(SaveAnswering("Write into &Archive"));
+  EXPECT_EQ(Contents().at("units\\tank.gaf"), SaveToBytes(*changed));
 }
 
 TEST_F(ArchiveDocuments, ADroppedArchiveOpensTheDialogWhichMayBeCancelled) {
