@@ -2,7 +2,7 @@
 # apt-get update first) and configures and builds with CMake and Ninja.
 
 QUILMARK_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev zlib1g-dev libgtest-dev
-  libbenchmark-dev pkg-config libspng-dev nlohmann-json3-dev xvfb xauth openbox x11-utils xdotool imagemagick)
+  libbenchmark-dev pkg-config libspng-dev libgif-dev nlohmann-json3-dev xvfb xauth openbox x11-utils xdotool imagemagick)
 
 quilmark_setup() {
   local missing=()

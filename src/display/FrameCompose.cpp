@@ -25,7 +25,7 @@ void Leaves(const classGAFFrame& frame, std::vector<const classGAFFrame*>& out, 
 
 }  // namespace
 
-ComposedImage ComposeIndices(const classGAFFrame& frame, int64_t maxPixels) {
+ComposedImage BoxOf(const classGAFFrame& frame) {
   std::vector<const classGAFFrame*> leaves;
   Leaves(frame, leaves);
   int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
@@ -36,24 +36,39 @@ ComposedImage ComposeIndices(const classGAFFrame& frame, int64_t maxPixels) {
     right = std::max<int64_t>(right, int64_t{-leaf->PositionX()} + leaf->Width());
     bottom = std::max<int64_t>(bottom, int64_t{-leaf->PositionY()} + leaf->Height());
   }
-  ComposedImage out;
-  if (left >= right || top >= bottom || (right - left) * (bottom - top) > maxPixels) return out;
-  out.left = static_cast<int32_t>(left);
-  out.top = static_cast<int32_t>(top);
-  out.width = static_cast<int32_t>(right - left);
-  out.height = static_cast<int32_t>(bottom - top);
-  out.pixels.assign(static_cast<size_t>(out.width) * static_cast<size_t>(out.height), TransparentIndex);
+  ComposedImage box;
+  if (left >= right || top >= bottom) return box;
+  // Positions and sizes are 16-bit: every side fits 32 bits.
+  box.left = static_cast<int32_t>(left);
+  box.top = static_cast<int32_t>(top);
+  box.width = static_cast<int32_t>(right - left);
+  box.height = static_cast<int32_t>(bottom - top);
+  return box;
+}
+
+void DrawIndices(const classGAFFrame& frame, uint8_t* canvas, const ComposedImage& box) {
+  std::vector<const classGAFFrame*> leaves;
+  Leaves(frame, leaves);
   for (const classGAFFrame* leaf : leaves) {
-    const uint8_t* data = leaf->Pixels.data();
     if (!Drawable(*leaf)) continue;
-    const int64_t x0 = -leaf->PositionX() - left, y0 = -leaf->PositionY() - top;
-    for (int32_t y = 0; y < leaf->Height(); ++y) {
-      const uint8_t* from = data + static_cast<size_t>(y) * static_cast<size_t>(leaf->Width());
-      uint8_t* to = out.pixels.data() + static_cast<size_t>(y0 + y) * static_cast<size_t>(out.width) + x0;
-      for (int32_t x = 0; x < leaf->Width(); ++x)
+    // The leaf's rectangle on the canvas, cut to it.
+    const int64_t x0 = int64_t{-leaf->PositionX()} - box.left, y0 = int64_t{-leaf->PositionY()} - box.top;
+    const int64_t from_x = std::max<int64_t>(0, -x0), to_x = std::min<int64_t>(leaf->Width(), box.width - x0);
+    const int64_t from_y = std::max<int64_t>(0, -y0), to_y = std::min<int64_t>(leaf->Height(), box.height - y0);
+    for (int64_t y = from_y; y < to_y; ++y) {
+      const uint8_t* from = leaf->Pixels.data() + y * leaf->Width();
+      uint8_t* to = canvas + (y0 + y) * box.width + x0;
+      for (int64_t x = from_x; x < to_x; ++x)
         if (from[x] != TransparentIndex) to[x] = from[x];
     }
   }
+}
+
+ComposedImage ComposeIndices(const classGAFFrame& frame, int64_t maxPixels) {
+  ComposedImage out = BoxOf(frame);
+  if (out.Empty() || int64_t{out.width} * out.height > maxPixels) return {};
+  out.pixels.assign(static_cast<size_t>(out.width) * static_cast<size_t>(out.height), TransparentIndex);
+  DrawIndices(frame, out.pixels.data(), out);
   return out;
 }
 

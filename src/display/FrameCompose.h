@@ -18,6 +18,15 @@ struct ComposedImage {
   bool Empty() const { return width <= 0 || height <= 0; }
 };
 
+// The box the frame's drawn images take about its origin, without composing
+// them (width 0 when nothing is drawn).
+ComposedImage BoxOf(const classGAFFrame& frame);
+
+// Draws the frame's images (not their transparent pixels) onto a canvas of
+// box's size whose top-left corner is at box's left and top about the origin;
+// what falls outside is cut off.
+void DrawIndices(const classGAFFrame& frame, uint8_t* canvas, const ComposedImage& box);
+
 // Empty when nothing is drawn or the box would exceed maxPixels (subframes
 // placed far apart make a box of billions of pixels).
 ComposedImage ComposeIndices(const classGAFFrame& frame, int64_t maxPixels = int64_t{1} << 26);

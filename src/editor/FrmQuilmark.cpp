@@ -110,6 +110,7 @@ void FrmQuilmark::BuildMenus() {
   AddBreak(images, "mnuImagesBreak2");
   AddItem(images, "mnuImagesImportSequence", "&Import Sequence...", &FrmQuilmark::mnuImagesImportSequence_Click);
   AddItem(images, "mnuImagesExportSequence", "&Export Sequence...", &FrmQuilmark::mnuImagesExportSequence_Click);
+  AddItem(images, "mnuImagesExportGif", "Export Sequence as &GIF...", &FrmQuilmark::mnuImagesExportGif_Click);
   AddBreak(images, "mnuImagesBreak3");
   AddItem(images, "mnuImagesCompress", "C&ompress All Images...", &FrmQuilmark::mnuImagesCompress_Click);
   AddItem(images, "mnuImagesExportAll", "Export &All Images...", &FrmQuilmark::mnuImagesExportAll_Click);

@@ -80,7 +80,7 @@ class FrmQuilmark : public QMainWindow, public WindowServices {
   void mnuViewCenter_Click();
   void mnuImagesCreateSequence_Click(), mnuImageRemoveSequence_Click(), mnuImagesReverseFrames_Click();
   void mnuImagesShiftAll_Click(), mnuImagesReplaceIndex_Click();
-  void mnuImagesImportSequence_Click(), mnuImagesExportSequence_Click();
+  void mnuImagesImportSequence_Click(), mnuImagesExportSequence_Click(), mnuImagesExportGif_Click();
   void mnuImagesCompress_Click(), mnuImagesExportAll_Click(), mnuImagesPreview_Click();
   void mnuFrameImport_Click(), mnuFrameExport_Click(), mnuFrameRemove_Click(), mnuFrameDuplicate_Click();
   void mnuSubframeImport_Click(), mnuSubframeExport_Click(), mnuSubframeRemove_Click();

@@ -3,11 +3,13 @@
 #include <QApplication>
 
 #include "dialogs/FrmDirectory.h"
+#include "dialogs/FrmGif.h"
 #include "dialogs/FrmImportFrame.h"
 #include "dialogs/FrmImportSequence.h"
 #include "dialogs/FrmReplaceIndex.h"
 #include "dialogs/FrmShift.h"
 #include "dialogs/InputBox.h"
+#include "display/GifExport.h"
 #include "display/qt/FrmPreview.h"
 #include "editor/EditorSupport.h"
 #include "editor/UndoCommands.h"
@@ -160,6 +162,20 @@ void ImageActions::ExportToChosenFolder(const std::function<ExportReport(const s
 void ImageActions::ExportSequence() {
   const AnimationPtr animation = doc_.State().CurrentAnimation;
   ExportToChosenFolder([&animation](const std::string& folder) { return ExportAllImages(*animation, folder); });
+}
+
+void ImageActions::ExportGif() {
+  const AnimationPtr animation = doc_.State().CurrentAnimation;
+  if (!doc_.Holds(animation)) return;
+  FrmGif options(window_.Owner());
+  if (options.exec() != QDialog::Accepted) return;
+  const QString name = window_.ShowFileDialog(
+      {true, "GIF files (*.gif)|*.gif", "gif", QString(), PathText(SafeFileName(animation->Name) + ".gif")});
+  if (name.isEmpty()) return;
+  std::string why;
+  Busy busy;
+  if (!WriteAnimationGif(*animation, {options.Zoom(), options.Delay()}, GamePalette, PathBytes(name), &why))
+    window_.Message(name + " could not be written: " + QString::fromStdString(why));
 }
 
 void ImageActions::ExportAll() {

@@ -30,6 +30,8 @@ class ImageActions : public QObject {
   void ReplaceIndex();
   void ImportSequence();
   void ExportSequence();
+  // The selected animation as an animated GIF file.
+  void ExportGif();
   void CompressAll();
   void ExportAll();
   void Preview();

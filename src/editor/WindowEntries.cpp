@@ -94,6 +94,7 @@ void FrmQuilmark::mnuImagesShiftAll_Click() { images_->ShiftAll(); }
 void FrmQuilmark::mnuImagesReplaceIndex_Click() { images_->ReplaceIndex(); }
 void FrmQuilmark::mnuImagesImportSequence_Click() { images_->ImportSequence(); }
 void FrmQuilmark::mnuImagesExportSequence_Click() { images_->ExportSequence(); }
+void FrmQuilmark::mnuImagesExportGif_Click() { images_->ExportGif(); }
 void FrmQuilmark::mnuImagesCompress_Click() { images_->CompressAll(); }
 void FrmQuilmark::mnuImagesExportAll_Click() { images_->ExportAll(); }
 void FrmQuilmark::mnuImagesPreview_Click() { images_->Preview(); }
