@@ -34,6 +34,11 @@ LoadReport NotOpened(const std::string& why) {
 
 }  // namespace
 
+std::string ShownArchiveName(const std::string& name) {
+  std::string archive, path;
+  return SplitArchiveArgument(name, archive, path) ? StripPath(archive) + ": " + path : std::string();
+}
+
 LoadReport LoadDocumentArgument(const std::string& argument, classGAF& doc) {
   std::string archive_path, path;
   if (!SplitArchiveArgument(argument, archive_path, path)) return doc.Load(argument);

@@ -18,6 +18,10 @@ inline std::string ArchiveArgument(const std::string& archive, const std::string
   return archive + ":" + path;
 }
 
+// How a file in an archive is shown to the user: "tank.ufo: units\tank.gaf";
+// empty when name names no file in an archive.
+std::string ShownArchiveName(const std::string& name);
+
 // Loads the document a name names: a GAF file, or ARCHIVE:PATH (the file read
 // into memory within the archive reader's limits, then loaded).
 LoadReport LoadDocumentArgument(const std::string& name, classGAF& doc);

@@ -64,7 +64,14 @@ void FileActions::Open() {
 
 void FileActions::OpenFile(const QString& name) {
   doc_.State().GAFLoadDir = GetFolder(PathBytes(name));
-  Load(name, PathBytes(name), GafDocument::Saved::Yes);
+  if (Load(name, PathBytes(name), GafDocument::Saved::Yes)) emit Used(name);
+}
+
+void FileActions::OpenRecent(const QString& path) {
+  if (!MayLeave(Leaving::Opening)) return;
+  std::string archive, inside;
+  if (!SplitArchiveArgument(PathBytes(path), archive, inside)) return OpenFile(path);
+  if (Load(path, PathBytes(path), GafDocument::Saved::Yes)) emit Used(path);
 }
 
 void FileActions::OpenFromArchive() {
@@ -96,10 +103,10 @@ void FileActions::OpenArchive(const QString& archive) {
   // The archive is read again from its file, as a recovered copy's is.
   opened.reset();
   const std::string name = ArchiveArgument(PathBytes(archive), dialog.Chosen());
-  Load(PathText(name), name, GafDocument::Saved::Yes);
+  if (Load(PathText(name), name, GafDocument::Saved::Yes)) emit Used(PathText(name));
 }
 
-void FileActions::Load(const QString& path, const std::string& fileName, GafDocument::Saved saved) {
+bool FileActions::Load(const QString& path, const std::string& fileName, GafDocument::Saved saved) {
   Ending ending([this] {
     if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
     window_.EnableControls(true);
@@ -122,6 +129,7 @@ void FileActions::Load(const QString& path, const std::string& fileName, GafDocu
     window_.Message(path + " could not be read completely; saving it will keep only what was read.");
   }
   doc_.Reset(gaf, fileName, saved);
+  return report.opened;
 }
 
 bool FileActions::SaveAs() {
@@ -165,6 +173,7 @@ bool FileActions::SaveAs() {
   // The menus stay usable while the progress window lets messages through:
   // only the document as it was saved is clean.
   if (gaf == doc_.SharedGaf() && doc_.History().index() == step) doc_.MarkSaved(st.CurrentFileName);
+  emit Used(name);
   return true;
 }
 
@@ -185,6 +194,7 @@ bool FileActions::WriteBack(const std::string& archive, const std::string& path)
     return false;
   }
   if (gaf == doc_.SharedGaf() && doc_.History().index() == step) doc_.MarkSaved(doc_.FileName());
+  emit Used(PathText(ArchiveArgument(archive, path)));
   return true;
 }
 

@@ -26,6 +26,9 @@ class FileActions : public QObject {
   // The archive's GAF files in the Open from Archive dialog, then the chosen
   // one opened; its document is named ARCHIVE:PATH.
   void OpenArchive(const QString& archive);
+  // A file of the Recent Files list (a GAF file, or ARCHIVE:PATH), after the
+  // question about unsaved changes.
+  void OpenRecent(const QString& path);
   // Save GAF: the dialog, then the save; true when the document was saved.
   // A document from an archive may be written back into it instead.
   bool SaveAs();
@@ -40,10 +43,16 @@ class FileActions : public QObject {
   // Offers the recovery copies of editors that did not close normally.
   void OfferRecovery();
 
+ signals:
+  // A file was opened or saved under path (ARCHIVE:PATH for a file in an
+  // archive).
+  void Used(const QString& path);
+
  private:
   // Loads path into a new document while messages pass; the document is
   // replaced by it, clean or, for a recovered copy, never saved.
-  void Load(const QString& path, const std::string& fileName, GafDocument::Saved saved);
+  // False when nothing could be read.
+  bool Load(const QString& path, const std::string& fileName, GafDocument::Saved saved);
   // Puts the document back into the archive it came from, in place of its
   // file there; every other file of the archive stays as it is.
   bool WriteBack(const std::string& archive, const std::string& path);

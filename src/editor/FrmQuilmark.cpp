@@ -12,6 +12,7 @@
 #include "editor/FramePane.h"
 #include "editor/FrameStrip.h"
 #include "editor/ImageActions.h"
+#include "editor/RecentFiles.h"
 #include "editor/RecoveryKeeper.h"
 #include "editor/PaletteView.h"
 #include "editor/SplitterBar.h"
@@ -90,6 +91,18 @@ void FrmQuilmark::BuildMenus() {
   AddBreak(file, "mnuFileBreak1");
   AddItem(file, "mnuFileSaveUFO", "Export &UFO...", &FrmQuilmark::mnuFileSaveUFO_Click);
   AddBreak(file, "mnuFileBreak2");
+  // The last files opened or saved, just above Exit.
+  recent_ = new RecentFiles(file->addMenu("Recent &Files"));
+  connect(recent_, &RecentFiles::Chosen, this, [this](const QString& path) {
+    ApplyPendingEdits();
+    files_->OpenRecent(path);
+  });
+  connect(recent_, &RecentFiles::Pruned, this, [this](int count) {
+    Note(count == 1 ? QString("1 missing file taken off the list")
+                    : QString("%1 missing files taken off the list").arg(count));
+  });
+  connect(files_, &FileActions::Used, recent_, &RecentFiles::Add);
+  AddBreak(file, "mnuFileBreak3");
   AddItem(file, "mnuFileExit", "E&xit", &FrmQuilmark::mnuFileExit_Click);
 
   BuildEditMenu();

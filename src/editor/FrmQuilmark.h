@@ -135,6 +135,7 @@ class FrmQuilmark : public QMainWindow, public WindowServices {
   ImageActions* images_;
   ViewMenu* viewMenu_;
   QDockWidget* stripDock_;
+  class RecentFiles* recent_;
   classFastWin surface_;  // the main drawing surface
   AnimationListView* list_;
   FramePane* pane_;

@@ -138,9 +138,8 @@ void FrmQuilmark::CmdSubframe_Click() { pane_->SubframeButtonClicked(); }
 
 void FrmQuilmark::RefreshTitle() {
   // A file in an archive: "tank.ufo: units\tank.gaf - Quilmark".
-  std::string archive, path;
-  if (SplitArchiveArgument(document_->FileName(), archive, path))
-    return setWindowTitle(PathText(StripPath(archive) + ": " + path) + " - Quilmark");
+  const std::string inArchive = ShownArchiveName(document_->FileName());
+  if (!inArchive.empty()) return setWindowTitle(PathText(inArchive) + " - Quilmark");
   setWindowTitle(PathText(TitleFor(document_->FileName())));
 }
 

@@ -227,6 +227,48 @@ TEST_F(MainWindow, OpenWithProgressSaveAndNew) {
   EXPECT_EQ(QFileInfo(answer).size(), 0);
 }
 
+TEST_F(MainWindow, RecentFilesKeepTheLastEightOpenedOrSavedAtOnceAndGreyTheMissing) {
+  FrmQuilmark& w = Start();
+  const QString dir = TempFolder("recent");
+  QStringList files;
+  for (int i = 1; i <= 9; ++i) {
+    files << dir + QString("/g%1.gaf").arg(i);
+    ASSERT_TRUE(MakeDocument()->Save(files.last().toStdString()));
+    w.OpenFile(files.last());
+  }
+  QMenu* recent = Find<QMenu>(w, "mnuFileRecent");
+  const auto shown = [&] {
+    emit recent->aboutToShow();
+    QStringList lines;
+    for (QAction* action : recent->actions())
+      if (!action->isSeparator()) lines << action->text() + (action->isEnabled() ? "" : " [grey]");
+    return lines;
+  };
+  const QStringList first = {"&1 g9.gaf", "&2 g8.gaf", "&3 g7.gaf", "&4 g6.gaf", "&5 g5.gaf", "&6 g4.gaf",
+                             "&7 g3.gaf", "&8 g2.gaf", "&Remove Missing Files [grey]", "&Clear List"};
+  EXPECT_EQ(shown(), first);
+  // In the settings at once, and just above Exit.
+  QStringList newest;
+  for (int i = 8; i >= 1; --i) newest << files[i];
+  EXPECT_EQ(StoredSettings()->value("Recent/Files").toStringList(), newest);
+  const QList<QAction*> file = Find<QMenu>(w, "mnuFile")->actions();
+  EXPECT_EQ(file[file.size() - 3], recent->menuAction());
+  EXPECT_EQ(file.last()->objectName(), "mnuFileExit");
+  // A saved file goes first; a file taken away is greyed, then taken off.
+  answer = dir + "/saved.gaf";
+  w.mnuFileSaveGAF_Click();
+  ASSERT_TRUE(QFile::remove(files[8]));
+  QStringList lines = shown();
+  EXPECT_EQ(lines.mid(0, 3), QStringList({"&1 saved.gaf", "&2 g9.gaf (missing) [grey]", "&3 g8.gaf"}));
+  Find<QAction>(*recent, "mnuFileRecentPrune")->trigger();
+  EXPECT_EQ(Find<QStatusBar>(w, "Status")->currentMessage(), "1 missing file taken off the list");
+  EXPECT_EQ(shown().mid(0, 2), QStringList({"&1 saved.gaf", "&2 g8.gaf"}));
+  // Choosing one opens it and brings it first.
+  Find<QAction>(*recent, "mnuFileRecent2")->trigger();
+  EXPECT_EQ(w.windowTitle(), "g8.gaf - Quilmark");
+  EXPECT_EQ(shown().mid(0, 2), QStringList({"&1 g8.gaf", "&2 saved.gaf"}));
+}
+
 // ----- layout and settings
 
 using LayoutSettings = EditorTest;
