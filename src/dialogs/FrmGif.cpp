@@ -14,7 +14,7 @@ FrmGif::FrmGif(QWidget* owner) : QDialog(owner) {
   auto* form = new QFormLayout(this);
   form->addRow(new QLabel("The animation as an animated GIF in the game's colours, looping:"));
   zoom_ = NamedSpinBox(this, "GifZoom", 1, kMaxGifZoom, 1);
-  zoom_->setSuffix(" x");
+  zoom_->setSuffix("×");
   delay_ = NamedSpinBox(this, "GifDelay", 0, 65535, GifOptions{}.delay);
   delay_->setSuffix(" hundredths of a second");
   form->addRow("&Zoom:", zoom_);
