@@ -17,6 +17,9 @@ constexpr size_t kFileRecordSize = 9;
 constexpr int kMaxDepth = 64;
 constexpr size_t kMaxName = 255;
 constexpr size_t kMaxNotes = 100;
+// Reads of up to kSmallRead bytes are served from a block of kReadAhead bytes.
+constexpr size_t kSmallRead = 2048;
+constexpr size_t kReadAhead = 16384;
 // The paths of the entries may take this many times the directory block's
 // bytes (a real archive's take less than it), so that names shared by many
 // entries or folders nested deep cannot blow the listing up.
@@ -94,7 +97,12 @@ bool HpiArchive::ReadDirectory(std::string* why) {
   // A sound block spends 9 bytes on every entry, besides its name and record.
   entries_left_ = block_.size() / kEntrySize;
   path_bytes_left_ = kPathBytesFloor + kPathBytesPerBlockByte * block_.size();
-  ReadFolder(start_, "", 0);
+  // A sound block of this size lists at most about a third of this many
+  // entries (each takes 9 bytes, a name and a record); growing is slow.
+  const size_t expected = std::min<size_t>(entries_left_ / 3, size_t{1} << 18);
+  entries_.reserve(expected);
+  index_.reserve(expected);
+  ReadFolder(start_, "", "", 0);
   if (notes_left_out_ > 0) notes_.push_back("and " + std::to_string(notes_left_out_) + " more problems");
   if (entries_cut_) notes_.push_back("the directory lists more entries than its block can hold; the rest are left out");
   return true;
@@ -108,7 +116,7 @@ void HpiArchive::Note(std::string text) {
   }
 }
 
-void HpiArchive::ReadFolder(uint32_t record, const std::string& prefix, int depth) {
+void HpiArchive::ReadFolder(uint32_t record, const std::string& prefix, const std::string& folded_prefix, int depth) {
   const std::string where = prefix.empty() ? std::string("the root folder") : "folder " + prefix;
   if (record < start_ || uint64_t{record} + kRecordSize > end_) {
     Note(where + ": its record lies outside the directory block");
@@ -160,11 +168,6 @@ void HpiArchive::ReadFolder(uint32_t record, const std::string& prefix, int dept
       Note(path + ": unknown entry flag " + std::to_string(flag) + "; left out");
       continue;
     }
-    std::string folded = FoldedPath(path);
-    if (index_.count(folded)) {
-      Note(path + ": a second entry of that name (letter case ignored); left out");
-      continue;
-    }
     HpiEntry entry;
     entry.folder = flag == 1;
     entry.record_offset = data;
@@ -178,10 +181,25 @@ void HpiArchive::ReadFolder(uint32_t record, const std::string& prefix, int dept
       entry.size = le::U32(f + 4);
       entry.storage = f[8];
     }
+    std::string folded;
+    folded.reserve(folded_prefix.size() + 1 + length);
+    folded = folded_prefix;
+    if (!folded.empty()) folded += '\\';
+    for (const char c : name) folded += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    const auto [at, fresh] = index_.try_emplace(std::move(folded), entries_.size());
+    if (!fresh) {
+      Note(path + ": a second entry of that name (letter case ignored); left out");
+      continue;
+    }
     entry.path = std::move(path);
-    index_.emplace(std::move(folded), entries_.size());
-    entries_.push_back(entry);
-    if (entry.folder) ReadFolder(data, entry.path, depth + 1);
+    if (!entry.folder) {
+      entries_.push_back(std::move(entry));
+      continue;
+    }
+    // The folder's own path, for what it holds: the entries may move as they grow.
+    const std::string inside = entry.path;
+    entries_.push_back(std::move(entry));
+    ReadFolder(data, inside, at->first, depth + 1);
   }
 }
 
@@ -192,7 +210,24 @@ const HpiEntry* HpiArchive::Find(std::string_view path) const {
 
 bool HpiArchive::ReadAt(uint64_t position, uint8_t* data, size_t size) {
   if (position > static_cast<uint64_t>(file_size_) || size > static_cast<uint64_t>(file_size_) - position) return false;
-  if (file_.ReadAt(data, size, static_cast<int64_t>(position)) != static_cast<int64_t>(size)) return false;
+  const bool cached = position >= cached_at_ && position + size <= cached_at_ + cache_.size();
+  if (!cached && (size > kSmallRead || position < cached_at_)) {
+    if (file_.ReadAt(data, size, static_cast<int64_t>(position)) != static_cast<int64_t>(size)) return false;
+  } else {
+    // Small reads (a file's first bytes, a chunk's header) mostly follow each
+    // other through the archive: they come from a block read ahead. The block
+    // only ever moves on, so that a layout jumping back and forth cannot make
+    // it read the archive more than about once.
+    if (!cached) {
+      const size_t want = static_cast<size_t>(std::min<uint64_t>(kReadAhead, file_size_ - position));
+      cache_.resize(kReadAhead);
+      const int64_t got = file_.ReadAt(cache_.data(), want, static_cast<int64_t>(position));
+      cache_.resize(got < 0 ? 0 : static_cast<size_t>(got));
+      cached_at_ = position;
+      if (cache_.size() < size) return false;
+    }
+    if (size > 0) std::memcpy(data, &cache_[position - cached_at_], size);
+  }
   hpi::Crypt(key_, position, data, size);
   return true;
 }

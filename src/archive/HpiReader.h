@@ -89,7 +89,8 @@ class HpiArchive {
  private:
   HpiArchive() = default;
   bool ReadDirectory(std::string* why);
-  void ReadFolder(uint32_t record, const std::string& prefix, int depth);
+  // prefix: the folder's path; folded_prefix: the same folded to lower case.
+  void ReadFolder(uint32_t record, const std::string& prefix, const std::string& folded_prefix, int depth);
   void Note(std::string text);
   // The chunk table of a chunked file, checked against the archive: n
   // lengths, each a whole chunk header or more and all within the file.
@@ -111,6 +112,8 @@ class HpiArchive {
   uint64_t path_bytes_left_ = 0;
   hpi::ChunkDecoder decoder_;
   std::vector<uint8_t> chunk_;
+  std::vector<uint8_t> cache_;  // bytes of the file from cached_at_ on, as stored
+  uint64_t cached_at_ = 0;
 };
 
 }  // namespace quilmark
