@@ -114,6 +114,10 @@ FrmImportSequence::FrmImportSequence(QWidget* owner, const std::string& loadDir,
   chkCompress = new QCheckBox("Compress &images", Frame1);
   chkCompress->setObjectName("chkCompress");
   chkCompress->setGeometry(Twips(3660, 240, 1635, 255).adjusted(0, 0, 30, 2));
+  chkDither = new QCheckBox("&Dither colours", Frame1);
+  chkDither->setObjectName("chkDither");
+  chkDither->setGeometry(Twips(3660, 540, 1635, 255).adjusted(0, 0, 30, 2));
+  chkDither->setToolTip(kDitherTip);
   CmdOK = new QPushButton("OK", this);
   CmdOK->setObjectName("CmdOK");
   layout->Add(CmdOK, Twips(4920, 5040 + pathRow + typeRow, 1035, 375), {1, 1});
@@ -220,6 +224,10 @@ void FrmImportSequence::CmdRemoveFrame_Click() {
     if (line->isSelected()) list.RemoveFrame(static_cast<int16_t>(line->data(IndexRole).toInt()));
   }
   CreateFrameList();
+}
+
+ImportOptions FrmImportSequence::Options() const {
+  return {chkCenter->isChecked(), chkWhite->isChecked(), chkCompress->isChecked(), chkDither->isChecked()};
 }
 
 void FrmImportSequence::CmdOK_Click() { accept(); }
