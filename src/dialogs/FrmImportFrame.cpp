@@ -77,10 +77,7 @@ FrmImportFrame::FrmImportFrame(QWidget* owner, const std::string& loadDir) : QDi
   chkCompress = new QCheckBox("Compress &images", Frame1);
   chkCompress->setObjectName("chkCompress");
   chkCompress->setGeometry(Twips(3300, 240, 1635, 255).adjusted(0, 0, 30, 2));
-  chkDither = new QCheckBox("&Dither colours", Frame1);
-  chkDither->setObjectName("chkDither");
-  chkDither->setGeometry(Twips(3300, 540, 1635, 255).adjusted(0, 0, 30, 2));
-  chkDither->setToolTip(kDitherTip);
+  chkDither = AddDitherBox(chkCompress, chkWhite);
   // Buttons stay auto-default: the one that has focus takes Enter, and OK
   // takes it everywhere else.
   CmdOK = new QPushButton("OK", this);

@@ -86,7 +86,10 @@ void ShowBmpLoadDir(PlacesList* drives, FolderList* dirs, FileList* files, const
 // Form_Unload's: the folder list's folder, kept in loadDir.
 void StoreBmpLoadDir(const FolderList* dirs, std::string& loadDir);
 
-// The tool tip of both import dialogs' "Dither colours" box.
+// Both import dialogs' "Dither colours" box, in the options beside compress:
+// below it, or further right where the white box's caption reaches that far.
+QCheckBox* AddDitherBox(const QCheckBox* compress, const QCheckBox* white);
+// Its tool tip.
 inline constexpr const char* kDitherTip =
     "Match the colours of grey and truecolour PNG images to the game palette by Floyd-Steinberg dithering, "
     "spreading each pixel's colour error over its neighbours. Images with a colour table of their own (BMP files, "
