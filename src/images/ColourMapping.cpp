@@ -27,16 +27,16 @@ MappingTable::MappingTable(const Palette& colours, const std::array<uint8_t, 256
     differences_[i] = static_cast<uint16_t>(difference);
     if (difference == 0) continue;
     exact_ = false;
-    weights_[i] = uint64_t{1} << kOffShift | uint64_t{1} << kAboveShift;
-    if (table[i] == TransparentIndex) weights_[i] |= uint64_t{1} << kTransparentShift;
+    weights_[i] = uint32_t{1} << kOffShift | uint32_t{1} << kAboveShift;
+    if (table[i] == TransparentIndex) weights_[i] |= uint32_t{1} << kTransparentShift;
   }
 }
 
 void MappingTable::Raise(const uint8_t* indices, size_t count) {
   for (size_t i = 0; i < count; ++i) largest_ = std::max<int>(largest_, differences_[indices[i]]);
   for (size_t i = 0; i < 256; ++i) {
-    weights_[i] &= ~(uint64_t{1} << kAboveShift);
-    if (differences_[i] > largest_) weights_[i] |= uint64_t{1} << kAboveShift;
+    weights_[i] &= ~(uint32_t{1} << kAboveShift);
+    if (differences_[i] > largest_) weights_[i] |= uint32_t{1} << kAboveShift;
   }
 }
 
@@ -45,8 +45,8 @@ namespace {
 // to[i] = table[from[i]] for count bytes, eight at a time; with Weigh also
 // the sum of weights[from[i]].
 template <bool Weigh>
-uint64_t MapRun(const uint8_t* from, uint8_t* to, size_t count, const uint8_t* table, const uint64_t* weights) {
-  uint64_t sum = 0, sum2 = 0;
+uint32_t MapRun(const uint8_t* from, uint8_t* to, size_t count, const uint8_t* table, const uint32_t* weights) {
+  uint32_t sum = 0, sum2 = 0;
   size_t i = 0;
   for (; i + 8 <= count; i += 8) {
     const uint8_t* p = from + i;
@@ -73,13 +73,13 @@ void MappingTable::Map(const uint8_t* from, uint8_t* to, size_t count) {
     MapRun<false>(from, to, count, indices_.data(), nullptr);
     return;
   }
-  constexpr uint64_t kField = 0xFFFF;
+  constexpr uint32_t kField = 0x3FF;
   // In place, a run is mapped beside it first: Raise may need its indices.
   uint8_t beside[kRun];
   for (size_t start = 0; start < count; start += kRun) {
     const size_t n = std::min(kRun, count - start);
     uint8_t* out = from == to ? beside : to + start;
-    const uint64_t sum = MapRun<true>(from + start, out, n, indices_.data(), weights_.data());
+    const uint32_t sum = MapRun<true>(from + start, out, n, indices_.data(), weights_.data());
     off_ += (sum >> kOffShift) & kField;
     transparent_ += (sum >> kTransparentShift) & kField;
     if ((sum >> kAboveShift) & kField) Raise(from + start, n);

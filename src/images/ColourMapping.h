@@ -53,7 +53,7 @@ class MappingTable {
   void Map(const uint8_t* from, uint8_t* to, size_t count);
   // The game index of one index.
   uint8_t MapOne(uint8_t index) {
-    const uint64_t w = weights_[index];
+    const uint32_t w = weights_[index];
     off_ += (w >> kOffShift) & 1;
     transparent_ += (w >> kTransparentShift) & 1;
     if ((w >> kAboveShift) & 1) Raise(&index, 1);
@@ -69,15 +69,15 @@ class MappingTable {
   // adds up the weights of kRun indices at a time, each field counting at
   // most kRun. Only when a run holds an index above the largest are its
   // indices looked at again, to raise it: a few times an image.
-  static constexpr unsigned kOffShift = 0, kTransparentShift = 16, kAboveShift = 32;
-  static constexpr size_t kRun = 4096;
+  static constexpr unsigned kOffShift = 0, kTransparentShift = 10, kAboveShift = 20;
+  static constexpr size_t kRun = 512;
 
   // Raises largest_ to the largest difference among count indices, and marks
   // the weights above it anew.
   void Raise(const uint8_t* indices, size_t count);
 
   std::array<uint8_t, 256> indices_{};
-  std::array<uint64_t, 256> weights_{};
+  std::array<uint32_t, 256> weights_{};
   std::array<uint16_t, 256> differences_{};
   bool exact_ = true;  // no colour is off the palette: nothing to weigh
   uint64_t off_ = 0, transparent_ = 0;

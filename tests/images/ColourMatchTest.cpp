@@ -10,6 +10,12 @@
 #include "images/modPng.h"
 
 namespace quilmark {
+
+void PrintTo(const ColourMapping& m, std::ostream* os) {
+  *os << "{off " << m.offPalette << ", largest " << m.largestDifference << ", made transparent " << m.madeTransparent
+      << "}";
+}
+
 namespace {
 
 using Pixels = std::vector<uint8_t>;
@@ -44,8 +50,13 @@ TEST_F(ColourMatchTest, ATableMappingCountsOffColoursAndTheOpaqueOnesThatBecameT
   const std::vector<uint8_t> bits{0, 0, 1, 2, 2, 3, 0, 0};  // 6 pixels, the row padded to 8 bytes
   const std::string bmp = Put("table.bmp", test::BuildBmp({.width = 6, .height = 1, .clrUsed = 4,
                                                           .table = test::TableOf(kTable), .bits = bits}));
-  const std::string rle = Put("rle.bmp", test::BuildBmp({.width = 3, .height = 1, .compression = 1, .clrUsed = 4,
-                                                        .table = test::TableOf(kTable), .bits = {3, 2, 0, 0, 0, 1}}));
+  // 1000 pixels nearest to 9, then 300 off by 5: mapped in place, in pieces,
+  // the largest difference met only late.
+  const std::string rle = Put("rle.bmp", test::BuildBmp({.width = 1300, .height = 1, .compression = 1, .clrUsed = 4,
+                                                        .table = test::TableOf(kTable),
+                                                        .bits = {255, 2, 255, 2, 255, 2, 235, 2, 255, 1, 45, 1, 0, 1}}));
+  Pixels rlePixels(1300, 9);
+  std::fill(rlePixels.begin() + 1000, rlePixels.end(), 20);
   // The palettised PNG's fifth entry is transparent by its tRNS alpha: not weighed.
   std::vector<PaletteEntry> withClear = kTable;
   withClear.push_back(Rgb(1, 2, 3));
@@ -58,7 +69,7 @@ TEST_F(ColourMatchTest, ATableMappingCountsOffColoursAndTheOpaqueOnesThatBecameT
     ColourMapping mapping;
   } cases[] = {
       {bmp, {5, 5, 20, 9, 9, 9}, {3, 5, 2}},
-      {rle, {9, 9, 9}, {3, 1, 3}},
+      {rle, rlePixels, {1300, 5, 1000}},
       {png, {5, 5, 20, 9, 9, 9, 9}, {3, 5, 2}},
   };
   for (const auto& c : cases) {
