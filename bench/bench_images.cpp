@@ -1,6 +1,6 @@
 // Image import speed: reading a 1024 × 1024 8-bit BMP, or a truecolour PNG,
-// from a file and mapping its colours to the game palette, as every imported
-// frame does. The figures are pixels per second, counted as bytes (one byte a
+// from a file and mapping its colours to the game palette (or dithering
+// them), as every imported frame does. The figures are pixels per second, counted as bytes (one byte a
 // pixel); main's summary sets them beside memcpy_GBps of the same run.
 #include <benchmark/benchmark.h>
 #include <spng.h>
@@ -98,9 +98,27 @@ BENCHMARK(BM_BmpReadRemap)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 static void BM_PngReadRemap(benchmark::State& state) {
   static PngFile file;
-  ReadRemap(state, file.path, quilmark::ReadPNG, "png_read_remap_GBps");
+  ReadRemap(
+      state, file.path,
+      [](const std::string& path, quilmark::LoadedBitmap& out, std::string* why) {
+        return quilmark::ReadPNG(path, out, why);
+      },
+      "png_read_remap_GBps");
 }
 BENCHMARK(BM_PngReadRemap)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+
+// The same file dithered (Floyd-Steinberg) into the game palette, as the
+// import's "Dither colours" option reads it.
+static void BM_PngReadDither(benchmark::State& state) {
+  static PngFile file;
+  ReadRemap(
+      state, file.path,
+      [](const std::string& path, quilmark::LoadedBitmap& out, std::string* why) {
+        return quilmark::ReadPNG(path, out, why, quilmark::ColourMatch::Dither);
+      },
+      "png_read_dither_GBps");
+}
+BENCHMARK(BM_PngReadDither)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 // The same file taken apart by libspng alone, from memory, into its RGB rows
 // and nothing more: the ceiling for png_read_remap_GBps with this decoder.

@@ -42,7 +42,8 @@ inline void UseDistinctGamePalette() {
 // An image read from the input as three readers give it (the reader named,
 // the same reading a file, the decoder before mapping), which must agree: the
 // same answer, and when read a size within the frame limits that its pixels
-// fill, and the same pixels once the raw one is mapped.
+// fill, and the same pixels and the same mapping report once the raw one is
+// mapped.
 inline void CheckReadings(bool read, bool fromFileRead, bool rawRead, const LoadedBitmap& bitmap,
                           const LoadedBitmap& fromFile, LoadedBitmap& raw) {
   if (fromFileRead != read || rawRead != read) std::abort();
@@ -53,6 +54,8 @@ inline void CheckReadings(bool read, bool fromFileRead, bool rawRead, const Load
     std::abort();
   RemapToGamePalette(raw);
   if (fromFile.BMPPixels != bitmap.BMPPixels || raw.BMPPixels != bitmap.BMPPixels) std::abort();
+  // What the mapping did is weighed alike, whenever it is done.
+  if (fromFile.Mapping != bitmap.Mapping || raw.Mapping != bitmap.Mapping) std::abort();
 }
 
 }  // namespace quilmark::fuzz

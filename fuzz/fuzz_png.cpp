@@ -2,7 +2,8 @@
 // read, never crash, read out of bounds or allocate beyond what they describe.
 // The same bytes are read from memory and, as a file, through libspng's
 // stream; both must agree with the dispatcher, and mapping the undecoded
-// indices afterwards must equal mapping while decoding. What was read must
+// indices afterwards must equal mapping while decoding, and dithering must
+// leave the same pixels transparent. What was read must
 // write out as a PNG file that reads back to the same indices. Most changes
 // to a file break a chunk's checksum; the bytes are tried again with every
 // checksum made right, so that the changes reach the pixels.
@@ -47,6 +48,19 @@ void Check(const uint8_t* data, size_t size) {
   if (!read) return;
   const auto& info = bitmap.BMPInfoHeader;
   if (quilmark::IsPNG(data, size) && dispatched.BMPPixels != bitmap.BMPPixels) std::abort();
+  // Dithering changes only which opaque colour a pixel of a file without a
+  // colour table takes: the same pixels are transparent, and a palettised
+  // file's pixels are the same. (It holds four bytes a pixel: small images.)
+  quilmark::LoadedBitmap dithered;
+  if (bitmap.BMPPixels.size() < (1u << 20) &&
+      (!quilmark::ReadPNGFromMemory(data, size, dithered, nullptr, quilmark::ColourMatch::Dither) ||
+       dithered.BMPPixels.size() != bitmap.BMPPixels.size()))
+    std::abort();
+  for (size_t i = 0; i < dithered.BMPPixels.size(); ++i)
+    if (bitmap.OwnColourTable ? dithered.BMPPixels[i] != bitmap.BMPPixels[i]
+                              : (dithered.BMPPixels[i] == quilmark::TransparentIndex) !=
+                                    (bitmap.BMPPixels[i] == quilmark::TransparentIndex))
+      std::abort();
   if (bitmap.BMPPixels.size() < (1u << 20)) {
     std::vector<uint8_t> file;
     quilmark::LoadedBitmap back;

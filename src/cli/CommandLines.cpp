@@ -36,10 +36,12 @@ const std::vector<CommandLine>& CommandLines() {
         {"--center", "", "place each image's origin at its centre"},
         {"--white", "", "make white (index 255) transparent"},
         {"--compress", "", "store the images compressed"},
+        {"--dither", "", "dither grey and truecolour PNG images (Floyd-Steinberg)"},
         kPartial},
        "A new animation from BMP and PNG files, one frame per FRAME: a file, or several\n"
        "joined by commas (the frame's own image, then its subframes). OUT is written\n"
-       "only when every image was read."},
+       "only when every image was read. Each image whose colours are not all game\n"
+       "colours is named on stderr with how many pixels changed colour."},
       {"explode", "FILE.gaf DIR", 2, 2, {{"--format", "png|bmp", "the image format (default png)"}},
        "Writes every image into DIR (made when only it is missing) and the rest of\n"
        "the document into DIR/quilmark.json."},

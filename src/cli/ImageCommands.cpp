@@ -21,6 +21,23 @@ bool LoadCommandPalette(const std::string& path, std::ostream& err) {
   return true;
 }
 
+namespace {
+
+// What matching one file's colours to the game palette did, when it was not
+// exact: a line, and a warning for opaque pixels that became transparent.
+void PrintMapping(const std::string& file, const ColourMapping& mapping, std::ostream& err) {
+  const auto pixels = [](uint64_t n, const char* kind) {
+    return std::to_string(n) + kind + (n == 1 ? " pixel" : " pixels");
+  };
+  err << file << ": " << pixels(mapping.offPalette, "") << " not in the game palette, largest difference "
+      << mapping.largestDifference << "\n";
+  if (mapping.madeTransparent > 0)
+    err << file << ": warning: " << pixels(mapping.madeTransparent, " opaque")
+        << " became transparent (their nearest game colour is index " << int{TransparentIndex} << ")\n";
+}
+
+}  // namespace
+
 int RunExportCommand(const CommandArgs& args, std::ostream& err, const std::string& palette) {
   const auto read = ReadArguments(*FindCommandLine("export"), args, err);
   if (!read) return 2;
@@ -50,8 +67,9 @@ int RunBuildCommand(const CommandArgs& args, std::ostream& err, const std::strin
   if (!read) return 2;
   const std::string& out = read->Operand(0);
   const std::string into = read->Value("--into");
-  const bool center = read->Has("--center"), white = read->Has("--white"), compress = read->Has("--compress"),
-             partial = read->Has("--partial");
+  const ImportOptions options{read->Has("--center"), read->Has("--white"), read->Has("--compress"),
+                              read->Has("--dither")};
+  const bool partial = read->Has("--partial");
   const std::vector<std::string> frames(read->Operands().begin() + 1, read->Operands().end());
   std::vector<classFrameList> lists;
   for (const std::string& frame : frames) {
@@ -82,8 +100,9 @@ int RunBuildCommand(const CommandArgs& args, std::ostream& err, const std::strin
     complete = input.complete;
   }
   ImportReport imported;
-  const bool added = ImportSequence(doc, lists, center, white, compress, nullptr, &imported);
+  const bool added = ImportSequence(doc, lists, options, nullptr, &imported);
   for (size_t i = 0; i < imported.failedFiles.size(); ++i) err << imported.failedFiles[i] << ": " << imported.reasons[i] << "\n";
+  for (const auto& [file, mapping] : imported.inexactFiles) PrintMapping(file, mapping, err);
   if (!added) {
     err << "no animation was added (the first file's name is taken or cannot name one)\n";
     return 1;

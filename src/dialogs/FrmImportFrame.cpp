@@ -77,6 +77,7 @@ FrmImportFrame::FrmImportFrame(QWidget* owner, const std::string& loadDir) : QDi
   chkCompress = new QCheckBox("Compress &images", Frame1);
   chkCompress->setObjectName("chkCompress");
   chkCompress->setGeometry(Twips(3300, 240, 1635, 255).adjusted(0, 0, 30, 2));
+  chkDither = AddDitherBox(chkCompress, chkWhite);
   // Buttons stay auto-default: the one that has focus takes Enter, and OK
   // takes it everywhere else.
   CmdOK = new QPushButton("OK", this);
@@ -130,6 +131,10 @@ std::vector<std::string> FrmImportFrame::ChosenPaths() const {
   std::vector<std::string> files;
   for (const auto& path : ChosenFiles) files.push_back(*path);
   return files;
+}
+
+ImportOptions FrmImportFrame::Options() const {
+  return {chkCenter->isChecked(), chkWhite->isChecked(), chkCompress->isChecked(), chkDither->isChecked()};
 }
 
 void FrmImportFrame::CmdOK_Click() { accept(); }

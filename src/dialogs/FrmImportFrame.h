@@ -15,6 +15,7 @@
 #include "dialogs/FileBrowser.h"
 #include "dialogs/ImportThumbnail.h"
 #include "document/Collection.h"
+#include "images/FrameImages.h"
 
 namespace quilmark {
 
@@ -24,8 +25,8 @@ class FrmImportFrame : public QDialog {
   static constexpr const char* FramesCaption = "Import Frames";
   static constexpr const char* SubframesCaption = "Import Subframes";
 
-  // The lists start at loadDir. Once accepted, ChosenPaths() and the three
-  // options are what to import.
+  // The lists start at loadDir. Once accepted, ChosenPaths() and Options()
+  // are what to import.
   FrmImportFrame(QWidget* owner, const std::string& loadDir);
 
   // The chosen files' full paths, in the order added.
@@ -33,6 +34,8 @@ class FrmImportFrame : public QDialog {
   // The folder the lists were left at, to start from the next time.
   const std::string& LoadDir() const { return loadDir_; }
 
+  // The options as checked.
+  ImportOptions Options() const;
   // Subframes when the caption is exactly "Import Subframes".
   bool SubframeMode() const { return windowTitle() == SubframesCaption; }
 
@@ -60,6 +63,7 @@ class FrmImportFrame : public QDialog {
   QCheckBox* chkCenter;
   QCheckBox* chkWhite;
   QCheckBox* chkCompress;
+  QCheckBox* chkDither;
   QPushButton* CmdOK;
   QPushButton* CmdCancel;
   ImportThumbnail* PicThumbnail;

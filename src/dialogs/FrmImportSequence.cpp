@@ -31,6 +31,17 @@ void StoreBmpLoadDir(const FolderList* dirs, std::string& loadDir) {
   if (!dirs->Path().isEmpty()) loadDir = Bytes(dirs->Path());
 }
 
+QCheckBox* AddDitherBox(const QCheckBox* compress, const QCheckBox* white) {
+  auto* dither = new QCheckBox("&Dither colours", compress->parentWidget());
+  dither->setObjectName("chkDither");
+  dither->setToolTip(kDitherTip);
+  // The white box's row runs under the compress box's column; its caption
+  // is kept clear of.
+  const int left = std::max(compress->x(), white->x() + white->sizeHint().width() + 8);
+  dither->setGeometry(left, Twips(0, 540, 0, 0).y(), dither->sizeHint().width(), compress->height());
+  return dither;
+}
+
 FrmImportSequence::FrmImportSequence(QWidget* owner, const std::string& loadDir, MessageSink* messages)
     : QDialog(owner), messages_(messages), loadDir_(loadDir) {
   setObjectName("FrmImportSequence");
@@ -114,6 +125,7 @@ FrmImportSequence::FrmImportSequence(QWidget* owner, const std::string& loadDir,
   chkCompress = new QCheckBox("Compress &images", Frame1);
   chkCompress->setObjectName("chkCompress");
   chkCompress->setGeometry(Twips(3660, 240, 1635, 255).adjusted(0, 0, 30, 2));
+  chkDither = AddDitherBox(chkCompress, chkWhite);
   CmdOK = new QPushButton("OK", this);
   CmdOK->setObjectName("CmdOK");
   layout->Add(CmdOK, Twips(4920, 5040 + pathRow + typeRow, 1035, 375), {1, 1});
@@ -220,6 +232,10 @@ void FrmImportSequence::CmdRemoveFrame_Click() {
     if (line->isSelected()) list.RemoveFrame(static_cast<int16_t>(line->data(IndexRole).toInt()));
   }
   CreateFrameList();
+}
+
+ImportOptions FrmImportSequence::Options() const {
+  return {chkCenter->isChecked(), chkWhite->isChecked(), chkCompress->isChecked(), chkDither->isChecked()};
 }
 
 void FrmImportSequence::CmdOK_Click() { accept(); }

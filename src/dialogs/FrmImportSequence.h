@@ -13,6 +13,7 @@
 
 #include "dialogs/FileBrowser.h"
 #include "dialogs/ImportThumbnail.h"
+#include "images/FrameImages.h"
 #include "images/classFrameList.h"
 
 namespace quilmark {
@@ -23,8 +24,8 @@ class FrmImportSequence : public QDialog {
   Q_OBJECT
  public:
   // The lists start at loadDir; messages receives the dialog's messages (a
-  // message box when null). Once accepted, FrameLists and the three options
-  // are the sequence to import.
+  // message box when null). Once accepted, FrameLists and Options() are the
+  // sequence to import.
   FrmImportSequence(QWidget* owner, const std::string& loadDir, MessageSink* messages = nullptr);
   // The folder the lists were left at, to start from the next time.
   const std::string& LoadDir() const { return loadDir_; }
@@ -40,6 +41,8 @@ class FrmImportSequence : public QDialog {
   void CmdCancel_Click();
   void CreateList();
   void CreateFrameList();
+  // The options as checked.
+  ImportOptions Options() const;
 
   // Index 0 is an empty list that never becomes a frame; deleted frames keep
   // their (emptied) slots.
@@ -62,6 +65,7 @@ class FrmImportSequence : public QDialog {
   QCheckBox* chkCenter;
   QCheckBox* chkWhite;
   QCheckBox* chkCompress;
+  QCheckBox* chkDither;
   QPushButton* CmdOK;
   QPushButton* CmdCancel;
   ImportThumbnail* PicThumbnail;
@@ -81,5 +85,14 @@ class FrmImportSequence : public QDialog {
 void ShowBmpLoadDir(PlacesList* drives, FolderList* dirs, FileList* files, const std::string& folder);
 // Form_Unload's: the folder list's folder, kept in loadDir.
 void StoreBmpLoadDir(const FolderList* dirs, std::string& loadDir);
+
+// Both import dialogs' "Dither colours" box, in the options beside compress:
+// below it, or further right where the white box's caption reaches that far.
+QCheckBox* AddDitherBox(const QCheckBox* compress, const QCheckBox* white);
+// Its tool tip.
+inline constexpr const char* kDitherTip =
+    "Match the colours of grey and truecolour PNG images to the game palette by Floyd-Steinberg dithering, "
+    "spreading each pixel's colour error over its neighbours. Images with a colour table of their own (BMP files, "
+    "palettised PNG files) are mapped colour by colour, without dithering.";
 
 }  // namespace quilmark

@@ -37,6 +37,18 @@ ImageFormat FormatOf(const QString& name) {
   return name.endsWith(".png", Qt::CaseInsensitive) ? ImageFormat::Png : ImageFormat::Bmp;
 }
 
+// A count with its digits in groups of three: "1 234 567".
+QString Grouped(uint64_t n) {
+  QString digits = QString::number(n);
+  for (qsizetype at = digits.size() - 3; at > 0; at -= 3) digits.insert(at, ' ');
+  return digits;
+}
+
+// "1 pixel", "1 234 opaque pixels".
+QString Pixels(uint64_t n, const QString& kind = {}) {
+  return Grouped(n) + (kind.isEmpty() ? "" : " " + kind) + (n == 1 ? " pixel" : " pixels");
+}
+
 // The busy pointer for the length of a command.
 class Busy {
  public:
@@ -56,6 +68,22 @@ void ImageActions::ReportExport(const ExportReport& report) {
   // Sequences written under another name than their own are told too.
   for (const std::string& note : report.notes) text += (text.isEmpty() ? "" : "\n") + QString::fromStdString(note);
   if (!text.isEmpty()) window_.Message(text);
+}
+
+void ImageActions::ReportColours(const ImportReport& report) {
+  const ColourMapping& mapping = report.mapping;
+  if (mapping.Exact()) return;
+  QString note = QString("%1 not in the game palette (largest difference %2)")
+                     .arg(Pixels(mapping.offPalette))
+                     .arg(mapping.largestDifference);
+  if (mapping.madeTransparent > 0)
+    note += QString("; %1 became transparent").arg(Pixels(mapping.madeTransparent, "opaque"));
+  window_.Note(note);
+  if (mapping.madeTransparent > 0)
+    window_.Message(QString("%1 became transparent (index %2): their colours are nearest to the game's transparent "
+                            "colour. Give them another colour in the image to keep them visible.")
+                        .arg(Pixels(mapping.madeTransparent, "opaque"))
+                        .arg(int{TransparentIndex}));
 }
 
 void ImageActions::CreateSequence() {
@@ -137,13 +165,14 @@ void ImageActions::ImportSequence() {
   classGAF scratch;
   (void)scratch.Animations.Assign(doc_.Gaf().Animations.Entries());
   bool added = false;
+  ImportReport report;
   {
     Busy busy;
-    added = quilmark::ImportSequence(scratch, dialog.FrameLists, dialog.chkCenter->isChecked(),
-                                     dialog.chkWhite->isChecked(), dialog.chkCompress->isChecked(), &window_);
+    added = quilmark::ImportSequence(scratch, dialog.FrameLists, dialog.Options(), &window_, &report);
   }
   if (!added) return doc_.Select({});
   doc_.Do(AnimationsStep(doc_, "Import Sequence", scratch.Animations.Entries(), {}));
+  ReportColours(report);
 }
 
 void ImageActions::ExportToChosenFolder(const std::function<ExportReport(const std::string& folder)>& write) {
@@ -205,23 +234,20 @@ void ImageActions::ImportFrames(bool subframes) {
   if (subframes) dialog.setWindowTitle(FrmImportFrame::SubframesCaption);
   const bool accepted = dialog.exec() == QDialog::Accepted;
   doc_.State().BMPLoadDir = dialog.LoadDir();
-  if (accepted)
-    AddImages(dialog.ChosenPaths(),
-              {dialog.chkCenter->isChecked(), dialog.chkWhite->isChecked(), dialog.chkCompress->isChecked()},
-              dialog.SubframeMode());
+  if (accepted) AddImages(dialog.ChosenPaths(), dialog.Options(), dialog.SubframeMode());
 }
 
-void ImageActions::AddImages(const std::vector<std::string>& files, ImportOptions options, bool subframes) {
+void ImageActions::AddImages(const std::vector<std::string>& files, const ImportOptions& options, bool subframes) {
   const EditorState& st = doc_.State();
   const AnimationPtr animation = st.CurrentAnimation;
   const FramePtr frame = animation->Frames.Item(st.CurrentFrame);
   if (files.empty() || !doc_.Holds(animation) || (subframes && !frame)) return;
   Collection<classGAFFrame>& frames = subframes ? frame->Subframes : animation->Frames;
   const std::vector<FramePtr> before = frames.Items();
+  ImportReport report;
   {
     Busy busy;
-    (void)quilmark::ImportFrames(*animation, files, options.center, options.white, subframes, options.compress,
-                                 st.CurrentFrame, nullptr, &window_);
+    (void)quilmark::ImportFrames(*animation, files, options, subframes, st.CurrentFrame, nullptr, &window_, &report);
   }
   const std::vector<FramePtr> after = frames.Items();
   if (after == before) return;
@@ -230,6 +256,7 @@ void ImageActions::AddImages(const std::vector<std::string>& files, ImportOption
   const std::shared_ptr<void> owner = subframes ? std::shared_ptr<void>(frame) : std::shared_ptr<void>(animation);
   doc_.Do(FramesStep(doc_, subframes ? "Import Subframes" : "Import Frames", animation, owner, frames, after,
                      {animation, 1, 0}));
+  ReportColours(report);
 }
 
 void ImageActions::ExportImage(bool subframe) {

@@ -9,10 +9,9 @@
 
 #include "editor/GafDocument.h"
 #include "editor/WindowServices.h"
+#include "images/FrameImages.h"
 
 namespace quilmark {
-
-struct ExportReport;
 
 class ImageActions : public QObject {
   Q_OBJECT
@@ -46,10 +45,7 @@ class ImageActions : public QObject {
 
   // Adds image files (in the order given) to the selected animation as frames,
   // or as subframes of the shown frame: one step.
-  struct ImportOptions {
-    bool center = false, white = false, compress = false;
-  };
-  void AddImages(const std::vector<std::string>& files, ImportOptions options, bool subframes);
+  void AddImages(const std::vector<std::string>& files, const ImportOptions& options, bool subframes);
 
  private:
   // The directory chooser, then write into the chosen folder with the pane
@@ -57,6 +53,10 @@ class ImageActions : public QObject {
   void ExportToChosenFolder(const std::function<ExportReport(const std::string& folder)>& write);
   // One message for the images an export could not write.
   void ReportExport(const ExportReport& report);
+  // What matching an import's colours to the game palette did, when not
+  // every pixel kept its colour: a note in the status bar, and a message
+  // when opaque pixels became transparent.
+  void ReportColours(const ImportReport& report);
 
   GafDocument& doc_;
   WindowServices& window_;

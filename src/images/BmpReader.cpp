@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "base/LittleEndian.h"
@@ -287,7 +288,7 @@ Palette ColourTable(const uint8_t* head, const Layout& layout) {
 // The rows of a checked uncompressed bitmap, top row first and unpadded, into
 // pixels (width × height bytes), each index passed through table when given.
 // The file's rows are taken in their stored order, a band at a time.
-bool CopyRows(const Layout& layout, const uint8_t* table, ByteSource& source, uint8_t* pixels) {
+bool CopyRows(const Layout& layout, MappingTable* table, ByteSource& source, uint8_t* pixels) {
   const size_t width = layout.width;
   const size_t height = layout.height;
   const size_t stride = (width + 3) & ~size_t{3};
@@ -301,7 +302,7 @@ bool CopyRows(const Layout& layout, const uint8_t* table, ByteSource& source, ui
       const size_t stored = first + k;
       uint8_t* dst = pixels + (layout.info.TopDown ? stored : height - 1 - stored) * width;
       if (table) {
-        MapIndices(bytes + k * stride, dst, width, table);
+        table->Map(bytes + k * stride, dst, width);
       } else {
         std::memcpy(dst, bytes + k * stride, width);
       }
@@ -313,7 +314,7 @@ bool CopyRows(const Layout& layout, const uint8_t* table, ByteSource& source, ui
 // The pixels of a checked bitmap, decoded and (with table) translated, into
 // out.BMPPixels; out's headers and colour table are not touched. False, with
 // out untouched, for damaged or vanished pixel bytes.
-bool DecodePixels(const Layout& layout, const uint8_t* table, ByteSource& source, LoadedBitmap& out) {
+bool DecodePixels(const Layout& layout, MappingTable* table, ByteSource& source, LoadedBitmap& out) {
   const size_t count = layout.width * layout.height;
   // RLE8 leaves pixels that no code reaches at index 0.
   std::vector<uint8_t> pixels(count, 0);
@@ -323,29 +324,31 @@ bool DecodePixels(const Layout& layout, const uint8_t* table, ByteSource& source
     CodeStream stream(source, layout.pixelOffset, layout.available);
     if (!DecodeRle8(stream, static_cast<uint32_t>(layout.width), static_cast<uint32_t>(layout.height), pixels))
       return false;
-    if (table) MapIndices(pixels.data(), pixels.data(), count, table);
+    if (table) table->Map(pixels.data(), pixels.data(), count);
   }
   out.BMPPixels = std::move(pixels);
   return true;
 }
 
 // A bitmap into out, its indices translated to the game palette in the same
-// pass when remap is set (the colour table kept is the bitmap's).
+// pass when remap is set (the colour table kept is the bitmap's), and what
+// that did weighed.
 bool Decode(const uint8_t* head, size_t headSize, uint64_t fileSize, ByteSource& source, bool remap,
             LoadedBitmap& out, const Refusal& refuse) {
   Layout layout;
   if (!CheckLayout(head, headSize, fileSize, layout, refuse)) return false;
   const Palette colours = ColourTable(head, layout);
-  std::array<uint8_t, 256> table{};
-  if (remap) table = RemapTable(colours, GamePalette);
+  std::optional<MappingTable> table;
+  if (remap) table.emplace(colours, RemapTable(colours, GamePalette), std::bitset<256>{}, GamePalette);
   try {
-    if (!DecodePixels(layout, remap ? table.data() : nullptr, source, out)) return refuse(kDamagedBmp);
+    if (!DecodePixels(layout, table ? &*table : nullptr, source, out)) return refuse(kDamagedBmp);
   } catch (const std::bad_alloc&) {
     // An image that the heap cannot hold is refused like an unreadable one.
     return refuse(kOutOfMemory);
   }
   out.BMPInfoHeader = layout.info;
   out.BMPPalette = colours;
+  out.Mapping = table ? table->Mapping() : ColourMapping{};
   return true;
 }
 

@@ -10,6 +10,7 @@
 #include "images/classFrameList.h"
 #include "document/Interfaces.h"
 #include "document/classGAF.h"
+#include "images/ColourMapping.h"
 
 namespace quilmark {
 
@@ -35,6 +36,23 @@ struct ImportReport {
   int read = 0;
   std::vector<std::string> failedFiles;
   std::vector<std::string> reasons;  // why each failed file was refused, same order
+  // What matching the colours to the game palette did, over every image read
+  // (a file read twice counts twice), and for each file whose colours were
+  // not all game colours, once, in the order read.
+  ColourMapping mapping;
+  struct FileMapping {
+    std::string file;
+    ColourMapping mapping;
+  };
+  std::vector<FileMapping> inexactFiles;
+};
+
+// How an import takes its images.
+struct ImportOptions {
+  bool center = false;    // each image's origin at its centre (CenterOf)
+  bool white = false;     // white (index 255) becomes TransparentIndex
+  bool compress = false;  // images stored compressed (a frame with subframes keeps its own image plain)
+  bool dither = false;    // grey and truecolour images dithered (ColourMatch::Dither)
 };
 
 // One image file of a document's export: the image (a frame or subframe
@@ -78,10 +96,17 @@ bool ImportSequence(classGAFAnimation& animation, const std::vector<classFrameLi
 bool ImportFrames(classGAFAnimation& animation, const std::vector<std::string>& Files, bool Center, bool WhiteBG,
                   bool Subframes, bool Compress, int32_t currentFrame, AnimationDisplay* display = nullptr,
                   MessageSink* messages = nullptr, ImportReport* report = nullptr);
+// The same with every option (dithering too).
+bool ImportFrames(classGAFAnimation& animation, const std::vector<std::string>& Files, const ImportOptions& options,
+                  bool Subframes, int32_t currentFrame, AnimationDisplay* display = nullptr,
+                  MessageSink* messages = nullptr, ImportReport* report = nullptr);
 // Builds a new animation from the lists and adds it to the document; false
 // when it was not added (no usable list, or an animation of that name exists).
 bool ImportSequence(classGAF& doc, const std::vector<classFrameList>& Images, bool Center, bool WhiteBG,
                     bool Compress, MessageSink* messages = nullptr, ImportReport* report = nullptr);
+// The same with every option (dithering too).
+bool ImportSequence(classGAF& doc, const std::vector<classFrameList>& Images, const ImportOptions& options,
+                    MessageSink* messages = nullptr, ImportReport* report = nullptr);
 
 // Writes the frame's own image; a frame with subframes writes nothing.
 ExportReport ExportFrame(const classGAFFrame& frame, const std::string& Filename, ImageFormat format = ImageFormat::Bmp);

@@ -15,20 +15,18 @@ namespace quilmark {
 
 namespace {
 
-struct Options {
-  bool Center;
-  bool WhiteBG;
-  bool Compress;
-};
-
 // One import call from start to end: the message goes out once per file that
-// cannot be read, however often the batch names that file.
+// cannot be read, however often the batch names that file, and a file's
+// colours that are not all game colours are listed once.
 class ImportRun {
  public:
   ImportRun(MessageSink* messages, ImportReport* report) : messages_(messages), report_(report) {}
 
-  void Read() {
-    if (report_) ++report_->read;
+  void Read(const std::string& file, const ColourMapping& mapping) {
+    if (!report_) return;
+    ++report_->read;
+    report_->mapping += mapping;
+    if (!mapping.Exact() && inexact_.insert(file).second) report_->inexactFiles.push_back({file, mapping});
   }
   void Failed(const std::string& file, const std::string& why) {
     if (!failed_.insert(file).second) return;
@@ -43,15 +41,16 @@ class ImportRun {
   MessageSink* messages_;
   ImportReport* report_;
   std::set<std::string> failed_;
+  std::set<std::string> inexact_;
 };
 
-bool ImportFrameInto(classGAFFrame& frame, const std::string& file, Options o, ImportRun& run) {
+bool ImportFrameInto(classGAFFrame& frame, const std::string& file, const ImportOptions& o, ImportRun& run) {
   frame.Initialize();
   LoadedBitmap bitmap;
   std::string why;
   // The reader refuses what a frame cannot hold (sides beyond 16 bits) and
   // what the heap cannot; the frame takes its pixels as they are.
-  if (!ReadImage(file, bitmap, &why)) {
+  if (!ReadImage(file, bitmap, &why, o.dither ? ColourMatch::Dither : ColourMatch::Nearest)) {
     run.Failed(file, why);
     return false;
   }
@@ -59,24 +58,26 @@ bool ImportFrameInto(classGAFFrame& frame, const std::string& file, Options o, I
     run.Failed(file, "cannot become a frame");
     return false;
   }
-  if (o.Center) {
+  if (o.center) {
     // Both fit 16 bits, being at most half of a 16-bit size.
     (void)frame.SetPositionX(CenterOf(frame.Width()));
     (void)frame.SetPositionY(CenterOf(frame.Height()));
   }
-  if (o.WhiteBG)
+  if (o.white)
     for (uint8_t& p : frame.Pixels)
       if (p == 255) p = TransparentIndex;
-  frame.SetCompressed(o.Compress);
-  run.Read();
+  frame.SetCompressed(o.compress);
+  run.Read(file, bitmap.Mapping);
   return true;
 }
 
-bool ImportListInto(classGAFFrame& frame, const classFrameList& list, Options o, ImportRun& run) {
+bool ImportListInto(classGAFFrame& frame, const classFrameList& list, const ImportOptions& o, ImportRun& run) {
   frame.Initialize();
   if (list.FrameCount() < 2) return ImportFrameInto(frame, list.Name, o, run);
   // The frame's own image is never stored compressed.
-  bool ok = ImportFrameInto(frame, list.Name, Options{o.Center, o.WhiteBG, false}, run);
+  ImportOptions own = o;
+  own.compress = false;
+  bool ok = ImportFrameInto(frame, list.Name, own, run);
   for (const std::string& path : list.GetFrames()) {
     auto sub = std::make_shared<classGAFFrame>();
     ok = ImportFrameInto(*sub, path, o, run) && ok;
@@ -85,7 +86,7 @@ bool ImportListInto(classGAFFrame& frame, const classFrameList& list, Options o,
   return ok;
 }
 
-bool ImportSubframeInto(classGAFFrame& frame, const std::string& file, Options o, ImportRun& run) {
+bool ImportSubframeInto(classGAFFrame& frame, const std::string& file, const ImportOptions& o, ImportRun& run) {
   if (frame.Subframes.IsEmpty()) {
     auto first = std::make_shared<classGAFFrame>();
     try {
@@ -109,7 +110,7 @@ bool ImportSubframeInto(classGAFFrame& frame, const std::string& file, Options o
   return ok;
 }
 
-bool ImportListsInto(classGAFAnimation& animation, const std::vector<classFrameList>& lists, Options o,
+bool ImportListsInto(classGAFAnimation& animation, const std::vector<classFrameList>& lists, const ImportOptions& o,
                      ImportRun& run) {
   animation.Animated = true;
   for (const classFrameList& list : lists) {
@@ -142,32 +143,38 @@ int32_t CenterOf(int32_t size) {
 bool ImportFrame(classGAFFrame& frame, const std::string& Filename, bool Center, bool WhiteBG, bool Compress,
                  MessageSink* messages, ImportReport* report) {
   ImportRun run(messages, report);
-  return ImportFrameInto(frame, Filename, Options{Center, WhiteBG, Compress}, run);
+  return ImportFrameInto(frame, Filename, ImportOptions{Center, WhiteBG, Compress, false}, run);
 }
 
 bool ImportSequence(classGAFFrame& frame, const classFrameList& FileList, bool Center, bool WhiteBG, bool Compress,
                     MessageSink* messages, ImportReport* report) {
   ImportRun run(messages, report);
-  return ImportListInto(frame, FileList, Options{Center, WhiteBG, Compress}, run);
+  return ImportListInto(frame, FileList, ImportOptions{Center, WhiteBG, Compress, false}, run);
 }
 
 bool ImportSubframe(classGAFFrame& frame, const std::string& Filename, bool Center, bool WhiteBG, bool Compress,
                     MessageSink* messages, ImportReport* report) {
   ImportRun run(messages, report);
-  return ImportSubframeInto(frame, Filename, Options{Center, WhiteBG, Compress}, run);
+  return ImportSubframeInto(frame, Filename, ImportOptions{Center, WhiteBG, Compress, false}, run);
 }
 
 bool ImportSequence(classGAFAnimation& animation, const std::vector<classFrameList>& FileList, bool Center,
                     bool WhiteBG, bool Compress, MessageSink* messages, ImportReport* report) {
   ImportRun run(messages, report);
-  return ImportListsInto(animation, FileList, Options{Center, WhiteBG, Compress}, run);
+  return ImportListsInto(animation, FileList, ImportOptions{Center, WhiteBG, Compress, false}, run);
 }
 
 bool ImportFrames(classGAFAnimation& animation, const std::vector<std::string>& Files, bool Center, bool WhiteBG,
                   bool Subframes, bool Compress, int32_t currentFrame, AnimationDisplay* display,
                   MessageSink* messages, ImportReport* report) {
+  return ImportFrames(animation, Files, ImportOptions{Center, WhiteBG, Compress, false}, Subframes, currentFrame,
+                      display, messages, report);
+}
+
+bool ImportFrames(classGAFAnimation& animation, const std::vector<std::string>& Files, const ImportOptions& o,
+                  bool Subframes, int32_t currentFrame, AnimationDisplay* display, MessageSink* messages,
+                  ImportReport* report) {
   ImportRun run(messages, report);
-  const Options o{Center, WhiteBG, Compress};
   for (const std::string& file : Files) {
     if (Subframes) {
       const FramePtr frame = animation.Frames.Item(currentFrame);
@@ -185,8 +192,14 @@ bool ImportFrames(classGAFAnimation& animation, const std::vector<std::string>& 
 
 bool ImportSequence(classGAF& doc, const std::vector<classFrameList>& Images, bool Center, bool WhiteBG,
                     bool Compress, MessageSink* messages, ImportReport* report) {
+  return ImportSequence(doc, Images, ImportOptions{Center, WhiteBG, Compress, false}, messages, report);
+}
+
+bool ImportSequence(classGAF& doc, const std::vector<classFrameList>& Images, const ImportOptions& options,
+                    MessageSink* messages, ImportReport* report) {
   auto animation = std::make_shared<classGAFAnimation>();
-  ImportSequence(*animation, Images, Center, WhiteBG, Compress, messages, report);
+  ImportRun run(messages, report);
+  ImportListsInto(*animation, Images, options, run);
   if (animation->Name.empty()) return false;
   // A name that is taken is refused by the collection; the new animation is dropped.
   return doc.Animations.Add(animation, animation->Name);

@@ -9,9 +9,12 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "base/FileAccess.h"
 #include "document/classGAFFrame.h"
+#include "images/ColourCache.h"
+#include "images/Dither.h"
 #include "images/modPng.h"
 
 namespace quilmark {
@@ -49,116 +52,32 @@ unsigned Channels(uint8_t colourType) {
   }
 }
 
-// Game indices of truecolour colours (0xRRGGBB), each searched for once: a
-// hash table of the colours met, and past kMaxSlots / 2 of them (a photograph
-// rather than a sprite) a direct table over all 2^24 colours.
-class ColourCache {
- public:
-  explicit ColourCache(const Palette& game) : game_(game) { Reset(kFirstSlots); }
-
-  uint8_t Index(uint32_t rgb) {
-    // Most colours are met again: only a new one is searched for.
-    if (direct_.empty()) {
-      for (size_t slot = Slot(rgb);; slot = (slot + 1) & (keys_.size() - 1)) {
-        if (keys_[slot] == rgb) return values_[slot];
-        if (keys_[slot] == kEmpty) break;
-      }
-    }
-    return Lookup(rgb);
-  }
-
- private:
-  static constexpr uint32_t kEmpty = 0xFFFFFFFF;  // no colour has bits above 24
-  static constexpr size_t kFirstSlots = 4096;
-  static constexpr size_t kMaxSlots = size_t{1} << 21;
-
-  [[gnu::noinline]] uint8_t Lookup(uint32_t rgb) {
-    if (!direct_.empty()) {
-      uint64_t& word = known_[rgb >> 6];
-      const uint64_t bit = uint64_t{1} << (rgb & 63);
-      if (!(word & bit)) {
-        direct_[rgb] = Search(rgb);
-        word |= bit;
-      }
-      return direct_[rgb];
-    }
-    size_t slot = Slot(rgb);
-    for (; keys_[slot] != kEmpty; slot = (slot + 1) & (keys_.size() - 1))
-      if (keys_[slot] == rgb) return values_[slot];
-    const uint8_t index = Search(rgb);
-    keys_[slot] = rgb;
-    values_[slot] = index;
-    if (++count_ * 2 > keys_.size()) Grow();
-    return index;
-  }
-
-  void Reset(size_t slots) {
-    keys_.assign(slots, kEmpty);
-    values_.assign(slots, 0);
-    shift_ = 32;
-    for (size_t s = slots; s > 1; s >>= 1) --shift_;
-    count_ = 0;
-  }
-  size_t Slot(uint32_t rgb) const { return (rgb * 0x9E3779B1u) >> shift_; }
-  uint8_t Search(uint32_t rgb) const {
-    PaletteEntry colour;
-    colour.Red = static_cast<uint8_t>(rgb >> 16);
-    colour.Green = static_cast<uint8_t>(rgb >> 8);
-    colour.Blue = static_cast<uint8_t>(rgb);
-    return NearestOpaqueColour(colour, game_);
-  }
-  void Grow() {
-    std::vector<uint32_t> keys = std::move(keys_);
-    std::vector<uint8_t> values = std::move(values_);
-    if (keys.size() >= kMaxSlots) {
-      direct_.assign(size_t{1} << 24, 0);
-      known_.assign((size_t{1} << 24) / 64, 0);
-      for (size_t i = 0; i < keys.size(); ++i)
-        if (keys[i] != kEmpty) {
-          direct_[keys[i]] = values[i];
-          known_[keys[i] >> 6] |= uint64_t{1} << (keys[i] & 63);
-        }
-      return;
-    }
-    Reset(keys.size() * 2);
-    for (size_t i = 0; i < keys.size(); ++i) {
-      if (keys[i] == kEmpty) continue;
-      size_t slot = Slot(keys[i]);
-      while (keys_[slot] != kEmpty) slot = (slot + 1) & (keys_.size() - 1);
-      keys_[slot] = keys[i];
-      values_[slot] = values[i];
-      ++count_;
-    }
-  }
-
-  const Palette& game_;
-  std::vector<uint32_t> keys_;
-  std::vector<uint8_t> values_;
-  unsigned shift_ = 32;
-  size_t count_ = 0;
-  std::vector<uint8_t> direct_;
-  std::vector<uint64_t> known_;
-};
-
 // Turns the pixels of one scanline, in the file's own sample layout (samples
 // of less than 8 bits packed from the high bit down, 16-bit ones big-endian),
-// into indices.
+// into indices, or (for dithering) into colours; and weighs what the mapping
+// does (Mapping): palettised and grey pixels through a MappingTable of their
+// samples (or grey levels), truecolour ones in the cache of their colours.
 class PixelMapper {
  public:
   // mapped: a palettised file's indices go through table (to game colours),
   // else they stay the file's own.
   PixelMapper(const spng_ihdr& ihdr, const Palette& own, const std::bitset<256>& transparent, const spng_trns* trns,
               bool mapped)
-      : type_(ihdr.color_type), depth_(ihdr.bit_depth), bytes_(ihdr.bit_depth == 16 ? 2 : 1) {
+      : type_(ihdr.color_type), depth_(ihdr.bit_depth), bytes_(ihdr.bit_depth == 16 ? 2 : 1), mapped_(mapped) {
     if (type_ == SPNG_COLOR_TYPE_INDEXED) {
       const std::array<uint8_t, 256> remap = RemapTable(own, GamePalette);
       for (size_t i = 0; i < 256; ++i)
         table_[i] = !mapped ? static_cast<uint8_t>(i) : transparent[i] ? TransparentIndex : remap[i];
+      weigh_.emplace(own, table_, transparent, GamePalette);
       return;
     }
+    Palette levels{};
     if (type_ == SPNG_COLOR_TYPE_GRAYSCALE || type_ == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA) {
       // An opaque grey never becomes the transparent index.
-      for (size_t v = 0; v < 256; ++v) grey_[v] = NearestOpaqueColour({uint8_t(v), uint8_t(v), uint8_t(v), 0}, GamePalette);
+      for (size_t v = 0; v < 256; ++v) {
+        grey_[v] = NearestOpaqueColour(Grey(v), GamePalette);
+        levels[v] = Grey(v);
+      }
     }
     if (trns && type_ == SPNG_COLOR_TYPE_GRAYSCALE) {
       hasKey_ = true;
@@ -170,8 +89,18 @@ class PixelMapper {
     if (type_ == SPNG_COLOR_TYPE_GRAYSCALE && depth_ <= 8) {
       // Every sample value has its index in the table, the key among them.
       const unsigned top = (1u << depth_) - 1;
-      for (unsigned s = 0; s <= top; ++s)
+      Palette samples{};
+      std::bitset<256> key;
+      for (unsigned s = 0; s <= top; ++s) {
         table_[s] = hasKey_ && s == key_ ? TransparentIndex : grey_[s * 255 / top];
+        samples[s] = Grey(s * 255 / top);
+      }
+      // Grey of up to 8 bits is mapped by its samples, the key among them.
+      if (hasKey_ && key_ <= top) key[key_] = true;
+      weigh_.emplace(samples, table_, key, GamePalette);
+    } else if (type_ == SPNG_COLOR_TYPE_GRAYSCALE || type_ == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA) {
+      // Deeper grey, and grey with alpha, by the high byte of its samples.
+      weigh_.emplace(levels, grey_, std::bitset<256>{}, GamePalette);
     }
     if (type_ == SPNG_COLOR_TYPE_TRUECOLOR || type_ == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA)
       cache_ = std::make_unique<ColourCache>(GamePalette);
@@ -183,21 +112,29 @@ class PixelMapper {
       case SPNG_COLOR_TYPE_INDEXED:
       case SPNG_COLOR_TYPE_GRAYSCALE:
         if (depth_ == 16) {
-          for (size_t i = 0; i < count; ++i, line += 2)
-            out[i * step] = hasKey_ && Sample16(line) == key_ ? TransparentIndex : grey_[line[0]];
-        } else if (depth_ == 8) {
-          for (size_t i = 0; i < count; ++i) out[i * step] = table_[line[i]];
-        } else {
-          const unsigned mask = (1u << depth_) - 1;
-          for (size_t i = 0; i < count; ++i) {
-            const size_t bit = i * depth_;
-            out[i * step] = table_[(line[bit >> 3] >> (8 - depth_ - (bit & 7))) & mask];
+          for (size_t i = 0; i < count; ++i, line += 2) {
+            if (hasKey_ && Sample16(line) == key_) {
+              out[i * step] = TransparentIndex;
+            } else {
+              out[i * step] = weigh_->MapOne(line[0]);
+            }
           }
+        } else if (depth_ == 8 && step == 1) {
+          weigh_->Map(line, out, count);
+        } else if (depth_ == 8) {
+          for (size_t i = 0; i < count; ++i) out[i * step] = weigh_->MapOne(line[i]);
+        } else {
+          for (size_t i = 0; i < count; ++i) out[i * step] = weigh_->MapOne(Packed(line, i));
         }
         break;
       case SPNG_COLOR_TYPE_GRAYSCALE_ALPHA:
-        for (size_t i = 0; i < count; ++i, line += 2 * bytes_)
-          out[i * step] = line[bytes_] < 128 ? TransparentIndex : grey_[line[0]];
+        for (size_t i = 0; i < count; ++i, line += 2 * bytes_) {
+          if (line[bytes_] < 128) {
+            out[i * step] = TransparentIndex;
+          } else {
+            out[i * step] = weigh_->MapOne(line[0]);
+          }
+        }
         break;
       default:  // truecolour, with or without alpha
         MapColours(line, count, out, step);
@@ -205,8 +142,55 @@ class PixelMapper {
     }
   }
 
+  // count pixels of a grey or truecolour line into out, step apart, as
+  // colours for DitherToGame: 0xRRGGBB, or kClearPixel where the file makes
+  // the pixel transparent.
+  void Colours(const uint8_t* line, size_t count, uint32_t* out, size_t step) const {
+    for (size_t i = 0; i < count; ++i) out[i * step] = Colour(line, i);
+  }
+
+  // What the pixels mapped so far became.
+  ColourMapping Mapping() const {
+    if (cache_) return cache_->Mapping();
+    if (type_ == SPNG_COLOR_TYPE_INDEXED && !mapped_) return {};
+    return weigh_->Mapping();
+  }
+
  private:
   static uint32_t Sample16(const uint8_t* p) { return uint32_t{p[0]} << 8 | p[1]; }
+  static PaletteEntry Grey(size_t level) { return {uint8_t(level), uint8_t(level), uint8_t(level), 0}; }
+  static uint32_t GreyColour(uint8_t level) { return uint32_t{level} * 0x010101u; }
+  // The i-th sample of a line of samples of fewer than 8 bits.
+  uint8_t Packed(const uint8_t* line, size_t i) const {
+    const size_t bit = i * depth_;
+    return static_cast<uint8_t>((line[bit >> 3] >> (8 - depth_ - (bit & 7))) & ((1u << depth_) - 1));
+  }
+  // A truecolour pixel's samples as the file stores them, to compare with the key.
+  template <size_t Bytes>
+  static uint64_t Stored(const uint8_t* p) {
+    return Bytes == 2 ? uint64_t{Sample16(p)} << 32 | uint64_t{Sample16(p + 2)} << 16 | Sample16(p + 4)
+                      : uint64_t{p[0]} << 32 | uint64_t{p[1]} << 16 | p[2];
+  }
+
+  uint32_t Colour(const uint8_t* line, size_t i) const {
+    if (type_ == SPNG_COLOR_TYPE_GRAYSCALE) {
+      if (depth_ == 16) {
+        const uint8_t* p = line + 2 * i;
+        return hasKey_ && Sample16(p) == key_ ? kClearPixel : GreyColour(p[0]);
+      }
+      const unsigned sample = depth_ == 8 ? line[i] : Packed(line, i);
+      return hasKey_ && sample == key_ ? kClearPixel : GreyColour(uint8_t(sample * 255 / ((1u << depth_) - 1)));
+    }
+    if (type_ == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA) {
+      const uint8_t* p = line + 2 * bytes_ * i;
+      return p[bytes_] < 128 ? kClearPixel : GreyColour(p[0]);
+    }
+    const bool alpha = type_ == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
+    const uint8_t* p = line + (alpha ? 4 : 3) * bytes_ * i;
+    if (alpha && p[3 * bytes_] < 128) return kClearPixel;
+    if (hasKey_ && (bytes_ == 2 ? Stored<2>(p) : Stored<1>(p)) == key_) return kClearPixel;
+    return uint32_t{p[0]} << 16 | uint32_t{p[bytes_]} << 8 | p[2 * bytes_];
+  }
 
   // Bytes is the size of a sample; alpha and key say what makes a pixel
   // transparent (the checks are left out of the loop where a file has none).
@@ -219,9 +203,7 @@ class PixelMapper {
       uint8_t index;
       if (Alpha && line[3 * Bytes] < 128) {
         index = TransparentIndex;
-      } else if (Key && (Bytes == 2 ? uint64_t{Sample16(line)} << 32 | uint64_t{Sample16(line + 2)} << 16 |
-                                          Sample16(line + 4)
-                                    : uint64_t{line[0]} << 32 | uint64_t{line[1]} << 16 | line[2]) == key) {
+      } else if (Key && Stored<Bytes>(line) == key) {
         index = TransparentIndex;
       } else {
         index = cache.Index(uint32_t{line[0]} << 16 | uint32_t{line[Bytes]} << 8 | line[2 * Bytes]);
@@ -244,11 +226,15 @@ class PixelMapper {
 
   uint8_t type_, depth_;
   size_t bytes_;  // per sample, for depths of 8 and 16
+  bool mapped_;
   std::array<uint8_t, 256> table_{};  // indexed, and grey of up to 8 bits: sample → index
   std::array<uint8_t, 256> grey_{};   // grey level → game index
   bool hasKey_ = false;
   uint64_t key_ = 0;  // the tRNS colour, its samples as the file stores them
   std::unique_ptr<ColourCache> cache_;
+  // Indexed and grey pixels: the mapping of their samples (or grey levels),
+  // weighed.
+  std::optional<MappingTable> weigh_;
 };
 
 // Whether each of count indices of depth bits, packed in line as a PNG packs
@@ -284,8 +270,11 @@ bool TransparencyFitsTable(uint64_t size, ReadHead read) {
 }
 
 // Decodes the PNG that ctx reads (fileSize bytes long) into out; see DecodePNG.
-bool Decode(spng_ctx* ctx, uint64_t fileSize, bool mapped, bool transparencyFits, LoadedBitmap& out,
-            const Refusal& refuse) {
+// With ColourMatch::Dither a grey or truecolour image is taken in as colours
+// first and then dithered whole (an interlaced file gives its rows out of
+// order).
+bool Decode(spng_ctx* ctx, uint64_t fileSize, bool mapped, ColourMatch match, bool transparencyFits,
+            LoadedBitmap& out, const Refusal& refuse) {
   if (spng_set_image_limits(ctx, kMaxFrameSide, kMaxFrameSide) != 0) return refuse(kDamagedPng);
   const uint64_t chunkLimit = std::min<uint64_t>(fileSize, std::numeric_limits<int32_t>::max());
   if (spng_set_chunk_limits(ctx, static_cast<size_t>(chunkLimit), kChunkCacheLimit) != 0) return refuse(kDamagedPng);
@@ -321,8 +310,10 @@ bool Decode(spng_ctx* ctx, uint64_t fileSize, bool mapped, bool transparencyFits
   }
 
   const bool interlaced = ihdr.interlace_method == SPNG_INTERLACE_ADAM7;
+  const bool dither = match == ColourMatch::Dither && !indexed;
   try {
     std::vector<uint8_t> pixels(static_cast<size_t>(width * height));
+    std::vector<uint32_t> colours(dither ? static_cast<size_t>(width * height) : 0);
     std::vector<uint8_t> line(static_cast<size_t>(lineBytes));
     PixelMapper mapper(ihdr, own, transparent, hasTrns ? &trns : nullptr, mapped);
     for (;;) {
@@ -338,13 +329,21 @@ bool Decode(spng_ctx* ctx, uint64_t fileSize, bool mapped, bool transparencyFits
         const size_t count = (static_cast<size_t>(width) - start + step - 1) / step;
         // An index past the colour table is a damaged file.
         if (indexed && !IndicesBelow(line.data(), count, ihdr.bit_depth, entries)) return refuse(kDamagedPng);
-        mapper.Map(line.data(), count, pixels.data() + row.row_num * width + start, step);
+        const size_t first = static_cast<size_t>(row.row_num * width + start);
+        if (dither) {
+          mapper.Colours(line.data(), count, colours.data() + first, step);
+        } else {
+          mapper.Map(line.data(), count, pixels.data() + first, step);
+        }
       }
       if (status == SPNG_EOI) break;
     }
     // The chunks after the image, up to the end chunk, are checked too.
     if (spng_decode_chunks(ctx) != 0) return refuse(kDamagedPng);
     LoadedBitmap result;
+    result.Mapping = dither ? DitherToGame(colours.data(), static_cast<size_t>(width), static_cast<size_t>(height),
+                                           GamePalette, pixels.data())
+                            : mapper.Mapping();
     result.BMPInfoHeader.Width = static_cast<int32_t>(width);
     result.BMPInfoHeader.Height = static_cast<int32_t>(height);
     result.BMPInfoHeader.Planes = 1;
@@ -362,7 +361,8 @@ bool Decode(spng_ctx* ctx, uint64_t fileSize, bool mapped, bool transparencyFits
   }
 }
 
-bool DecodeInMemory(const uint8_t* data, size_t size, bool mapped, LoadedBitmap& out, const Refusal& refuse) {
+bool DecodeInMemory(const uint8_t* data, size_t size, bool mapped, ColourMatch match, LoadedBitmap& out,
+                    const Refusal& refuse) {
   if (!IsPNG(data, size)) return refuse("not a PNG image");
   Context ctx(spng_ctx_new(0));
   if (!ctx || spng_set_png_buffer(ctx.get(), data, size) != 0) return refuse(kOutOfMemory);
@@ -370,7 +370,7 @@ bool DecodeInMemory(const uint8_t* data, size_t size, bool mapped, LoadedBitmap&
     std::memcpy(head, data + at, 8);
     return true;
   });
-  return Decode(ctx.get(), size, mapped, fits, out, refuse);
+  return Decode(ctx.get(), size, mapped, match, fits, out, refuse);
 }
 
 // libspng's reader over an open file: the bytes asked for, from where the
@@ -420,20 +420,20 @@ bool IsPNG(const uint8_t* data, size_t size) {
 }
 
 bool DecodePNG(const uint8_t* data, size_t size, LoadedBitmap& out, std::string* why) {
-  return DecodeInMemory(data, size, false, out, Refusal(why));
+  return DecodeInMemory(data, size, false, ColourMatch::Nearest, out, Refusal(why));
 }
 
-bool ReadPNGFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out, std::string* why) {
-  return DecodeInMemory(data, size, true, out, Refusal(why));
+bool ReadPNGFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out, std::string* why, ColourMatch match) {
+  return DecodeInMemory(data, size, true, match, out, Refusal(why));
 }
 
-bool ReadPNG(const std::string& filename, LoadedBitmap& out, std::string* why) {
+bool ReadPNG(const std::string& filename, LoadedBitmap& out, std::string* why, ColourMatch match) {
   InputFile file;
   if (!file.Open(filename)) return Refusal(why)(file.Error());
-  return ReadPNG(file, out, why);
+  return ReadPNG(file, out, why, match);
 }
 
-bool ReadPNG(InputFile& file, LoadedBitmap& out, std::string* why) {
+bool ReadPNG(InputFile& file, LoadedBitmap& out, std::string* why, ColourMatch match) {
   const Refusal refuse(why);
   if (file.Size() < 0) return refuse(file.Error());
   uint8_t head[sizeof kSignature];
@@ -448,7 +448,7 @@ bool ReadPNG(InputFile& file, LoadedBitmap& out, std::string* why) {
   const bool fits = TransparencyFitsTable(size, [&](uint64_t at, uint8_t* head) {
     return file.ReadAt(head, 8, static_cast<int64_t>(at)) == 8;
   });
-  return Decode(ctx.get(), size, true, fits, out, refuse);
+  return Decode(ctx.get(), size, true, match, fits, out, refuse);
 }
 
 }  // namespace quilmark

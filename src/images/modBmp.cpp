@@ -19,23 +19,6 @@ constexpr uint32_t kHeaderAndTable = 14 + 40 + 256 * 4;  // 1078
 
 }  // namespace
 
-void MapIndices(const uint8_t* from, uint8_t* to, size_t count, const uint8_t* table) {
-  size_t i = 0;
-  for (; i + 8 <= count; i += 8) {
-    uint64_t v;
-    std::memcpy(&v, from + i, 8);
-    const uint64_t r = static_cast<uint64_t>(table[v & 0xFF]) | static_cast<uint64_t>(table[(v >> 8) & 0xFF]) << 8 |
-                       static_cast<uint64_t>(table[(v >> 16) & 0xFF]) << 16 |
-                       static_cast<uint64_t>(table[(v >> 24) & 0xFF]) << 24 |
-                       static_cast<uint64_t>(table[(v >> 32) & 0xFF]) << 32 |
-                       static_cast<uint64_t>(table[(v >> 40) & 0xFF]) << 40 |
-                       static_cast<uint64_t>(table[(v >> 48) & 0xFF]) << 48 |
-                       static_cast<uint64_t>(table[v >> 56]) << 56;
-    std::memcpy(to + i, &r, 8);
-  }
-  for (; i < count; ++i) to[i] = table[from[i]];
-}
-
 std::array<uint8_t, 256> RemapTable(const Palette& bitmapColours, const Palette& gameColours) {
   // The game colours as separate channel rows, so that the distances from one
   // colour to all 256 are worked out side by side.
@@ -103,7 +86,9 @@ void RemapToGamePalette(LoadedBitmap& bitmap, const Palette& gameColours) {
   std::array<uint8_t, 256> table = RemapTable(bitmap.BMPPalette, gameColours);
   for (size_t i = 0; i < 256; ++i)
     if (bitmap.TransparentEntries[i]) table[i] = TransparentIndex;
-  MapIndices(bitmap.BMPPixels.data(), bitmap.BMPPixels.data(), bitmap.BMPPixels.size(), table.data());
+  MappingTable mapping(bitmap.BMPPalette, table, bitmap.TransparentEntries, gameColours);
+  mapping.Map(bitmap.BMPPixels.data(), bitmap.BMPPixels.data(), bitmap.BMPPixels.size());
+  bitmap.Mapping = mapping.Mapping();
 }
 
 bool EncodeBMP(std::span<const uint8_t> buffer, const Palette& palette, int32_t width, int32_t height,

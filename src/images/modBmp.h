@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/AtomicFile.h"
+#include "images/ColourMapping.h"
 #include "images/GamePalette.h"
 
 namespace quilmark {
@@ -54,7 +55,17 @@ struct LoadedBitmap {
   // Entries of BMPPalette that the file makes transparent (a PNG colour
   // table's alpha below 128); they map to TransparentIndex.
   std::bitset<256> TransparentEntries;
+  // What the mapping to the game palette did, once it is done (by the
+  // readers, RemapToGamePalette, or DecodePNG for a file without a colour
+  // table); empty before.
+  ColourMapping Mapping;
 };
+
+// How an import matches colours without a colour table of their own (grey
+// and truecolour PNG) to the game palette: each pixel to its nearest game
+// colour, or by Floyd-Steinberg error diffusion (images/Dither.h). Images
+// with a colour table are mapped entry by entry either way.
+enum class ColourMatch { Nearest, Dither };
 
 // Decodes the bytes of an 8-bit BMP file: a 40-byte or larger information
 // header with bottom-up or top-down rows, uncompressed or RLE8, or the 12-byte
@@ -100,12 +111,10 @@ uint8_t NearestColour(const PaletteEntry& colour, const Palette& gameColours);
 // of a file without a colour table becomes.
 uint8_t NearestOpaqueColour(const PaletteEntry& colour, const Palette& gameColours);
 
-// to[i] = table[from[i]] for count bytes; from and to may be the same buffer.
-void MapIndices(const uint8_t* from, uint8_t* to, size_t count, const uint8_t* table);
-
 // Converts out.BMPPixels in place to indices of the game palette; entries
-// in TransparentEntries become TransparentIndex. Pixels that already are game
-// indices (OwnColourTable false) stay as they are.
+// in TransparentEntries become TransparentIndex, and bitmap.Mapping says what
+// the mapping did. Pixels that already are game indices (OwnColourTable
+// false) stay as they are, and so does bitmap.Mapping.
 void RemapToGamePalette(LoadedBitmap& bitmap, const Palette& gameColours = GamePalette);
 
 // Reads the file and maps its pixels to GamePalette. False (and out
@@ -113,7 +122,7 @@ void RemapToGamePalette(LoadedBitmap& bitmap, const Palette& gameColours = GameP
 // or a folder is refused without waiting on it), unreadable or refused by
 // DecodeBMP. The headers are read first, and the pixels only when they pass;
 // the file is then read a band at a time, so that besides the image only
-// a small buffer is held.
+// a small buffer is held. out.Mapping says what the mapping did.
 bool ReadBMP(const std::string& filename, LoadedBitmap& out, std::string* why = nullptr);
 // The same on a file already open.
 bool ReadBMP(InputFile& file, LoadedBitmap& out, std::string* why = nullptr);

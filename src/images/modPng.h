@@ -30,7 +30,7 @@ bool IsPNG(const uint8_t* data, size_t size);
 //   (NearestOpaqueColour), taking the high byte of
 //   16-bit samples and scaling grey of 1, 2 or 4 bits to 0…255; a pixel whose
 //   alpha is below 128 (below 32768 at 16 bits), or that equals the tRNS key
-//   colour, becomes TransparentIndex.
+//   colour, becomes TransparentIndex. out.Mapping says what the matching did.
 // Refused (false, out untouched): anything not a PNG file, a damaged one (a
 // bad checksum, a cut or corrupt stream), a side above kMaxFrameSide, and a
 // file too small to hold the pixels it claims (deflate packs at most 1032
@@ -39,14 +39,20 @@ bool IsPNG(const uint8_t* data, size_t size);
 // With why given, a refusal says there why, as DecodeBMP.
 bool DecodePNG(const uint8_t* data, size_t size, LoadedBitmap& out, std::string* why = nullptr);
 
-// The same, then every pixel in game indices (RemapToGamePalette).
-bool ReadPNGFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out, std::string* why = nullptr);
+// The same, then every pixel in game indices (RemapToGamePalette), and
+// out.Mapping saying what the mapping did. With ColourMatch::Dither the
+// pixels of a grey or truecolour file are matched by DitherToGame
+// (images/Dither.h) instead, still never TransparentIndex unless the file
+// makes them transparent; a palettised file is mapped as without it.
+bool ReadPNGFromMemory(const uint8_t* data, size_t size, LoadedBitmap& out, std::string* why = nullptr,
+                       ColourMatch match = ColourMatch::Nearest);
 
 // Reads the file (a regular file only, as ReadBMP) as ReadPNGFromMemory does,
 // a piece at a time, so that besides the image only small buffers are held.
-bool ReadPNG(const std::string& filename, LoadedBitmap& out, std::string* why = nullptr);
+bool ReadPNG(const std::string& filename, LoadedBitmap& out, std::string* why = nullptr,
+             ColourMatch match = ColourMatch::Nearest);
 // The same on a file already open.
-bool ReadPNG(InputFile& file, LoadedBitmap& out, std::string* why = nullptr);
+bool ReadPNG(InputFile& file, LoadedBitmap& out, std::string* why = nullptr, ColourMatch match = ColourMatch::Nearest);
 
 // An 8-bit palettised PNG file of width × height indices (top row first):
 // a 256-entry PLTE of palette's colours and a tRNS chunk that makes entry

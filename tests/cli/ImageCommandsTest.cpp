@@ -156,6 +156,48 @@ TEST_F(Batch, ExportWritesEveryImageIntoTheFolderWithOrWithoutSlash) {
   EXPECT_EQ(test::ReadFile(dir.File("elsewhere.txt")), std::vector<uint8_t>{'k'});
 }
 
+PaletteEntry Rgb(int r, int g, int b) { return {uint8_t(b), uint8_t(g), uint8_t(r), 0}; }
+
+// Each image whose colours are not all game colours gets a line, and one
+// whose opaque pixels became transparent a warning too; the exit status stays
+// 0. With DistinctPalette: game colour 20 off by 5, a colour 1 from game
+// colour 9 and nearest to it, and game colour 5 exactly.
+TEST_F(Batch, BuildNamesImagesWhoseColoursChangedAndWarnsOfOpaquePixelsMadeTransparent) {
+  const auto table = test::TableOf({Rgb(23, 233, 140), Rgb(9, 246, 64), Rgb(5, 250, 35)});
+  const auto bmp = [&](const std::string& name, std::vector<uint8_t> bits) {
+    const int32_t width = int32_t(bits.size());
+    bits.resize((bits.size() + 3) / 4 * 4, 0);
+    return Put(name, test::BuildBmp({.width = width, .height = 1, .clrUsed = 3, .table = table, .bits = bits}));
+  };
+  const std::string many = bmp("many.bmp", {0, 0, 1, 1, 1, 2}), one = bmp("one.bmp", {1, 2}),
+                    off = bmp("off.bmp", {2, 0}), exact = bmp("exact.bmp", {2, 2});
+  ASSERT_EQ(RunBuildCommand({dir.File("out.gaf"), many, exact + "," + one + "," + many, off}, err), 0);
+  EXPECT_EQ(err.str(), many + ": 5 pixels not in the game palette, largest difference 5\n" +
+                       many + ": warning: 3 opaque pixels became transparent (their nearest game colour is index 9)\n" +
+                       one + ": 1 pixel not in the game palette, largest difference 1\n" +
+                       one + ": warning: 1 opaque pixel became transparent (their nearest game colour is index 9)\n" +
+                       off + ": 1 pixel not in the game palette, largest difference 5\n");
+}
+
+// Grey 100 over black (0 and most), white (1) and grey 100 at 9: dithered
+// 0 1 0 0, else all black (ColourMatchTest works it out).
+TEST_F(Batch, BuildDithersTruecolourImagesWhenAsked) {
+  GamePalette = Palette{};
+  GamePalette[1] = Rgb(255, 255, 255);
+  GamePalette[TransparentIndex] = Rgb(100, 100, 100);
+  const std::vector<test::Samples> greys(4, {100, 100, 100});
+  const std::string grey = Put("grey.png", BuildPng({.width = 2, .height = 2, .type = 2, .pixels = greys}));
+  for (const auto& [option, pixels, line] : {std::tuple{"--center", Pixels{0, 0, 0, 0}, "difference 300"},
+                                             {"--dither", Pixels{0, 1, 0, 0}, "difference 465"}}) {
+    err.str("");
+    ASSERT_EQ(RunBuildCommand({dir.File("grey.gaf"), option, grey}, err), 0) << err.str();
+    classGAF doc;
+    doc.Load(dir.File("grey.gaf"));
+    EXPECT_EQ(doc.Animations.Item(1)->Frames.Item(1)->Pixels, pixels) << option;
+    EXPECT_EQ(err.str(), grey + ": 4 pixels not in the game palette, largest " + line + "\n");
+  }
+}
+
 TEST_F(Batch, UsageErrorsExitTwoAndFailuresOne) {
   const std::string o = dir.File("o.gaf");
   for (const Args& args : {Args{}, {o}, {o, "--bogus", "a.bmp"}, {o, "a.bmp", "--into"}, {o, "a.bmp,,b.bmp"}})
