@@ -1,6 +1,7 @@
 # Both programs answer --version and --help as GNU programs do: on standard
 # output, nothing on standard error, exit 0, also without any display (the
 # editor must answer before it looks for one). A command's own --help too.
+cmake_policy(VERSION 3.22)
 function(run program)
   execute_process(COMMAND env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb ${program} ${ARGN}
                   RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
