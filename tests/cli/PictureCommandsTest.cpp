@@ -141,9 +141,9 @@ TEST_F(Pictures, GifHoldsEveryFramePlacedOnOneCanvas) {
   EXPECT_NE(std::string(bytes.begin(), bytes.end()).find(loop), std::string::npos);
 
   // Without options: no zoom, a tenth of a second each; the document read
-  // from inside an archive.
+  // from inside an archive (packed as the archive's own name).
   ASSERT_EQ(RunPackCommand({file, dir.File("mod.ufo")}, err), 0) << err.str();
-  ASSERT_EQ(RunGifCommand({dir.File("mod.ufo") + ":textures/walk.gaf", "Other", dir.File("other.gif")}, err), 0)
+  ASSERT_EQ(RunGifCommand({dir.File("mod.ufo") + ":textures/mod.gaf", "Other", dir.File("other.gif")}, err), 0)
       << err.str();
   EXPECT_EQ(Shell("identify -format '%W %H %T|' '" + dir.File("other.gif") + "'", &status), "1 1 10|");
   ExpectIndices(
