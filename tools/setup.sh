@@ -1,8 +1,11 @@
 # Shared by ./run and ./test: installs what is missing (only then, with one
 # apt-get update first) and configures and builds with CMake and Ninja.
 
+# The second line: rendering the icons, making the Debian package and checking
+# it, its desktop files, manual pages and shell completion.
 QUILMARK_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev zlib1g-dev libgtest-dev
-  libbenchmark-dev pkg-config libspng-dev libgif-dev nlohmann-json3-dev xvfb xauth openbox x11-utils xdotool imagemagick)
+  libbenchmark-dev pkg-config libspng-dev libgif-dev nlohmann-json3-dev xvfb xauth openbox x11-utils xdotool imagemagick
+  librsvg2-bin dpkg-dev file binutils lintian appstream desktop-file-utils groff bash-completion)
 
 quilmark_setup() {
   local missing=()

@@ -42,6 +42,19 @@ const std::vector<CommandLine>& CommandLines() {
        "joined by commas (the frame's own image, then its subframes). OUT is written\n"
        "only when every image was read. Each image whose colours are not all game\n"
        "colours is named on stderr with how many pixels changed colour."},
+      {"gif", "FILE.gaf NAME OUT.gif", 3, 3,
+       {{"--zoom", "N", "repeat every pixel N times each way, 1 to 16 (default 1)"},
+        {"--delay", "CS", "how long each frame shows, in hundredths of a second (default 10)"}},
+       "Writes the animation NAME (letter case ignored) as an animated GIF that loops,\n"
+       "in the game's colours with index 9 transparent: every frame placed by its\n"
+       "position on one canvas, its subframes composed."},
+      {"thumbnail", "FILE.gaf OUT.png", 2, 2,
+       {{"--size", "N", "fit the picture in N x N pixels, 1 to 1024 (default 128)"}},
+       "Writes the first frame of the first animation, composed and scaled by whole\n"
+       "steps to fit, as a PNG whose transparent pixels are transparent: the file\n"
+       "managers' thumbnailer. Reads no settings; the palette is the installed one\n"
+       "(or --palette FILE), else the one built in. Files above 64 MiB are refused.\n"
+       "FILE.gaf is always a file of its own, never ARCHIVE:PATH."},
       {"explode", "FILE.gaf DIR", 2, 2, {{"--format", "png|bmp", "the image format (default png)"}},
        "Writes every image into DIR (made when only it is missing) and the rest of\n"
        "the document into DIR/quilmark.json."},

@@ -36,6 +36,12 @@ int RunExportCommand(const CommandArgs& args, std::ostream& err, const std::stri
 // [--partial]: a new sequence with one frame per FRAME, a BMP or PNG path or
 // several joined by commas (the frame's own image, then its subframes).
 int RunBuildCommand(const CommandArgs& args, std::ostream& err, const std::string& palette = "");
+// gif FILE.gaf NAME OUT.gif [--zoom N] [--delay CS]: the animation NAME as a
+// looping animated GIF.
+int RunGifCommand(const CommandArgs& args, std::ostream& err, const std::string& palette = "");
+// thumbnail FILE.gaf OUT.png [--size N]: the first frame as a PNG that fits
+// N × N. With palette empty GamePalette is used as the caller set it.
+int RunThumbnailCommand(const CommandArgs& args, std::ostream& err, const std::string& palette = "");
 // explode FILE.gaf DIR [--format png|bmp]: every image into DIR, the rest of
 // the document into DIR/quilmark.json.
 int RunExplodeCommand(const CommandArgs& args, std::ostream& err, const std::string& palette = "");

@@ -14,7 +14,10 @@ namespace {
 using quilmark::CommandArgs;
 
 std::string Usage() {
-  std::string usage = "usage: quilmark-cli [--palette FILE] COMMAND ARGS...\ncommands:\n";
+  std::string usage =
+      "usage: quilmark-cli [--palette FILE] COMMAND ARGS...\n"
+      "       quilmark-cli --help | --version\n"
+      "commands:\n";
   for (const quilmark::CommandLine& line : quilmark::CommandLines()) {
     std::string synopsis = quilmark::Usage(line).substr(std::string("usage: quilmark-cli ").size());
     usage += "  " + synopsis;
@@ -26,6 +29,13 @@ std::string Usage() {
          "the file PATH inside an archive.\n";
 }
 
+std::string Version() {
+  return "quilmark-cli (Quilmark) " QUILMARK_VERSION "\n"
+         "Edits and converts the animated sprites of GAF files from the shell.\n";
+}
+
+// palette is the file --palette named, or empty: the commands that draw
+// then use the default one (DefaultPalettePath).
 int Run(const std::string& command, const CommandArgs& args, const std::string& palette) {
   if (command == "info") return quilmark::RunInfoCommand(args, std::cout, std::cerr);
   if (command == "convert") return quilmark::RunConvertCommand(args, std::cerr);
@@ -33,10 +43,18 @@ int Run(const std::string& command, const CommandArgs& args, const std::string& 
   if (command == "list") return quilmark::RunListCommand(args, std::cout, std::cerr);
   if (command == "extract") return quilmark::RunExtractCommand(args, std::cerr);
   // Commands below draw with the game palette; they read it once their arguments are right.
-  if (command == "export") return quilmark::RunExportCommand(args, std::cerr, palette);
-  if (command == "build") return quilmark::RunBuildCommand(args, std::cerr, palette);
-  if (command == "explode") return quilmark::RunExplodeCommand(args, std::cerr, palette);
-  if (command == "implode") return quilmark::RunImplodeCommand(args, std::cerr, palette);
+  const std::string chosen = palette.empty() ? quilmark::DefaultPalettePath() : palette;
+  if (command == "export") return quilmark::RunExportCommand(args, std::cerr, chosen);
+  if (command == "build") return quilmark::RunBuildCommand(args, std::cerr, chosen);
+  if (command == "explode") return quilmark::RunExplodeCommand(args, std::cerr, chosen);
+  if (command == "implode") return quilmark::RunImplodeCommand(args, std::cerr, chosen);
+  if (command == "gif") return quilmark::RunGifCommand(args, std::cerr, chosen);
+  // The thumbnailer runs in a file manager's sandbox: without the palette
+  // file it draws with the palette built in.
+  if (command == "thumbnail") {
+    if (palette.empty()) quilmark::LoadDefaultPalette();
+    return quilmark::RunThumbnailCommand(args, std::cerr, palette);
+  }
   std::cerr << "unknown command " << command << "\n" << Usage();
   return 2;
 }
@@ -48,7 +66,7 @@ int main(int argc, char** argv) {
   quilmark::InstallTemporaryFileCleanup();
   CommandArgs args(argv + 1, argv + argc);
   // --palette FILE may stand anywhere; it is taken out before the command sees its arguments.
-  std::string palette = quilmark::DefaultPalettePath();
+  std::string palette;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--palette") {
       if (i + 1 >= args.size()) {
@@ -66,6 +84,10 @@ int main(int argc, char** argv) {
   }
   if (args[0] == "--help" || args[0] == "-h") {
     std::cout << Usage();
+    return 0;
+  }
+  if (args[0] == "--version") {
+    std::cout << Version();
     return 0;
   }
   const std::string command = args[0];

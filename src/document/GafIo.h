@@ -7,6 +7,7 @@
 // are budgeted against its size.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -112,6 +113,9 @@ class GafInput {
   // and tables, or make more pixels, than its size can account for.
   bool Examine(uint64_t bytes);
   bool ReservePixels(uint64_t count);
+  // Lowers the pixels the file may make to at most most (after opening it),
+  // for a reader that wants less memory than the file's size allows.
+  void LimitPixels(uint64_t most) { pixels_left_ = std::min(pixels_left_, most); }
   // Memory for the count pixels of a frame just reserved, shared out of the
   // load's blocks (their bytes unset). False, with the reason noted, when it
   // cannot be had.

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QTimer>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,7 +14,43 @@
 #include "editor/FrmQuilmark.h"
 #include "editor/ScriptedRun.h"
 
+namespace {
+
+constexpr char kHelp[] =
+    "usage: quilmark [--palette FILE] [FILE.gaf]\n"
+    "       quilmark --help | --version\n"
+    "\n"
+    "The GAF sprite editor: opens FILE.gaf, or an empty document.\n"
+    "\n"
+    "options:\n"
+    "  --palette FILE        draw with the palette FILE (256 red-green-blue triplets)\n"
+    "                        instead of palette.dat beside the program or installed\n"
+    "  --help                print this help and end\n"
+    "  --version             print the version and end\n"
+    "Qt's own options (-platform NAME, -style NAME, ...) are taken as well.\n";
+
+constexpr char kVersion[] = "quilmark (Quilmark) " QUILMARK_VERSION
+                            "\n"
+                            "Edits the animated sprites of GAF files.\n";
+
+// --help and --version are answered before any window system is touched, so
+// that they work without a display.
+bool AnswerInformation(int argc, char** argv, int* status) {
+  for (int i = 1; i < argc; ++i) {
+    const char* text = nullptr;
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) text = kHelp;
+    if (std::strcmp(argv[i], "--version") == 0) text = kVersion;
+    if (!text) continue;
+    *status = std::fputs(text, stdout) < 0 || std::fflush(stdout) != 0 ? 1 : 0;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (int status = 0; AnswerInformation(argc, argv, &status)) return status;
   // A save or UFO export cut off by Ctrl+C in the terminal, or by the session
   // ending, leaves no temporary file behind.
   quilmark::InstallTemporaryFileCleanup();

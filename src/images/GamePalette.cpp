@@ -1,5 +1,6 @@
 #include "images/GamePalette.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,13 +49,33 @@ PaletteLoad ReadPalette(const std::string& path) {
 
 bool LoadPalette(const std::string& path) { return ReadPalette(path).Whole(); }
 
+namespace {
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
 std::string DefaultPalettePath() {
   char exe[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
   if (n <= 0) return "palette.dat";
   std::string path(exe, static_cast<size_t>(n));
   const size_t slash = path.rfind('/');
-  return (slash == std::string::npos ? std::string(".") : path.substr(0, slash)) + "/palette.dat";
+  const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+  const std::string beside = folder + "/palette.dat";
+  if (IsRegularFile(beside)) return beside;
+  // QUILMARK_DATA_FROM_BIN is the install's data folder seen from its program folder.
+  const std::string installed = folder + "/" QUILMARK_DATA_FROM_BIN "/palette.dat";
+  return IsRegularFile(installed) ? installed : beside;
+}
+
+bool LoadDefaultPalette() {
+  if (ReadPalette(DefaultPalettePath()).Whole()) return true;
+  GamePalette = BuiltInPalette();
+  return false;
 }
 
 }  // namespace quilmark

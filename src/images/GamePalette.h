@@ -42,7 +42,19 @@ bool LoadPalette(const std::string& path);
 // The same rule applied to bytes in memory.
 Palette PaletteFromTriplets(const uint8_t* data, size_t size);
 
-// palette.dat in the folder of the running program.
+// Where the programs find palette.dat: beside the running program when one
+// lies there (the build tree, or the game's own palette dropped in by the
+// user), else where the install puts it (<prefix>/share/quilmark/palette.dat
+// for <prefix>/bin/ the program). When neither is there, the path beside the
+// program, so that a message names where it was looked for.
 std::string DefaultPalettePath();
+
+// The palette shipped in data/palette.dat, compiled into the program.
+const Palette& BuiltInPalette();
+
+// Fills GamePalette from DefaultPalettePath(), or with BuiltInPalette() when
+// that file does not give all 768 bytes, so that a program needs no file at
+// all. True when the file was used.
+bool LoadDefaultPalette();
 
 }  // namespace quilmark

@@ -66,6 +66,8 @@ TEST(Options, EveryCommandRefusesAnUnknownOptionAlike) {
          std::ostringstream out;
          return RunInfoCommand(a, out, e);
        }},
+      {"gif", [](const CommandArgs& a, std::ostream& e) { return RunGifCommand(a, e); }},
+      {"thumbnail", [](const CommandArgs& a, std::ostream& e) { return RunThumbnailCommand(a, e); }},
   };
   ASSERT_EQ(CommandLines().size(), std::size(commands));
   for (const auto& [name, run] : commands) {

@@ -1,22 +1,54 @@
 # Installs the build into a throw-away prefix and checks the layout: both
-# programs with the palette beside them, the desktop entry naming the GAF
-# type, the type's MIME package, the icon and the README.
+# programs, the palette in the data folder (none beside the programs), the
+# desktop entry naming the GAF type, the type's MIME package, the AppStream
+# metadata, the thumbnailer, the icon scalable and at every hicolor size, the
+# manual pages, the shell completion and the documents. Then the installed
+# programs find the installed palette.
+cmake_policy(VERSION 3.22)
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${PREFIX}" RESULT_VARIABLE rc OUTPUT_QUIET)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "install failed: ${rc}")
 endif()
-foreach(f bin/quilmark bin/quilmark-cli bin/palette.dat share/applications/quilmark.desktop
-          share/mime/packages/quilmark.xml share/icons/hicolor/scalable/apps/quilmark.svg
-          share/doc/Quilmark/README.md)
+set(expected bin/quilmark bin/quilmark-cli share/quilmark/palette.dat share/applications/quilmark.desktop
+    share/mime/packages/quilmark.xml share/metainfo/org.quilmark.quilmark.metainfo.xml
+    share/thumbnailers/quilmark.thumbnailer share/icons/hicolor/scalable/apps/quilmark.svg
+    share/man/man1/quilmark.1.gz share/man/man1/quilmark-cli.1.gz
+    share/bash-completion/completions/quilmark-cli
+    share/doc/quilmark/README.md share/doc/quilmark/copyright share/doc/quilmark/changelog.gz)
+foreach(size 16 32 48 64 128 256)
+  list(APPEND expected share/icons/hicolor/${size}x${size}/apps/quilmark.png)
+endforeach()
+foreach(f ${expected})
   if(NOT EXISTS "${PREFIX}/${f}")
     message(FATAL_ERROR "missing ${f}")
   endif()
 endforeach()
-file(SIZE "${PREFIX}/bin/palette.dat" palette_size)
+if(EXISTS "${PREFIX}/bin/palette.dat")
+  message(FATAL_ERROR "bin/palette.dat installed: the palette belongs in share/quilmark")
+endif()
+file(SIZE "${PREFIX}/share/quilmark/palette.dat" palette_size)
 if(NOT palette_size EQUAL 768)
   message(FATAL_ERROR "palette.dat holds ${palette_size} bytes, not 768")
 endif()
+
+# Every rendered icon is a PNG of its own size (the IHDR's width and height).
+foreach(size 16 32 48 64 128 256)
+  file(READ "${PREFIX}/share/icons/hicolor/${size}x${size}/apps/quilmark.png" head LIMIT 24 HEX)
+  string(SUBSTRING "${head}" 0 16 signature)
+  string(SUBSTRING "${head}" 32 16 sides)
+  math(EXPR want_sides "${size}" OUTPUT_FORMAT HEXADECIMAL)
+  string(REPLACE "0x" "" want_sides "${want_sides}")
+  string(LENGTH "${want_sides}" length)
+  math(EXPR pad "8 - ${length}")
+  string(REPEAT "0" ${pad} zeros)
+  set(want_side "${zeros}${want_sides}")
+  string(TOLOWER "${want_side}${want_side}" want)
+  if(NOT signature STREQUAL "89504e470d0a1a0a" OR NOT sides STREQUAL want)
+    message(FATAL_ERROR "icon ${size}x${size}: not a ${size} x ${size} PNG (${head})")
+  endif()
+endforeach()
+
 file(READ "${PREFIX}/share/applications/quilmark.desktop" entry)
 foreach(line "Exec=quilmark %f" "MimeType=image/x-gaf;" "Icon=quilmark" "Type=Application")
   string(FIND "${entry}" "${line}" at)
@@ -29,6 +61,53 @@ foreach(part "type=\"image/x-gaf\"" "<glob pattern=\"*.gaf\"/>" "<comment>TA Ani
   string(FIND "${mime}" "${part}" at)
   if(at LESS 0)
     message(FATAL_ERROR "MIME package lacks ${part}")
+  endif()
+endforeach()
+file(READ "${PREFIX}/share/thumbnailers/quilmark.thumbnailer" thumbnailer)
+foreach(line "[Thumbnailer Entry]" "Exec=quilmark-cli thumbnail %i %o --size %s" "MimeType=image/x-gaf;")
+  string(FIND "${thumbnailer}" "${line}" at)
+  if(at LESS 0)
+    message(FATAL_ERROR "thumbnailer lacks ${line}")
+  endif()
+endforeach()
+
+# The installed batch tool draws with the installed palette, and with the one
+# built in when that is gone: a thumbnail's PLTE chunk holds its colours.
+set(work "${PREFIX}/../install-check")
+file(REMOVE_RECURSE "${work}")
+file(MAKE_DIRECTORY "${work}")
+# A palette whose colours all differ from the shipped one's.
+set(distinct "")
+foreach(i RANGE 255)
+  math(EXPR g "255 - ${i}")
+  math(EXPR b "(${i} * 7 + 1) % 256")
+  foreach(v ${i} ${g} ${b})
+    math(EXPR v "${v}" OUTPUT_FORMAT HEXADECIMAL)
+    string(REPLACE "0x" "" v "${v}")
+    string(LENGTH "${v}" length)
+    if(length EQUAL 1)
+      set(v "0${v}")
+    endif()
+    string(APPEND distinct "${v}")
+  endforeach()
+endforeach()
+string(REGEX REPLACE "(..)" "\\\\x\\1" escaped "${distinct}")
+execute_process(COMMAND printf "${escaped}" OUTPUT_FILE "${PREFIX}/share/quilmark/palette.dat")
+file(READ "${SOURCE}/data/palette.dat" shipped HEX)
+foreach(palette distinct shipped)
+  if(palette STREQUAL "shipped")
+    file(REMOVE "${PREFIX}/share/quilmark/palette.dat")
+  endif()
+  file(REMOVE "${work}/demo.png")
+  execute_process(COMMAND "${PREFIX}/bin/quilmark-cli" thumbnail "${SOURCE}/samples/demo.gaf" "${work}/demo.png"
+                  --size 32 RESULT_VARIABLE rc ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "quilmark-cli thumbnail: ${rc} ${err}")
+  endif()
+  file(READ "${work}/demo.png" png HEX)
+  string(FIND "${png}" "504c5445${${palette}}" at)
+  if(at LESS 0)
+    message(FATAL_ERROR "the thumbnail's colours are not the ${palette} palette's")
   endif()
 endforeach()
 message(STATUS "install layout sound")
