@@ -293,7 +293,13 @@ bool FrmQuilmark::InitializeWindow() {
 }
 
 bool FrmQuilmark::InitializeGraphics() {
-  LoadPalette(PathBytes(options_.palettePath.isEmpty() ? PathText(DefaultPalettePath()) : options_.palettePath));
+  // Without a palette file of its own the editor shows the palette it was
+  // built with, not an all-black one.
+  if (options_.palettePath.isEmpty()) {
+    LoadDefaultPalette();
+  } else {
+    LoadPalette(PathBytes(options_.palettePath));
+  }
   if (!surface_.Initialize(1024, 1024, reinterpret_cast<WindowHandle>(&pane_->Picture()))) {
     Message(
         "The memory for the graphics window could not be allocated.  Try clearing up memory, hard drive space, "
