@@ -2,12 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <vector>
 
-#include "archive/HpiReader.h"
 #include "archive/HpiWriter.h"
+#include "archive/UfoExport.h"
+#include "base/AtomicFile.h"
 #include "base/PathNames.h"
 
 namespace quilmark {
@@ -39,18 +41,46 @@ std::string ShownArchiveName(const std::string& name) {
   return SplitArchiveArgument(name, archive, path) ? StripPath(archive) + ": " + path : std::string();
 }
 
+GafLook LooksLikeGaf(HpiArchive& archive, const HpiEntry& entry) {
+  // A GAF file starts with its version, 0x00010100.
+  constexpr uint8_t kGafStart[4] = {0x00, 0x01, 0x01, 0x00};
+  if (entry.folder || entry.size < sizeof kGafStart) return GafLook::No;
+  const std::vector<uint8_t> head = archive.ReadHead(entry, sizeof kGafStart);
+  if (head.size() < sizeof kGafStart) return GafLook::Unreadable;
+  return std::equal(head.begin(), head.end(), kGafStart) ? GafLook::Yes : GafLook::No;
+}
+
+LoadReport LoadFromArchive(HpiArchive& archive, const std::string& path, classGAF& doc) {
+  const HpiEntry* entry = archive.Find(path);
+  if (!entry) return NotOpened("the archive has no file \"" + path + "\"");
+  if (entry->folder) return NotOpened("\"" + entry->path + "\" is a folder in the archive");
+  std::vector<uint8_t> bytes;
+  std::string why;
+  if (!archive.ReadAll(*entry, bytes, &why)) return NotOpened("\"" + entry->path + "\" cannot be read: " + why);
+  return doc.LoadBytes(bytes.data(), bytes.size());
+}
+
+HpiUpdateResult PutDocument(const classGAF& doc, const std::string& archive, std::string_view path, bool keep_key) {
+  AtomicFile scratch(UfoTemporaryPath(archive), AtomicFile::Scratch{});
+  const SaveResult saved = doc.Save(scratch);
+  HpiUpdateResult result;
+  if (!saved) {
+    result.error = "the document could not be saved as " + scratch.Target() + ": " + saved.error;
+    return result;
+  }
+  result = ReplaceEntry(archive, path, scratch.Target(), keep_key);
+  std::string why;
+  if (!scratch.Remove(&why)) result.warning = "the temporary file " + scratch.Target() + " could not be removed: " + why;
+  return result;
+}
+
 LoadReport LoadDocumentArgument(const std::string& argument, classGAF& doc) {
   std::string archive_path, path;
   if (!SplitArchiveArgument(argument, archive_path, path)) return doc.Load(argument);
   std::string why;
   const std::unique_ptr<HpiArchive> archive = HpiArchive::Open(archive_path, &why);
   if (!archive) return NotOpened(why);
-  const HpiEntry* entry = archive->Find(path);
-  if (!entry) return NotOpened("the archive has no file \"" + path + "\"");
-  if (entry->folder) return NotOpened("\"" + entry->path + "\" is a folder in the archive");
-  std::vector<uint8_t> bytes;
-  if (!archive->ReadAll(*entry, bytes, &why)) return NotOpened("\"" + entry->path + "\" cannot be read: " + why);
-  return doc.LoadBytes(bytes.data(), bytes.size());
+  return LoadFromArchive(*archive, path, doc);
 }
 
 std::string DocumentArgumentName(const std::string& argument) {

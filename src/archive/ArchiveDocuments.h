@@ -6,7 +6,10 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
+#include "archive/HpiReader.h"
+#include "archive/HpiUpdate.h"
 #include "document/classGAF.h"
 
 namespace quilmark {
@@ -21,6 +24,20 @@ inline std::string ArchiveArgument(const std::string& archive, const std::string
 // How a file in an archive is shown to the user: "tank.ufo: units\tank.gaf";
 // empty when name names no file in an archive.
 std::string ShownArchiveName(const std::string& name);
+
+// Whether a file of the archive is a GAF file, by its first bytes (only those
+// are read): it starts with the GAF version number.
+enum class GafLook { Yes, No, Unreadable };
+GafLook LooksLikeGaf(HpiArchive& archive, const HpiEntry& entry);
+
+// Loads the file at path of an open archive into doc (read into memory within
+// the archive reader's limits, then loaded).
+LoadReport LoadFromArchive(HpiArchive& archive, const std::string& path, classGAF& doc);
+
+// Puts doc into the archive under path (ReplaceEntry), by way of a scratch
+// file beside the archive that is removed again. A scratch file that could
+// not be removed is told in the result's warning; the update stands.
+HpiUpdateResult PutDocument(const classGAF& doc, const std::string& archive, std::string_view path, bool keep_key);
 
 // Loads the document a name names: a GAF file, or ARCHIVE:PATH (the file read
 // into memory within the archive reader's limits, then loaded).

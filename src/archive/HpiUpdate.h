@@ -20,6 +20,7 @@ struct HpiUpdateResult {
   bool replaced = false;        // an entry of that path was there before
   std::string path_in_archive;  // the file's path in the archive, as it is spelled there
   std::string error;            // why it failed; the archive is untouched then
+  std::string warning;          // what went wrong beside an update that stands
   explicit operator bool() const { return ok; }
 };
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <ostream>
 
-#include "archive/HpiReader.h"
+#include "archive/ArchiveDocuments.h"
 #include "base/AtomicFile.h"
 #include "base/Latin1.h"
 #include "cli/Commands.h"
@@ -11,18 +11,6 @@
 namespace quilmark {
 
 namespace {
-
-// A GAF file starts with its version, 0x00010100.
-constexpr uint8_t kGafStart[4] = {0x00, 0x01, 0x01, 0x00};
-
-enum class GafLook { Yes, No, Unreadable };
-
-GafLook LooksLikeGaf(HpiArchive& archive, const HpiEntry& entry) {
-  if (entry.size < sizeof kGafStart) return GafLook::No;
-  const std::vector<uint8_t> head = archive.ReadHead(entry, sizeof kGafStart);
-  if (head.size() < sizeof kGafStart) return GafLook::Unreadable;
-  return std::equal(head.begin(), head.end(), kGafStart) ? GafLook::Yes : GafLook::No;
-}
 
 std::unique_ptr<HpiArchive> OpenArchive(const std::string& path, std::ostream& err) {
   std::string why;
@@ -44,7 +32,7 @@ int RunListCommand(const CommandArgs& args, std::ostream& out, std::ostream& err
   if (json) out << "{\"complete\": " << (whole ? "true" : "false") << ", \"entries\": [";
   bool first = true;
   for (const HpiEntry& entry : archive->Entries()) {
-    const GafLook gaf = entry.folder ? GafLook::No : LooksLikeGaf(*archive, entry);
+    const GafLook gaf = LooksLikeGaf(*archive, entry);
     if (gaf == GafLook::Unreadable) {
       err << path << ": " << Latin1ToUtf8(entry.path) << ": its first bytes cannot be read\n";
       whole = false;

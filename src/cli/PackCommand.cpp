@@ -2,9 +2,8 @@
 #include <optional>
 #include <ostream>
 
-#include "archive/HpiUpdate.h"
+#include "archive/ArchiveDocuments.h"
 #include "archive/UfoExport.h"
-#include "base/AtomicFile.h"
 #include "cli/CommandInput.h"
 #include "cli/Commands.h"
 #include "document/classGAF.h"
@@ -25,25 +24,13 @@ class FixedFolderUi : public UfoExportUi {
   std::string folder_;
 };
 
-// pack --into: the document saved to a scratch file beside the archive,
-// which then goes into the archive in place of the entry of its path.
+// pack --into: the document in place of the archive's entry of its path.
 bool PackInto(const classGAF& doc, const std::string& archive, const std::string& path_in_archive, bool keep_key,
               std::ostream& err) {
-  AtomicFile scratch(UfoTemporaryPath(archive), AtomicFile::Scratch{});
-  const SaveResult saved = doc.Save(scratch);
-  if (!saved) {
-    err << archive << ": not packed: the document could not be saved as " << scratch.Target() << ": " << saved.error
-        << "\n";
-    return false;
-  }
-  const HpiUpdateResult result = ReplaceEntry(archive, path_in_archive, scratch.Target(), keep_key);
+  const HpiUpdateResult result = PutDocument(doc, archive, path_in_archive, keep_key);
   if (!result) err << archive << ": not packed: " << result.error << "\n";
-  std::string why;
-  if (!scratch.Remove(&why)) {
-    err << archive << ": the temporary file " << scratch.Target() << " could not be removed: " << why << "\n";
-    return false;
-  }
-  return result.ok;
+  if (!result.warning.empty()) err << archive << ": " << result.warning << "\n";
+  return result.ok && result.warning.empty();
 }
 
 }  // namespace

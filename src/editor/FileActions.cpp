@@ -2,20 +2,14 @@
 
 #include <QApplication>
 #include <QDateTime>
-#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
 #include "archive/ArchiveDocuments.h"
-#include "archive/HpiReader.h"
-#include "archive/HpiUpdate.h"
 #include "archive/UfoExport.h"
-#include "base/AtomicFile.h"
-#include "base/LittleEndian.h"
 #include "dialogs/FrmOpenArchive.h"
 #include "dialogs/InputBox.h"
-#include "document/GafLayout.h"
 #include "editor/EditorSupport.h"
 #include "editor/FrmProgress.h"
 #include "editor/RecoveryKeeper.h"
@@ -62,16 +56,21 @@ void FileActions::Open() {
   if (!name.isEmpty()) OpenFile(name);
 }
 
+FileActions::Reader FileActions::FileReader(const QString& path) {
+  return [file = PathBytes(path)](classGAF& gaf, ProgressSink* progress) { return gaf.Load(file, progress); };
+}
+
 void FileActions::OpenFile(const QString& name) {
   doc_.State().GAFLoadDir = GetFolder(PathBytes(name));
-  if (Load(name, PathBytes(name), GafDocument::Saved::Yes)) emit Used(name);
+  if (Load(name, PathBytes(name), GafDocument::Saved::Yes, FileReader(name))) emit Used(name);
 }
 
 void FileActions::OpenRecent(const QString& path) {
   if (!MayLeave(Leaving::Opening)) return;
   std::string archive, inside;
   if (!SplitArchiveArgument(PathBytes(path), archive, inside)) return OpenFile(path);
-  if (Load(path, PathBytes(path), GafDocument::Saved::Yes)) emit Used(path);
+  const auto read = [name = PathBytes(path)](classGAF& gaf, ProgressSink*) { return LoadDocumentArgument(name, gaf); };
+  if (Load(path, PathBytes(path), GafDocument::Saved::Yes, read)) emit Used(path);
 }
 
 void FileActions::OpenFromArchive() {
@@ -88,25 +87,23 @@ void FileActions::OpenArchive(const QString& archive) {
   if (!opened) return window_.Message(archive + " cannot be opened as an archive: " + QString::fromStdString(why));
   doc_.State().GAFLoadDir = GetFolder(PathBytes(archive));
   ArchiveListing listing;
-  for (const HpiEntry& entry : opened->Entries()) {
-    if (entry.folder) continue;
-    // A GAF file starts with its version number.
-    const std::vector<uint8_t> head = opened->ReadHead(entry, 4);
-    if (head.size() == 4 && le::I32(head.data()) == gaf::kVersion) listing.gafs.push_back({entry.path, entry.size});
-  }
+  for (const HpiEntry& entry : opened->Entries())
+    if (LooksLikeGaf(*opened, entry) == GafLook::Yes) listing.gafs.push_back({entry.path, entry.size});
   listing.read = [opened](const std::string& path, std::vector<uint8_t>& bytes, std::string* why) {
     const HpiEntry* entry = opened->Find(path);
     return entry && opened->ReadAll(*entry, bytes, why);
   };
   FrmOpenArchive dialog(window_.Owner(), PathText(StripPath(PathBytes(archive))), std::move(listing));
   if (dialog.exec() != QDialog::Accepted || dialog.Chosen().empty()) return;
-  // The archive is read again from its file, as a recovered copy's is.
-  opened.reset();
   const std::string name = ArchiveArgument(PathBytes(archive), dialog.Chosen());
-  if (Load(PathText(name), name, GafDocument::Saved::Yes)) emit Used(PathText(name));
+  const auto read = [opened, path = dialog.Chosen()](classGAF& gaf, ProgressSink*) {
+    return LoadFromArchive(*opened, path, gaf);
+  };
+  if (Load(PathText(name), name, GafDocument::Saved::Yes, read)) emit Used(PathText(name));
 }
 
-bool FileActions::Load(const QString& path, const std::string& fileName, GafDocument::Saved saved) {
+bool FileActions::Load(const QString& path, const std::string& fileName, GafDocument::Saved saved,
+                       const Reader& read) {
   Ending ending([this] {
     if (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
     window_.EnableControls(true);
@@ -118,10 +115,7 @@ bool FileActions::Load(const QString& path, const std::string& fileName, GafDocu
   auto gaf = std::make_shared<classGAF>();
   doc_.Reset(gaf, fileName);
   ProgressWindowSink progress(window_.Owner());
-  std::string archive, inside;
-  const LoadReport report = SplitArchiveArgument(PathBytes(path), archive, inside)
-                                ? LoadDocumentArgument(PathBytes(path), *gaf)
-                                : gaf->Load(PathBytes(path), &progress);
+  const LoadReport report = read(*gaf, &progress);
   progress.Close();
   if (!report.opened) {
     window_.Message(path + " could not be opened (" + QString::fromStdString(report.problem) + "): nothing was read.");
@@ -182,17 +176,13 @@ bool FileActions::WriteBack(const std::string& archive, const std::string& path)
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const auto gaf = doc_.SharedGaf();
   const int step = doc_.History().index();
-  // The document goes to a file of its own first; the archive takes it from
-  // there, keeping its encryption.
-  AtomicFile scratch(QDir::tempPath().toStdString() + "/" + DocumentArgumentName(ArchiveArgument(archive, path)),
-                     AtomicFile::Scratch{});
-  const SaveResult saved = gaf->Save(scratch);
-  const HpiUpdateResult result = saved ? ReplaceEntry(archive, path, scratch.Target(), true) : HpiUpdateResult{};
-  if (!saved || !result) {
-    window_.Message(PathText(archive) + " could not be written: " +
-                    QString::fromStdString(saved ? result.error : saved.error));
+  // The archive keeps its encryption.
+  const HpiUpdateResult result = PutDocument(*gaf, archive, path, true);
+  if (!result) {
+    window_.Message(PathText(archive) + " could not be written: " + QString::fromStdString(result.error));
     return false;
   }
+  if (!result.warning.empty()) window_.Note(QString::fromStdString(result.warning));
   if (gaf == doc_.SharedGaf() && doc_.History().index() == step) doc_.MarkSaved(doc_.FileName());
   emit Used(PathText(ArchiveArgument(archive, path)));
   return true;
@@ -248,7 +238,8 @@ void FileActions::OfferRecovery() {
     // The recovered document is the user's file with unsaved changes: its
     // save goes to the file, and it is kept in this editor's own copy before
     // the old one goes. Copies not yet asked about stay for a later start.
-    Load(PathText(copy->DocumentPath()), info.file, GafDocument::Saved::Never);
+    const QString kept = PathText(copy->DocumentPath());
+    Load(kept, info.file, GafDocument::Saved::Never, FileReader(kept));
     if (recovery_.WriteNow()) copy->Remove();
     return;
   }

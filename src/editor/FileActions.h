@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 
 #include "editor/GafDocument.h"
 #include "editor/WindowServices.h"
@@ -49,10 +50,13 @@ class FileActions : public QObject {
   void Used(const QString& path);
 
  private:
-  // Loads path into a new document while messages pass; the document is
-  // replaced by it, clean or, for a recovered copy, never saved.
-  // False when nothing could be read.
-  bool Load(const QString& path, const std::string& fileName, GafDocument::Saved saved);
+  // What fills a new document, with the progress window to tell.
+  using Reader = std::function<LoadReport(classGAF& gaf, ProgressSink* progress)>;
+  static Reader FileReader(const QString& path);
+  // read fills a new document while messages pass; it then replaces this one,
+  // named fileName, clean or, for a recovered copy, never saved. path names
+  // what was read in messages. False when nothing could be read.
+  bool Load(const QString& path, const std::string& fileName, GafDocument::Saved saved, const Reader& read);
   // Puts the document back into the archive it came from, in place of its
   // file there; every other file of the archive stays as it is.
   bool WriteBack(const std::string& archive, const std::string& path);

@@ -138,18 +138,14 @@ void ImageActions::ReplaceIndex() {
   FrmReplaceIndex dialog(window_.Owner());
   if (dialog.exec() != QDialog::Accepted) return;
   const EditorState& st = doc_.State();
-  std::vector<FramePtr> images;
-  const auto add = [&images](const FramePtr& frame) {
-    images.push_back(frame);
-    for (const FramePtr& sub : frame->Subframes) images.push_back(sub);
-  };
+  std::vector<FramePtr> frames;
   for (const AnimationPtr& animation : doc_.Gaf().Animations) {
     const bool shown = animation == st.CurrentAnimation;
     if (!shown && dialog.Within() != FrmReplaceIndex::Document) continue;
     for (int32_t i = 1; i <= animation->Frames.Count(); ++i)
-      if (dialog.Within() != FrmReplaceIndex::Frame || i == st.CurrentFrame) add(animation->Frames.Item(i));
+      if (dialog.Within() != FrmReplaceIndex::Frame || i == st.CurrentFrame) frames.push_back(animation->Frames.Item(i));
   }
-  ReplaceIndexStep* step = ReplaceIndexStep::Make(doc_, images, static_cast<uint8_t>(dialog.From()),
+  ReplaceIndexStep* step = ReplaceIndexStep::Make(doc_, ImagesOf(frames), static_cast<uint8_t>(dialog.From()),
                                                   static_cast<uint8_t>(dialog.To()));
   if (!step) return window_.Note(QString("No pixel holds index %1 there").arg(dialog.From()));
   doc_.Do(step);
@@ -214,11 +210,10 @@ void ImageActions::ExportAll() {
 
 void ImageActions::CompressAll() {
   std::vector<FramePtr> images;
-  for (const AnimationPtr& animation : doc_.Gaf().Animations)
-    for (const FramePtr& frame : animation->Frames) {
-      images.push_back(frame);
-      for (const FramePtr& sub : frame->Subframes) images.push_back(sub);
-    }
+  for (const AnimationPtr& animation : doc_.Gaf().Animations) {
+    const std::vector<FramePtr> each = ImagesOf(animation->Frames.Items());
+    images.insert(images.end(), each.begin(), each.end());
+  }
   // The step is made from the bytes the compression leaves behind.
   const CompressedBytes before = CompressedBytes::Of(std::move(images));
   doc_.SharedGaf()->CompressAll();

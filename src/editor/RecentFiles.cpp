@@ -22,10 +22,13 @@ RecentFiles::RecentFiles(QMenu* menu) : QObject(menu), menu_(menu) {
   Fill();
 }
 
-bool RecentFiles::Exists(const QString& path) {
-  std::string archive, inside;
-  if (SplitArchiveArgument(PathBytes(path), archive, inside)) return true;
-  return QFileInfo(path).isFile();
+bool RecentFiles::Exists(const QString& path) { return !ShownName(path).isEmpty(); }
+
+QString RecentFiles::ShownName(const QString& path) {
+  // A name in an archive stands for a file in it only while the archive is there.
+  const std::string inArchive = ShownArchiveName(PathBytes(path));
+  if (!inArchive.empty()) return PathText(inArchive);
+  return QFileInfo(path).isFile() ? QFileInfo(path).fileName() : QString();
 }
 
 void RecentFiles::Add(const QString& path) {
@@ -47,11 +50,11 @@ void RecentFiles::Fill() {
   bool missing = false;
   for (qsizetype i = 0; i < paths_.size(); ++i) {
     const QString& path = paths_[i];
-    const bool there = Exists(path);
-    missing = missing || !there;
     // "&1 walk.gaf", the whole path in the status bar.
-    const std::string inArchive = ShownArchiveName(PathBytes(path));
-    const QString name = inArchive.empty() ? QFileInfo(path).fileName() : PathText(inArchive);
+    QString name = ShownName(path);
+    const bool there = !name.isEmpty();
+    missing = missing || !there;
+    if (!there) name = QFileInfo(path).fileName();
     QAction* action = menu_->addAction(QString("&%1 %2").arg(i + 1).arg(name) + (there ? "" : " (missing)"));
     action->setObjectName(QString("mnuFileRecent%1").arg(i + 1));
     action->setStatusTip(path);

@@ -20,6 +20,9 @@ class RecentFiles : public QObject {
   const QStringList& Paths() const { return paths_; }
   // Whether the file is still there (for ARCHIVE:PATH: its archive).
   static bool Exists(const QString& path);
+  // The name the list shows for a file that is there ("walk.gaf",
+  // "tank.ufo: units\tank.gaf"); empty when it is not.
+  static QString ShownName(const QString& path);
 
  signals:
   void Chosen(const QString& path);

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <algorithm>
+#include <unordered_set>
 
 #include "dialogs/FrmFramerate.h"
 #include "dialogs/FrmShift.h"
@@ -16,18 +17,6 @@
 
 namespace quilmark {
 namespace {
-
-// What a bulk edit of frames acts on: a frame's own image, or the subframes
-// of a frame that has them (the frame's own image is never stored
-// compressed, and its subframes are what is drawn).
-std::vector<FramePtr> ImagesOf(const std::vector<FramePtr>& frames, bool withFrames) {
-  std::vector<FramePtr> images;
-  for (const FramePtr& frame : frames) {
-    if (withFrames || frame->Subframes.IsEmpty()) images.push_back(frame);
-    for (const FramePtr& sub : frame->Subframes) images.push_back(sub);
-  }
-  return images;
-}
 
 int32_t NumberOf(const std::vector<FramePtr>& frames, const FramePtr& frame) {
   const auto at = std::find(frames.begin(), frames.end(), frame);
@@ -60,10 +49,11 @@ void StripActions::Remove(const std::vector<FramePtr>& frames) {
   const AnimationPtr animation = doc_.State().CurrentAnimation;
   if (frames.empty() || !doc_.Holds(animation)) return;
   const std::vector<FramePtr> before = animation->Frames.Items();
+  const std::unordered_set<FramePtr> removed(frames.begin(), frames.end());
   std::vector<FramePtr> after;
   int32_t first = 0;  // the number of the first frame removed
   for (size_t i = 0; i < before.size(); ++i) {
-    if (std::find(frames.begin(), frames.end(), before[i]) == frames.end()) {
+    if (!removed.count(before[i])) {
       after.push_back(before[i]);
     } else if (first == 0) {
       first = static_cast<int32_t>(i) + 1;
@@ -84,6 +74,8 @@ void StripActions::SetFramerate(const std::vector<FramePtr>& frames) {
 }
 
 void StripActions::SetCompressed(const std::vector<FramePtr>& frames, bool compressed) {
+  // A frame's own image is never stored compressed when it has subframes:
+  // they are what is drawn.
   const CompressedBytes before = CompressedBytes::Of(ImagesOf(frames, false));
   for (const FramePtr& image : before.images) image->SetCompressed(compressed);
   const CompressedBytes after = CompressedBytes::Of(before.images);

@@ -253,6 +253,15 @@ void ReplaceIndexStep::Put(uint8_t index) {
   doc_.TouchImages(images);
 }
 
+std::vector<FramePtr> ImagesOf(const std::vector<FramePtr>& frames, bool withFrames) {
+  std::vector<FramePtr> images;
+  for (const FramePtr& frame : frames) {
+    if (withFrames || frame->Subframes.IsEmpty()) images.push_back(frame);
+    for (const FramePtr& sub : frame->Subframes) images.push_back(sub);
+  }
+  return images;
+}
+
 CompressedBytes CompressedBytes::Of(std::vector<FramePtr> images) {
   CompressedBytes of{std::move(images), {}};
   for (const FramePtr& image : of.images) of.bytes.push_back(image->CompressedByte());

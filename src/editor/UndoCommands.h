@@ -138,6 +138,10 @@ class ReplaceIndexStep : public QUndoCommand {
   uint8_t from_, to_;
 };
 
+// Every image of the frames, in order: each frame's own image (with
+// withFrames, or when it has no subframes) followed by its subframes.
+std::vector<FramePtr> ImagesOf(const std::vector<FramePtr>& frames, bool withFrames = true);
+
 // The stored compressed byte of each image.
 struct CompressedBytes {
   std::vector<FramePtr> images;
