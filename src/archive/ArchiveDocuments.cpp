@@ -70,7 +70,8 @@ HpiUpdateResult PutDocument(const classGAF& doc, const std::string& archive, std
   }
   result = ReplaceEntry(archive, path, scratch.Target(), keep_key);
   std::string why;
-  if (!scratch.Remove(&why)) result.warning = "the temporary file " + scratch.Target() + " could not be removed: " + why;
+  if (!scratch.Remove(&why))
+    result.warning = "the temporary file " + scratch.Target() + " could not be removed: " + why;
   return result;
 }
 

@@ -143,7 +143,8 @@ void ImageActions::ReplaceIndex() {
     const bool shown = animation == st.CurrentAnimation;
     if (!shown && dialog.Within() != FrmReplaceIndex::Document) continue;
     for (int32_t i = 1; i <= animation->Frames.Count(); ++i)
-      if (dialog.Within() != FrmReplaceIndex::Frame || i == st.CurrentFrame) frames.push_back(animation->Frames.Item(i));
+      if (dialog.Within() != FrmReplaceIndex::Frame || i == st.CurrentFrame)
+        frames.push_back(animation->Frames.Item(i));
   }
   ReplaceIndexStep* step = ReplaceIndexStep::Make(doc_, ImagesOf(frames), static_cast<uint8_t>(dialog.From()),
                                                   static_cast<uint8_t>(dialog.To()));

@@ -133,8 +133,8 @@ std::vector<FramePtr> StripActions::Paste() {
   std::vector<FramePtr> after = animation->Frames.Items();
   const int32_t at = std::clamp(st.CurrentFrame, 0, static_cast<int32_t>(after.size()));
   after.insert(after.begin() + at, pasted.begin(), pasted.end());
-  doc_.Do(
-      FramesStep(doc_, "Paste Frames", animation, animation, animation->Frames, std::move(after), {animation, at + 1, 0}));
+  doc_.Do(FramesStep(doc_, "Paste Frames", animation, animation, animation->Frames, std::move(after),
+                     {animation, at + 1, 0}));
   return pasted;
 }
 
