@@ -95,7 +95,7 @@ PicturePlace PicturePlacement(const ImageGeometry& image, int32_t viewWidth, int
   PicturePlace place;
   const double halfW = viewWidth / 2.0;
   const double halfH = viewHeight / 2.0;
-  zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+  zoom = std::clamp(zoom, kMinZoom, kMaxDeviceZoom);
   const double z = zoom / 100.0;
   const double left = centerInView ? halfW - z * image.width / 2.0 : halfW - z * image.x;
   const double top = centerInView ? halfH - z * image.height / 2.0 : halfH - z * image.y;
@@ -105,7 +105,7 @@ PicturePlace PicturePlacement(const ImageGeometry& image, int32_t viewWidth, int
     if (auto t = Round16(top)) place.top = *t;
     return place;
   }
-  // Zoomed, every corner fits: an image 32767 pixels away times 16 is far
+  // Zoomed, every corner fits: an image 32767 pixels away times 64 is far
   // inside 32 bits.
   place.left = static_cast<int32_t>(std::floor(left));
   place.top = static_cast<int32_t>(std::floor(top));
@@ -114,7 +114,7 @@ PicturePlace PicturePlacement(const ImageGeometry& image, int32_t viewWidth, int
 
 void DisplayPicture(const classGAFFrame& frame, FrameControls& controls, const EditorState& state) {
   controls.PrepareFor(frame);
-  const int32_t zoom = std::clamp(controls.PictureZoom(), kMinZoom, kMaxZoom);
+  const int32_t zoom = std::clamp(controls.PictureZoom(), kMinZoom, kMaxDeviceZoom);
   PicturePlace place =
       PicturePlacement(frame, controls.PictureWidth(), controls.PictureHeight(), state.CenterInView, zoom);
   place.left -= controls.PictureScrollX();
@@ -137,7 +137,7 @@ void DisplayPicture(const classGAFFrame& frame, FrameControls& controls, const E
 }
 
 PictureSize ZoomedSize(int32_t width, int32_t height, int32_t zoom) {
-  zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+  zoom = std::clamp(zoom, kMinZoom, kMaxDeviceZoom);
   // Reduced, a part pixel still shows: the size rounds up.
   auto scaled = [zoom](int32_t n) { return n <= 0 ? 0 : static_cast<int32_t>((int64_t{n} * zoom + 99) / 100); };
   return {scaled(width), scaled(height)};
@@ -151,6 +151,14 @@ int32_t StepZoom(int32_t zoom, int steps) {
   while (at < last && kSteps[at + 1] <= zoom) ++at;
   if (steps < 0 && kSteps[at] < zoom) ++at;
   return kSteps[std::clamp(at + steps, 0, last)];
+}
+
+int32_t DeviceZoom(int32_t zoom, double ratio) {
+  if (!(ratio > 0)) ratio = 1;
+  const double times = std::clamp(zoom, kMinZoom, kMaxZoom) / 100.0 * ratio;
+  if (times < 0.375) return 25;
+  if (times < 0.75) return 50;
+  return static_cast<int32_t>(std::min<double>(std::floor(times + 0.5) * 100, kMaxDeviceZoom));
 }
 
 void DrawImage(const classGAFFrame& frame, classFastWin& surface, int32_t x, int32_t y) {

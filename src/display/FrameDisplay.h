@@ -103,6 +103,14 @@ PictureSize ZoomedSize(int32_t width, int32_t height, int32_t zoom);
 // negative), held within 25..1600.
 int32_t StepZoom(int32_t zoom, int steps);
 constexpr int32_t kMinZoom = 25, kMaxZoom = 1600;
+// The zoom (percent) a view at zoom shows at on a screen of ratio device
+// pixels to a view pixel, in device pixels: every image pixel a whole square
+// of as many device pixels across as zoom times ratio comes nearest to
+// (halves going up); from under three quarters of one, every second image
+// pixel, and from under three eighths every fourth. So every zoom step still
+// shows larger than the one below it, up to kMaxDeviceZoom.
+int32_t DeviceZoom(int32_t zoom, double ratio);
+constexpr int32_t kMaxDeviceZoom = kMaxZoom * 4;
 
 // Composes the frame, or all its subframes in order, with its origin at (x, y).
 void DrawImage(const classGAFFrame& frame, classFastWin& surface, int32_t x, int32_t y);

@@ -109,9 +109,9 @@ void FramePane::ShowNumbers() {
 void FramePane::Hover(QPoint at) {
   const FramePtr image = doc_.State().GetSelectedFrame();
   if (at.x() < 0 || !doc_.Shows(image)) return emit PointerInfo({});
-  const int32_t zoom = picture_->ZoomPercent();
+  const int32_t zoom = PictureZoom();
   const PicturePlace place =
-      PicturePlacement(*image, picture_->width(), picture_->height(), doc_.State().CenterInView, zoom);
+      PicturePlacement(*image, PictureWidth(), PictureHeight(), doc_.State().CenterInView, zoom);
   // The view pixel to image pixels from the origin.
   const auto fromOrigin = [zoom](int32_t view, int32_t corner, int32_t offset) {
     return ImageOffset(view - corner, zoom) - offset;
@@ -157,7 +157,7 @@ std::function<QRect(QSize)> ExtentOf(const classGAFFrame& frame, bool center, in
 
 void FramePane::PrepareFor(const classGAFFrame& image) {
   prepared_ = &image;
-  area_->Fit(ExtentOf(image, doc_.State().CenterInView, picture_->ZoomPercent()));
+  area_->Fit(ExtentOf(image, doc_.State().CenterInView, PictureZoom()));
 }
 
 namespace {
@@ -197,7 +197,8 @@ ViewLayers LayersFor(const EditorState& st, const classGAFFrame& shown) {
 bool FramePane::Composing() const { return doc_.State().View.AddsToPicture(); }
 
 void FramePane::ClearPicture() {
-  if (!Composing() || !prepared_) picture_->ClearPicture();
+  // A picture left from another screen's scale is made anew at this one's.
+  if (!Composing() || !prepared_ || picture_->Picture().size() != picture_->DeviceSize()) picture_->ClearPicture();
 }
 
 SurfaceScreen& FramePane::PictureScreen() {
@@ -214,7 +215,7 @@ void FramePane::KeepPicture() {
   const EditorState& st = doc_.State();
   if (Composing() && prepared_) {
     QImage& picture = picture_->PictureToDraw();
-    const int32_t zoom = picture_->ZoomPercent();
+    const int32_t zoom = PictureZoom();
     const PicturePlace place = PicturePlacement(*prepared_, picture.width(), picture.height(), st.CenterInView, zoom);
     // The origin, from where the image was placed.
     const ViewFrame view{picture.width(), picture.height(), zoom,
@@ -234,15 +235,16 @@ void FramePane::KeepPicture() {
 void FramePane::KeepAnchor() {
   const FramePtr image = doc_.State().GetSelectedFrame();
   const bool center = doc_.State().CenterInView;
-  const QPoint scroll = area_->Scroll(), anchor = picture_->ZoomAnchor();
-  const int was = picture_->PreviousZoomPercent(), now = picture_->ZoomPercent();
-  const QSize before = picture_->size();
+  const QPoint scroll = area_->Scroll(), anchor = picture_->DevicePoint(picture_->ZoomAnchor());
+  const double ratio = picture_->devicePixelRatioF();
+  const int was = DeviceZoom(picture_->PreviousZoomPercent(), ratio), now = PictureZoom();
+  const QSize before = picture_->DeviceSize();
   const PicturePlace from = PicturePlacement(*image, before.width(), before.height(), center, was);
   PrepareFor(*image);
-  const QSize after = picture_->size();
+  const QSize after = picture_->DeviceSize();
   const PicturePlace to = PicturePlacement(*image, after.width(), after.height(), center, now);
   // A view never scrolled zooms about its centre as it always did.
-  const bool centred = anchor == QPoint(before.width() / 2, before.height() / 2);
+  const bool centred = picture_->ZoomAnchor() == QPoint(picture_->width() / 2, picture_->height() / 2);
   if (!(centred && scroll.isNull())) {
     // The image point under the anchor, in image pixels, comes under it again.
     const double u = (anchor.x() + scroll.x() - from.left) * 100.0 / was;
@@ -256,20 +258,23 @@ void FramePane::KeepAnchor() {
 void FramePane::ZoomToFit() {
   const FramePtr image = doc_.State().GetSelectedFrame();
   const int32_t width = std::min(image->Width(), 1024), height = std::min(image->Height(), 1024);
+  const double ratio = picture_->devicePixelRatioF();
+  const QSize room = area_->size() * ratio;
   int32_t fit = kMinZoom;
   for (int32_t zoom = kMinZoom; zoom <= kMaxZoom; zoom = StepZoom(zoom, 1)) {
-    const PictureSize size = ZoomedSize(width, height, zoom);
-    if (size.width <= area_->width() && size.height <= area_->height()) fit = zoom;
+    const PictureSize size = ZoomedSize(width, height, DeviceZoom(zoom, ratio));
+    if (size.width <= room.width() && size.height <= room.height()) fit = zoom;
     if (zoom == kMaxZoom) break;
   }
   picture_->SetZoomPercent(fit);
   // The image in the middle of the view.
   PrepareFor(*image);
-  const PicturePlace place =
-      PicturePlacement(*image, picture_->width(), picture_->height(), doc_.State().CenterInView, fit);
-  const PictureSize size = ZoomedSize(width, height, fit);
-  area_->SetScroll(QPoint(place.left + size.width / 2 - picture_->width() / 2,
-                          place.top + size.height / 2 - picture_->height() / 2));
+  const QSize view = picture_->DeviceSize();
+  const PicturePlace place = PicturePlacement(*image, view.width(), view.height(), doc_.State().CenterInView,
+                                              PictureZoom());
+  const PictureSize size = ZoomedSize(width, height, PictureZoom());
+  area_->SetScroll(QPoint(place.left + size.width / 2 - view.width() / 2,
+                          place.top + size.height / 2 - view.height() / 2));
   DisplaySelectedPicture();
 }
 

@@ -62,15 +62,16 @@ class FramePane : public QWidget, public FrameControls {
   void SetEditorsEnabled(bool enabled) override { fields_->SetEditorsEnabled(enabled); }
   void SetCmdFrameEnabled(bool enabled) override { frameButton_->setEnabled(enabled); }
   void SetCmdSubframeEnabled(bool enabled) override { subframeButton_->setEnabled(enabled); }
-  int32_t PictureWidth() const override { return picture_->width(); }
-  int32_t PictureHeight() const override { return picture_->height(); }
+  // The picture is drawn on the screen's device pixels.
+  int32_t PictureWidth() const override { return picture_->DeviceSize().width(); }
+  int32_t PictureHeight() const override { return picture_->DeviceSize().height(); }
   // With more than the image to show, the picture is composed whole when it
   // is kept: nothing is cleared or transferred before.
   void ClearPicture() override;
   SurfaceScreen& PictureScreen() override;
   // Shows what was drawn, with what the View menu adds composed over it.
   void KeepPicture() override;
-  int32_t PictureZoom() const override { return picture_->ZoomPercent(); }
+  int32_t PictureZoom() const override { return picture_->DeviceZoomPercent(); }
   int32_t PictureScrollX() const override { return area_->Scroll().x(); }
   int32_t PictureScrollY() const override { return area_->Scroll().y(); }
   void PrepareFor(const classGAFFrame& image) override;

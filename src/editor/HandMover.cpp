@@ -21,7 +21,7 @@ void HandMover::Begin() {
 void HandMover::Drag(QPoint delta) {
   if (!image_) return;
   // View pixels to whole image pixels, towards zero.
-  const int zoom = area_.Picture().ZoomPercent();
+  const int zoom = area_.Picture().DeviceZoomPercent();
   const int32_t dx = delta.x() * 100 / zoom, dy = delta.y() * 100 / zoom;
   if (live_) live_->undo();
   live_.reset(MoveStep::By(doc_, "Move", {image_}, dx, dy));

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QWheelEvent>
+#include <cmath>
 
 namespace quilmark {
 namespace {
@@ -30,6 +31,8 @@ PictureArea::PictureArea(QWidget* parent) : QWidget(parent) {
   }
 }
 
+int PictureArea::Notch() const { return static_cast<int>(std::lround(kNotch * devicePixelRatioF())); }
+
 void PictureArea::SetScroll(QPoint scroll) {
   scroll_ = scroll;
   QSignalBlocker blockAcross(across_), blockDown(down_);
@@ -44,14 +47,17 @@ void PictureArea::Fit(const std::function<QRect(QSize)>& extent) {
   bool across = false, down = false;
   QSize view = size();
   QRect shown;
+  QSize device;
   for (int pass = 0; pass < 3; ++pass) {
     view = size() - QSize(down ? barW : 0, across ? barH : 0);
-    shown = extent(view);
-    across = shown.left() < 0 || shown.left() + shown.width() > view.width();
-    down = shown.top() < 0 || shown.top() + shown.height() > view.height();
+    device = view * devicePixelRatioF();
+    shown = extent(device);
+    across = shown.left() < 0 || shown.left() + shown.width() > device.width();
+    down = shown.top() < 0 || shown.top() + shown.height() > device.height();
   }
   view = size() - QSize(down ? barW : 0, across ? barH : 0);
-  shown = extent(view);
+  device = view * devicePixelRatioF();
+  shown = extent(device);
   picture_->setGeometry(QRect(QPoint(0, 0), view.expandedTo(QSize(1, 1))));
   across_->setGeometry(0, view.height(), view.width(), barH);
   down_->setGeometry(view.width(), 0, barW, view.height());
@@ -62,12 +68,12 @@ void PictureArea::Fit(const std::function<QRect(QSize)>& extent) {
       if (!shownBar) return bar->setRange(0, 0);
       bar->setRange(std::min(0, from - (view - view / 4)), std::max(0, from + length - view / 4));
     };
-    range(across_, across, shown.left(), shown.width(), view.width());
-    range(down_, down, shown.top(), shown.height(), view.height());
-    across_->setPageStep(std::max(1, view.width()));
-    down_->setPageStep(std::max(1, view.height()));
-    across_->setSingleStep(kNotch / 3);
-    down_->setSingleStep(kNotch / 3);
+    range(across_, across, shown.left(), shown.width(), device.width());
+    range(down_, down, shown.top(), shown.height(), device.height());
+    across_->setPageStep(std::max(1, device.width()));
+    down_->setPageStep(std::max(1, device.height()));
+    across_->setSingleStep(Notch() / 3);
+    down_->setSingleStep(Notch() / 3);
     across_->setValue(scroll_.x());
     down_->setValue(scroll_.y());
   }
@@ -107,7 +113,7 @@ void PictureArea::wheelEvent(QWheelEvent* event) {
   part += delta;
   const int notches = part / 120;
   part -= notches * 120;
-  const QPoint step = across ? QPoint(-notches * kNotch, 0) : QPoint(0, -notches * kNotch);
+  const QPoint step = across ? QPoint(-notches * Notch(), 0) : QPoint(0, -notches * Notch());
   ScrollBy(step);
   event->accept();
 }
@@ -124,14 +130,14 @@ bool PictureArea::eventFilter(QObject* watched, QEvent* event) {
 void PictureArea::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::MiddleButton || (event->button() == Qt::LeftButton && spaceHeld_)) {
     panning_ = true;
-    panFrom_ = event->position().toPoint();
+    panFrom_ = event->position();
     setCursor(Qt::ClosedHandCursor);
     event->accept();
     return;
   }
   if (event->button() == Qt::LeftButton && !panning_) {
     dragging_ = true;
-    dragFrom_ = event->position().toPoint();
+    dragFrom_ = event->position();
     emit DragBegun();
     event->accept();
     return;
@@ -140,17 +146,17 @@ void PictureArea::mousePressEvent(QMouseEvent* event) {
 }
 
 void PictureArea::mouseMoveEvent(QMouseEvent* event) {
-  const QPoint over = picture_->mapFrom(this, event->position().toPoint());
-  emit Hovered(picture_->rect().contains(over) ? over : QPoint(-1, -1));
+  const QPointF over = picture_->mapFrom(this, event->position());
+  emit Hovered(QRectF(picture_->rect()).contains(over) ? picture_->DevicePoint(over) : QPoint(-1, -1));
+  const QPointF at = event->position();
   if (dragging_) {
-    emit Dragged(event->position().toPoint() - dragFrom_);
+    emit Dragged(picture_->DevicePoint(at) - picture_->DevicePoint(dragFrom_));
     event->accept();
     return;
   }
   if (!panning_) return QWidget::mouseMoveEvent(event);
-  const QPoint at = event->position().toPoint();
   // The picture follows the pointer.
-  ScrollBy(panFrom_ - at);
+  ScrollBy(picture_->DevicePoint(panFrom_) - picture_->DevicePoint(at));
   panFrom_ = at;
   event->accept();
 }

@@ -5,6 +5,10 @@
 // stays where it is placed. The wheel scrolls (Shift+wheel across), and a
 // middle-button drag or Space+drag pans. A left-button drag and the arrow
 // keys are reported for the image to be moved.
+//
+// View pixels, here and in what it reports, are the screen's device pixels,
+// as the picture's are: on a scaled screen a wheel notch or a drag covers
+// more of them.
 #pragma once
 
 #include <QScrollBar>
@@ -56,6 +60,8 @@ class PictureArea : public QWidget {
 
  private:
   void ScrollBy(QPoint delta);
+  // The view pixels one wheel notch scrolls.
+  int Notch() const;
   void FromBars();
 
   FrameView* picture_;
@@ -65,7 +71,7 @@ class PictureArea : public QWidget {
   std::function<QRect(QSize)> extent_;
   bool spaceHeld_ = false;
   bool panning_ = false, dragging_ = false;
-  QPoint panFrom_, dragFrom_;
+  QPointF panFrom_, dragFrom_;
   int wheelTurn_[2] = {0, 0};  // of a notch, from fine wheels: across, down
 };
 

@@ -146,6 +146,32 @@ TEST(DisplayZoom, StepsThroughTheZoomsAndStaysWithinAQuarterToSixteenTimes) {
   EXPECT_EQ(std::make_pair(ZoomedSize(5, 4, 50).width, ZoomedSize(5, 4, 25).height), std::make_pair(3, 1));
 }
 
+TEST(DisplayZoom, OnAScaledScreenEveryZoomStepIsWholeDevicePixelsAndLargerThanTheStepBelow) {
+  struct Row {
+    double ratio;
+    std::vector<int> device;  // at 25, 50, 100, 200, 300, 400, 600, 800, 1200 and 1600%
+  };
+  const Row rows[] = {
+      {1, {25, 50, 100, 200, 300, 400, 600, 800, 1200, 1600}},
+      {1.25, {25, 50, 100, 300, 400, 500, 800, 1000, 1500, 2000}},
+      {1.5, {50, 100, 200, 300, 500, 600, 900, 1200, 1800, 2400}},
+      {1.75, {50, 100, 200, 400, 500, 700, 1100, 1400, 2100, 2800}},
+      {2, {50, 100, 200, 400, 600, 800, 1200, 1600, 2400, 3200}},
+      {5, {100, 300, 500, 1000, 1500, 2000, 3000, 4000, 6000, 6400}},
+  };
+  for (const Row& row : rows) {
+    std::vector<int> device;
+    for (int zoom = kMinZoom;; zoom = StepZoom(zoom, 1)) {
+      device.push_back(DeviceZoom(zoom, row.ratio));
+      if (zoom == kMaxZoom) break;
+    }
+    EXPECT_EQ(device, row.device) << row.ratio;
+  }
+  // No ratio, or a broken one, is a plain screen; zooms out of range are held.
+  EXPECT_EQ((std::vector<int>{DeviceZoom(200, 0), DeviceZoom(200, -2), DeviceZoom(5, 1), DeviceZoom(9000, 1)}),
+            (std::vector<int>{200, 200, 25, 1600}));
+}
+
 TEST(DisplayAnimation, OneFrameAFrameWithOneSubframeAndNoFrames) {
   FakeControls c;
   EditorState s;

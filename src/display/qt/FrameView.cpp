@@ -5,6 +5,7 @@
 #include <QResizeEvent>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -38,6 +39,40 @@ QImage SurfaceImage(const classFastWin& surface) {
   for (int i = 0; i < 256; ++i) table[i] = PaletteColour(surface.ColourTable(), i);
   image.setColorTable(table);
   return image;
+}
+
+void DrawOnDevicePixels(QPainter& painter, const QImage& image, QRect target, QRect source) {
+  // The painter maps the widget's points to device pixels by the screen's
+  // scale and the widget's offset in the window. Drawn through the inverse
+  // of that scale, the image is only moved (by whole device pixels: the
+  // offset is rounded) or enlarged whole times, so it is never blended or
+  // unevenly repeated.
+  const double ratio = painter.deviceTransform().m11() > 0 ? painter.deviceTransform().m11() : 1;
+  painter.save();
+  painter.setWorldTransform(QTransform::fromScale(1 / ratio, 1 / ratio));
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  painter.drawImage(target, image, source);
+  painter.restore();
+}
+
+int ZoomedView::DeviceZoomPercent() const { return quilmark::DeviceZoom(percent_, devicePixelRatioF()); }
+
+QSize ZoomedView::DeviceSize() const { return size() * devicePixelRatioF(); }
+
+QPoint ZoomedView::DevicePoint(QPointF at) const {
+  const double ratio = devicePixelRatioF();
+  return {static_cast<int>(std::floor(at.x() * ratio)), static_cast<int>(std::floor(at.y() * ratio))};
+}
+
+QRect ZoomedView::ViewRect(QRect device) const {
+  const double ratio = devicePixelRatioF();
+  return QRectF(device.x() / ratio, device.y() / ratio, device.width() / ratio, device.height() / ratio)
+      .toAlignedRect();
+}
+
+QRect ZoomedView::DeviceRect(QRect view) const {
+  const double ratio = devicePixelRatioF();
+  return QRectF(view.x() * ratio, view.y() * ratio, view.width() * ratio, view.height() * ratio).toAlignedRect();
 }
 
 void ZoomedView::SetZoomPercent(int percent, std::optional<QPoint> anchor) {
@@ -126,8 +161,8 @@ void FrameView::SetBackground(QColor colour) {
 }
 
 void FrameView::ClearPicture() {
-  if (picture_.size() != size() || picture_.isNull())
-    picture_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+  const QSize device = DeviceSize().expandedTo(QSize(1, 1));
+  if (picture_.size() != device || picture_.isNull()) picture_ = QImage(device, QImage::Format_RGB32);
   picture_.fill(background_);
   update();
 }
@@ -151,7 +186,7 @@ void FrameView::PutSurface(const classFastWin& surface, int32_t destLeft, int32_
     QPainter painter(&picture_);
     painter.drawImage(QPoint(destLeft, destTop), source, QRect(srcLeft, srcTop, destWidth, destHeight));
   }
-  update(QRect(destLeft, destTop, destWidth, destHeight));
+  update(ViewRect(QRect(destLeft, destTop, destWidth, destHeight)));
 }
 
 void FrameView::PutStretched(const classFastWin& surface, QRect dest, QRect src) {
@@ -212,12 +247,16 @@ void FrameView::paintEvent(QPaintEvent* event) {
     painter.fillRect(event->rect(), background_);
     return;
   }
-  painter.drawImage(event->rect(), picture_, event->rect());
+  // Where the view's edges fall between device pixels, the picture may
+  // leave part of one uncovered.
+  if (devicePixelRatioF() != std::floor(devicePixelRatioF())) painter.fillRect(event->rect(), background_);
+  const QRect part = DeviceRect(event->rect()) & picture_.rect();
+  DrawOnDevicePixels(painter, picture_, part, part);
 }
 
 void FrameView::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  if (picture_.size() != size()) ClearPicture();
+  if (picture_.size() != DeviceSize()) ClearPicture();
 }
 
 }  // namespace quilmark

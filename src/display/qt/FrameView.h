@@ -13,6 +13,8 @@
 #include "display/FrameCompose.h"
 #include "display/classFastWin.h"
 
+class QPainter;
+
 namespace quilmark {
 
 // An Indexed8 image over the surface's own pixel memory (no copy), its colour
@@ -24,9 +26,20 @@ QRgb PaletteColour(const Palette& palette, int index);
 // pixels as a checkerboard of 4-pixel squares.
 QImage CheckeredPicture(const ComposedImage& image);
 
+// Draws the source part of image onto the target rectangle, in device pixels
+// from painter's top-left corner. Every image pixel lands on whole device
+// pixels whatever the screen's scaling: a target of the source's size, or a
+// whole multiple of it, shows each image pixel as one device pixel, or a
+// square of them.
+void DrawOnDevicePixels(QPainter& painter, const QImage& image, QRect target, QRect source);
+
 // A view that shows its picture zoomed, from 25% (or a larger least zoom) to
 // 1600%. Ctrl + mouse wheel steps the zoom about the point under the pointer;
 // the owner redraws on ZoomChanged. Other wheel turns go on to the parent.
+//
+// On a scaled screen (a device pixel ratio other than 1) the picture is drawn
+// in device pixels at DeviceZoomPercent(), so that every image pixel is a
+// whole square of them.
 class ZoomedView : public QWidget {
   Q_OBJECT
  public:
@@ -34,6 +47,17 @@ class ZoomedView : public QWidget {
   // How many times the picture is enlarged; 1 also when it is reduced.
   int Zoom() const { return std::max(1, percent_ / 100); }
   int ZoomPercent() const { return percent_; }
+  // The zoom on the screen's device pixels, and the same for whole times.
+  int DeviceZoomPercent() const;
+  int DeviceZoom() const { return std::max(1, DeviceZoomPercent() / 100); }
+  // The view's size in device pixels, and the device pixel a point of the
+  // view falls in.
+  QSize DeviceSize() const;
+  QPoint DevicePoint(QPointF at) const;
+  // The view's area that covers a rectangle of device pixels, and the device
+  // pixels that a view's area covers.
+  QRect ViewRect(QRect device) const;
+  QRect DeviceRect(QRect view) const;
   void SetZoom(int times) { SetZoomPercent(times * 100); }
   // Held within the least zoom and 1600%; ZoomChanged when it changes.
   // anchor is the view point whose picture pixel is to stay under it; the
@@ -72,7 +96,9 @@ bool HandleZoomKey(QEvent* event, ZoomedView* view);
 // A picture area that keeps what was shown in it until it is cleared. Showing
 // is one block transfer from the surface's indexed image into the kept
 // picture; painting the widget is one more into the window. The kept picture
-// is made again only when the widget changes size.
+// is made again only when the widget changes size. Its pixels are the
+// screen's device pixels (DeviceSize()), and so are the coordinates that
+// surfaces are shown at.
 class FrameView : public ZoomedView, public SurfaceScreen {
   Q_OBJECT
  public:
@@ -83,7 +109,7 @@ class FrameView : public ZoomedView, public SurfaceScreen {
   QColor Background() const { return background_; }
   // Its picture becomes empty.
   void ClearPicture();
-  // The lasting picture, as painted (view size).
+  // The lasting picture, as painted (device size).
   const QImage& Picture() const { return picture_; }
   // The same, to be drawn on (update() shows what was drawn).
   QImage& PictureToDraw() { return picture_; }

@@ -9,6 +9,7 @@
 #include <QShowEvent>
 #include <QWindow>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "display/FrameDisplay.h"
@@ -46,11 +47,17 @@ void PreviewCanvas::PutSurface(const classFastWin& surface, int32_t destLeft, in
     auto* to = reinterpret_cast<QRgb*>(picture_.scanLine(destTop + y)) + destLeft;
     for (int32_t x = 0; x < w; ++x) to[x] = colours_[from[x]];
   }
-  if (Zoom() == 1) {
-    update(QRect(destLeft, destTop, w, h));
+  if (Times() == 1) {
+    update(ViewRect(QRect(destLeft, destTop, w, h)));
   } else {
     update();
   }
+}
+
+int PreviewCanvas::Times() const {
+  // At 1x the window is the surface's size, and the surface is to fit it.
+  if (Zoom() == 1) return std::max(1, static_cast<int>(std::floor(devicePixelRatioF())));
+  return DeviceZoom();
 }
 
 void PreviewCanvas::paintEvent(QPaintEvent* event) {
@@ -58,18 +65,21 @@ void PreviewCanvas::paintEvent(QPaintEvent* event) {
   // A window made larger than the surface shows the blank colour beyond it.
   painter.fillRect(event->rect(), QColor(background_));
   if (picture_.isNull()) return;
-  if (Zoom() == 1) {
-    painter.drawImage(event->rect(), picture_, event->rect());
+  // Each pixel a whole square of device pixels, never blended.
+  const int times = Times();
+  if (times == 1) {
+    const QRect part = DeviceRect(event->rect()) & picture_.rect();
+    DrawOnDevicePixels(painter, picture_, part, part);
     return;
   }
-  // Each pixel repeated, never blended.
-  const int z = Zoom();
-  const QSize scaled = picture_.size() * z;
-  const QRect target(width() / 2 - picture_.width() / 2 * z, height() / 2 - picture_.height() / 2 * z,
-                     scaled.width(), scaled.height());
-  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  // Enlarged, the surface's centre on the box's centre; at 1x in its corner.
+  const QSize scaled = picture_.size() * times;
+  const QSize box = DeviceSize();
+  const QPoint corner = Zoom() == 1 ? QPoint(0, 0)
+                                    : QPoint(box.width() / 2 - picture_.width() / 2 * times,
+                                             box.height() / 2 - picture_.height() / 2 * times);
   painter.setClipRect(event->rect());
-  painter.drawImage(target, picture_);
+  DrawOnDevicePixels(painter, picture_, QRect(corner, scaled), picture_.rect());
 }
 
 int32_t FrmPreview::SurfaceSide(int32_t largest) { return (largest + 96) / 4 * 4; }

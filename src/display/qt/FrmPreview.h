@@ -23,6 +23,7 @@ class MessageSink;
 // showing converts the surface's indices to colours row by row straight into
 // it (no allocation), and painting copies it to the window: at 1x to the
 // top-left corner, enlarged with the surface's centre on the box's centre.
+// Each surface pixel is a whole square of device pixels (Times() across).
 class PreviewCanvas : public ZoomedView, public SurfaceScreen {
   Q_OBJECT
  public:
@@ -30,6 +31,10 @@ class PreviewCanvas : public ZoomedView, public SurfaceScreen {
   // Makes the picture (width x height, all colour) and the colour table.
   void Prepare(int width, int height, const Palette& palette, QRgb colour);
   const QImage& Picture() const { return picture_; }
+  // How many device pixels across a surface pixel is painted: at 1x as many
+  // whole ones as the screen's scale holds, so that the surface still fits
+  // the window; enlarged, the view's device zoom.
+  int Times() const;
   void PutSurface(const classFastWin& surface, int32_t destLeft, int32_t destTop, int32_t destWidth,
                   int32_t destHeight, int32_t srcLeft, int32_t srcTop, int32_t srcWidth, int32_t srcHeight,
                   bool stretch) override;
