@@ -213,13 +213,19 @@ void FrameStrip::ImagesChanged(const std::vector<FramePtr>& images) {
 }
 
 const QImage& FrameStrip::Picture(const FramePtr& image) {
+  // Made on the screen's device pixels, so that a scaled screen shows every
+  // thumbnail pixel as whole ones.
+  const double ratio = devicePixelRatioF();
   auto found = thumbnails_.find(image.get());
-  if (found != thumbnails_.end() && found->second.image.lock() == image) return found->second.picture;
+  if (found != thumbnails_.end() && found->second.image.lock() == image && found->second.ratio == ratio)
+    return found->second.picture;
   if (thumbnails_.size() >= kMostThumbnails) thumbnails_.clear();
   Thumbnail& made = thumbnails_[image.get()];
   made.image = image;
-  const ComposedImage scaled = ThumbnailOf(*image, kThumbnail);
+  made.ratio = ratio;
+  const ComposedImage scaled = ThumbnailOf(*image, static_cast<int32_t>(kThumbnail * ratio));
   made.picture = scaled.Empty() ? QImage() : CheckeredPicture(scaled);
+  made.picture.setDevicePixelRatio(ratio);
   return made.picture;
 }
 
@@ -230,9 +236,11 @@ void FrameStrip::DrawCell(QPainter& painter, const QRect& cell, const FramePtr& 
   if (selected) painter.fillRect(inner, colours.color(QPalette::Highlight).lighter(160));
   const QImage& picture = Picture(image);
   const QRect box(cell.left() + (kCell - kThumbnail) / 2, cell.top() + 3, kThumbnail, kThumbnail);
-  if (!picture.isNull())
-    painter.drawImage(box.left() + (kThumbnail - picture.width()) / 2, box.top() + (kThumbnail - picture.height()) / 2,
-                      picture);
+  if (!picture.isNull()) {
+    const QSizeF size = picture.deviceIndependentSize();
+    const QPointF corner(box.left() + (kThumbnail - size.width()) / 2, box.top() + (kThumbnail - size.height()) / 2);
+    painter.drawImage(corner, picture);
+  }
   painter.setPen(colours.color(QPalette::Text));
   painter.drawText(QRect(cell.left(), box.bottom() + 1, kCell, cell.bottom() - box.bottom()), Qt::AlignCenter,
                    QString::number(number));

@@ -54,6 +54,7 @@ class FrameStrip : public QAbstractScrollArea {
   struct Thumbnail {
     std::weak_ptr<classGAFFrame> image;
     QImage picture;
+    double ratio = 1;  // the screen's scale it was made for
   };
   // The document's selection, followed: another animation starts afresh, a
   // shown frame outside the selection becomes the selection.

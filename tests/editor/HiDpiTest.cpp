@@ -9,6 +9,7 @@
 #include "display/FrameDisplay.h"
 #include "display/qt/FrmPreview.h"
 #include "editor/FramePane.h"
+#include "editor/FrameStrip.h"
 
 namespace quilmark::test {
 namespace {
@@ -125,6 +126,13 @@ TEST_F(HiDpi, ThePointerMeetsThePixelItIsOnAndADragCarriesThatPixelAlong) {
   ASSERT_TRUE(ShowsInSquares(View()->grab().toImage(), times, &corner));
   const QPoint square = corner + QPoint(2 * times, 3 * times);
   EXPECT_TRUE(QRect(square, QSize(2 * times, 2 * times)).contains(to)) << square.x() << "," << square.y();
+}
+
+TEST_F(HiDpi, TheStripsThumbnailIsMadeOnTheScreensPixelsFillingItsBox) {
+  const QImage shot = Strip()->viewport()->grab().toImage();
+  // The 7 x 5 pattern scaled by whole steps to fit a box 40 view pixels wide.
+  const int box = int(FrameStrip::kThumbnail * Scale()), times = box / kWidth;
+  EXPECT_TRUE(ShowsInSquares(shot, times));
 }
 
 TEST_F(HiDpi, ThePreviewShowsEachPixelAsAWholeSquareAtEveryZoom) {
