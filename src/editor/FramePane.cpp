@@ -40,6 +40,12 @@ FramePane::FramePane(GafDocument& doc, classFastWin& surface, QMenu* frameMenu, 
   // A new zoom draws the picture again, the pixel under the zoom's anchor kept
   // there; the zoom lasts for the run, whatever is opened.
   connect(picture_, &ZoomedView::ZoomChanged, this, &FramePane::KeepAnchor);
+  // On a screen of another scale the picture is made again in its pixels,
+  // scrolled to show what it showed.
+  connect(picture_, &ZoomedView::ScaleChanged, this, [this](double previous) {
+    area_->SetScroll((QPointF(area_->Scroll()) * (picture_->devicePixelRatioF() / previous)).toPoint());
+    DisplaySelectedPicture();
+  });
   // A click on the picture or the pane takes the focus, so that a number
   // typed into a box is applied as the box is left.
   setFocusPolicy(Qt::ClickFocus);

@@ -3,7 +3,9 @@
 // What is checked is the window's device pixels: every image pixel a whole,
 // even square of them, the squares edge to edge, and the pointer meeting the
 // pixel it is on.
+#include <QScreen>
 #include <QSet>
+#include <QWindow>
 
 #include "EditorTestSupport.h"
 #include "display/FrameDisplay.h"
@@ -152,6 +154,26 @@ TEST_F(HiDpi, ThePreviewShowsEachPixelAsAWholeSquareAtEveryZoom) {
     EXPECT_TRUE(ShowsInSquares(preview->Canvas->grab().toImage(), times)) << zoom << "x";
   }
   preview->close();
+}
+
+// Run by ctest on two screens, the second at 1.5 (two-screens.json): a window
+// taken from one to the other is drawn at once in the new screen's pixels.
+using HiDpiScreens = HiDpi;
+
+TEST_F(HiDpiScreens, AWindowTakenToAScreenOfAnotherScaleDrawsInItsPixels) {
+  const QList<QScreen*> screens = QGuiApplication::screens();
+  ASSERT_EQ(screens.size(), 2);
+  View()->SetZoomPercent(300);
+  for (QScreen* screen : {screens[1], screens[0], screens[1]}) {
+    window->windowHandle()->setScreen(screen);
+    window->move(screen->geometry().topLeft() + QPoint(20, 20));
+    QApplication::processEvents();
+    const double ratio = screen->devicePixelRatio();
+    ASSERT_DOUBLE_EQ(View()->devicePixelRatioF(), ratio);
+    EXPECT_TRUE(ShowsInSquares(InWindow(), DeviceZoom(300, ratio) / 100)) << ratio;
+    EXPECT_TRUE(ShowsInSquares(Strip()->viewport()->grab().toImage(), int(FrameStrip::kThumbnail * ratio) / kWidth))
+        << ratio;
+  }
 }
 
 }  // namespace

@@ -92,6 +92,16 @@ void ZoomedView::ZoomBy(int steps, std::optional<QPoint> anchor) { SetZoomPercen
 
 QString ZoomedView::ZoomText() const { return QString("%1%").arg(percent_); }
 
+bool ZoomedView::event(QEvent* event) {
+  if (event->type() == QEvent::ScreenChangeInternal) {
+    const double was = std::exchange(ratio_, devicePixelRatioF());
+    if (was != 0 && was != ratio_) emit ScaleChanged(was);
+  } else if (ratio_ == 0 && event->type() == QEvent::Show) {
+    ratio_ = devicePixelRatioF();
+  }
+  return QWidget::event(event);
+}
+
 void ZoomedView::wheelEvent(QWheelEvent* event) {
   if (!(event->modifiers() & Qt::ControlModifier)) {
     event->ignore();

@@ -73,12 +73,17 @@ class ZoomedView : public QWidget {
   QPoint ZoomAnchor() const { return anchor_; }
  signals:
   void ZoomChanged(int percent);
+  // The view went to a screen of another scale (device pixels to a view
+  // pixel); previous is the one it was on. The owner redraws.
+  void ScaleChanged(double previous);
 
  protected:
+  bool event(QEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
 
  private:
   int percent_ = 100, previous_ = 100, least_ = 25;
+  double ratio_ = 0;  // the scale last seen; 0 before the first
   QPoint anchor_;
   int wheelTurn_ = 0;  // of a notch, from fine wheels
 };
