@@ -116,8 +116,14 @@ void FrmOpenArchive::Highlight(QTreeWidgetItem* item) {
   const AnimationPtr first = gaf.Animations.Item(1);
   const FramePtr frame = first ? first->Frames.Item(1) : nullptr;
   if (frame) {
-    const ComposedImage picture = ThumbnailOf(*frame, kThumbnailSide);
-    if (!picture.Empty()) thumbnail_->setPixmap(QPixmap::fromImage(CheckeredPicture(picture)));
+    // Made on the screen's own pixels, so that a scaled screen shows it sharp.
+    const double ratio = devicePixelRatioF();
+    const ComposedImage picture = ThumbnailOf(*frame, static_cast<int32_t>(kThumbnailSide * ratio));
+    if (!picture.Empty()) {
+      QPixmap shown = QPixmap::fromImage(CheckeredPicture(picture));
+      shown.setDevicePixelRatio(ratio);
+      thumbnail_->setPixmap(shown);
+    }
   }
   const int count = gaf.Animations.Count();
   QString text = count == 1 ? QString("1 animation") : QString("%1 animations").arg(count);

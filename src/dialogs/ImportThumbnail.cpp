@@ -122,7 +122,10 @@ void ImportThumbnail::resizeEvent(QResizeEvent* event) {
 
 void ImportThumbnail::Render() {
   picture_ = QImage();
-  const QSize size = ThumbnailSize(QSize(width_, height_), contentsRect().size());
+  // Made on the screen's own pixels, so that a scaled screen shows every
+  // pixel of the file as whole ones.
+  const double ratio = devicePixelRatioF();
+  const QSize size = ThumbnailSize(QSize(width_, height_), contentsRect().size() * ratio);
   if (!size.isEmpty()) {
     // The import stores white as index 9, when asked to, and index 9 is not
     // drawn: both come down to the colour table.
@@ -144,6 +147,8 @@ void ImportThumbnail::Render() {
     for (int y = 0; y < size.height(); y += 8)
       for (int x = 0; x < size.width(); x += 8) painter.fillRect(x, y, 8, 8, CheckerColour(QPoint(x, y)));
     painter.drawImage(0, 0, cells);
+    painter.end();
+    picture_.setDevicePixelRatio(ratio);
   }
   update();
 }
@@ -154,8 +159,8 @@ void ImportThumbnail::paintEvent(QPaintEvent* event) {
   const QRect area = contentsRect();
   painter.fillRect(area, background_);
   if (!picture_.isNull()) {
-    QRect place(QPoint(), picture_.size());
-    place.moveCenter(area.center());
+    QRectF place(QPointF(), picture_.deviceIndependentSize());
+    place.moveCenter(QRectF(area).center());
     painter.drawImage(place.topLeft(), picture_);
   }
 }

@@ -8,10 +8,14 @@
 #include <QWindow>
 
 #include "EditorTestSupport.h"
+#include "dialogs/FrmImportFrame.h"
+#include "dialogs/FrmOpenArchive.h"
+#include "dialogs/ImportThumbnail.h"
 #include "display/FrameDisplay.h"
 #include "display/qt/FrmPreview.h"
 #include "editor/FramePane.h"
 #include "editor/FrameStrip.h"
+#include "images/modBmp.h"
 
 namespace quilmark::test {
 namespace {
@@ -36,6 +40,7 @@ QRgb PatternColour(int x, int y) { return TestColour(kFirst + y * kWidth + x); }
 // Where shot shows the pattern, each pixel a times x times square: the device
 // pixel the pattern's corner is on. Fails unless every square is whole and
 // even, the squares lie edge to edge, and nothing else shows their colours.
+// times 0: squares of whatever side the pattern shows at.
 ::testing::AssertionResult ShowsInSquares(const QImage& shot, int times, QPoint* corner = nullptr) {
   QSet<QRgb> colours;
   for (int i = 0; i < kWidth * kHeight; ++i) colours.insert(TestColour(kFirst + i));
@@ -43,6 +48,7 @@ QRgb PatternColour(int x, int y) { return TestColour(kFirst + y * kWidth + x); }
   for (int y = 0; y < shot.height(); ++y)
     for (int x = 0; x < shot.width(); ++x)
       if (colours.contains(shot.pixel(x, y) | 0xff000000u)) all |= QRect(x, y, 1, 1);
+  if (times == 0) times = std::max(1, all.width() / kWidth);
   if (all.size() != QSize(kWidth, kHeight) * times)
     return ::testing::AssertionFailure() << "the pattern covers " << all.width() << " x " << all.height()
                                          << " device pixels at " << times << " times";
@@ -135,6 +141,34 @@ TEST_F(HiDpi, TheStripsThumbnailIsMadeOnTheScreensPixelsFillingItsBox) {
   // The 7 x 5 pattern scaled by whole steps to fit a box 40 view pixels wide.
   const int box = int(FrameStrip::kThumbnail * Scale()), times = box / kWidth;
   EXPECT_TRUE(ShowsInSquares(shot, times));
+}
+
+TEST_F(HiDpi, TheImportAndArchiveDialogsThumbnailsAreMadeOnTheScreensPixels) {
+  const QString folder = TempFolder("hidpi"), file = folder + "/pattern.bmp";
+  ASSERT_TRUE(WriteBMP(Bytes(file), PatternFrame()->Pixels, GamePalette, kWidth, kHeight, true));
+  FrmImportFrame import(window.get(), Bytes(folder));
+  import.show();
+  auto* thumbnail = import.findChild<ImportThumbnail*>();
+  // An area 149 view pixels wide: the pattern 21 times, which is no whole
+  // number of device pixels at 1.25 or 1.5.
+  thumbnail->resize(149 + thumbnail->width() - thumbnail->contentsRect().width(), 200);
+  thumbnail->ShowFile(file);
+  EXPECT_TRUE(ShowsInSquares(thumbnail->grab().toImage(), 0));
+  // The pattern as the only GAF file of an archive.
+  classGAF gaf;
+  AddAnimation(gaf, "pattern", {PatternFrame()});
+  const std::vector<uint8_t> bytes = SaveToBytes(gaf);
+  ArchiveListing listing{{{"units\\pattern.gaf", bytes.size()}},
+                         [bytes](const std::string&, std::vector<uint8_t>& out, std::string*) {
+                           out = bytes;
+                           return true;
+                         }};
+  FrmOpenArchive archive(window.get(), "pattern.ufo", listing);
+  archive.show();
+  auto* tree = archive.findChild<QTreeWidget*>("ArchiveTree");
+  tree->setCurrentItem(tree->findItems("pattern.gaf", Qt::MatchExactly | Qt::MatchRecursive).value(0));
+  ASSERT_FALSE(archive.Thumbnail().isNull());
+  EXPECT_TRUE(ShowsInSquares(archive.findChild<QLabel*>("ArchiveThumbnail")->grab().toImage(), 0));
 }
 
 TEST_F(HiDpi, ThePreviewShowsEachPixelAsAWholeSquareAtEveryZoom) {
