@@ -117,13 +117,8 @@ void FrmOpenArchive::Highlight(QTreeWidgetItem* item) {
   const FramePtr frame = first ? first->Frames.Item(1) : nullptr;
   if (frame) {
     // Made on the screen's own pixels, so that a scaled screen shows it sharp.
-    const double ratio = devicePixelRatioF();
-    const ComposedImage picture = ThumbnailOf(*frame, static_cast<int32_t>(kThumbnailSide * ratio));
-    if (!picture.Empty()) {
-      QPixmap shown = QPixmap::fromImage(CheckeredPicture(picture));
-      shown.setDevicePixelRatio(ratio);
-      thumbnail_->setPixmap(shown);
-    }
+    const QImage picture = CheckeredThumbnail(*frame, kThumbnailSide, devicePixelRatioF());
+    if (!picture.isNull()) thumbnail_->setPixmap(QPixmap::fromImage(picture));
   }
   const int count = gaf.Animations.Count();
   QString text = count == 1 ? QString("1 animation") : QString("%1 animations").arg(count);

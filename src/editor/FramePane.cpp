@@ -40,7 +40,7 @@ FramePane::FramePane(GafDocument& doc, classFastWin& surface, QMenu* frameMenu, 
   // A new zoom draws the picture again, the pixel under the zoom's anchor kept
   // there; the zoom lasts for the run, whatever is opened.
   connect(picture_, &ZoomedView::ZoomChanged, this, &FramePane::KeepAnchor);
-  // On a screen of another scale the picture is made again in its pixels,
+  // On a screen of another scale the picture is drawn again in its pixels,
   // scrolled to show what it showed.
   connect(picture_, &ZoomedView::ScaleChanged, this, [this](double previous) {
     area_->SetScroll((QPointF(area_->Scroll()) * (picture_->devicePixelRatioF() / previous)).toPoint());
@@ -203,8 +203,7 @@ ViewLayers LayersFor(const EditorState& st, const classGAFFrame& shown) {
 bool FramePane::Composing() const { return doc_.State().View.AddsToPicture(); }
 
 void FramePane::ClearPicture() {
-  // A picture left from another screen's scale is made anew at this one's.
-  if (!Composing() || !prepared_ || picture_->Picture().size() != picture_->DeviceSize()) picture_->ClearPicture();
+  if (!Composing() || !prepared_) picture_->ClearPicture();
 }
 
 SurfaceScreen& FramePane::PictureScreen() {

@@ -214,7 +214,7 @@ void FrameStrip::ImagesChanged(const std::vector<FramePtr>& images) {
 
 const QImage& FrameStrip::Picture(const FramePtr& image) {
   // Made on the screen's device pixels, so that a scaled screen shows every
-  // thumbnail pixel as whole ones.
+  // thumbnail pixel as whole ones; made again on a screen of another scale.
   const double ratio = devicePixelRatioF();
   auto found = thumbnails_.find(image.get());
   if (found != thumbnails_.end() && found->second.image.lock() == image && found->second.ratio == ratio)
@@ -223,9 +223,7 @@ const QImage& FrameStrip::Picture(const FramePtr& image) {
   Thumbnail& made = thumbnails_[image.get()];
   made.image = image;
   made.ratio = ratio;
-  const ComposedImage scaled = ThumbnailOf(*image, static_cast<int32_t>(kThumbnail * ratio));
-  made.picture = scaled.Empty() ? QImage() : CheckeredPicture(scaled);
-  made.picture.setDevicePixelRatio(ratio);
+  made.picture = CheckeredThumbnail(*image, kThumbnail, ratio);
   return made.picture;
 }
 

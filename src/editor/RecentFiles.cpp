@@ -18,8 +18,9 @@ QSettings Settings() { return QSettings(QSettings::IniFormat, QSettings::UserSco
 RecentFiles::RecentFiles(QMenu* menu) : QObject(menu), menu_(menu) {
   menu_->setObjectName("mnuFileRecent");
   paths_ = Settings().value(kKey).toStringList().mid(0, kMost);
+  // Filled as it opens: whether each file is still there is looked at then,
+  // not at start-up.
   connect(menu_, &QMenu::aboutToShow, this, &RecentFiles::Fill);
-  Fill();
 }
 
 bool RecentFiles::Exists(const QString& path) { return !ShownName(path).isEmpty(); }

@@ -31,6 +31,14 @@ QImage CheckeredPicture(const ComposedImage& image) {
   return out;
 }
 
+QImage CheckeredThumbnail(const classGAFFrame& frame, int side, double ratio) {
+  const ComposedImage scaled = ThumbnailOf(frame, static_cast<int32_t>(side * ratio));
+  if (scaled.Empty()) return {};
+  QImage picture = CheckeredPicture(scaled);
+  picture.setDevicePixelRatio(ratio);
+  return picture;
+}
+
 QImage SurfaceImage(const classFastWin& surface) {
   if (!surface.addrBits || surface.BmpWidth <= 0) return {};
   const int rows = std::abs(surface.BmpHeight);
@@ -163,7 +171,12 @@ bool HandleZoomKey(QEvent* event, ZoomedView* view) {
   return true;
 }
 
-FrameView::FrameView(QWidget* parent) : ZoomedView(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
+FrameView::FrameView(QWidget* parent) : ZoomedView(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  // On a screen of another scale the picture is made anew in its pixels,
+  // before the owner draws again.
+  connect(this, &ZoomedView::ScaleChanged, this, &FrameView::ClearPicture);
+}
 
 void FrameView::SetBackground(QColor colour) {
   background_ = colour;

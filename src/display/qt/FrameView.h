@@ -25,6 +25,10 @@ QRgb PaletteColour(const Palette& palette, int index);
 // A composed picture (a thumbnail) in the game's colours, its transparent
 // pixels as a checkerboard of 4-pixel squares.
 QImage CheckeredPicture(const ComposedImage& image);
+// The same for the frame composed and scaled to fit side x side view pixels,
+// made in the device pixels of a screen of scale ratio (the picture carries
+// the ratio, so that it is painted one to one); null for a frame of no pixels.
+QImage CheckeredThumbnail(const classGAFFrame& frame, int side, double ratio);
 
 // Draws the source part of image onto the target rectangle, in device pixels
 // from painter's top-left corner. Every image pixel lands on whole device
@@ -74,7 +78,8 @@ class ZoomedView : public QWidget {
  signals:
   void ZoomChanged(int percent);
   // The view went to a screen of another scale (device pixels to a view
-  // pixel); previous is the one it was on. The owner redraws.
+  // pixel); previous is the one it was on. A frame view makes its picture
+  // anew at the new size; the owner draws in it again.
   void ScaleChanged(double previous);
 
  protected:

@@ -22,7 +22,6 @@ PreviewCanvas::PreviewCanvas(QWidget* parent) : ZoomedView(parent) {
   SetLeastZoomPercent(100);
   setAttribute(Qt::WA_OpaquePaintEvent);
   connect(this, &ZoomedView::ZoomChanged, this, [this] { update(); });
-  connect(this, &ZoomedView::ScaleChanged, this, [this] { update(); });
 }
 
 void PreviewCanvas::Prepare(int width, int height, const Palette& palette, QRgb colour) {
